@@ -1,0 +1,47 @@
+#pragma once
+
+namespace graphics {
+
+// RGBA colour with components in 0..1, not premultiplied. A colour made from a white level
+// remembers it, so getWhite() answers only for those (as on the phone platform).
+struct Color {
+    double r = 0, g = 0, b = 0, a = 0;
+    bool isWhiteSpace = false;
+
+    static constexpr Color rgba(double r, double g, double b, double a = 1) { return {r, g, b, a, false}; }
+    static constexpr Color white(double w, double a = 1) { return {w, w, w, a, true}; }
+
+    static constexpr Color black() { return white(0); }
+    static constexpr Color white() { return white(1); }
+    static constexpr Color gray() { return white(0.5); }
+    static constexpr Color lightGray() { return white(2.0 / 3.0); }
+    static constexpr Color darkGray() { return white(1.0 / 3.0); }
+    static constexpr Color clear() { return white(0, 0); }
+    static constexpr Color red() { return rgba(1, 0, 0); }
+    static constexpr Color green() { return rgba(0, 1, 0); }
+    static constexpr Color blue() { return rgba(0, 0, 1); }
+    static constexpr Color yellow() { return rgba(1, 1, 0); }
+
+    // False (and the outputs untouched) for a colour made from RGB components.
+    bool getWhite(double& w, double& alpha) const
+    {
+        if (!isWhiteSpace)
+            return false;
+        w = r;
+        alpha = a;
+        return true;
+    }
+    void getRGBA(double& red, double& green, double& blue, double& alpha) const
+    {
+        red = r;
+        green = g;
+        blue = b;
+        alpha = a;
+    }
+    [[nodiscard]] constexpr Color withAlpha(double alpha) const { return {r, g, b, alpha, isWhiteSpace}; }
+    constexpr bool isClear() const { return a == 0; }
+
+    constexpr bool operator==(const Color&) const = default;
+};
+
+} // namespace graphics

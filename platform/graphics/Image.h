@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/graphics/Geometry.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace graphics {
+
+// A bitmap of premultiplied BGRA pixels (Cairo's ARGB32, native endian), with a scale: its size
+// in points is its pixel size divided by the scale. An image can also be made without pixels
+// (the stand-in for a platform image that has no bitmap behind it).
+class Image final {
+public:
+    static std::shared_ptr<Image> create(int pixelWidth, int pixelHeight, double scale = 1.0);
+    // An image with a size but no bitmap: isBitmapBacked() is false and data() is null.
+    static std::shared_ptr<Image> createWithoutBitmap(Size points, double scale = 1.0);
+
+    Image(int pixelWidth, int pixelHeight, double scale, bool allocate);
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+
+    Size size() const;
+    double scale() const { return m_scale; }
+    int pixelWidth() const { return m_width; }
+    int pixelHeight() const { return m_height; }
+    int stride() const { return m_stride; }
+    uint8_t* data() { return m_pixels.empty() ? nullptr : m_pixels.data(); }
+    const uint8_t* data() const { return m_pixels.empty() ? nullptr : m_pixels.data(); }
+    bool isBitmapBacked() const { return !m_pixels.empty(); }
+    // True when every pixel is fully opaque (a hint set by codecs and opaque contexts).
+    bool isOpaque() const { return m_opaque; }
+    void setOpaque(bool opaque) { m_opaque = opaque; }
+
+    // Premultiplied 0xAARRGGBB at a pixel; 0 outside the image.
+    uint32_t pixel(int x, int y) const;
+    void setPixel(int x, int y, uint32_t argb);
+    void fill(uint32_t argb);
+    // A deep copy, optionally with another scale.
+    std::shared_ptr<Image> copy() const;
+    std::shared_ptr<Image> withScale(double scale) const;
+
+private:
+    int m_width = 0;
+    int m_height = 0;
+    int m_stride = 0;
+    double m_scale = 1.0;
+    bool m_opaque = false;
+    Size m_unbackedSize;
+    std::vector<uint8_t> m_pixels;
+};
+
+} // namespace graphics

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace graphics {
+
+class Image;
+
+// JPEG through TurboJPEG (4:2:0, TurboJPEG's default DCT). Decoding can scale by 1/2, 1/4 or
+// 1/8 inside the DCT, which is how thumbnails are made cheaply.
+class JpegCodec final {
+public:
+    // Alpha is dropped (the image is composited on black, as premultiplied data already is).
+    static std::optional<std::vector<uint8_t>> encode(
+        const Image&, int quality, std::string* error = nullptr);
+    // nullptr on failure, with the reason in *error. A truncated or corrupt stream fails: a
+    // partly grey picture is worse than none.
+    static std::shared_ptr<Image> decode(
+        std::span<const uint8_t> bytes, int scaleDenominator = 1, std::string* error = nullptr);
+    static std::shared_ptr<Image> decodeFile(
+        const std::filesystem::path&, int scaleDenominator = 1, std::string* error = nullptr);
+    // Pixel size of the image at a scale, read from the header alone.
+    static std::optional<std::pair<int, int>> scaledSize(
+        std::span<const uint8_t> bytes, int scaleDenominator = 1, std::string* error = nullptr);
+    static bool isJpeg(std::span<const uint8_t> bytes);
+};
+
+} // namespace graphics

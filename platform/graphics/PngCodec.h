@@ -1,0 +1,27 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace graphics {
+
+class Image;
+
+// PNG through libpng; converts between the image's premultiplied pixels and PNG's straight alpha.
+class PngCodec final {
+public:
+    static std::optional<std::vector<uint8_t>> encode(const Image&, std::string* error = nullptr);
+    // scaleDenominator 1 keeps the pixels; 2, 4 or 8 box-filter them down (PNG has no DCT trick).
+    static std::shared_ptr<Image> decode(
+        std::span<const uint8_t> bytes, int scaleDenominator = 1, std::string* error = nullptr);
+    static std::shared_ptr<Image> decodeFile(
+        const std::filesystem::path&, int scaleDenominator = 1, std::string* error = nullptr);
+    static bool isPng(std::span<const uint8_t> bytes);
+};
+
+} // namespace graphics
