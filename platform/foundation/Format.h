@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdarg>
+#include <string>
+
+namespace foundation {
+
+// printf-style formatting into a std::string.
+std::string format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+std::string formatV(const char* fmt, va_list args) __attribute__((format(printf, 1, 0)));
+
+} // namespace foundation

@@ -1,0 +1,116 @@
+#include "platform/foundation/Paths.h"
+
+#include "platform/foundation/FileSystem.h"
+
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+
+#ifndef MIVO_RESOURCES_DIR
+#define MIVO_RESOURCES_DIR "Resources"
+#endif
+
+namespace foundation {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::mutex& pathsMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
+std::optional<fs::path>& homeOverride()
+{
+    static std::optional<fs::path> home;
+    return home;
+}
+
+std::optional<fs::path>& resourcesOverride()
+{
+    static std::optional<fs::path> resources;
+    return resources;
+}
+
+const char* nonEmptyEnv(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value && *value ? value : nullptr;
+}
+
+fs::path created(fs::path path)
+{
+    createDirectories(path);
+    return path;
+}
+
+} // namespace
+
+void Paths::setHome(fs::path home)
+{
+    std::lock_guard lock(pathsMutex());
+    homeOverride() = std::move(home);
+}
+
+fs::path Paths::home()
+{
+    {
+        std::lock_guard lock(pathsMutex());
+        if (homeOverride())
+            return *homeOverride();
+    }
+    if (const char* home = nonEmptyEnv("MIVO_HOME"))
+        return home;
+    if (const char* data = nonEmptyEnv("XDG_DATA_HOME"))
+        return fs::path(data) / "mivo-inspector";
+    if (const char* user = nonEmptyEnv("HOME"))
+        return fs::path(user) / ".local" / "share" / "mivo-inspector";
+    return fs::temp_directory_path() / "mivo-inspector";
+}
+
+fs::path Paths::documents()
+{
+    return created(home() / "Documents");
+}
+
+fs::path Paths::library()
+{
+    return created(home() / "Library");
+}
+
+fs::path Paths::caches()
+{
+    return created(home() / "Library" / "Caches");
+}
+
+fs::path Paths::temporary()
+{
+    return created(home() / "tmp");
+}
+
+void Paths::setResources(fs::path resources)
+{
+    std::lock_guard lock(pathsMutex());
+    resourcesOverride() = std::move(resources);
+}
+
+fs::path Paths::resources()
+{
+    {
+        std::lock_guard lock(pathsMutex());
+        if (resourcesOverride())
+            return *resourcesOverride();
+    }
+    if (const char* resources = nonEmptyEnv("MIVO_RESOURCES"))
+        return resources;
+    return MIVO_RESOURCES_DIR;
+}
+
+fs::path Paths::resource(const std::string& name)
+{
+    return resources() / name;
+}
+
+} // namespace foundation

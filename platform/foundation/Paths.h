@@ -1,0 +1,26 @@
+#pragma once
+
+#include <filesystem>
+
+namespace foundation {
+
+// The app's home and its standard folders, and the read-only resource bundle.
+// Home: setHome(), else $MIVO_HOME, else $XDG_DATA_HOME/mivo-inspector or
+// ~/.local/share/mivo-inspector. Resources: setResources(), else $MIVO_RESOURCES, else the source
+// tree's Resources/. Folders under home are created when asked for.
+class Paths final {
+public:
+    static void setHome(std::filesystem::path home);
+    static std::filesystem::path home();
+    static std::filesystem::path documents();
+    static std::filesystem::path library();
+    static std::filesystem::path caches();
+    static std::filesystem::path temporary();
+
+    static void setResources(std::filesystem::path resources);
+    static std::filesystem::path resources();
+    // A file of the resource bundle.
+    static std::filesystem::path resource(const std::string& name);
+};
+
+} // namespace foundation

@@ -1,0 +1,127 @@
+#include "platform/foundation/UserDefaults.h"
+
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+
+namespace foundation {
+
+UserDefaults& UserDefaults::standard()
+{
+    static UserDefaults defaults;
+    return defaults;
+}
+
+UserDefaults::UserDefaults()
+{
+    load();
+}
+
+UserDefaults::UserDefaults(std::filesystem::path file)
+    : m_fixedFile(std::move(file))
+{
+    load();
+}
+
+void UserDefaults::load()
+{
+    m_file = m_fixedFile ? *m_fixedFile : Paths::library() / "Preferences" / kFileName;
+    m_values.clear();
+    auto text = readFile(m_file);
+    if (!text)
+        return;
+    std::string error;
+    auto parsed = Value::fromJson(*text, &error);
+    if (!parsed || !parsed->isMap()) {
+        if (error.empty())
+            error = "the top level is not an object";
+        log(format("UserDefaults: ignoring unreadable defaults file %s, starting empty: %s", m_file.c_str(),
+            error.c_str()));
+        return;
+    }
+    m_values = parsed->asMap();
+}
+
+bool UserDefaults::write()
+{
+    if (writeFileAtomically(m_file, Value(m_values).toJson(2)))
+        return true;
+    log(format("UserDefaults: could not write %s", m_file.c_str()));
+    return false;
+}
+
+Value UserDefaults::value(const std::string& key) const
+{
+    std::lock_guard lock(m_mutex);
+    auto it = m_values.find(key);
+    return it == m_values.end() ? Value() : it->second;
+}
+
+void UserDefaults::set(const std::string& key, Value value)
+{
+    std::lock_guard lock(m_mutex);
+    if (value.isNull())
+        m_values.erase(key);
+    else
+        m_values[key] = std::move(value);
+    write();
+}
+
+void UserDefaults::remove(const std::string& key)
+{
+    set(key, Value());
+}
+
+std::optional<std::string> UserDefaults::string(const std::string& key) const
+{
+    Value found = value(key);
+    switch (found.type()) {
+    case Value::Type::String:
+        return found.asString();
+    case Value::Type::Int:
+        return std::to_string(found.asInt());
+    case Value::Type::Double:
+        return format("%.17g", found.asDouble());
+    default:
+        return std::nullopt;
+    }
+}
+
+bool UserDefaults::boolValue(const std::string& key) const
+{
+    Value found = value(key);
+    if (found.isString())
+        return found.asString() == "true" || found.asString() == "YES" || found.asString() == "1";
+    return found.asBool();
+}
+
+int64_t UserDefaults::integer(const std::string& key) const
+{
+    return value(key).asInt();
+}
+
+double UserDefaults::doubleValue(const std::string& key) const
+{
+    return value(key).asDouble();
+}
+
+bool UserDefaults::synchronize()
+{
+    std::lock_guard lock(m_mutex);
+    return write();
+}
+
+void UserDefaults::reload()
+{
+    std::lock_guard lock(m_mutex);
+    load();
+}
+
+std::filesystem::path UserDefaults::filePath() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_file;
+}
+
+} // namespace foundation
