@@ -1,0 +1,63 @@
+#include "core/media/MediaFileNames.h"
+#include "core/media/SafeFileName.h"
+
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using media::MediaFileNames;
+
+TEST(MediaFileNames, KeepsTheStampForms)
+{
+    EXPECT_EQ(
+        MediaFileNames::mediaName(1733500000000000, MediaFileNames::Kind::Photo), "1733500000000000.jpg");
+    EXPECT_EQ(
+        MediaFileNames::mediaName(1733500000000000, MediaFileNames::Kind::Video), "1733500000000000.mp4");
+    EXPECT_EQ(MediaFileNames::thumbnailName(1733500000000000), "_1733500000000000.jpg");
+}
+
+TEST(MediaFileNames, NeverReusesATakenStamp)
+{
+    fs::path folder = fs::temp_directory_path() / ("mivo-names-" + std::to_string(::getpid()));
+    fs::create_directories(folder);
+    const int64_t stamp = 1733500000000000;
+    EXPECT_EQ(MediaFileNames::freeStamp(folder, stamp, MediaFileNames::Kind::Photo), stamp);
+
+    // The photo of the same second is taken, then only its thumbnail, then a dangling link.
+    ASSERT_TRUE(foundation::writeFileAtomically(folder / "1733500000000000.jpg", "x"));
+    EXPECT_EQ(MediaFileNames::freeStamp(folder, stamp, MediaFileNames::Kind::Photo), stamp + 1);
+    ASSERT_TRUE(foundation::writeFileAtomically(folder / "_1733500000000001.jpg", "x"));
+    EXPECT_EQ(MediaFileNames::freeStamp(folder, stamp, MediaFileNames::Kind::Photo), stamp + 2);
+    fs::create_symlink(folder / "gone", folder / "1733500000000002.jpg");
+    EXPECT_EQ(MediaFileNames::freeStamp(folder, stamp, MediaFileNames::Kind::Photo), stamp + 3);
+    // A video only minds video names and thumbnails.
+    EXPECT_EQ(MediaFileNames::freeStamp(folder, stamp, MediaFileNames::Kind::Video), stamp);
+    ASSERT_TRUE(foundation::writeFileAtomically(folder / "1733500000000000.mp4", "x"));
+    EXPECT_EQ(MediaFileNames::freeStamp(folder, stamp, MediaFileNames::Kind::Video), stamp + 2);
+    fs::remove_all(folder);
+}
+
+TEST(SafeFileName, RefusesNamesThatLeaveTheFolder)
+{
+    for (const char* good : {"1733500000000000.jpg", "_1733500000000000.jpg", "a b.mp4", "车.jpg", ".hidden"})
+        EXPECT_TRUE(media::isSafeFileName(good)) << good;
+    for (const std::string& bad : std::vector<std::string> {"", ".", "..", "../x.jpg", "a/b.jpg",
+             "/etc/passwd", "..\\x.jpg", "a\\b", "x..jpg", "picture/..", std::string("a\0b.jpg", 7)})
+        EXPECT_FALSE(media::isSafeFileName(bad)) << bad;
+
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    EXPECT_EQ(media::fileInFolder("/home/u/picture", "1.jpg"), fs::path("/home/u/picture/1.jpg"));
+    EXPECT_FALSE(capture.contains("refused"));
+    EXPECT_EQ(media::fileInFolder("/home/u/picture", "../../secret"), std::nullopt);
+    EXPECT_TRUE(capture.contains("refused unsafe file name: ../../secret"));
+}
+
+} // namespace

@@ -1,0 +1,83 @@
+#include "core/media/VideoRemuxer.h"
+
+#include "core/media/VideoFrameReader.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/graphics/Image.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kSampleVideo = MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4";
+// Made with: ffmpeg -f lavfi -i testsrc=size=160x120:rate=10:duration=1 -c:v mpeg4 -f mov
+const fs::path kQuickTimeMovie = MIVO_SOURCE_DIR "/tests/core/media/data/short-quicktime.mov";
+
+class VideoRemuxerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_folder = fs::temp_directory_path() / ("mivo-remux-" + std::to_string(::getpid()));
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override { fs::remove_all(m_folder); }
+
+    fs::path m_folder;
+};
+
+TEST_F(VideoRemuxerTest, CopiesAnMp4ByteForByte)
+{
+    EXPECT_TRUE(media::VideoRemuxer::isMp4(kSampleVideo));
+    fs::path target = m_folder / "1.mp4";
+    std::string error;
+    ASSERT_TRUE(media::VideoRemuxer::copyAsMp4(kSampleVideo, target, &error)) << error;
+    EXPECT_EQ(foundation::readFile(target), foundation::readFile(kSampleVideo));
+}
+
+TEST_F(VideoRemuxerTest, RemuxesAQuickTimeMovieIntoAPlayableMp4)
+{
+    EXPECT_FALSE(media::VideoRemuxer::isMp4(kQuickTimeMovie));
+    fs::path target = m_folder / "2.mp4";
+    std::string error;
+    ASSERT_TRUE(media::VideoRemuxer::copyAsMp4(kQuickTimeMovie, target, &error)) << error;
+    EXPECT_TRUE(media::VideoRemuxer::isMp4(target));
+
+    auto original = media::VideoFrameReader::open(kQuickTimeMovie);
+    auto copy = media::VideoFrameReader::open(target, &error);
+    ASSERT_TRUE(original && copy) << error;
+    EXPECT_NEAR(copy->duration(), original->duration(), 0.05);
+    EXPECT_EQ(copy->width(), 160);
+    double actual = -1;
+    auto frame = copy->copyImageAtTime(0.5, 0, 0, &actual, &error);
+    ASSERT_TRUE(frame) << error;
+    EXPECT_NEAR(actual, 0.5, 1e-6);
+    // Same packets, so the same picture.
+    auto reference = original->copyImageAtTime(0.5, 0, 0);
+    ASSERT_TRUE(reference);
+    EXPECT_EQ(frame->pixel(80, 60), reference->pixel(80, 60));
+    EXPECT_EQ(frame->pixel(10, 100), reference->pixel(10, 100));
+}
+
+TEST_F(VideoRemuxerTest, FailsCleanly)
+{
+    std::string error;
+    fs::path target = m_folder / "3.mp4";
+    EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(m_folder / "missing.mov", target, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(fs::exists(target));
+
+    ASSERT_TRUE(foundation::writeFileAtomically(m_folder / "text.mov", "not a movie at all"));
+    error.clear();
+    EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(m_folder / "text.mov", target, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(fs::exists(target));
+
+    error.clear();
+    EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(kQuickTimeMovie, m_folder / "no" / "such" / "4.mp4", &error));
+    EXPECT_FALSE(error.empty());
+}
+
+} // namespace
