@@ -51,7 +51,10 @@ fs::path created(fs::path path)
 void Paths::setHome(fs::path home)
 {
     std::lock_guard lock(pathsMutex());
-    homeOverride() = std::move(home);
+    if (home.empty())
+        homeOverride().reset();
+    else
+        homeOverride() = std::move(home);
 }
 
 fs::path Paths::home()
@@ -93,7 +96,10 @@ fs::path Paths::temporary()
 void Paths::setResources(fs::path resources)
 {
     std::lock_guard lock(pathsMutex());
-    resourcesOverride() = std::move(resources);
+    if (resources.empty())
+        resourcesOverride().reset();
+    else
+        resourcesOverride() = std::move(resources);
 }
 
 fs::path Paths::resources()

@@ -10,6 +10,7 @@ namespace foundation {
 // tree's Resources/. Folders under home are created when asked for.
 class Paths final {
 public:
+    // An empty path returns to the default.
     static void setHome(std::filesystem::path home);
     static std::filesystem::path home();
     static std::filesystem::path documents();
@@ -17,6 +18,7 @@ public:
     static std::filesystem::path caches();
     static std::filesystem::path temporary();
 
+    // An empty path returns to the default.
     static void setResources(std::filesystem::path resources);
     static std::filesystem::path resources();
     // A file of the resource bundle.

@@ -26,7 +26,8 @@ UserDefaults::UserDefaults(std::filesystem::path file)
 
 void UserDefaults::load()
 {
-    m_file = m_fixedFile ? *m_fixedFile : Paths::library() / "Preferences" / kFileName;
+    // Not created here: merely looking must not make folders in the home.
+    m_file = m_fixedFile ? *m_fixedFile : Paths::home() / "Library" / "Preferences" / kFileName;
     m_values.clear();
     auto text = readFile(m_file);
     if (!text)

@@ -1,0 +1,218 @@
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Once.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "tests/support/ManualClockTest.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+using namespace foundation;
+
+namespace {
+
+// A gate that worker operations wait on, so tests control exactly when they finish.
+class Gate {
+public:
+    void open()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_open = true;
+        }
+        m_changed.notify_all();
+    }
+    void wait()
+    {
+        std::unique_lock lock(m_mutex);
+        m_changed.wait(lock, [&] { return m_open; });
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_open {false};
+};
+
+using DispatchTest = mivo::test::ManualClockTest;
+
+TEST_F(DispatchTest, SerialQueueRunsInOrderOffTheMainThreadThenHandsBack)
+{
+    auto queue = DispatchQueue::createSerial("com.example.serial");
+    EXPECT_EQ(queue->label(), "com.example.serial");
+    std::vector<int> order;
+    std::atomic<bool> anyOnMain {false};
+    std::atomic<bool> allOnQueue {true};
+    bool handedBack = false;
+    for (int i = 0; i < 100; ++i) {
+        queue->async([&, i] {
+            order.push_back(i); // only this queue's thread touches it: serial
+            anyOnMain = anyOnMain || RunLoop::main().isMainThread();
+            allOnQueue = allOnQueue && queue->isCurrent();
+            if (i == 99)
+                DispatchQueue::main().async([&] { handedBack = RunLoop::main().isMainThread(); });
+        });
+    }
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return handedBack; }, 10));
+    EXPECT_FALSE(anyOnMain);
+    EXPECT_TRUE(allOnQueue);
+    ASSERT_EQ(order.size(), 100u);
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+    EXPECT_FALSE(queue->isCurrent());
+}
+
+TEST_F(DispatchTest, ReleasedQueueStillRunsWhatWasQueued)
+{
+    std::atomic<int> ran {0};
+    {
+        auto queue = DispatchQueue::createSerial("short-lived");
+        for (int i = 0; i < 10; ++i)
+            queue->async([&] { ++ran; });
+    }
+    EXPECT_EQ(ran, 10);
+}
+
+TEST_F(DispatchTest, QueueReleasedByItsOwnBlockDoesNotDeadlock)
+{
+    std::atomic<bool> done {false};
+    auto queue = DispatchQueue::createSerial("self-releasing");
+    auto* raw = queue.get();
+    raw->async([queue = std::move(queue), &done]() mutable {
+        queue.reset();
+        done = true;
+    });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return done.load(); }, 10));
+}
+
+TEST_F(DispatchTest, MainQueueIsTheRunLoop)
+{
+    EXPECT_EQ(DispatchQueue::main().label(), "main");
+    EXPECT_TRUE(DispatchQueue::main().isMain());
+    EXPECT_TRUE(DispatchQueue::main().isCurrent());
+    std::vector<int> order;
+    DispatchQueue::main().async([&] { order.push_back(1); });
+    RunLoop::main().post([&] { order.push_back(2); });
+    EXPECT_TRUE(order.empty()) << "async never runs inline";
+    RunLoop::main().runOnce();
+    EXPECT_EQ(order, (std::vector<int> {1, 2}));
+}
+
+TEST_F(DispatchTest, DispatchAfterFromAWorkerUsesTheMainClock)
+{
+    double firedAt = -1;
+    std::thread([&] { dispatchAfter(2.0, [&] { firedAt = now(); }); }).join();
+    runFor(1.9);
+    EXPECT_EQ(firedAt, -1);
+    runFor(0.2);
+    EXPECT_DOUBLE_EQ(firedAt, 2.0);
+}
+
+TEST_F(DispatchTest, OnceRunsExactlyOnceAcrossThreads)
+{
+    static OnceFlag flag;
+    std::atomic<int> calls {0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 8; ++i)
+        threads.emplace_back([&] { dispatchOnce(flag, [&] { ++calls; }); });
+    for (auto& thread : threads)
+        thread.join();
+    dispatchOnce(flag, [&] { ++calls; });
+    EXPECT_EQ(calls, 1);
+}
+
+TEST(OperationQueueTest, RespectsTheConcurrencyLimit)
+{
+    auto queue = OperationQueue::create();
+    EXPECT_EQ(queue->maxConcurrentOperationCount(), -1);
+    queue->setMaxConcurrentOperationCount(2);
+    std::mutex mutex;
+    int running = 0, peak = 0;
+    std::atomic<int> finished {0};
+    for (int i = 0; i < 12; ++i) {
+        queue->addOperation([&] {
+            {
+                std::lock_guard lock(mutex);
+                peak = std::max(peak, ++running);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            {
+                std::lock_guard lock(mutex);
+                --running;
+            }
+            ++finished;
+        });
+    }
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(finished, 12);
+    EXPECT_LE(peak, 2);
+    EXPECT_EQ(queue->operationCount(), 0u);
+}
+
+TEST(OperationQueueTest, RunsOperationsConcurrentlyUpToTheLimit)
+{
+    // Three operations that each wait for the other two to start can only finish if all three
+    // run at once.
+    auto queue = OperationQueue::create();
+    queue->setMaxConcurrentOperationCount(3);
+    std::mutex mutex;
+    std::condition_variable changed;
+    int started = 0;
+    std::atomic<int> finished {0};
+    for (int i = 0; i < 3; ++i) {
+        queue->addOperation([&] {
+            std::unique_lock lock(mutex);
+            ++started;
+            changed.notify_all();
+            if (changed.wait_for(lock, std::chrono::seconds(10), [&] { return started == 3; }))
+                ++finished;
+        });
+    }
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(finished, 3);
+}
+
+TEST(OperationQueueTest, CancelAllLeavesTheRunningOperationAlone)
+{
+    auto queue = OperationQueue::create();
+    queue->setMaxConcurrentOperationCount(1);
+    Gate started, release;
+    std::atomic<bool> firstFinished {false};
+    std::atomic<int> others {0};
+    queue->addOperation([&] {
+        started.open();
+        release.wait();
+        firstFinished = true;
+    });
+    for (int i = 0; i < 5; ++i)
+        queue->addOperation([&] { ++others; });
+    started.wait();
+    EXPECT_EQ(queue->operationCount(), 6u);
+    queue->cancelAllOperations();
+    EXPECT_EQ(queue->operationCount(), 1u);
+    release.open();
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_TRUE(firstFinished);
+    EXPECT_EQ(others, 0);
+
+    // The queue stays usable after a cancel.
+    queue->addOperation([&] { ++others; });
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(others, 1);
+}
+
+TEST(OperationQueueTest, DestroyingTheQueueFinishesQueuedWork)
+{
+    std::atomic<int> ran {0};
+    {
+        auto queue = OperationQueue::create();
+        for (int i = 0; i < 20; ++i)
+            queue->addOperation([&] { ++ran; });
+    }
+    EXPECT_EQ(ran, 20);
+}
+
+} // namespace

@@ -1,0 +1,179 @@
+#include "platform/foundation/UserDefaults.h"
+#include "platform/foundation/BundleInfo.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using namespace foundation;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> filesIn(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(UserDefaultsTest, ValuesSurviveARoundTripThroughTheFile)
+{
+    mivo::test::TempHome home;
+    auto& defaults = UserDefaults::standard();
+    EXPECT_EQ(defaults.filePath(), home.path() / "Library" / "Preferences" / UserDefaults::kFileName);
+    defaults.set("staticBaseUrl", "http://127.0.0.1");
+    defaults.set("staticBasePort", 8080);
+    defaults.set("autoLogin", true);
+    defaults.set("ratio", 0.25);
+    defaults.set("list", Array {1, "two"});
+    EXPECT_TRUE(defaults.synchronize());
+
+    UserDefaults reread(defaults.filePath());
+    EXPECT_EQ(reread.string("staticBaseUrl"), "http://127.0.0.1");
+    EXPECT_EQ(reread.integer("staticBasePort"), 8080);
+    EXPECT_EQ(reread.string("staticBasePort"), "8080");
+    EXPECT_TRUE(reread.boolValue("autoLogin"));
+    EXPECT_DOUBLE_EQ(reread.doubleValue("ratio"), 0.25);
+    EXPECT_EQ(reread.value("list"), Value(Array {1, "two"}));
+    EXPECT_EQ(reread.string("missing"), std::nullopt);
+    EXPECT_FALSE(reread.boolValue("missing"));
+    EXPECT_EQ(reread.integer("missing"), 0);
+}
+
+TEST(UserDefaultsTest, EverySetIsOnDiskAtOnceAndRemoveDeletes)
+{
+    mivo::test::TempHome home;
+    auto& defaults = UserDefaults::standard();
+    defaults.set("kCurrentUser", "inspector7");
+    EXPECT_EQ(UserDefaults(defaults.filePath()).string("kCurrentUser"), "inspector7");
+    defaults.remove("kCurrentUser");
+    EXPECT_TRUE(UserDefaults(defaults.filePath()).value("kCurrentUser").isNull());
+    defaults.set("a", 1);
+    defaults.set("a", Value());
+    EXPECT_TRUE(defaults.value("a").isNull()) << "setting null removes";
+}
+
+TEST(UserDefaultsTest, AtomicWritesLeaveNoTemporaryFiles)
+{
+    mivo::test::TempHome home;
+    auto& defaults = UserDefaults::standard();
+    for (int i = 0; i < 20; ++i)
+        defaults.set("counter", i);
+    EXPECT_EQ(filesIn(defaults.filePath().parent_path()), std::vector<std::string> {UserDefaults::kFileName});
+}
+
+TEST(UserDefaultsTest, CorruptFileStartsEmptyWithOneLogLine)
+{
+    mivo::test::TempHome home;
+    fs::path file = home.path() / "Library" / "Preferences" / UserDefaults::kFileName;
+    ASSERT_TRUE(writeFileAtomically(file, "{\"userName\": \"half-writ"));
+    LogCapture capture(LogCapture::Echo::No);
+    UserDefaults::standard().reload();
+    EXPECT_TRUE(UserDefaults::standard().value("userName").isNull());
+    ASSERT_EQ(capture.lines().size(), 1u);
+    EXPECT_TRUE(capture.contains("ignoring unreadable defaults file"));
+    EXPECT_TRUE(capture.contains(file.string()));
+
+    // The next write replaces the broken file with a good one.
+    UserDefaults::standard().set("userName", "x");
+    EXPECT_EQ(UserDefaults(file).string("userName"), "x");
+}
+
+TEST(UserDefaultsTest, ReloadFollowsANewHome)
+{
+    mivo::test::TempHome first;
+    UserDefaults::standard().set("where", "first");
+    {
+        mivo::test::TempHome second;
+        EXPECT_TRUE(UserDefaults::standard().value("where").isNull());
+        UserDefaults::standard().set("where", "second");
+    }
+    Paths::setHome(first.path());
+    UserDefaults::standard().reload();
+    EXPECT_EQ(UserDefaults::standard().string("where"), "first");
+}
+
+TEST(PathsTest, FoldersUnderHomeAreCreatedOnDemand)
+{
+    mivo::test::TempHome home;
+    EXPECT_EQ(Paths::home(), home.path());
+    EXPECT_FALSE(fs::exists(home.path() / "Documents"));
+    EXPECT_EQ(Paths::documents(), home.path() / "Documents");
+    EXPECT_TRUE(fs::is_directory(Paths::documents()));
+    EXPECT_TRUE(fs::is_directory(Paths::library()));
+    EXPECT_EQ(Paths::caches(), home.path() / "Library" / "Caches");
+    EXPECT_TRUE(fs::is_directory(Paths::caches()));
+    EXPECT_TRUE(fs::is_directory(Paths::temporary()));
+}
+
+TEST(PathsTest, HomeFallsBackToTheEnvironment)
+{
+    Paths::setHome({});
+    const char* saved = std::getenv("MIVO_HOME");
+    std::string previous = saved ? saved : "";
+    setenv("MIVO_HOME", "/tmp/mivo-env-home", 1);
+    EXPECT_EQ(Paths::home(), fs::path("/tmp/mivo-env-home"));
+    unsetenv("MIVO_HOME");
+    setenv("XDG_DATA_HOME", "/tmp/xdg", 1);
+    EXPECT_EQ(Paths::home(), fs::path("/tmp/xdg/mivo-inspector"));
+    unsetenv("XDG_DATA_HOME");
+    if (saved)
+        setenv("MIVO_HOME", previous.c_str(), 1);
+}
+
+TEST(PathsTest, ResourcesDefaultToTheSourceTreeAndCanBeOverridden)
+{
+    EXPECT_EQ(fs::canonical(Paths::resources()), fs::canonical(fs::path(MIVO_SOURCE_DIR) / "Resources"));
+    Paths::setResources("/tmp/elsewhere");
+    EXPECT_EQ(Paths::resource("x.png"), fs::path("/tmp/elsewhere/x.png"));
+    Paths::setResources({});
+}
+
+TEST(BundleInfoTest, ReadsInfoJson)
+{
+    BundleInfo::reload();
+    EXPECT_EQ(BundleInfo::bundleName(), "MivoInspector");
+    EXPECT_EQ(BundleInfo::shortVersion(), "1.0");
+    EXPECT_FALSE(BundleInfo::viewControllerBasedStatusBarAppearance());
+    EXPECT_TRUE(BundleInfo::value("UIViewControllerBasedStatusBarAppearance").isBool());
+}
+
+TEST(FileSystemTest, WriteReadAndIntermediateFolders)
+{
+    mivo::test::TempHome home;
+    fs::path nested = home.path() / "a" / "b" / "c.txt";
+    EXPECT_FALSE(fileExists(nested));
+    EXPECT_EQ(readFile(nested), std::nullopt);
+    std::string binary("x\0y\n\xff", 5);
+    ASSERT_TRUE(writeFileAtomically(nested, binary));
+    EXPECT_EQ(readFile(nested), binary);
+    ASSERT_TRUE(writeFileAtomically(nested, "second"));
+    EXPECT_EQ(readFile(nested), "second");
+    EXPECT_EQ(filesIn(nested.parent_path()), std::vector<std::string> {"c.txt"});
+    EXPECT_TRUE(createDirectories(home.path() / "d" / "e"));
+    EXPECT_TRUE(createDirectories(home.path() / "d" / "e")) << "existing folders are fine";
+    EXPECT_FALSE(createDirectories(nested / "below-a-file"));
+    EXPECT_TRUE(removeItem(home.path() / "a"));
+    EXPECT_FALSE(fileExists(nested));
+}
+
+TEST(FileSystemTest, FailedWriteKeepsTheOldFile)
+{
+    mivo::test::TempHome home;
+    fs::path file = home.path() / "keep.txt";
+    ASSERT_TRUE(writeFileAtomically(file, "old"));
+    fs::path blocked = home.path() / "dir-not-file";
+    fs::create_directories(blocked / "child");
+    EXPECT_FALSE(writeFileAtomically(blocked, "new")) << "renaming over a non-empty folder fails";
+    EXPECT_EQ(readFile(file), "old");
+    EXPECT_EQ(filesIn(home.path()), (std::vector<std::string> {"dir-not-file", "keep.txt"}));
+}
+
+} // namespace

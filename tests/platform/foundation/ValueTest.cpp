@@ -1,0 +1,203 @@
+#include "platform/foundation/Value.h"
+#include "platform/foundation/Date.h"
+#include "platform/foundation/Exception.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Log.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <ctime>
+#include <thread>
+
+using namespace foundation;
+
+namespace {
+
+// Runs a test body in a fixed time zone so local-time texts are predictable.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const char* zone)
+    {
+        if (const char* old = std::getenv("TZ"))
+            m_previous = old;
+        setenv("TZ", zone, 1);
+        tzset();
+    }
+    ~ScopedTimeZone()
+    {
+        if (m_previous)
+            setenv("TZ", m_previous->c_str(), 1);
+        else
+            unsetenv("TZ");
+        tzset();
+    }
+
+private:
+    std::optional<std::string> m_previous;
+};
+
+TEST(ValueTest, TypesAndLenientAccessors)
+{
+    EXPECT_TRUE(Value().isNull());
+    EXPECT_TRUE(Value(nullptr).isNull());
+    EXPECT_TRUE(Value(true).isBool());
+    EXPECT_TRUE(Value(3).isInt());
+    EXPECT_TRUE(Value(int64_t(1) << 40).isInt());
+    EXPECT_TRUE(Value(size_t(4)).isInt());
+    EXPECT_TRUE(Value(2.5).isDouble());
+    EXPECT_TRUE(Value("text").isString());
+    EXPECT_TRUE(Value(std::string("s")).isString());
+    EXPECT_TRUE(Value(Date(5)).isDate());
+
+    EXPECT_EQ(Value(2.9).asInt(), 2);
+    EXPECT_EQ(Value(1e300).asInt(), INT64_MAX);
+    EXPECT_DOUBLE_EQ(Value(7).asDouble(), 7.0);
+    EXPECT_TRUE(Value(1).asBool());
+    EXPECT_EQ(Value("12").asInt(), 0) << "texts are not numbers";
+    EXPECT_EQ(Value(12).asString(), "");
+    EXPECT_TRUE(Value(3).asArray().empty());
+    EXPECT_TRUE(Value("x")["key"].isNull());
+    EXPECT_TRUE(Value(Array {1})[5].isNull());
+}
+
+TEST(ValueTest, BuildingMapsAndArrays)
+{
+    Value record;
+    record.set("applyNO", "A-1").set("count", 2);
+    record.set("nested", Map {{"list", Array {1, 2.5, "x"}}});
+    EXPECT_TRUE(record.isMap());
+    EXPECT_TRUE(record.contains("applyNO"));
+    EXPECT_FALSE(record.contains("carID"));
+    EXPECT_EQ(record["nested"]["list"][2].asString(), "x");
+    EXPECT_EQ(record.size(), 3u);
+
+    Value list;
+    list.append(1).append("two");
+    EXPECT_EQ(list, Value(Array {1, "two"}));
+    EXPECT_NE(Value(1), Value(1.0)) << "integers and doubles are different types";
+}
+
+TEST(ValueTest, JsonRoundTripOfEveryType)
+{
+    ScopedTimeZone zone("UTC");
+    Value all = Map {
+        {"null", Value()},
+        {"bool", false},
+        {"int", int64_t(-9007199254740993)},
+        {"double", 0.1},
+        {"whole double", 2.0},
+        {"text", "未拍摄 \"quoted\"\n"},
+        {"array", Array {1, "a", Array {}, Map {}}},
+        {"map", Map {{"k", true}}},
+    };
+    std::string json = all.toJson();
+    auto back = Value::fromJson(json);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(*back, all);
+    EXPECT_TRUE((*back)["whole double"].isDouble());
+    EXPECT_EQ(Value::fromJson(all.toJson(2)), all);
+
+    // Dates leave as local-time text and come back as text.
+    Value date = Date(86400 + 3661);
+    EXPECT_EQ(date.toJson(), "\"1970-01-02 01:01:01\"");
+}
+
+TEST(ValueTest, JsonNumbersAndFragments)
+{
+    EXPECT_EQ(Value::fromJson("42"), Value(42));
+    EXPECT_EQ(Value::fromJson("-1.5e2"), Value(-150.0));
+    EXPECT_EQ(Value::fromJson("\"bare\""), Value("bare"));
+    EXPECT_EQ(Value::fromJson("null"), Value());
+    EXPECT_TRUE(Value::fromJson("18446744073709551615")->isDouble()) << "too big for int64";
+    EXPECT_EQ(Value::fromJson(" {\"Success\": true, \"Msg\": \"\"} ").value()["Success"], Value(true));
+}
+
+TEST(ValueTest, MalformedJsonGivesAnError)
+{
+    for (const char* bad : {"", "{", "{\"a\":}", "[1,]", "<html>", "{\"a\":1} trailing", "nul"}) {
+        std::string error;
+        EXPECT_EQ(Value::fromJson(bad, &error), std::nullopt) << bad;
+        EXPECT_FALSE(error.empty()) << bad;
+    }
+    EXPECT_EQ(Value::fromJson("{"), std::nullopt) << "the error text is optional";
+}
+
+TEST(ValueTest, InvalidUtf8IsReplacedNotThrown)
+{
+    std::string json = Value(std::string("a\xff")).toJson();
+    EXPECT_TRUE(Value::fromJson(json).has_value());
+}
+
+TEST(DateTest, FormatsAndParsesLocalTime)
+{
+    ScopedTimeZone zone("Asia/Shanghai");
+    Date date(1700000000.123);
+    EXPECT_EQ(date.formatLocal("yyyy-MM-dd HH:mm:ss"), "2023-11-15 06:13:20");
+    EXPECT_EQ(date.formatLocal("yyyy-MM-dd HH:mm:ss.SSS"), "2023-11-15 06:13:20.123");
+    EXPECT_EQ(date.formatLocal("yyyyMMdd_HHmmss"), "20231115_061320");
+
+    auto parsed = Date::parseLocal("2023-11-15 06:13:20", "yyyy-MM-dd HH:mm:ss");
+    ASSERT_TRUE(parsed);
+    EXPECT_EQ(parsed->secondsSince1970(), 1700000000.0);
+    auto withMillis
+        = Date::parseLocal(date.formatLocal("yyyy-MM-dd HH:mm:ss.SSS"), "yyyy-MM-dd HH:mm:ss.SSS");
+    ASSERT_TRUE(withMillis);
+    EXPECT_NEAR(withMillis->secondsSince1970(), 1700000000.123, 1e-6);
+}
+
+TEST(DateTest, RoundTripAcrossADaylightSavingChange)
+{
+    ScopedTimeZone zone("Europe/Berlin");
+    for (double t : {1679792400.0 - 1, 1679792400.0, 1698541200.0 + 3600}) {
+        Date date(t);
+        auto back = Date::parseLocal(date.formatLocal("yyyy-MM-dd HH:mm:ss"), "yyyy-MM-dd HH:mm:ss");
+        ASSERT_TRUE(back);
+        EXPECT_EQ(back->secondsSince1970(), t) << date.formatLocal("yyyy-MM-dd HH:mm:ss");
+    }
+}
+
+TEST(DateTest, RejectsTextThatDoesNotMatch)
+{
+    for (const char* bad : {"2023-11-15", "2023-11-15 06:13:20 extra", "2023/11/15 06:13:20",
+             "2023-13-01 00:00:00", "2023-02-30 00:00:00", "2023-11-15 24:00:00", "20x3-11-15 06:13:20"})
+        EXPECT_EQ(Date::parseLocal(bad, "yyyy-MM-dd HH:mm:ss"), std::nullopt) << bad;
+}
+
+TEST(FormatTest, PrintfStyleOfAnyLength)
+{
+    EXPECT_EQ(format("%s:%d/Services", "http://host", 80), "http://host:80/Services");
+    std::string longText(1000, 'x');
+    EXPECT_EQ(format("<%s>", longText.c_str()), "<" + longText + ">");
+    EXPECT_EQ(format("%lld.jpg", 1700000000000000LL), "1700000000000000.jpg");
+}
+
+TEST(LogTest, CapturesNestAndSeeLinesFromAnyThread)
+{
+    LogCapture outer(LogCapture::Echo::No);
+    log("first");
+    {
+        LogCapture inner(LogCapture::Echo::No);
+        std::thread([] { logf("identify: %s  progress: %f", "file1", 0.5); }).join();
+        EXPECT_EQ(inner.lines(), std::vector<std::string> {"identify: file1  progress: 0.500000"});
+    }
+    log("last");
+    EXPECT_EQ(
+        outer.lines(), (std::vector<std::string> {"first", "identify: file1  progress: 0.500000", "last"}));
+    EXPECT_TRUE(outer.contains("progress"));
+    EXPECT_FALSE(outer.contains("missing"));
+    outer.clear();
+    EXPECT_TRUE(outer.lines().empty());
+}
+
+TEST(ExceptionTest, CarriesNameAndReason)
+{
+    try {
+        throw Exception("NSInternalInconsistencyException", "Array exceeds limit.");
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "Array exceeds limit.");
+        EXPECT_EQ(dynamic_cast<const Exception&>(e).name, "NSInternalInconsistencyException");
+    }
+}
+
+} // namespace
