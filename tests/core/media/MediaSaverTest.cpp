@@ -1,0 +1,188 @@
+#include "core/media/MediaSaver.h"
+
+#include "core/media/MediaFolders.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/JpegCodec.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+using media::MediaFileNames;
+using media::MediaSaver;
+
+const fs::path kSampleVideo = MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4";
+const fs::path kSamplePhoto = MIVO_SOURCE_DIR "/Resources/camera/sample-photo-1.jpg";
+const int64_t kStamp = 1733500000000000;
+
+// Count of distinct colours on a coarse grid: a blank picture has one or two.
+int distinctColours(const graphics::Image& image)
+{
+    std::vector<uint32_t> seen;
+    for (int y = 0; y < image.pixelHeight(); y += 4)
+        for (int x = 0; x < image.pixelWidth(); x += 4) {
+            uint32_t colour = image.pixel(x, y) & 0xF0F0F0;
+            if (std::find(seen.begin(), seen.end(), colour) == seen.end())
+                seen.push_back(colour);
+        }
+    return int(seen.size());
+}
+
+class MediaSaverTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        foundation::UserDefaults::standard().set(media::MediaFolders::kCurrentUserKey, "user42");
+        auto picture = media::MediaFolders::pictureFolder();
+        auto video = media::MediaFolders::videoFolder();
+        ASSERT_TRUE(picture && video);
+        m_picture = *picture;
+        m_video = *video;
+    }
+
+    mivo::test::TempHome m_home;
+    fs::path m_picture;
+    fs::path m_video;
+};
+
+TEST_F(MediaSaverTest, FoldersFollowTheCurrentUser)
+{
+    EXPECT_EQ(m_picture, m_home.path() / "Documents" / "user42" / "picture");
+    EXPECT_EQ(m_video, m_home.path() / "Documents" / "user42" / "video");
+    EXPECT_TRUE(fs::is_directory(m_picture));
+    EXPECT_EQ(media::MediaFolders::folderForResourceType("video"), m_video);
+    EXPECT_EQ(media::MediaFolders::folderForResourceType("image"), m_picture);
+
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    foundation::UserDefaults::standard().set(media::MediaFolders::kCurrentUserKey, "../elsewhere");
+    EXPECT_FALSE(media::MediaFolders::pictureFolder());
+    EXPECT_TRUE(capture.contains("refused unsafe file name: ../elsewhere"));
+    foundation::UserDefaults::standard().remove(media::MediaFolders::kCurrentUserKey);
+    EXPECT_FALSE(media::MediaFolders::videoFolder());
+    EXPECT_TRUE(capture.contains("no current user"));
+}
+
+TEST_F(MediaSaverTest, SavesAPhotoWithAThumbnailThatDecode)
+{
+    auto photo = graphics::JpegCodec::decodeFile(kSamplePhoto);
+    ASSERT_TRUE(photo);
+    std::string error;
+    auto prepared = MediaSaver::preparePhoto(*photo, &error);
+    ASSERT_TRUE(prepared) << error;
+    auto saved = MediaSaver::store(*prepared, m_picture, kStamp, &error);
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(saved->resourceName, "1733500000000000.jpg");
+    EXPECT_EQ(saved->screenshotName, "_1733500000000000.jpg");
+    EXPECT_EQ(saved->resourceFilePath, (m_picture / "1733500000000000.jpg").string());
+    EXPECT_EQ(saved->screenshotPath, (m_picture / "_1733500000000000.jpg").string());
+
+    auto full = graphics::JpegCodec::decodeFile(saved->resourceFilePath);
+    ASSERT_TRUE(full);
+    EXPECT_EQ(full->pixelWidth(), 1600);
+    EXPECT_EQ(full->pixelHeight(), 1200);
+    auto thumbnail = graphics::JpegCodec::decodeFile(saved->screenshotPath);
+    ASSERT_TRUE(thumbnail);
+    EXPECT_EQ(thumbnail->pixelWidth(), 160);
+    EXPECT_EQ(thumbnail->pixelHeight(), 120);
+    EXPECT_GT(distinctColours(*thumbnail), 8);
+}
+
+TEST_F(MediaSaverTest, PortraitAndSmallPhotosKeepTheirShape)
+{
+    auto portrait
+        = graphics::JpegCodec::decodeFile(MIVO_SOURCE_DIR "/Resources/camera/sample-photo-4-portrait.jpg");
+    ASSERT_TRUE(portrait);
+    auto prepared = MediaSaver::preparePhoto(*portrait);
+    ASSERT_TRUE(prepared);
+    auto thumbnail = graphics::JpegCodec::decode(prepared->thumbnail);
+    ASSERT_TRUE(thumbnail);
+    EXPECT_EQ(thumbnail->pixelWidth(), 90);
+    EXPECT_EQ(thumbnail->pixelHeight(), 120);
+
+    // Smaller than the box: never enlarged.
+    auto small = graphics::Image::create(100, 50);
+    small->fill(0xFF336699);
+    small->setOpaque(true);
+    prepared = MediaSaver::preparePhoto(*small);
+    ASSERT_TRUE(prepared);
+    thumbnail = graphics::JpegCodec::decode(prepared->thumbnail);
+    ASSERT_TRUE(thumbnail);
+    EXPECT_EQ(thumbnail->pixelWidth(), 100);
+    EXPECT_EQ(thumbnail->pixelHeight(), 50);
+}
+
+TEST_F(MediaSaverTest, TwoShotsInOneSecondGetTwoNames)
+{
+    auto photo = graphics::JpegCodec::decodeFile(kSamplePhoto);
+    ASSERT_TRUE(photo);
+    auto first = MediaSaver::preparePhoto(*photo);
+    auto second = MediaSaver::preparePhoto(*photo);
+    ASSERT_TRUE(first && second);
+    auto savedFirst = MediaSaver::store(*first, m_picture, kStamp);
+    auto savedSecond = MediaSaver::store(*second, m_picture, kStamp);
+    ASSERT_TRUE(savedFirst && savedSecond);
+    EXPECT_EQ(savedSecond->resourceName, "1733500000000001.jpg");
+    EXPECT_EQ(savedSecond->screenshotName, "_1733500000000001.jpg");
+    EXPECT_TRUE(fs::exists(savedFirst->resourceFilePath));
+    EXPECT_TRUE(fs::exists(savedSecond->screenshotPath));
+    EXPECT_EQ(fs::file_size(savedFirst->resourceFilePath), first->photo.size());
+}
+
+TEST_F(MediaSaverTest, SavesAVideoWithAThumbnailOfARealFrame)
+{
+    std::string error;
+    auto prepared = MediaSaver::prepareVideo(kSampleVideo, m_video, &error);
+    ASSERT_TRUE(prepared) << error;
+    auto saved = MediaSaver::store(*prepared, m_video, kStamp, &error);
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(saved->resourceName, "1733500000000000.mp4");
+    EXPECT_EQ(saved->screenshotName, "_1733500000000000.jpg");
+    EXPECT_EQ(foundation::readFile(saved->resourceFilePath), foundation::readFile(kSampleVideo));
+
+    auto thumbnail = graphics::JpegCodec::decodeFile(saved->screenshotPath);
+    ASSERT_TRUE(thumbnail);
+    EXPECT_EQ(thumbnail->pixelWidth(), 160);
+    EXPECT_EQ(thumbnail->pixelHeight(), 120);
+    EXPECT_GT(distinctColours(*thumbnail), 8);
+
+    // A second movie in the same second, and no temporary file left behind.
+    prepared = MediaSaver::prepareVideo(kSampleVideo, m_video, &error);
+    ASSERT_TRUE(prepared) << error;
+    saved = MediaSaver::store(*prepared, m_video, kStamp, &error);
+    ASSERT_TRUE(saved) << error;
+    EXPECT_EQ(saved->resourceName, "1733500000000001.mp4");
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(m_video)) {
+        EXPECT_NE(entry.path().filename().string()[0], '.') << entry.path();
+        ++files;
+    }
+    EXPECT_EQ(files, 4);
+}
+
+TEST_F(MediaSaverTest, FailuresLeaveNothingBehind)
+{
+    std::string error;
+    ASSERT_TRUE(foundation::writeFileAtomically(m_video / "broken.mov", "not a movie"));
+    EXPECT_FALSE(MediaSaver::prepareVideo(m_video / "broken.mov", m_video, &error));
+    EXPECT_FALSE(error.empty());
+    fs::remove(m_video / "broken.mov");
+    EXPECT_TRUE(fs::is_empty(m_video));
+
+    auto unbacked = graphics::Image::createWithoutBitmap({10, 10});
+    EXPECT_FALSE(MediaSaver::preparePhoto(*unbacked, &error));
+
+    auto prepared = MediaSaver::prepareVideo(kSampleVideo, m_video, &error);
+    ASSERT_TRUE(prepared) << error;
+    EXPECT_FALSE(MediaSaver::store(*prepared, m_video / "missing-folder", kStamp, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(fs::is_empty(m_video));
+}
+
+} // namespace
