@@ -83,6 +83,9 @@ public:
     void beginTransparencyLayer(double alpha);
     void endTransparencyLayer();
 
+    // Makes everything drawn so far visible in the target's pixels (open layers excepted).
+    void flush();
+
     _cairo* cairo() { return m_cr; }
     // Scale of the target (the image's scale, or 1 for a wrapped Cairo context).
     double targetScale() const { return m_targetScale; }
@@ -99,7 +102,11 @@ private:
     _cairo_surface* m_surface = nullptr;
     double m_targetScale = 1;
     std::vector<State> m_state {State {}};
-    std::vector<double> m_layerAlphas;
+    struct Layer {
+        double alpha;
+        size_t stateDepth;
+    };
+    std::vector<Layer> m_layers;
 };
 
 } // namespace graphics

@@ -3,25 +3,76 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 
+#include <atomic>
+#include <cmath>
+#include <vector>
+
 namespace graphics {
 
-void beginImageContext(Size, bool, double)
-{ }
+namespace {
+
+struct ImageContextEntry {
+    std::shared_ptr<Image> image;
+    std::unique_ptr<GraphicsContext> context;
+};
+
+// Contexts belong to the thread that began them, as on the phone platform.
+thread_local std::vector<ImageContextEntry> t_contexts;
+
+std::atomic<double> g_screenScale {2.0};
+
+int pixelsFor(double points, double scale)
+{
+    if (!(points > 0) || !std::isfinite(points))
+        return 0;
+    // Round away tiny float noise before taking the ceiling (320 * 2.0000000001 is 640 pixels).
+    return int(std::ceil(points * scale - 1e-6));
+}
+
+} // namespace
+
+void beginImageContext(Size size, bool opaque, double scale)
+{
+    if (!(scale > 0))
+        scale = screenScale();
+    auto image = Image::create(pixelsFor(size.width, scale), pixelsFor(size.height, scale), scale);
+    if (opaque) {
+        image->fill(0xFF000000);
+        image->setOpaque(true);
+    }
+    auto context = std::make_unique<GraphicsContext>(*image);
+    t_contexts.push_back({std::move(image), std::move(context)});
+}
+
 GraphicsContext* currentContext()
 {
-    return nullptr;
+    return t_contexts.empty() ? nullptr : t_contexts.back().context.get();
 }
+
 std::shared_ptr<Image> imageFromCurrentContext()
 {
-    return nullptr;
+    if (t_contexts.empty())
+        return nullptr;
+    auto& entry = t_contexts.back();
+    entry.context->flush();
+    return entry.image->copy();
 }
+
 void endImageContext()
-{ }
-void setScreenScale(double)
-{ }
+{
+    if (!t_contexts.empty())
+        t_contexts.pop_back();
+}
+
+void setScreenScale(double scale)
+{
+    if (scale > 0)
+        g_screenScale.store(scale);
+}
+
 double screenScale()
 {
-    return 2.0;
+    return g_screenScale.load();
 }
 
 } // namespace graphics

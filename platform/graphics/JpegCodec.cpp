@@ -1,30 +1,177 @@
 #include "platform/graphics/JpegCodec.h"
 
 #include "platform/graphics/Image.h"
+#include "platform/graphics/ImageDecoding.h"
+
+#include <algorithm>
+#include <turbojpeg.h>
 
 namespace graphics {
 
-std::optional<std::vector<uint8_t>> JpegCodec::encode(const Image&, int, std::string* error)
+namespace {
+
+// One compressor and one decompressor per thread: making a handle costs more than decoding a
+// small thumbnail, and a handle must not be shared between threads.
+struct TurboHandle {
+    tjhandle handle = nullptr;
+    explicit TurboHandle(tjhandle h)
+        : handle(h)
+    { }
+    ~TurboHandle()
+    {
+        if (handle)
+            tjDestroy(handle);
+    }
+    TurboHandle(const TurboHandle&) = delete;
+    TurboHandle& operator=(const TurboHandle&) = delete;
+};
+
+tjhandle compressor()
+{
+    thread_local TurboHandle h(tjInitCompress());
+    return h.handle;
+}
+
+tjhandle decompressor()
+{
+    thread_local TurboHandle h(tjInitDecompress());
+    return h.handle;
+}
+
+void setError(std::string* error, std::string text)
 {
     if (error)
-        *error = "not implemented";
-    return std::nullopt;
+        *error = std::move(text);
 }
-std::shared_ptr<Image> JpegCodec::decode(std::span<const uint8_t>, int, std::string*)
+
+bool validDenominator(int d)
 {
-    return nullptr;
+    return d == 1 || d == 2 || d == 4 || d == 8;
 }
-std::shared_ptr<Image> JpegCodec::decodeFile(const std::filesystem::path&, int, std::string*)
+
+struct Header {
+    int width = 0, height = 0, scaledWidth = 0, scaledHeight = 0;
+};
+
+std::optional<Header> readHeader(
+    tjhandle handle, std::span<const uint8_t> bytes, int denominator, std::string* error)
 {
-    return nullptr;
+    if (bytes.empty()) {
+        setError(error, "JPEG data is empty");
+        return std::nullopt;
+    }
+    if (!JpegCodec::isJpeg(bytes)) {
+        setError(error, "data is not a JPEG image");
+        return std::nullopt;
+    }
+    if (!validDenominator(denominator)) {
+        setError(error, "unsupported JPEG scale 1/" + std::to_string(denominator));
+        return std::nullopt;
+    }
+    if (!handle) {
+        setError(error, "cannot create a JPEG decompressor");
+        return std::nullopt;
+    }
+    Header h;
+    int subsampling = 0, colorspace = 0;
+    if (tjDecompressHeader3(
+            handle, bytes.data(), bytes.size(), &h.width, &h.height, &subsampling, &colorspace)
+        != 0) {
+        setError(error, std::string("bad JPEG header: ") + tjGetErrorStr2(handle));
+        return std::nullopt;
+    }
+    if (h.width <= 0 || h.height <= 0) {
+        setError(error, "JPEG image has no pixels");
+        return std::nullopt;
+    }
+    tjscalingfactor factor {1, denominator};
+    h.scaledWidth = TJSCALED(h.width, factor);
+    h.scaledHeight = TJSCALED(h.height, factor);
+    return h;
 }
-std::optional<std::pair<int, int>> JpegCodec::scaledSize(std::span<const uint8_t>, int, std::string*)
-{
-    return std::nullopt;
-}
+
+} // namespace
+
 bool JpegCodec::isJpeg(std::span<const uint8_t> b)
 {
-    return b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8;
+    return b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF;
+}
+
+std::optional<std::vector<uint8_t>> JpegCodec::encode(const Image& image, int quality, std::string* error)
+{
+    if (!image.isBitmapBacked() || image.pixelWidth() <= 0 || image.pixelHeight() <= 0) {
+        setError(error, "cannot encode an image without pixels as JPEG");
+        return std::nullopt;
+    }
+    tjhandle handle = compressor();
+    if (!handle) {
+        setError(error, "cannot create a JPEG compressor");
+        return std::nullopt;
+    }
+    quality = std::clamp(quality, 1, 100);
+    unsigned long capacity = tjBufSize(image.pixelWidth(), image.pixelHeight(), TJSAMP_420);
+    unsigned char* buffer = tjAlloc(int(capacity));
+    if (!buffer) {
+        setError(error, "out of memory for the JPEG buffer");
+        return std::nullopt;
+    }
+    unsigned long size = capacity;
+    // The buffer is sized for the worst case, so TurboJPEG never has to grow it.
+    int rc = tjCompress2(handle, image.data(), image.pixelWidth(), image.stride(), image.pixelHeight(),
+        TJPF_BGRA, &buffer, &size, TJSAMP_420, quality, TJFLAG_NOREALLOC);
+    if (rc != 0) {
+        setError(error, std::string("JPEG encoding failed: ") + tjGetErrorStr2(handle));
+        tjFree(buffer);
+        return std::nullopt;
+    }
+    std::vector<uint8_t> out(buffer, buffer + size);
+    tjFree(buffer);
+    return out;
+}
+
+std::optional<std::pair<int, int>> JpegCodec::scaledSize(
+    std::span<const uint8_t> bytes, int scaleDenominator, std::string* error)
+{
+    auto header = readHeader(decompressor(), bytes, scaleDenominator, error);
+    if (!header)
+        return std::nullopt;
+    return std::pair {header->scaledWidth, header->scaledHeight};
+}
+
+std::shared_ptr<Image> JpegCodec::decode(
+    std::span<const uint8_t> bytes, int scaleDenominator, std::string* error)
+{
+    tjhandle handle = decompressor();
+    auto header = readHeader(handle, bytes, scaleDenominator, error);
+    if (!header)
+        return nullptr;
+    // Refuse sizes whose pixels could not reasonably be held (a forged header can claim 65535^2).
+    constexpr int64_t kMaxPixels = int64_t(1) << 28;
+    if (int64_t(header->scaledWidth) * header->scaledHeight > kMaxPixels) {
+        setError(error, "JPEG image is too large");
+        return nullptr;
+    }
+    auto image = Image::create(header->scaledWidth, header->scaledHeight);
+    // Any warning (a truncated or corrupt stream) fails the decode: a half-grey photo is worse
+    // than a clear error.
+    int rc = tjDecompress2(handle, bytes.data(), bytes.size(), image->data(), image->pixelWidth(),
+        image->stride(), image->pixelHeight(), TJPF_BGRA, TJFLAG_STOPONWARNING);
+    if (rc != 0) {
+        bool warning = tjGetErrorCode(handle) == TJERR_WARNING;
+        setError(error,
+            std::string(warning ? "corrupt or truncated JPEG data: " : "JPEG decoding failed: ")
+                + tjGetErrorStr2(handle));
+        return nullptr;
+    }
+    image->setOpaque(true);
+    return image;
+}
+
+std::shared_ptr<Image> JpegCodec::decodeFile(
+    const std::filesystem::path& path, int scaleDenominator, std::string* error)
+{
+    auto bytes = readImageFile(path, error);
+    return bytes ? decode(*bytes, scaleDenominator, error) : nullptr;
 }
 
 } // namespace graphics

@@ -2,29 +2,51 @@
 
 #include "platform/graphics/Font.h"
 #include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/TextEngine.h"
 
 namespace graphics {
 
-Size TextLayout::boundingSize(std::string_view, const Font&, double, int, LineBreakMode)
+Size TextLayout::boundingSize(
+    std::string_view text, const Font& font, double maxWidth, int maxLines, LineBreakMode mode)
 {
-    return {};
+    return TextEngine::shared().measure({text, &font, maxWidth, std::max(0, maxLines), mode}).size;
 }
-double TextLayout::lineWidth(std::string_view, const Font&)
+
+double TextLayout::lineWidth(std::string_view text, const Font& font)
 {
-    return 0;
+    return TextEngine::shared().measure({text, &font, 0, 1, LineBreakMode::Clip}).size.width;
 }
-void TextLayout::draw(
-    GraphicsContext&, std::string_view, const Font&, Rect, Color, TextAlignment, int, LineBreakMode)
-{ }
-int TextLayout::lineCount(std::string_view, const Font&, double, int, LineBreakMode)
+
+int TextLayout::lineCount(
+    std::string_view text, const Font& font, double maxWidth, int maxLines, LineBreakMode mode)
 {
-    return 0;
+    return TextEngine::shared().measure({text, &font, maxWidth, std::max(0, maxLines), mode}).keptLines;
 }
-std::string TextLayout::resolvedFamily(std::string_view, const Font&)
+
+void TextLayout::draw(GraphicsContext& context, std::string_view text, const Font& font, Rect rect,
+    Color color, TextAlignment alignment, int maxLines, LineBreakMode mode)
 {
-    return {};
+    if (rect.isNull())
+        return;
+    // The rect's height only matters to a truncating layout with no line limit: it ellipsizes the
+    // last line that fits.
+    bool truncating = mode == LineBreakMode::TruncateHead || mode == LineBreakMode::TruncateTail
+        || mode == LineBreakMode::TruncateMiddle;
+    double heightLimit = truncating && maxLines <= 0 ? rect.height() : 0;
+    TextEngine::Request request {
+        text, &font, rect.width(), std::max(0, maxLines), mode, alignment, heightLimit};
+    TextEngine::shared().draw(
+        context.cairo(), request, rect.standardized(), color.withAlpha(color.a * context.alpha()));
 }
+
+std::string TextLayout::resolvedFamily(std::string_view text, const Font& font)
+{
+    return TextEngine::shared().resolvedFamily(text, font);
+}
+
 void TextLayout::clearCache()
-{ }
+{
+    TextEngine::shared().clearCache();
+}
 
 } // namespace graphics

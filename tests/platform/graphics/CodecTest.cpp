@@ -1,0 +1,319 @@
+#include "platform/graphics/GifDecoder.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageDecoding.h"
+#include "platform/graphics/JpegCodec.h"
+#include "platform/graphics/PngCodec.h"
+
+#include <cmath>
+#include <cstring>
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+
+using namespace graphics;
+
+namespace {
+
+// Smooth gradients with a little deterministic grain: enough detail to exercise the codec
+// without making JPEG's job unreasonably hard.
+std::shared_ptr<Image> makePhoto(int width, int height)
+{
+    auto image = Image::create(width, height);
+    uint32_t seed = 12345;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            int grain = int(seed >> 29) - 4;
+            auto channel = [&](double v) { return uint32_t(std::clamp(int(v) + grain, 0, 255)); };
+            uint32_t r = channel(255.0 * x / width);
+            uint32_t g = channel(128 + 100 * std::sin(y * 0.05));
+            uint32_t b = channel(255.0 * (x + y) / (width + height));
+            image->setPixel(x, y, 0xFF000000u | r << 16 | g << 8 | b);
+        }
+    image->setOpaque(true);
+    return image;
+}
+
+double psnr(const Image& a, const Image& b)
+{
+    double sum = 0;
+    for (int y = 0; y < a.pixelHeight(); ++y)
+        for (int x = 0; x < a.pixelWidth(); ++x) {
+            uint32_t p = a.pixel(x, y), q = b.pixel(x, y);
+            for (int shift : {0, 8, 16}) {
+                double d = double((p >> shift) & 0xFF) - double((q >> shift) & 0xFF);
+                sum += d * d;
+            }
+        }
+    double mse = sum / (3.0 * a.pixelWidth() * a.pixelHeight());
+    return 10 * std::log10(255.0 * 255.0 / mse);
+}
+
+std::vector<uint8_t> truncated(const std::vector<uint8_t>& bytes, size_t keep)
+{
+    return {bytes.begin(), bytes.begin() + std::min(keep, bytes.size())};
+}
+
+const std::vector<uint8_t> kGarbage = {'h', 'e', 'l', 'l', 'o', 0, 1, 2, 3, 0xFF, 0xFE, 7, 7, 7, 7, 7};
+
+} // namespace
+
+TEST(JpegCodec, RoundTripAtQuality90KeepsThePicture)
+{
+    auto photo = makePhoto(320, 240);
+    std::string error;
+    auto bytes = JpegCodec::encode(*photo, 90, &error);
+    ASSERT_TRUE(bytes) << error;
+    EXPECT_TRUE(JpegCodec::isJpeg(*bytes));
+    auto decoded = JpegCodec::decode(*bytes, 1, &error);
+    ASSERT_TRUE(decoded) << error;
+    EXPECT_EQ(decoded->pixelWidth(), 320);
+    EXPECT_EQ(decoded->pixelHeight(), 240);
+    EXPECT_TRUE(decoded->isOpaque());
+    EXPECT_EQ(decoded->pixel(17, 33) >> 24, 0xFFu);
+    EXPECT_GT(psnr(*photo, *decoded), 35.0);
+    // Lower quality is smaller and worse.
+    auto low = JpegCodec::encode(*photo, 20);
+    ASSERT_TRUE(low);
+    EXPECT_LT(low->size(), bytes->size());
+    EXPECT_LT(psnr(*photo, *JpegCodec::decode(*low)), psnr(*photo, *decoded));
+}
+
+TEST(JpegCodec, DctScaledDecodeGivesScaledSizes)
+{
+    auto bytes = JpegCodec::encode(*makePhoto(1000, 750), 90);
+    ASSERT_TRUE(bytes);
+    struct Case {
+        int denominator, width, height;
+    };
+    for (Case c : {Case {1, 1000, 750}, Case {2, 500, 375}, Case {4, 250, 188}, Case {8, 125, 94}}) {
+        auto image = JpegCodec::decode(*bytes, c.denominator);
+        ASSERT_TRUE(image) << c.denominator;
+        EXPECT_EQ(image->pixelWidth(), c.width);
+        EXPECT_EQ(image->pixelHeight(), c.height);
+        auto size = JpegCodec::scaledSize(*bytes, c.denominator);
+        ASSERT_TRUE(size);
+        EXPECT_EQ(size->first, c.width);
+        EXPECT_EQ(size->second, c.height);
+    }
+    std::string error;
+    EXPECT_FALSE(JpegCodec::decode(*bytes, 3, &error));
+    EXPECT_NE(error.find("scale"), std::string::npos);
+}
+
+TEST(JpegCodec, BadInputFailsWithAClearError)
+{
+    auto bytes = JpegCodec::encode(*makePhoto(256, 256), 90);
+    ASSERT_TRUE(bytes);
+    std::string error;
+    EXPECT_FALSE(JpegCodec::decode(truncated(*bytes, bytes->size() / 2), 1, &error));
+    EXPECT_NE(error.find("truncated"), std::string::npos) << error;
+    error.clear();
+    EXPECT_FALSE(JpegCodec::decode(truncated(*bytes, bytes->size() / 2), 8, &error));
+    EXPECT_FALSE(error.empty());
+    error.clear();
+    EXPECT_FALSE(JpegCodec::decode(truncated(*bytes, 40), 1, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(JpegCodec::decode(kGarbage, 1, &error));
+    EXPECT_EQ(error, "data is not a JPEG image");
+    EXPECT_FALSE(JpegCodec::decode({}, 1, &error));
+    EXPECT_EQ(error, "JPEG data is empty");
+    // A JPEG signature followed by garbage.
+    std::vector<uint8_t> fake = {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    EXPECT_FALSE(JpegCodec::decode(fake, 1, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(JpegCodec::decodeFile("/nonexistent/photo.jpg", 1, &error));
+    EXPECT_NE(error.find("cannot open"), std::string::npos);
+    EXPECT_FALSE(JpegCodec::encode(*Image::createWithoutBitmap({10, 10}), 90, &error));
+}
+
+TEST(PngCodec, RoundTripIsExactForEveryPremultipliedValue)
+{
+    // Column = colour value, row = alpha: every valid premultiplied pair appears.
+    auto image = Image::create(256, 256);
+    for (uint32_t a = 0; a < 256; ++a)
+        for (uint32_t p = 0; p < 256; ++p) {
+            uint32_t c = std::min(p, a);
+            uint32_t other = (c * 7) % (a + 1);
+            image->setPixel(int(p), int(a), a << 24 | c << 16 | other << 8 | (a - c));
+        }
+    std::string error;
+    auto bytes = PngCodec::encode(*image, &error);
+    ASSERT_TRUE(bytes) << error;
+    auto decoded = PngCodec::decode(*bytes, 1, &error);
+    ASSERT_TRUE(decoded) << error;
+    ASSERT_EQ(decoded->pixelWidth(), 256);
+    ASSERT_EQ(decoded->pixelHeight(), 256);
+    EXPECT_FALSE(decoded->isOpaque());
+    int mismatches = 0;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            mismatches += decoded->pixel(x, y) != image->pixel(x, y);
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(PngCodec, OpaqueImagesRoundTripWithoutAlpha)
+{
+    auto photo = makePhoto(64, 48);
+    auto bytes = PngCodec::encode(*photo);
+    ASSERT_TRUE(bytes);
+    auto decoded = PngCodec::decode(*bytes);
+    ASSERT_TRUE(decoded);
+    EXPECT_TRUE(decoded->isOpaque());
+    EXPECT_EQ(std::memcmp(decoded->data(), photo->data(), size_t(photo->stride()) * 48), 0);
+
+    auto half = PngCodec::decode(*bytes, 2);
+    ASSERT_TRUE(half);
+    EXPECT_EQ(half->pixelWidth(), 32);
+    EXPECT_EQ(half->pixelHeight(), 24);
+}
+
+TEST(PngCodec, BadInputFailsWithAClearError)
+{
+    std::string error;
+    EXPECT_FALSE(PngCodec::decode({}, 1, &error));
+    EXPECT_EQ(error, "PNG data is empty");
+    EXPECT_FALSE(PngCodec::decode(kGarbage, 1, &error));
+    EXPECT_EQ(error, "data is not a PNG image");
+    auto bytes = PngCodec::encode(*makePhoto(64, 64));
+    ASSERT_TRUE(bytes);
+    error.clear();
+    EXPECT_FALSE(PngCodec::decode(truncated(*bytes, bytes->size() / 2), 1, &error));
+    EXPECT_FALSE(error.empty());
+    error.clear();
+    EXPECT_FALSE(PngCodec::decode(truncated(*bytes, 12), 1, &error));
+    EXPECT_FALSE(error.empty());
+    auto corrupt = *bytes;
+    for (size_t i = 60; i < corrupt.size(); i += 7)
+        corrupt[i] ^= 0x5A;
+    EXPECT_FALSE(PngCodec::decode(corrupt, 1, &error));
+}
+
+namespace {
+
+int appendBytes(GifFileType* gif, const GifByteType* data, int count)
+{
+    auto* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+    out->insert(out->end(), data, data + count);
+    return count;
+}
+
+void putGraphicsControl(GifFileType* gif, int delay, int disposal, int transparent)
+{
+    GraphicsControlBlock gcb {disposal, false, delay, transparent};
+    GifByteType extension[4];
+    size_t length = EGifGCBToExtension(&gcb, extension);
+    EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, int(length), extension);
+}
+
+void putFrame(GifFileType* gif, int left, int top, int width, int height, int colorIndex)
+{
+    EGifPutImageDesc(gif, left, top, width, height, false, nullptr);
+    std::vector<GifPixelType> row(static_cast<size_t>(width), static_cast<GifPixelType>(colorIndex));
+    for (int y = 0; y < height; ++y)
+        EGifPutLine(gif, row.data(), width);
+}
+
+// A 4x4 animation: red full frame, a 2x2 green patch (disposed back to transparent), then a
+// blue row, with delays 10, 0 and 250 centiseconds and a loop count of 3.
+std::vector<uint8_t> threeFrameGif(bool withFrames = true)
+{
+    std::vector<uint8_t> out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, appendBytes, &error);
+    EGifSetGifVersion(gif, true);
+    GifColorType colors[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    ColorMapObject* map = GifMakeMapObject(4, colors);
+    EGifPutScreenDesc(gif, 4, 4, 2, 0, map);
+    if (withFrames) {
+        EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE);
+        EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0");
+        const GifByteType loop[3] = {1, 3, 0};
+        EGifPutExtensionBlock(gif, 3, loop);
+        EGifPutExtensionTrailer(gif);
+        putGraphicsControl(gif, 10, DISPOSE_DO_NOT, NO_TRANSPARENT_COLOR);
+        putFrame(gif, 0, 0, 4, 4, 1);
+        putGraphicsControl(gif, 0, DISPOSE_BACKGROUND, NO_TRANSPARENT_COLOR);
+        putFrame(gif, 1, 1, 2, 2, 2);
+        putGraphicsControl(gif, 250, DISPOSE_DO_NOT, 0);
+        EGifPutImageDesc(gif, 0, 3, 4, 1, false, nullptr);
+        GifPixelType row[4] = {3, 0, 3, 0}; // index 0 is transparent here
+        EGifPutLine(gif, row, 4);
+    }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return out;
+}
+
+constexpr uint32_t kRed = 0xFFFF0000, kGreen = 0xFF00FF00, kBlue = 0xFF0000FF;
+
+} // namespace
+
+TEST(GifDecoder, ReadsFramesWithRawDelaysAndDisposal)
+{
+    auto bytes = threeFrameGif();
+    ASSERT_TRUE(GifDecoder::isGif(bytes));
+    std::string error;
+    auto animation = GifDecoder::decode(bytes, &error);
+    ASSERT_TRUE(animation) << error;
+    ASSERT_EQ(animation->frames.size(), 3u);
+    EXPECT_EQ(animation->width, 4);
+    EXPECT_EQ(animation->height, 4);
+    EXPECT_EQ(animation->loopCount, 3);
+    EXPECT_EQ(animation->frames[0].delayCentiseconds, 10);
+    EXPECT_EQ(animation->frames[1].delayCentiseconds, 0); // not clamped
+    EXPECT_EQ(animation->frames[2].delayCentiseconds, 250);
+
+    const Image& first = *animation->frames[0].image;
+    EXPECT_EQ(first.pixel(0, 0), kRed);
+    EXPECT_EQ(first.pixel(3, 3), kRed);
+    const Image& second = *animation->frames[1].image;
+    EXPECT_EQ(second.pixel(0, 0), kRed);
+    EXPECT_EQ(second.pixel(1, 1), kGreen);
+    EXPECT_EQ(second.pixel(2, 2), kGreen);
+    // The green patch was disposed to transparent; the third frame's transparent pixels let the
+    // canvas show through.
+    const Image& third = *animation->frames[2].image;
+    EXPECT_EQ(third.pixel(1, 1), 0u);
+    EXPECT_EQ(third.pixel(0, 0), kRed);
+    EXPECT_EQ(third.pixel(0, 3), kBlue);
+    EXPECT_EQ(third.pixel(1, 3), kRed);
+    EXPECT_EQ(third.pixel(2, 3), kBlue);
+
+    auto firstOnly = decodeImage(bytes);
+    ASSERT_TRUE(firstOnly);
+    EXPECT_EQ(firstOnly->pixel(2, 2), kRed);
+}
+
+TEST(GifDecoder, BadInputFailsWithAClearError)
+{
+    std::string error;
+    EXPECT_FALSE(GifDecoder::decode(threeFrameGif(false), &error));
+    EXPECT_EQ(error, "GIF has no frames");
+    EXPECT_FALSE(GifDecoder::decode({}, &error));
+    EXPECT_EQ(error, "GIF data is empty");
+    EXPECT_FALSE(GifDecoder::decode(kGarbage, &error));
+    EXPECT_EQ(error, "data is not a GIF image");
+    auto bytes = threeFrameGif();
+    for (size_t keep : {size_t(6), size_t(13), bytes.size() / 2, bytes.size() - 2}) {
+        error.clear();
+        EXPECT_FALSE(GifDecoder::decode(truncated(bytes, keep), &error)) << keep;
+        EXPECT_FALSE(error.empty()) << keep;
+    }
+    std::vector<uint8_t> header = {'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0};
+    EXPECT_FALSE(GifDecoder::decode(header, &error));
+}
+
+TEST(ImageDecoding, SniffsTheFormat)
+{
+    auto photo = makePhoto(16, 16);
+    auto jpeg = JpegCodec::encode(*photo, 90);
+    auto png = PngCodec::encode(*photo);
+    ASSERT_TRUE(jpeg && png);
+    EXPECT_EQ(decodeImage(*jpeg)->pixelWidth(), 16);
+    EXPECT_EQ(decodeImage(*png)->pixel(3, 3), photo->pixel(3, 3));
+    std::string error;
+    EXPECT_FALSE(decodeImage(kGarbage, &error));
+    EXPECT_EQ(error, "image data is not JPEG, PNG or GIF");
+    EXPECT_FALSE(decodeImage({}, &error));
+    EXPECT_EQ(error, "image data is empty");
+}
