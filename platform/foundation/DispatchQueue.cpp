@@ -79,11 +79,13 @@ void DispatchQueue::async(std::function<void()> work)
         RunLoop::main().post(std::move(work));
         return;
     }
+    // The block may release this queue before we return: touch only our own reference.
+    auto worker = m_worker;
     {
-        std::lock_guard lock(m_worker->mutex);
-        m_worker->queue.push_back(std::move(work));
+        std::lock_guard lock(worker->mutex);
+        worker->queue.push_back(std::move(work));
     }
-    m_worker->available.notify_one();
+    worker->available.notify_one();
 }
 
 bool DispatchQueue::isCurrent() const

@@ -105,12 +105,14 @@ int OperationQueue::maxConcurrentOperationCount() const
 
 void OperationQueue::addOperation(std::function<void()> operation)
 {
+    // The operation may release this queue before we return: touch only our own reference.
+    auto state = m_state;
     {
-        std::lock_guard lock(m_state->mutex);
-        m_state->pending.push_back(std::move(operation));
-        m_state->spawnThreadsIfNeeded(m_state);
+        std::lock_guard lock(state->mutex);
+        state->pending.push_back(std::move(operation));
+        state->spawnThreadsIfNeeded(state);
     }
-    m_state->workAvailable.notify_all();
+    state->workAvailable.notify_all();
 }
 
 void OperationQueue::cancelAllOperations()

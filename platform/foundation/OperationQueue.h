@@ -26,6 +26,7 @@ public:
     void cancelAllOperations();
     // Operations queued or running.
     size_t operationCount() const;
+    // Blocks the caller; never call it from one of this queue's own operations.
     void waitUntilAllOperationsAreFinished();
 
 private:

@@ -26,6 +26,16 @@ RunLoop::RunLoop()
     , m_mainThread(std::this_thread::get_id())
 { }
 
+RunLoop::~RunLoop()
+{
+    // Timers may outlive the loop (held by objects destroyed later); they must not call back.
+    std::lock_guard lock(m_mutex);
+    for (const auto& timer : m_timers) {
+        std::lock_guard timerLock(timer->m_mutex);
+        timer->m_runLoop = nullptr;
+    }
+}
+
 void RunLoop::setClock(std::shared_ptr<Clock> clock)
 {
     std::lock_guard lock(m_mutex);

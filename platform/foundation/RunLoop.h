@@ -23,6 +23,7 @@ public:
     static RunLoop& main();
 
     RunLoop();
+    ~RunLoop();
     RunLoop(const RunLoop&) = delete;
     RunLoop& operator=(const RunLoop&) = delete;
 
