@@ -1,0 +1,131 @@
+#include "platform/ui/AudioPlayer.h"
+
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <SDL.h>
+
+#include <mutex>
+
+namespace ui {
+
+struct AudioPlayer::Spec {
+    SDL_AudioSpec spec;
+};
+
+namespace {
+
+// SDL's audio subsystem is process-wide; it is started on first use and kept.
+bool audioSubsystemReady()
+{
+    static std::once_flag once;
+    static bool ready = false;
+    std::call_once(once, [] {
+        if (SDL_getenv("MIVO_NO_AUDIO"))
+            return;
+        ready = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
+        if (!ready)
+            foundation::logf("Audio output unavailable: %s", SDL_GetError());
+    });
+    return ready;
+}
+
+} // namespace
+
+std::shared_ptr<AudioPlayer> AudioPlayer::initWithContentsOfURL(
+    const std::filesystem::path& path, std::string* error)
+{
+    auto fail = [&](std::string why) -> std::shared_ptr<AudioPlayer> {
+        if (error)
+            *error = std::move(why);
+        return nullptr;
+    };
+    std::error_code ec;
+    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
+        return fail(foundation::format("No sound file at %s", path.string().c_str()));
+
+    auto spec = std::make_unique<Spec>();
+    Uint8* samples = nullptr;
+    Uint32 length = 0;
+    if (!SDL_LoadWAV(path.string().c_str(), &spec->spec, &samples, &length))
+        return fail(foundation::format("Not a WAV sound (%s): %s", path.string().c_str(), SDL_GetError()));
+
+    int bytesPerFrame = SDL_AUDIO_BITSIZE(spec->spec.format) / 8 * spec->spec.channels;
+    if (bytesPerFrame <= 0 || spec->spec.freq <= 0) {
+        SDL_FreeWAV(samples);
+        return fail(foundation::format("Unsupported WAV format in %s", path.string().c_str()));
+    }
+    auto player = std::shared_ptr<AudioPlayer>(new AudioPlayer());
+    player->m_path = path;
+    player->m_samples = samples;
+    player->m_length = length;
+    player->m_duration = double(length / bytesPerFrame) / spec->spec.freq;
+    player->m_spec = std::move(spec);
+    return player;
+}
+
+AudioPlayer::~AudioPlayer()
+{
+    closeDevice();
+    if (m_samples)
+        SDL_FreeWAV(m_samples);
+}
+
+void AudioPlayer::closeDevice()
+{
+    if (m_device) {
+        SDL_CloseAudioDevice(m_device);
+        m_device = 0;
+    }
+}
+
+bool AudioPlayer::prepareToPlay()
+{
+    if (m_prepared)
+        return true;
+    m_prepared = true;
+    if (audioSubsystemReady()) {
+        SDL_AudioSpec obtained;
+        m_device = SDL_OpenAudioDevice(nullptr, 0, &m_spec->spec, &obtained, 0);
+        if (!m_device)
+            foundation::logf("No audio device, playing silently: %s", SDL_GetError());
+    }
+    return true;
+}
+
+bool AudioPlayer::play()
+{
+    prepareToPlay();
+    if (m_device) {
+        SDL_ClearQueuedAudio(m_device);
+        SDL_QueueAudio(m_device, m_samples, m_length);
+        SDL_PauseAudioDevice(m_device, 0);
+    }
+    m_playing = true;
+    m_startTime = foundation::RunLoop::main().now();
+    return true;
+}
+
+void AudioPlayer::stop()
+{
+    if (m_device) {
+        SDL_PauseAudioDevice(m_device, 1);
+        SDL_ClearQueuedAudio(m_device);
+    }
+    m_playing = false;
+}
+
+bool AudioPlayer::isPlaying() const
+{
+    return m_playing && foundation::RunLoop::main().now() - m_startTime < m_duration;
+}
+
+double AudioPlayer::currentTime() const
+{
+    if (!isPlaying())
+        return 0;
+    return foundation::RunLoop::main().now() - m_startTime;
+}
+
+} // namespace ui

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "platform/graphics/Image.h"
+#include "platform/ui/View.h"
+
+#include <memory>
+#include <vector>
+
+namespace ui {
+
+// Shows an image placed by the view's content mode; with animationImages it cycles through them
+// over animationDuration while animating.
+class ImageView : public View {
+public:
+    static std::shared_ptr<ImageView> create(graphics::Rect frame = {});
+    // Sized to the image, as the platform's initWithImage:.
+    static std::shared_ptr<ImageView> create(std::shared_ptr<graphics::Image> image);
+    explicit ImageView(graphics::Rect frame = {});
+    ~ImageView() override;
+
+    const char* className() const override { return "ImageView"; }
+
+    const std::shared_ptr<graphics::Image>& image() const { return m_image; }
+    virtual void setImage(std::shared_ptr<graphics::Image> image);
+    const std::shared_ptr<graphics::Image>& highlightedImage() const { return m_highlightedImage; }
+    void setHighlightedImage(std::shared_ptr<graphics::Image> image);
+    bool isHighlighted() const { return m_highlighted; }
+    void setHighlighted(bool highlighted);
+
+    const std::vector<std::shared_ptr<graphics::Image>>& animationImages() const { return m_animationImages; }
+    void setAnimationImages(std::vector<std::shared_ptr<graphics::Image>> images);
+    double animationDuration() const { return m_animationDuration; }
+    // 0 means one thirtieth of a second per image.
+    void setAnimationDuration(double seconds) { m_animationDuration = seconds; }
+    // 0 repeats for ever.
+    int animationRepeatCount() const { return m_repeatCount; }
+    void setAnimationRepeatCount(int count) { m_repeatCount = count; }
+    void startAnimating();
+    void stopAnimating();
+    bool isAnimating() const;
+
+    // The image on screen now (an animation frame, the highlighted image or the image).
+    std::shared_ptr<graphics::Image> displayedImage() const;
+
+    // Where an image of `imageSize` lands in `bounds` for a content mode.
+    static graphics::Rect rectForContentMode(
+        ContentMode mode, graphics::Size imageSize, graphics::Rect bounds);
+
+    graphics::Size sizeThatFits(graphics::Size size) const override;
+    graphics::Size intrinsicContentSize() const override;
+    void draw(graphics::GraphicsContext& context, graphics::Rect rect) override;
+
+private:
+    double cycleDuration() const;
+
+    std::shared_ptr<graphics::Image> m_image;
+    std::shared_ptr<graphics::Image> m_highlightedImage;
+    std::vector<std::shared_ptr<graphics::Image>> m_animationImages;
+    double m_animationDuration {0};
+    int m_repeatCount {0};
+    double m_animationStart {0};
+    uint64_t m_frameCallback {0};
+    size_t m_lastFrame {0};
+    bool m_highlighted {false};
+};
+
+} // namespace ui
