@@ -204,6 +204,27 @@ TEST_F(RunLoopTest, RunUntilWaitsForWorkFromAnotherThreadWithoutMovingTheManualC
     EXPECT_FALSE(loop().runUntil([] { return false; }, 0.02));
 }
 
+TEST_F(RunLoopTest, HostWaitWakesForPostedWork)
+{
+    // A broken wake-up would sit out the whole (test-timeout-sized) wait.
+    constexpr double kForever = 1000;
+    bool ran = false;
+    loop().post([&] { ran = true; });
+    loop().waitForNextEvent(kForever);
+    loop().runOnce();
+    EXPECT_TRUE(ran);
+
+    ran = false;
+    std::thread poster([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        loop().post([&] { ran = true; });
+    });
+    loop().waitForNextEvent(kForever);
+    poster.join();
+    loop().runOnce();
+    EXPECT_TRUE(ran);
+}
+
 TEST_F(RunLoopTest, MainThreadIsSettableAndResetClaimsIt)
 {
     EXPECT_TRUE(loop().isMainThread());
