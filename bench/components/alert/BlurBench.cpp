@@ -1,0 +1,206 @@
+// The backdrop blur against OpenCV's box filter and against the memory floor (three plain copies
+// of the buffer), single-threaded, on screen-sized snapshots. After the runs a table gives each
+// size and radius with the ratio of our time to OpenCV's.
+
+#include "components/alert/BoxBlur.h"
+#include "components/alert/ImageEffects.h"
+#include "components/alert/SaturationMatrix.h"
+#include "platform/graphics/Color.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageContext.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+
+#if MIVO_HAVE_OPENCV
+#include <opencv2/core.hpp>
+#include <opencv2/imgproc.hpp>
+#endif
+
+namespace {
+
+constexpr double kScale = 2.0;
+
+struct Snapshot {
+    std::shared_ptr<graphics::Image> a;
+    std::shared_ptr<graphics::Image> b;
+};
+
+// Something like a screen: bars, cards and text-sized noise on a light background.
+Snapshot makeSnapshot(int width, int height)
+{
+    auto image = graphics::Image::create(width, height, kScale);
+    image->fill(0xFFF2F2F2);
+    std::mt19937 rng(42);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            if ((rng() & 7) == 0)
+                image->setPixel(x, y, 0xFF000000u | (rng() & 0xFFFFFFu));
+    {
+        graphics::GraphicsContext context(*image);
+        const double w = width / kScale, h = height / kScale;
+        context.fillRect({0, 0, w, 64}, graphics::Color::rgba(0.1, 0.3, 0.7));
+        for (int i = 0; i < 6; ++i)
+            context.fillRect(
+                {16, 80 + i * (h - 100) / 6, w - 32, (h - 100) / 7}, graphics::Color::rgba(1, 1, 1));
+    }
+    return {image, graphics::Image::create(width, height, kScale)};
+}
+
+const std::pair<int, int> kSizes[] = {{640, 1136}, {1280, 2272}};
+const int kRadii[] = {5, 30};
+
+std::string sizeName(int w, int h)
+{
+    return std::to_string(w) + "x" + std::to_string(h);
+}
+
+void blurOurs(benchmark::State& state, int w, int h, int radius, BoxBlur::Implementation impl)
+{
+    auto snapshot = makeSnapshot(w, h);
+    const uint32_t box = BoxBlur::boxSize(radius, kScale);
+    const PixelBuffer a = PixelBuffer::of(*snapshot.a), b = PixelBuffer::of(*snapshot.b);
+    for (auto _ : state) {
+        BoxBlur::convolveThreeTimes(a, b, box, impl);
+        benchmark::DoNotOptimize(snapshot.b->data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["box"] = box;
+    state.SetBytesProcessed(int64_t(state.iterations()) * 3 * snapshot.a->stride() * h);
+}
+
+void threeCopies(benchmark::State& state, int w, int h)
+{
+    auto snapshot = makeSnapshot(w, h);
+    const size_t bytes = size_t(snapshot.a->stride()) * h;
+    for (auto _ : state) {
+        std::memcpy(snapshot.b->data(), snapshot.a->data(), bytes);
+        std::memcpy(snapshot.a->data(), snapshot.b->data(), bytes);
+        std::memcpy(snapshot.b->data(), snapshot.a->data(), bytes);
+        benchmark::DoNotOptimize(snapshot.b->data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(int64_t(state.iterations()) * 3 * int64_t(bytes));
+}
+
+#if MIVO_HAVE_OPENCV
+void blurOpenCv(benchmark::State& state, int w, int h, int radius)
+{
+    auto snapshot = makeSnapshot(w, h);
+    const int box = static_cast<int>(BoxBlur::boxSize(radius, kScale));
+    cv::Mat a(h, w, CV_8UC4, snapshot.a->data(), snapshot.a->stride());
+    cv::Mat b(h, w, CV_8UC4, snapshot.b->data(), snapshot.b->stride());
+    for (auto _ : state) {
+        cv::blur(a, b, cv::Size(box, box), cv::Point(-1, -1), cv::BORDER_REPLICATE);
+        cv::blur(b, a, cv::Size(box, box), cv::Point(-1, -1), cv::BORDER_REPLICATE);
+        cv::blur(a, b, cv::Size(box, box), cv::Point(-1, -1), cv::BORDER_REPLICATE);
+        benchmark::DoNotOptimize(snapshot.b->data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["box"] = box;
+}
+#endif
+
+// The whole backdrop effect as the alert runs it: copy, blur, saturation 1.8, draw, tint.
+void backdropEffect(benchmark::State& state, int w, int h)
+{
+    auto snapshot = makeSnapshot(w, h);
+    for (auto _ : state) {
+        auto out = ImageEffects::applyBlurWithRadius(*snapshot.a, 5, graphics::Color::white(0.2, 0.7), 1.8);
+        benchmark::DoNotOptimize(out.get());
+    }
+}
+
+void saturationOnly(benchmark::State& state, int w, int h)
+{
+    auto snapshot = makeSnapshot(w, h);
+    const auto matrix = SaturationMatrix::make(1.8);
+    for (auto _ : state) {
+        SaturationMatrix::apply(PixelBuffer::of(*snapshot.a), PixelBuffer::of(*snapshot.b), matrix);
+        benchmark::DoNotOptimize(snapshot.b->data());
+        benchmark::ClobberMemory();
+    }
+}
+
+// Keeps each run's mean real time (ms) by name for the closing table.
+class RecordingReporter final : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration)
+                continue;
+            const double seconds
+                = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            times[run.run_name.function_name] = seconds * 1e3;
+        }
+    }
+    std::map<std::string, double> times;
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    graphics::setScreenScale(kScale);
+#if MIVO_HAVE_OPENCV
+    cv::setNumThreads(1);
+#endif
+    for (auto [w, h] : kSizes) {
+        const std::string size = sizeName(w, h);
+        for (int radius : kRadii) {
+            const std::string suffix = size + "/r" + std::to_string(radius);
+            benchmark::RegisterBenchmark(
+                ("Blur/" + suffix).c_str(), blurOurs, w, h, radius, BoxBlur::Implementation::Best)
+                ->Unit(benchmark::kMillisecond);
+            benchmark::RegisterBenchmark(
+                ("BlurPortable/" + suffix).c_str(), blurOurs, w, h, radius, BoxBlur::Implementation::Portable)
+                ->Unit(benchmark::kMillisecond);
+#if MIVO_HAVE_OPENCV
+            benchmark::RegisterBenchmark(("OpenCvBlur/" + suffix).c_str(), blurOpenCv, w, h, radius)
+                ->Unit(benchmark::kMillisecond);
+#endif
+        }
+        benchmark::RegisterBenchmark(("ThreeCopies/" + size).c_str(), threeCopies, w, h)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Saturation/" + size).c_str(), saturationOnly, w, h)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("BackdropEffect/" + size).c_str(), backdropEffect, w, h)
+            ->Unit(benchmark::kMillisecond);
+    }
+
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+
+    std::printf("\nvector path: %s\n", BoxBlur::hasVectorPath() ? "AVX2" : "none (portable code)");
+    std::printf("%-10s %6s %9s %11s %13s %9s %9s\n", "size", "radius", "ours ms", "portable ms",
+        "three copies", "OpenCV ms", "ratio");
+    for (auto [w, h] : kSizes) {
+        const std::string size = sizeName(w, h);
+        for (int radius : kRadii) {
+            const std::string suffix = size + "/r" + std::to_string(radius);
+            auto find = [&](const std::string& name) {
+                auto it = reporter.times.find(name);
+                return it == reporter.times.end() ? 0.0 : it->second;
+            };
+            const double ours = find("Blur/" + suffix);
+            const double portable = find("BlurPortable/" + suffix);
+            const double copies = find("ThreeCopies/" + size);
+            const double opencv = find("OpenCvBlur/" + suffix);
+            if (ours == 0)
+                continue;
+            std::printf("%-10s %6d %9.3f %11.3f %13.3f %9.3f %9s\n", size.c_str(), radius, ours, portable,
+                copies, opencv, opencv > 0 ? std::to_string(ours / opencv).substr(0, 5).c_str() : "n/a");
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,204 @@
+#include "components/alert/BoxBlur.h"
+#include "components/alert/SaturationMatrix.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <vector>
+
+namespace {
+
+// A pixel buffer with its own storage and some slack at the end of each row, so that code which
+// confuses width and row bytes shows up.
+struct OwnedBuffer {
+    int width;
+    int height;
+    size_t rowBytes;
+    std::vector<uint8_t> bytes;
+
+    OwnedBuffer(int w, int h)
+        : width(w)
+        , height(h)
+        , rowBytes(4 * static_cast<size_t>(w) + 12)
+        , bytes(rowBytes * static_cast<size_t>(h), 0)
+    { }
+    PixelBuffer view() { return {bytes.data(), width, height, rowBytes}; }
+    uint8_t& at(int x, int y, int c) { return bytes[static_cast<size_t>(y) * rowBytes + 4 * x + c]; }
+};
+
+OwnedBuffer randomBuffer(int w, int h, unsigned seed)
+{
+    OwnedBuffer buffer(w, h);
+    std::mt19937 rng(seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            for (int c = 0; c < 4; ++c)
+                buffer.at(x, y, c) = static_cast<uint8_t>(rng());
+    return buffer;
+}
+
+// The definition, computed the slow way: every output channel is the rounded mean of the
+// box x box window around it, with coordinates outside the image clamped to the edge.
+OwnedBuffer referenceBox(OwnedBuffer& src, int box)
+{
+    OwnedBuffer out(src.width, src.height);
+    const int r = box / 2;
+    const long area = static_cast<long>(box) * box;
+    for (int y = 0; y < src.height; ++y)
+        for (int x = 0; x < src.width; ++x)
+            for (int c = 0; c < 4; ++c) {
+                long sum = 0;
+                for (int dy = -r; dy <= r; ++dy)
+                    for (int dx = -r; dx <= r; ++dx)
+                        sum += src.at(
+                            std::clamp(x + dx, 0, src.width - 1), std::clamp(y + dy, 0, src.height - 1), c);
+                out.at(x, y, c) = static_cast<uint8_t>((sum + area / 2) / area);
+            }
+    return out;
+}
+
+void expectSamePixels(OwnedBuffer& actual, OwnedBuffer& expected, const char* what)
+{
+    for (int y = 0; y < actual.height; ++y)
+        for (int x = 0; x < actual.width; ++x)
+            for (int c = 0; c < 4; ++c)
+                ASSERT_EQ(actual.at(x, y, c), expected.at(x, y, c))
+                    << what << " at (" << x << ", " << y << ") channel " << c;
+}
+
+} // namespace
+
+TEST(BoxBlur, BoxSizeFollowsRadiusAndScaleAndIsOdd)
+{
+    // floor(2 x 3 x 2.5066282746310002 / 4 + 0.5) = 4, made odd.
+    EXPECT_EQ(BoxBlur::boxSize(1, 2), 5u);
+    EXPECT_EQ(BoxBlur::boxSize(5, 2), 19u);
+    EXPECT_EQ(BoxBlur::boxSize(30, 2), 113u);
+    EXPECT_EQ(BoxBlur::boxSize(10, 1), 19u);
+    EXPECT_EQ(BoxBlur::boxSize(0, 2), 1u);
+    EXPECT_EQ(BoxBlur::boxSize(1e-7, 2), 1u);
+}
+
+TEST(BoxBlur, OnePassMatchesTheDefinitionWithEdgeExtension)
+{
+    const struct {
+        int w, h, box;
+    } cases[]
+        = {{7, 5, 3}, {13, 9, 5}, {1, 1, 5}, {3, 20, 9}, {20, 3, 9}, {16, 16, 31}, {9, 4, 259}, {33, 7, 17}};
+    for (auto impl : {BoxBlur::Implementation::Best, BoxBlur::Implementation::Portable}) {
+        for (const auto& c : cases) {
+            auto src = randomBuffer(c.w, c.h, static_cast<unsigned>(c.w * 31 + c.h + c.box));
+            OwnedBuffer dst(c.w, c.h);
+            BoxBlur::convolve(src.view(), dst.view(), static_cast<uint32_t>(c.box), impl);
+            auto expected = referenceBox(src, c.box);
+            SCOPED_TRACE(testing::Message() << c.w << "x" << c.h << " box " << c.box);
+            expectSamePixels(dst, expected, "box");
+        }
+    }
+}
+
+TEST(BoxBlur, ThreePassesEndInTheSecondBuffer)
+{
+    auto a = randomBuffer(21, 17, 7);
+    auto original = a;
+    OwnedBuffer b(21, 17);
+    BoxBlur::convolveThreeTimes(a.view(), b.view(), 5);
+    auto once = referenceBox(original, 5);
+    auto twice = referenceBox(once, 5);
+    auto thrice = referenceBox(twice, 5);
+    expectSamePixels(b, thrice, "three passes");
+}
+
+TEST(BoxBlur, UniformImageStaysUniformAndBoxOfOneCopies)
+{
+    OwnedBuffer src(40, 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) {
+            src.at(x, y, 0) = 10;
+            src.at(x, y, 1) = 200;
+            src.at(x, y, 2) = 255;
+            src.at(x, y, 3) = 255;
+        }
+    OwnedBuffer dst(40, 30);
+    BoxBlur::convolve(src.view(), dst.view(), 113);
+    expectSamePixels(dst, src, "uniform");
+
+    auto noisy = randomBuffer(5, 6, 3);
+    OwnedBuffer copy(5, 6);
+    BoxBlur::convolve(noisy.view(), copy.view(), 1);
+    expectSamePixels(copy, noisy, "box of one");
+}
+
+TEST(SaturationMatrix, WeightsAreRoundedSixteenBitIntegers)
+{
+    // A factor of 0 leaves only the luminance weights: 0.0722, 0.7152 and 0.2126 of 256.
+    const SaturationMatrix::Matrix grey = SaturationMatrix::make(0);
+    const SaturationMatrix::Matrix expectedGrey
+        = {18, 18, 18, 0, 183, 183, 183, 0, 54, 54, 54, 0, 0, 0, 0, 256};
+    EXPECT_EQ(grey, expectedGrey);
+
+    const SaturationMatrix::Matrix identity = SaturationMatrix::make(1);
+    const SaturationMatrix::Matrix expectedIdentity
+        = {256, 0, 0, 0, 0, 256, 0, 0, 0, 0, 256, 0, 0, 0, 0, 256};
+    EXPECT_EQ(identity, expectedIdentity);
+
+    const SaturationMatrix::Matrix backdrop = SaturationMatrix::make(1.8);
+    EXPECT_EQ(backdrop[0], 446); // 0.0722 + 0.9278 x 1.8
+    EXPECT_EQ(backdrop[1], -15); // 0.0722 - 0.0722 x 1.8 = -14.78: halves and more round away from zero
+    EXPECT_EQ(backdrop[4], -146); // 0.7152 - 0.7152 x 1.8
+    EXPECT_EQ(backdrop[10], 417);
+    // The red diagonal uses 0.7873, which only shows with a large factor.
+    EXPECT_EQ(SaturationMatrix::make(100)[10], 20209);
+}
+
+TEST(SaturationMatrix, FactorZeroGivesTheLuminanceGrey)
+{
+    auto src = randomBuffer(11, 3, 99);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 11; ++x)
+            src.at(x, y, 3) = 255;
+    OwnedBuffer dst(11, 3);
+    SaturationMatrix::apply(src.view(), dst.view(), SaturationMatrix::make(0));
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 11; ++x) {
+            const int blue = src.at(x, y, 0), green = src.at(x, y, 1), red = src.at(x, y, 2);
+            const int grey = (18 * blue + 183 * green + 54 * red + 128) / 256;
+            EXPECT_EQ(dst.at(x, y, 0), grey);
+            EXPECT_EQ(dst.at(x, y, 1), grey);
+            EXPECT_EQ(dst.at(x, y, 2), grey);
+            EXPECT_EQ(dst.at(x, y, 3), 255);
+        }
+}
+
+TEST(SaturationMatrix, StrongerColoursClampAndStayPremultiplied)
+{
+    auto src = randomBuffer(13, 5, 1234);
+    // Make the input valid premultiplied data.
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x)
+            for (int c = 0; c < 3; ++c)
+                src.at(x, y, c) = std::min(src.at(x, y, c), src.at(x, y, 3));
+    const double s = 1.8;
+    const double weights[3][3] = {
+        {0.0722 + 0.9278 * s, 0.0722 - 0.0722 * s, 0.0722 - 0.0722 * s},
+        {0.7152 - 0.7152 * s, 0.7152 + 0.2848 * s, 0.7152 - 0.7152 * s},
+        {0.2126 - 0.2126 * s, 0.2126 - 0.2126 * s, 0.2126 + 0.7873 * s},
+    };
+    OwnedBuffer expected = src;
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x)
+            for (int j = 0; j < 3; ++j) {
+                long sum = 0;
+                for (int i = 0; i < 3; ++i)
+                    sum += src.at(x, y, i) * std::lround(static_cast<float>(weights[i][j] * 256));
+                long value = std::clamp((sum + 128) >> 8, 0L, 255L);
+                expected.at(x, y, j) = static_cast<uint8_t>(std::min<long>(value, src.at(x, y, 3)));
+            }
+    OwnedBuffer dst(13, 5);
+    SaturationMatrix::apply(src.view(), dst.view(), SaturationMatrix::make(s));
+    expectSamePixels(dst, expected, "saturation");
+    // In place gives the same.
+    SaturationMatrix::apply(src.view(), src.view(), SaturationMatrix::make(s));
+    expectSamePixels(src, expected, "in place");
+}
