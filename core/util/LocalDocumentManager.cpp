@@ -1,0 +1,54 @@
+#include "core/util/LocalDocumentManager.h"
+
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/UserDefaults.h"
+
+bool LocalDocumentManager::isSafeFileName(std::string_view name)
+{
+    return !name.empty() && name.find('/') == std::string_view::npos
+        && name.find('\\') == std::string_view::npos && name.find("..") == std::string_view::npos
+        && name.find('\0') == std::string_view::npos && name != ".";
+}
+
+std::optional<std::filesystem::path> LocalDocumentManager::currentUserFolder()
+{
+    auto user = foundation::UserDefaults::standard().string(kCurrentUserKey);
+    if (!user || user->empty()) {
+        foundation::log("--------error------@no current user; the media folders are unknown");
+        return std::nullopt;
+    }
+    if (!isSafeFileName(*user)) {
+        foundation::logf("--------error------@refused user folder name \"%s\"", user->c_str());
+        return std::nullopt;
+    }
+    return foundation::Paths::documents() / *user;
+}
+
+std::optional<std::filesystem::path> LocalDocumentManager::userFolder(const std::string& folder)
+{
+    auto base = currentUserFolder();
+    if (!base)
+        return std::nullopt;
+    auto path = *base / folder;
+    if (!foundation::createDirectories(path)) {
+        foundation::logf("--------error------@cannot create folder %s", path.c_str());
+        return std::nullopt;
+    }
+    return path;
+}
+
+std::optional<std::filesystem::path> LocalDocumentManager::fileInUserFolder(
+    const std::string& folder, const std::string& name)
+{
+    if (!isSafeFileName(name)) {
+        foundation::logf(
+            "--------error------@refused file name \"%s\": it would leave the user's folder", name.c_str());
+        return std::nullopt;
+    }
+    auto base = userFolder(folder);
+    if (!base)
+        return std::nullopt;
+    return *base / name;
+}
