@@ -246,9 +246,7 @@ struct MivoServer::Impl {
 
         Reply reply;
         if (!ok) {
-            reply = ServiceApi::failure(res.status == 413
-                    ? "文件过大, 上限 " + std::to_string(api->maxUploadBytes() / (1024 * 1024)) + " MB"
-                    : "上传数据不完整");
+            reply = ServiceApi::failure(res.status == 413 ? api->oversizeMessage() : "上传数据不完整");
             reply.contentType = "text/html";
         } else {
             reply = api->upload(form, part);

@@ -344,7 +344,7 @@ Reply ServiceApi::upload(const Form& form, UploadedPart& part)
     if (!part.present)
         return fail("缺少文件");
     if (part.oversize)
-        return fail("文件过大, 上限 " + std::to_string(m_maxUploadBytes / (1024 * 1024)) + " MB");
+        return fail(oversizeMessage());
     if (const char* key = firstMissing(form, {"carTaskId", "seq"}))
         return fail(std::string("缺少参数: ") + key);
     auto taskId = parseId(value(form, "carTaskId"));
@@ -410,6 +410,15 @@ Reply ServiceApi::upload(const Form& form, UploadedPart& part)
             {"Thumbnail", MediaStore::thumbUrl(*taskId, record.thumbName)}}));
     reply.contentType = "text/html";
     return reply;
+}
+
+std::string ServiceApi::oversizeMessage() const
+{
+    constexpr uint64_t kMb = 1024 * 1024;
+    std::string limit = m_maxUploadBytes >= kMb && m_maxUploadBytes % kMb == 0
+        ? std::to_string(m_maxUploadBytes / kMb) + " MB"
+        : std::to_string(m_maxUploadBytes) + " 字节";
+    return "文件过大, 上限 " + limit;
 }
 
 Reply ServiceApi::admin(const std::string& action, const Form& form)

@@ -48,6 +48,8 @@ public:
     static Reply failure(const std::string& msg) { return envelope(false, msg); }
 
     uint64_t maxUploadBytes() const { return m_maxUploadBytes; }
+    // "文件过大, 上限 200 MB"
+    std::string oversizeMessage() const;
 
 private:
     Reply login(const Form&);

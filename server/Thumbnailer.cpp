@@ -91,6 +91,8 @@ std::vector<uint8_t> Thumbnailer::photoThumbnail(const std::vector<uint8_t>& jpe
 
 std::vector<uint8_t> Thumbnailer::videoThumbnail(const std::filesystem::path& video)
 {
+    // An undecodable upload is expected input here, not worth libav's console noise.
+    av_log_set_level(AV_LOG_FATAL);
     AVFormatContext* format = nullptr;
     if (avformat_open_input(&format, video.c_str(), nullptr, nullptr) < 0)
         return {};

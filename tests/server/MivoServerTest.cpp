@@ -1,0 +1,355 @@
+#include "tests/server/InProcessServer.h"
+
+#include "server/ServerTime.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+
+using servertest::InProcessServer;
+using servertest::jpegSize;
+using servertest::makeJpeg;
+
+namespace {
+
+const char* const kValidate = "/Services/CarTask.ashx?method=validate&time=1";
+const char* const kAdd = "/Services/CarTask.ashx?method=add&time=1";
+
+std::map<std::string, std::string> uploadFields(const std::string& carId, const std::string& seq,
+    const std::string& fileName, const std::string& type = "image")
+{
+    return {{"filename", fileName}, {"carTaskId", carId}, {"seq", seq}, {"carSource", "0"}, {"maxseq", "13"},
+        {"filelastModifyTime", "2425-11-03 05:52:00"}, {"imgisoriginal", "0"}, {"optional", ""},
+        {"picMode", "1"}, {"type", type}};
+}
+
+std::string msg(const InProcessServer::Reply& reply)
+{
+    return reply.json.is_object() ? reply.json.value("Msg", "") : "<not JSON: " + reply.body + ">";
+}
+
+bool success(const InProcessServer::Reply& reply)
+{
+    return reply.json.is_object() && reply.json.value("Success", false);
+}
+
+} // namespace
+
+TEST(MivoServerLogin, EachBrandLogsInWithItsCompanyAndPrefix)
+{
+    InProcessServer s;
+    struct Expected {
+        const char* user;
+        const char* company;
+        const char* prefix;
+        int64_t id;
+    };
+    for (const Expected& e : {Expected {"arvel", "Arvel", "AV", 1001},
+             Expected {"kestro", "Kestro", "KS", 1002}, Expected {"ombry", "Ombry Motors", "OM", 1003}}) {
+        auto reply = s.login(e.user);
+        ASSERT_TRUE(reply.value("Success", false)) << reply.dump();
+        const auto& data = reply["Data"];
+        EXPECT_EQ(data["userId"].get<int64_t>(), e.id);
+        EXPECT_EQ(data["loginname"], e.user);
+        EXPECT_EQ(data["companyname"], e.company);
+        EXPECT_EQ(data["orderprefix"], e.prefix);
+        for (const char* key : {"name", "logourl", "photoplan", "simidstate", "simid"})
+            EXPECT_TRUE(data.contains(key)) << key;
+    }
+}
+
+TEST(MivoServerLogin, WrongPasswordUnknownUserAndMissingFieldsFail)
+{
+    InProcessServer s;
+    auto wrong = s.login("arvel", "654321");
+    EXPECT_FALSE(wrong["Success"].get<bool>());
+    EXPECT_EQ(wrong["Msg"], "用户名或密码错误");
+    EXPECT_EQ(wrong["Data"]["errorstate"], 1);
+    EXPECT_EQ(s.login("nobody")["Msg"], "用户名或密码错误");
+    auto empty = s.post("/Services/Login.ashx?time=1", {{"simid", "x"}});
+    EXPECT_FALSE(success(empty));
+    EXPECT_EQ(empty.json["Data"]["errorstate"], 2);
+}
+
+TEST(MivoServerLogin, DeviceBindingAndPasswordChange)
+{
+    InProcessServer s;
+    EXPECT_EQ(s.login("kestro")["Data"]["simidstate"], "0");
+    auto bind = s.post(
+        "/Services/userinfo.ashx?method=updatesimid&time=1", {{"username", "kestro"}, {"simid", "sim-1"}});
+    EXPECT_TRUE(success(bind)) << bind.body;
+    EXPECT_EQ(s.login("kestro")["Data"]["simidstate"], "1");
+    EXPECT_FALSE(success(s.post(
+        "/Services/userinfo.ashx?method=updatesimid&time=1", {{"username", "ghost"}, {"simid", "s"}})));
+
+    const char* pwd = "/Services/userinfo.ashx?method=updatepwd&time=1";
+    EXPECT_EQ(
+        msg(s.post(pwd, {{"username", "kestro"}, {"oldpassword", "bad"}, {"password", "n"}})), "原密码错误");
+    EXPECT_FALSE(success(s.post(pwd, {{"username", "kestro"}, {"oldpassword", "123456"}})));
+    EXPECT_TRUE(
+        success(s.post(pwd, {{"username", "kestro"}, {"oldpassword", "123456"}, {"password", "abcdef"}})));
+    EXPECT_FALSE(s.login("kestro")["Success"].get<bool>());
+    EXPECT_TRUE(s.login("kestro", "abcdef")["Success"].get<bool>());
+}
+
+TEST(MivoServerTasks, ValidateAddAndChangeApplicationNumber)
+{
+    InProcessServer s;
+    EXPECT_TRUE(success(s.post(kValidate, {{"applyNo", "AV2016001"}})));
+    std::string id = s.addTask("AV2016001");
+    EXPECT_FALSE(id.empty());
+    auto taken = s.post(kValidate, {{"applyNo", "AV2016001"}});
+    EXPECT_FALSE(success(taken));
+    EXPECT_EQ(msg(taken), "申请编号已存在");
+    EXPECT_EQ(msg(s.post(kValidate, {})), "缺少参数: applyNo");
+
+    // A second add of the same number is refused; its id stays the first one's.
+    auto again = s.post(kAdd,
+        {{"userId", "1001"}, {"applyNo", "AV2016001"}, {"stockArea", ""}, {"undertakeCompany", ""},
+            {"secondhandPrice", ""}, {"carSource", "0"}, {"regDate", ""}, {"loantype", "0"}});
+    EXPECT_EQ(msg(again), "申请编号已存在");
+    auto missing = s.post(kAdd, {{"userId", "1001"}, {"applyNo", "AV9"}});
+    EXPECT_EQ(msg(missing), "缺少参数: stockArea");
+    auto ghost = s.post(kAdd,
+        {{"userId", "42"}, {"applyNo", "AV9"}, {"stockArea", ""}, {"undertakeCompany", ""},
+            {"secondhandPrice", ""}, {"carSource", "0"}, {"regDate", ""}, {"loantype", "0"}});
+    EXPECT_EQ(msg(ghost), "用户不存在");
+
+    const char* change = "/Services/CarTask.ashx?method=updateapplyno&time=1";
+    std::string other = s.addTask("AV2016002");
+    EXPECT_EQ(msg(s.post(change, {{"serverId", id}, {"applyNo", "AV2016002"}})), "申请编号已存在");
+    EXPECT_EQ(msg(s.post(change, {{"serverId", "999"}, {"applyNo", "AV7"}})), "任务不存在");
+    EXPECT_TRUE(success(s.post(change, {{"serverId", id}, {"applyNo", "AV2016003"}})));
+    EXPECT_TRUE(success(s.post(kValidate, {{"applyNo", "AV2016001"}})));
+    EXPECT_FALSE(success(s.post(kValidate, {{"applyNo", "AV2016003"}})));
+}
+
+TEST(MivoServerTasks, UnknownEndpointsAndMethodsAnswerInTheEnvelope)
+{
+    InProcessServer s;
+    auto method = s.post("/Services/CarTask.ashx?method=explode&time=1", {});
+    EXPECT_FALSE(success(method));
+    EXPECT_NE(msg(method).find("explode"), std::string::npos);
+    auto path = s.post("/Services/Nothing.ashx?time=1", {});
+    EXPECT_EQ(path.status, 404);
+    EXPECT_FALSE(success(path));
+}
+
+TEST(MivoServerUpload, StoresTheFileServesItAndItsThumbnail)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV1");
+    std::string photo = makeJpeg(1600, 1200);
+    auto reply = s.upload(uploadFields(id, "3", "1456000000.jpg"), "file1", "1456000000.jpg", photo);
+    ASSERT_TRUE(success(reply)) << reply.body;
+    EXPECT_EQ(reply.contentType, "text/html");
+    std::string url = reply.json["Data"]["FileUrl"];
+    EXPECT_EQ(url, "/media/" + id + "/3-1456000000.jpg");
+
+    auto served = s.get(url);
+    EXPECT_EQ(served.status, 200);
+    EXPECT_EQ(served.contentType, "image/jpeg");
+    EXPECT_EQ(served.body, photo);
+
+    std::string thumbUrl = reply.json["Data"]["Thumbnail"];
+    auto thumb = s.get(thumbUrl);
+    EXPECT_EQ(thumb.status, 200);
+    auto [w, h] = jpegSize(thumb.body);
+    // DCT scaling to the smallest factor that still covers the target: 1600 x 1200 at 1/4.
+    EXPECT_EQ(w, 400);
+    EXPECT_EQ(h, 300);
+}
+
+TEST(MivoServerUpload, SameSeqReplacesTheEarlierFile)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV1");
+    auto first = s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", makeJpeg(320, 240));
+    auto second = s.upload(uploadFields(id, "1", "b.jpg"), "file1", "b.jpg", makeJpeg(640, 480));
+    ASSERT_TRUE(success(first));
+    ASSERT_TRUE(success(second));
+    EXPECT_EQ(s.get(first.json["Data"]["FileUrl"]).status, 404);
+    EXPECT_EQ(s.get(second.json["Data"]["FileUrl"]).status, 200);
+    EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "data" / "media" / id / "1-a.jpg"));
+
+    ASSERT_TRUE(s.post("/admin/finish", {{"carId", id}}).json["Success"].get<bool>());
+    auto list = s.post(
+        "/Services/CarTask.ashx?method=endlist&time=1", {{"LoginName", "arvel"}, {"updateDate", ""}});
+    ASSERT_EQ(list.json["Data"].size(), 1u);
+    ASSERT_EQ(list.json["Data"][0]["CarFilesList"].size(), 1u);
+    EXPECT_EQ(list.json["Data"][0]["CarFilesList"][0]["FileName"], "b.jpg");
+}
+
+TEST(MivoServerUpload, HostileOrIncompleteUploadsAreRefusedWithoutWritingOutside)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV1");
+    std::string photo = makeJpeg(64, 64);
+    for (const std::string& name : std::vector<std::string> {
+             "../evil.jpg", "a/b.jpg", "..", "x\\y.jpg", std::string("nul\0.jpg", 8), std::string()}) {
+        auto reply = s.upload(uploadFields(id, "2", name), "file1", "safe.jpg", photo);
+        EXPECT_FALSE(success(reply)) << name;
+        EXPECT_EQ(msg(reply), "文件名不合法") << name;
+        EXPECT_EQ(reply.contentType, "text/html");
+    }
+    // The part's own name is used when the field is absent, and checked the same way.
+    auto fields = uploadFields(id, "2", "");
+    fields.erase("filename");
+    EXPECT_EQ(msg(s.upload(fields, "file1", "../../evil.jpg", photo)), "文件名不合法");
+
+    EXPECT_EQ(msg(s.upload(uploadFields("", "1", "a.jpg"), "file1", "a.jpg", photo)), "任务编号不合法: \"\"");
+    EXPECT_EQ(msg(s.upload(uploadFields("999", "1", "a.jpg"), "file1", "a.jpg", photo)), "任务不存在");
+    EXPECT_EQ(msg(s.upload(uploadFields(id, "x", "a.jpg"), "file1", "a.jpg", photo)), "文件序号不合法");
+    EXPECT_EQ(
+        msg(s.upload(uploadFields(id, "1", "a.jpg", "pdf"), "file1", "a.jpg", photo)), "文件类型不合法: pdf");
+    EXPECT_EQ(msg(s.upload(uploadFields(id, "1", "a.jpg"), "", "", "")), "缺少文件");
+    EXPECT_FALSE(success(s.post("/Services/FileUpload.ashx?method=upload&time=1", {{"carTaskId", id}})));
+
+    // Nothing was stored anywhere: no media beside the task's (empty) folder, no temp leftovers.
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(s.dataDir()))
+        if (entry.is_regular_file() && entry.path().string().find("/media/") != std::string::npos)
+            written.push_back(entry.path().string());
+    EXPECT_TRUE(written.empty()) << written.front();
+    EXPECT_TRUE(std::filesystem::is_empty(s.dataDir() / "data" / "tmp"));
+    EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "evil.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "data" / "evil.jpg"));
+}
+
+TEST(MivoServerUpload, OversizeFilesAreRefusedWithAClearMessage)
+{
+    server::ServerOptions options;
+    options.maxUploadBytes = 4096;
+    InProcessServer s(options);
+    std::string id = s.addTask("AV1");
+    auto big = s.upload(uploadFields(id, "1", "big.jpg"), "file1", "big.jpg", std::string(20000, 'x'));
+    EXPECT_FALSE(success(big));
+    EXPECT_EQ(msg(big), "文件过大, 上限 4096 字节");
+    EXPECT_TRUE(std::filesystem::is_empty(s.dataDir() / "data" / "tmp"));
+    // The server keeps serving.
+    EXPECT_TRUE(success(s.upload(uploadFields(id, "1", "ok.jpg"), "file1", "ok.jpg", makeJpeg(32, 32))));
+}
+
+TEST(MivoServerUpload, AFinishedTaskTakesNoMoreFiles)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV1");
+    ASSERT_TRUE(success(s.post("/admin/finish", {{"carId", id}})));
+    EXPECT_EQ(msg(s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", makeJpeg(32, 32))),
+        "任务已完成, 不能再上传文件");
+}
+
+TEST(MivoServerLists, RejectAndFinishReachTheListsWithFilesAndTheDateFilter)
+{
+    InProcessServer s;
+    const double t0 = *server::ServerTime::parseLocal("2026-03-01 10:00:00");
+    s.setNow(t0);
+    std::string a = s.addTask("AV1");
+    std::string b = s.addTask("AV2", 1001, "1");
+    std::string k = s.addTask("KS1", 1002);
+    ASSERT_TRUE(success(s.upload(uploadFields(a, "1", "p1.jpg"), "file1", "p1.jpg", makeJpeg(64, 48))));
+    ASSERT_TRUE(success(s.upload(
+        uploadFields(a, "14", "v.mp4", "video"), "file2", "v.mp4", "not really a video", "video/mp4")));
+
+    s.setNow(t0 + 60);
+    ASSERT_TRUE(success(s.post("/admin/reject", {{"carId", a}, {"reason", "照片模糊"}})));
+    ASSERT_TRUE(success(s.post("/admin/reject", {{"carId", k}})));
+    s.setNow(t0 + 120);
+    ASSERT_TRUE(success(s.post("/admin/finish", {{"carId", b}, {"price", "76000"}})));
+
+    auto list = [&](const char* method, const std::string& since) {
+        return s.post(std::string("/Services/CarTask.ashx?method=") + method + "&time=1",
+            {{"LoginName", "arvel"}, {"updateDate", since}});
+    };
+    auto rejected = list("overrulelist", "");
+    ASSERT_TRUE(success(rejected)) << rejected.body;
+    EXPECT_EQ(rejected.json["sysdate"], "2026-03-01 10:02:00");
+    ASSERT_EQ(rejected.json["Data"].size(), 1u); // kestro's rejection is not arvel's
+    const auto& task = rejected.json["Data"][0];
+    EXPECT_EQ(task["CarID"], a);
+    EXPECT_EQ(task["carSource"], "0");
+    EXPECT_EQ(task["ApplyNo"], "AV1");
+    EXPECT_EQ(task["ApplyNoWithoutPrefix"], "1");
+    EXPECT_EQ(task["RejectReason"], "照片模糊");
+    EXPECT_EQ(task["StockArea"], "上海");
+    EXPECT_EQ(task["UpdateDate"], "2026-03-01 10:01:00");
+    const auto& files = task["CarFilesList"];
+    ASSERT_EQ(files.size(), 2u);
+    EXPECT_EQ(files[0]["carTaskId"], a);
+    EXPECT_EQ(files[0]["FileNum"], "1");
+    EXPECT_EQ(files[0]["FileType"], "image");
+    EXPECT_EQ(files[0]["FileName"], "p1.jpg");
+    EXPECT_EQ(files[1]["FileNum"], "14");
+    EXPECT_EQ(files[1]["FileType"], "video");
+    // A video without a decodable frame still gets a (placeholder) thumbnail.
+    EXPECT_EQ(s.get(files[1]["Thumbnail"]).status, 200);
+    EXPECT_EQ(s.get(files[0]["Thumbnail"]).status, 200);
+
+    auto finished = list("endlist", "2026-03-01 10:01:30");
+    ASSERT_EQ(finished.json["Data"].size(), 1u);
+    EXPECT_EQ(finished.json["Data"][0]["CarID"], b);
+    EXPECT_EQ(finished.json["Data"][0]["carSource"], "1");
+    EXPECT_EQ(finished.json["Data"][0]["AssessPrice"], "76000");
+    EXPECT_TRUE(finished.json["Data"][0]["CarFilesList"].empty());
+
+    // Changes at the given second are included (nothing is lost between two polls); later dates filter.
+    EXPECT_EQ(list("overrulelist", "2026-03-01 10:01:00").json["Data"].size(), 1u);
+    EXPECT_EQ(list("overrulelist", "2026-03-01 10:01:01").json["Data"].size(), 0u);
+    EXPECT_EQ(list("endlist", "2026-03-01 10:02:01").json["Data"].size(), 0u);
+
+    auto count = [&](const char* method, const std::string& since) {
+        return s
+            .post(std::string("/Services/CarTask.ashx?method=") + method + "&time=1",
+                {{"LoginName", "arvel"}, {"updateDate", since}})
+            .json["Data"]["Count"]
+            .get<int>();
+    };
+    EXPECT_EQ(count("overrulecount", ""), 1);
+    EXPECT_EQ(count("endcount", "2026-03-01 10:00:00"), 1);
+    EXPECT_EQ(count("endcount", "2026-03-01 10:03:00"), 0);
+
+    auto bad = list("endlist", "yesterday");
+    EXPECT_FALSE(success(bad));
+    EXPECT_TRUE(bad.json["Data"].is_array());
+    EXPECT_EQ(msg(list("endlist", "")), "");
+    EXPECT_EQ(msg(s.post("/Services/CarTask.ashx?method=endlist&time=1",
+                  {{"LoginName", "ghost"}, {"updateDate", ""}})),
+        "用户不存在");
+    EXPECT_EQ(msg(s.post("/Services/CarTask.ashx?method=endcount&time=1", {{"LoginName", "arvel"}})),
+        "缺少参数: updateDate");
+}
+
+TEST(MivoServerLists, ARejectedTaskShotAgainLeavesTheRejectedList)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV1");
+    ASSERT_TRUE(success(s.post("/admin/reject", {{"carId", id}})));
+    auto count = [&] {
+        return s
+            .post("/Services/CarTask.ashx?method=overrulecount&time=1",
+                {{"LoginName", "arvel"}, {"updateDate", ""}})
+            .json["Data"]["Count"]
+            .get<int>();
+    };
+    EXPECT_EQ(count(), 1);
+    ASSERT_TRUE(
+        success(s.upload(uploadFields(id, "1", "again.jpg"), "file1", "again.jpg", makeJpeg(32, 32))));
+    EXPECT_EQ(count(), 0);
+    // Rejected once more, it comes back.
+    ASSERT_TRUE(success(s.post("/admin/reject", {{"carId", id}})));
+    EXPECT_EQ(count(), 1);
+}
+
+TEST(MivoServerAdmin, AddedUsersLogInAndBadAdminCommandsFail)
+{
+    InProcessServer s;
+    auto added = s.post("/admin/user",
+        {{"loginname", "zed"}, {"password", "pw"}, {"companyname", "Zed Cars"}, {"orderprefix", "ZC"}});
+    ASSERT_TRUE(success(added)) << added.body;
+    auto login = s.login("zed", "pw");
+    EXPECT_EQ(login["Data"]["companyname"], "Zed Cars");
+    EXPECT_EQ(login["Data"]["userId"], added.json["Data"]["userId"]);
+    EXPECT_FALSE(success(s.post("/admin/user", {{"loginname", "zed"}, {"password", "x"}})));
+    EXPECT_FALSE(success(s.post("/admin/finish", {{"carId", "77"}})));
+    EXPECT_FALSE(success(s.post("/admin/reject", {})));
+    EXPECT_FALSE(success(s.post("/admin/misbehave", {{"mode", "explode"}})));
+}

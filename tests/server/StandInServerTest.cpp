@@ -1,0 +1,95 @@
+#include "tests/support/StandInServer.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+using testsupport::StandInServer;
+
+namespace {
+
+nlohmann::json parse(const StandInServer::Response& response)
+{
+    return nlohmann::json::parse(response.body, nullptr, false);
+}
+
+std::string run(const std::string& command)
+{
+    std::string output;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n = 0;
+        while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            output.append(buffer, n);
+        output += "\nexit " + std::to_string(WEXITSTATUS(pclose(pipe)));
+    }
+    return output;
+}
+
+} // namespace
+
+TEST(StandInServer, StartsTheBinaryAndWalksTheRoadWithTheAdminCommand)
+{
+    StandInServer server;
+    ASSERT_TRUE(server.isRunning()) << server.log();
+    EXPECT_EQ(server.baseUrl(), "http://127.0.0.1:" + std::to_string(server.port()) + "/Services");
+    EXPECT_EQ(server.mediaBaseUrl() + "/Services", server.baseUrl());
+
+    auto login
+        = parse(server.post("/Services/Login.ashx?time=1", {{"username", "ombry"}, {"password", "123456"}}));
+    EXPECT_EQ(login["Data"]["companyname"], "Ombry Motors");
+    auto add = parse(server.post("/Services/CarTask.ashx?method=add&time=1",
+        {{"userId", "1003"}, {"applyNo", "OM77"}, {"stockArea", "a"}, {"undertakeCompany", "b"},
+            {"secondhandPrice", "1"}, {"carSource", "2"}, {"regDate", "2016-03-01 10:20:30"},
+            {"loantype", "3"}}));
+    ASSERT_TRUE(add["Success"].get<bool>());
+    auto carId = server.carIdOf("OM77");
+    ASSERT_TRUE(carId);
+    EXPECT_EQ(*carId, add["Data"]["serverId"]);
+    EXPECT_FALSE(server.carIdOf("OM78"));
+
+    // The command-line form of the admin command.
+    std::string binary = std::string(MIVO_BINARY_DIR) + "/server/mivo-server";
+    std::string out = run(binary + " admin reject --url " + server.mediaBaseUrl() + " --car-id " + *carId
+        + " --reason '车架号不清晰' 2>&1");
+    EXPECT_NE(out.find("exit 0"), std::string::npos) << out;
+    auto rejected = parse(server.post(
+        "/Services/CarTask.ashx?method=overrulelist&time=1", {{"LoginName", "ombry"}, {"updateDate", ""}}));
+    ASSERT_EQ(rejected["Data"].size(), 1u);
+    EXPECT_EQ(rejected["Data"][0]["RejectReason"], "车架号不清晰");
+    out = run(binary + " admin finish --url " + server.baseUrl() + " --car-id 4242 2>&1");
+    EXPECT_NE(out.find("exit 1"), std::string::npos) << out;
+
+    EXPECT_TRUE(server.finish(*carId));
+    EXPECT_FALSE(server.reject("4242"));
+    EXPECT_NE(server.log().find("POST /Services/Login.ashx?time=1 -> 200"), std::string::npos)
+        << server.log();
+}
+
+TEST(StandInServer, MisbehavesFromTheCommandLineAndOnRequest)
+{
+    StandInServer server({"--misbehave", "500", "--misbehave-count", "1", "--misbehave-path", "/Services"});
+    ASSERT_TRUE(server.isRunning());
+    EXPECT_EQ(server.post("/Services/CarTask.ashx?method=validate&time=1", {{"applyNo", "X"}}).status, 500);
+    EXPECT_EQ(server.post("/Services/CarTask.ashx?method=validate&time=1", {{"applyNo", "X"}}).status, 200);
+
+    ASSERT_TRUE(server.misbehave("drop", 0, "/Services/Login.ashx"));
+    EXPECT_FALSE(server.post("/Services/Login.ashx?time=1", {}).answered);
+    EXPECT_FALSE(server.post("/Services/Login.ashx?time=1", {}).answered);
+    ASSERT_TRUE(server.behave());
+    EXPECT_TRUE(server.post("/Services/Login.ashx?time=1", {}).answered);
+
+    auto id = server.addUser("zed", "pw", "Zed Cars", "ZC");
+    ASSERT_TRUE(id);
+    EXPECT_GT(*id, 1003);
+}
+
+TEST(StandInServer, TwoServersRunSideBySide)
+{
+    StandInServer a;
+    StandInServer b;
+    ASSERT_TRUE(a.isRunning());
+    ASSERT_TRUE(b.isRunning());
+    EXPECT_NE(a.port(), b.port());
+    EXPECT_NE(a.dataDir(), b.dataDir());
+}
