@@ -1,0 +1,394 @@
+#include "platform/host/Automation.h"
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/PngCodec.h"
+#include "platform/render/Renderer.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Responder.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Touch.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+#include <chrono>
+#include <cmath>
+#include <thread>
+
+namespace host {
+
+using foundation::Array;
+using foundation::Map;
+using foundation::Value;
+using graphics::Point;
+using graphics::Rect;
+
+namespace {
+
+constexpr double kVisibleAlpha = 0.01;
+
+Value ok(Map extra = {})
+{
+    extra["ok"] = true;
+    return extra;
+}
+
+Value failure(std::string error)
+{
+    Map answer;
+    answer["ok"] = false;
+    answer["error"] = std::move(error);
+    return answer;
+}
+
+bool isNumber(const Value& v)
+{
+    return v.type() == Value::Type::Int || v.type() == Value::Type::Double;
+}
+
+std::optional<Point> pointValue(const Value& v)
+{
+    if (v.type() != Value::Type::Array || v.asArray().size() != 2 || !isNumber(v[size_t(0)])
+        || !isNumber(v[1]))
+        return std::nullopt;
+    return Point {v[size_t(0)].asDouble(), v[1].asDouble()};
+}
+
+// A non-negative number field, or `fallback` when absent; nullopt when present but not valid.
+std::optional<double> seconds(const Value& command, const char* key, double fallback)
+{
+    if (!command.contains(key))
+        return fallback;
+    const Value& v = command[key];
+    if (!isNumber(v) || !(v.asDouble() >= 0) || !std::isfinite(v.asDouble()))
+        return std::nullopt;
+    return v.asDouble();
+}
+
+Array rectArray(const Rect& r)
+{
+    return {r.minX(), r.minY(), r.width(), r.height()};
+}
+
+// Round to 1/100 point so that dumps stay readable.
+double tidy(double v)
+{
+    return std::round(v * 100) / 100;
+}
+
+// Every view of every window in painter order, with whether it can be seen.
+template<class F> void forEachView(const ui::View& view, bool parentVisible, F&& visit)
+{
+    bool visible = parentVisible && !view.isHidden() && view.layer().presentation().opacity >= kVisibleAlpha;
+    visit(view, visible);
+    for (auto& subview : view.subviews())
+        forEachView(*subview, visible, visit);
+}
+
+Value node(const ui::View& view)
+{
+    Map n;
+    n["class"] = view.className();
+    Rect frame = Automation::screenFrame(view);
+    n["frame"] = Array {tidy(frame.minX()), tidy(frame.minY()), tidy(frame.width()), tidy(frame.height())};
+    if (auto text = view.automationText(); !text.empty())
+        n["text"] = text;
+    if (!view.accessibilityLabel().empty())
+        n["label"] = view.accessibilityLabel();
+    n["hidden"] = view.isHidden();
+    n["alpha"] = tidy(view.alpha());
+    if (view.tag() != 0)
+        n["tag"] = view.tag();
+    if (!view.subviews().empty()) {
+        Array children;
+        for (auto& subview : view.subviews())
+            children.push_back(node(*subview));
+        n["children"] = std::move(children);
+    }
+    return n;
+}
+
+} // namespace
+
+Automation::Automation() = default;
+
+std::string Automation::handle(std::string_view line)
+{
+    std::string error;
+    auto command = Value::fromJson(line, &error);
+    Value answer;
+    if (!command)
+        answer = failure("malformed command: " + (error.empty() ? std::string("not JSON") : error));
+    else if (command->type() != Value::Type::Map)
+        answer = failure("malformed command: expected a JSON object");
+    else if (!(*command)["cmd"].isString())
+        answer = failure("malformed command: \"cmd\" must be a string");
+    else
+        answer = run(*command);
+    return answer.toJson();
+}
+
+Value Automation::run(const Value& command)
+{
+    const std::string& name = command["cmd"].asString();
+    if (name == "tap")
+        return tap(command);
+    if (name == "longpress")
+        return longPress(command);
+    if (name == "drag")
+        return drag(command);
+    if (name == "type")
+        return type(command);
+    if (name == "backspace")
+        return backspace(command);
+    if (name == "return")
+        return returnKey();
+    if (name == "advance")
+        return advance(command);
+    if (name == "wait")
+        return wait(command);
+    if (name == "screenshot")
+        return screenshot(command);
+    if (name == "tree")
+        return ok({{"tree", tree()}});
+    if (name == "find")
+        return find(command);
+    if (name == "quit") {
+        m_quit = true;
+        return ok();
+    }
+    return failure("unknown command: " + name);
+}
+
+std::shared_ptr<ui::View> Automation::findView(const std::string& text, bool labelOnly)
+{
+    std::shared_ptr<ui::View> exact, partial;
+    for (auto& window : ui::Application::shared().windows()) {
+        forEachView(*window, true, [&](const ui::View& view, bool visible) {
+            if (!visible)
+                return;
+            std::string shown = labelOnly ? std::string() : view.automationText();
+            const std::string& label = view.accessibilityLabel();
+            auto self = std::const_pointer_cast<ui::View>(view.sharedAs<ui::View>());
+            if ((!labelOnly && shown == text) || label == text)
+                exact = self;
+            else if (!text.empty()
+                && ((!labelOnly && shown.find(text) != std::string::npos)
+                    || label.find(text) != std::string::npos))
+                partial = self;
+        });
+    }
+    return exact ? exact : partial;
+}
+
+Rect Automation::screenFrame(const ui::View& view)
+{
+    return view.convertRectToView(view.bounds(), nullptr);
+}
+
+Value Automation::tree()
+{
+    Array windows;
+    for (auto& window : ui::Application::shared().windows())
+        windows.push_back(node(*window));
+    return windows;
+}
+
+std::optional<Point> Automation::target(const Value& command, std::string& error) const
+{
+    if (command.contains("x") || command.contains("y")) {
+        if (!isNumber(command["x"]) || !isNumber(command["y"])) {
+            error = "\"x\" and \"y\" must both be numbers";
+            return std::nullopt;
+        }
+        return Point {command["x"].asDouble(), command["y"].asDouble()};
+    }
+    bool byLabel = command.contains("label");
+    const Value& key = byLabel ? command["label"] : command["text"];
+    if (!key.isString()) {
+        error = "give \"text\", \"label\" or \"x\" and \"y\"";
+        return std::nullopt;
+    }
+    auto view = findView(key.asString(), byLabel);
+    if (!view) {
+        error = "no visible view with " + std::string(byLabel ? "label" : "text") + " \"" + key.asString()
+            + "\"";
+        return std::nullopt;
+    }
+    return screenFrame(*view).center();
+}
+
+Value Automation::tap(const Value& command)
+{
+    std::string error;
+    auto point = target(command, error);
+    if (!point)
+        return failure(error);
+    auto& app = ui::Application::shared();
+    auto touch = app.touchDown(*point);
+    if (!touch)
+        return failure("the touch was not taken (interaction ignored or no window there)");
+    foundation::RunLoop::main().runOnce();
+    app.touchUp(touch, *point);
+    foundation::RunLoop::main().runOnce();
+    return ok({{"x", tidy(point->x)}, {"y", tidy(point->y)}});
+}
+
+Value Automation::longPress(const Value& command)
+{
+    std::string error;
+    auto point = target(command, error);
+    if (!point)
+        return failure(error);
+    auto duration = seconds(command, "duration", 0.6);
+    if (!duration)
+        return failure("\"duration\" must be a non-negative number");
+    auto& app = ui::Application::shared();
+    auto touch = app.touchDown(*point);
+    if (!touch)
+        return failure("the touch was not taken (interaction ignored or no window there)");
+    foundation::RunLoop::main().runFor(*duration);
+    app.touchUp(touch, *point);
+    foundation::RunLoop::main().runOnce();
+    return ok({{"x", tidy(point->x)}, {"y", tidy(point->y)}});
+}
+
+Value Automation::drag(const Value& command)
+{
+    auto from = pointValue(command["from"]);
+    auto to = pointValue(command["to"]);
+    if (!from || !to)
+        return failure("\"from\" and \"to\" must be [x, y] pairs of numbers");
+    auto duration = seconds(command, "duration", 0.3);
+    if (!duration)
+        return failure("\"duration\" must be a non-negative number");
+    auto& app = ui::Application::shared();
+    auto touch = app.touchDown(*from);
+    if (!touch)
+        return failure("the touch was not taken (interaction ignored or no window there)");
+    int steps = std::max(2, int(std::ceil(*duration * 60)));
+    for (int i = 1; i <= steps; ++i) {
+        foundation::RunLoop::main().runFor(*duration / steps);
+        app.touchMoved(touch, graphics::lerp(*from, *to, double(i) / steps));
+    }
+    app.touchUp(touch, *to);
+    foundation::RunLoop::main().runOnce();
+    return ok();
+}
+
+Value Automation::type(const Value& command)
+{
+    if (!command["text"].isString())
+        return failure("\"text\" must be a string");
+    auto responder = ui::Responder::firstResponder();
+    if (!responder)
+        return failure("no first responder to type into");
+    responder->insertText(command["text"].asString());
+    foundation::RunLoop::main().runOnce();
+    return ok();
+}
+
+Value Automation::backspace(const Value& command)
+{
+    auto count = seconds(command, "count", 1);
+    if (!count)
+        return failure("\"count\" must be a non-negative number");
+    auto responder = ui::Responder::firstResponder();
+    if (!responder)
+        return failure("no first responder to delete from");
+    for (int i = 0; i < int(*count); ++i)
+        responder->deleteBackward();
+    foundation::RunLoop::main().runOnce();
+    return ok();
+}
+
+Value Automation::returnKey()
+{
+    auto responder = ui::Responder::firstResponder();
+    if (!responder)
+        return failure("no first responder for the return key");
+    responder->returnKey();
+    foundation::RunLoop::main().runOnce();
+    return ok();
+}
+
+Value Automation::advance(const Value& command)
+{
+    if (!command.contains("seconds"))
+        return failure("\"seconds\" is missing");
+    auto duration = seconds(command, "seconds", 0);
+    if (!duration || *duration > 3600)
+        return failure("\"seconds\" must be a number from 0 to 3600");
+    foundation::RunLoop::main().runFor(*duration);
+    return ok({{"now", foundation::RunLoop::main().now()}});
+}
+
+Value Automation::wait(const Value& command)
+{
+    bool byLabel = command.contains("label");
+    const Value& key = byLabel ? command["label"] : command["text"];
+    if (!key.isString())
+        return failure("give \"text\" or \"label\" to wait for");
+    auto timeout = seconds(command, "timeout", 5);
+    if (!timeout || *timeout > 600)
+        return failure("\"timeout\" must be a number from 0 to 600");
+    auto& loop = foundation::RunLoop::main();
+    bool manual = loop.clock() && loop.clock()->isManual();
+    auto start = std::chrono::steady_clock::now();
+    auto elapsed
+        = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(); };
+    // Real time passes for the network; a manual clock is moved along with it so timers and
+    // animations keep pace.
+    for (;;) {
+        loop.runOnce();
+        ui::Application::shared().layoutWindows();
+        if (auto view = findView(key.asString(), byLabel))
+            return ok({{"frame", rectArray(screenFrame(*view))}, {"waited", tidy(elapsed())}});
+        if (elapsed() >= *timeout)
+            return failure("timed out waiting for \"" + key.asString() + "\"");
+        if (manual) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(16));
+            loop.runFor(foundation::RunLoop::kFrameInterval);
+        } else {
+            loop.waitForNextEvent(foundation::RunLoop::kFrameInterval);
+        }
+    }
+}
+
+Value Automation::screenshot(const Value& command)
+{
+    if (!command["path"].isString() || command["path"].asString().empty())
+        return failure("\"path\" must be a file path");
+    render::Renderer renderer;
+    auto image = renderer.renderScreen();
+    std::string error;
+    auto png = graphics::PngCodec::encode(*image, &error);
+    if (!png)
+        return failure("could not encode the screenshot: " + error);
+    std::filesystem::path path = command["path"].asString();
+    if (path.has_parent_path())
+        foundation::createDirectories(path.parent_path());
+    if (!foundation::writeFileAtomically(
+            path, std::string_view(reinterpret_cast<const char*>(png->data()), png->size())))
+        return failure("could not write " + path.string());
+    return ok({{"path", path.string()}, {"width", image->pixelWidth()}, {"height", image->pixelHeight()}});
+}
+
+Value Automation::find(const Value& command)
+{
+    bool byLabel = command.contains("label");
+    const Value& key = byLabel ? command["label"] : command["text"];
+    if (!key.isString())
+        return failure("give \"text\" or \"label\" to find");
+    auto view = findView(key.asString(), byLabel);
+    if (!view)
+        return failure("no visible view with " + std::string(byLabel ? "label" : "text") + " \""
+            + key.asString() + "\"");
+    return ok({{"node", node(*view)}});
+}
+
+} // namespace host

@@ -1,0 +1,59 @@
+#pragma once
+
+#include "platform/graphics/Geometry.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace foundation {
+class Value;
+}
+namespace ui {
+class View;
+}
+
+namespace host {
+
+// The automation protocol: one JSON object per command line, one JSON answer line each.
+//   {"cmd":"tap","text":"登录"} {"cmd":"tap","label":"..."} {"cmd":"tap","x":10,"y":20}
+//   {"cmd":"longpress", <target>, "duration":0.6}   {"cmd":"drag","from":[x,y],"to":[x,y],"duration":0.3}
+//   {"cmd":"type","text":"..."} {"cmd":"backspace","count":1} {"cmd":"return"}
+//   {"cmd":"advance","seconds":0.3} {"cmd":"wait","text":"...","timeout":5}
+//   {"cmd":"screenshot","path":"x.png"} {"cmd":"tree"} {"cmd":"find","text":"..."} {"cmd":"quit"}
+// Answers are {"ok":true,...} or {"ok":false,"error":"..."}; no input makes it throw or crash.
+class Automation final {
+public:
+    Automation();
+
+    std::string handle(std::string_view line);
+    bool quitRequested() const { return m_quit; }
+
+    // The topmost visible view whose text or accessibility label is `text` (exact match first,
+    // then the first view containing it), in screen painter order.
+    static std::shared_ptr<ui::View> findView(const std::string& text, bool labelOnly);
+    // The view's frame in screen coordinates (model values).
+    static graphics::Rect screenFrame(const ui::View& view);
+    // The whole screen as a tree of nodes (class, frame, text, label, hidden, alpha, children).
+    static foundation::Value tree();
+
+private:
+    foundation::Value run(const foundation::Value& command);
+    foundation::Value tap(const foundation::Value& command);
+    foundation::Value longPress(const foundation::Value& command);
+    foundation::Value drag(const foundation::Value& command);
+    foundation::Value type(const foundation::Value& command);
+    foundation::Value backspace(const foundation::Value& command);
+    foundation::Value returnKey();
+    foundation::Value advance(const foundation::Value& command);
+    foundation::Value wait(const foundation::Value& command);
+    foundation::Value screenshot(const foundation::Value& command);
+    foundation::Value find(const foundation::Value& command);
+    // The point a command aims at: "x"/"y", or the centre of the view named by "text"/"label".
+    std::optional<graphics::Point> target(const foundation::Value& command, std::string& error) const;
+
+    bool m_quit {false};
+};
+
+} // namespace host

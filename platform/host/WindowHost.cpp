@@ -1,0 +1,235 @@
+#include "platform/host/WindowHost.h"
+
+#include "platform/foundation/Clock.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
+#include "platform/host/App.h"
+#include "platform/host/Automation.h"
+#include "platform/host/Host.h"
+#include "platform/render/Renderer.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Responder.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Touch.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+#include <SDL.h>
+
+#include <cmath>
+#include <deque>
+#include <iostream>
+#include <mutex>
+#include <thread>
+
+namespace host {
+
+struct WindowHost::Sdl {
+    SDL_Window* window {nullptr};
+    SDL_Renderer* renderer {nullptr};
+    SDL_Texture* texture {nullptr};
+    double windowScale {1};
+};
+
+namespace {
+
+// Lines read from stdin by a reader thread, handed to the main thread.
+class LineQueue {
+public:
+    void push(std::string line)
+    {
+        std::lock_guard lock(m_mutex);
+        m_lines.push_back(std::move(line));
+    }
+    void close()
+    {
+        std::lock_guard lock(m_mutex);
+        m_closed = true;
+    }
+    std::optional<std::string> pop()
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_lines.empty())
+            return std::nullopt;
+        std::string line = std::move(m_lines.front());
+        m_lines.pop_front();
+        return line;
+    }
+    bool closedAndEmpty()
+    {
+        std::lock_guard lock(m_mutex);
+        return m_closed && m_lines.empty();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::deque<std::string> m_lines;
+    bool m_closed {false};
+};
+
+} // namespace
+
+WindowHost::WindowHost(HostOptions options)
+    : m_options(std::move(options))
+{ }
+
+WindowHost::~WindowHost()
+{
+    if (!m_sdl)
+        return;
+    if (m_sdl->texture)
+        SDL_DestroyTexture(m_sdl->texture);
+    if (m_sdl->renderer)
+        SDL_DestroyRenderer(m_sdl->renderer);
+    if (m_sdl->window)
+        SDL_DestroyWindow(m_sdl->window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    delete m_sdl;
+}
+
+bool WindowHost::open(std::string* error)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (error)
+            *error = SDL_GetError();
+        return false;
+    }
+    m_sdl = new Sdl;
+    if (m_options.tablet)
+        ui::Screen::mainScreen().useTabletProfile();
+    graphics::Size points = ui::Screen::mainScreen().bounds().size;
+    double scale = ui::Screen::mainScreen().scale();
+    double windowScale = m_options.windowScale;
+    if (windowScale <= 0) {
+        // The screen's scale when the window fits on the display, else one pixel per point.
+        SDL_Rect usable;
+        windowScale = scale;
+        if (SDL_GetDisplayUsableBounds(0, &usable) == 0
+            && (points.width * scale > usable.w || points.height * scale > usable.h))
+            windowScale = 1;
+    }
+    m_sdl->windowScale = windowScale;
+    int width = int(std::lround(points.width * windowScale));
+    int height = int(std::lround(points.height * windowScale));
+    m_sdl->window
+        = SDL_CreateWindow("Mivo", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width, height, 0);
+    if (m_sdl->window)
+        m_sdl->renderer = SDL_CreateRenderer(m_sdl->window, -1, 0);
+    if (m_sdl->renderer) {
+        SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+        m_sdl->texture
+            = SDL_CreateTexture(m_sdl->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+                int(std::lround(points.width * scale)), int(std::lround(points.height * scale)));
+    }
+    if (!m_sdl->texture) {
+        if (error)
+            *error = SDL_GetError();
+        return false;
+    }
+    return true;
+}
+
+int WindowHost::run(App& app)
+{
+    auto& loop = foundation::RunLoop::main();
+    loop.setClock(std::make_shared<foundation::RealClock>());
+    SDL_SetWindowTitle(m_sdl->window, app.name().c_str());
+    auto window = launch(app, m_options);
+    auto& application = ui::Application::shared();
+
+    LineQueue lines;
+    std::thread reader;
+    if (m_options.automation) {
+        reader = std::thread([&lines] {
+            std::string line;
+            while (std::getline(std::cin, line))
+                lines.push(line);
+            lines.close();
+        });
+        reader.detach();
+    }
+    Automation automation;
+    render::Renderer renderer;
+    auto frame = graphics::Image::create(
+        0 + int(std::lround(ui::Screen::mainScreen().bounds().width() * renderer.scale())),
+        int(std::lround(ui::Screen::mainScreen().bounds().height() * renderer.scale())), renderer.scale());
+    std::shared_ptr<ui::Touch> touch;
+    auto toPoints = [&](int x, int y) {
+        return graphics::Point {x / m_sdl->windowScale, y / m_sdl->windowScale};
+    };
+    uint64_t presentedGeneration = ~uint64_t(0);
+    int presentedFrames = 0;
+    bool quit = false;
+    SDL_StartTextInput();
+
+    while (!quit) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event)) {
+            switch (event.type) {
+            case SDL_QUIT:
+                quit = true;
+                break;
+            case SDL_MOUSEBUTTONDOWN:
+                if (event.button.button == SDL_BUTTON_LEFT && !touch)
+                    touch = application.touchDown(toPoints(event.button.x, event.button.y));
+                break;
+            case SDL_MOUSEMOTION:
+                if (touch)
+                    application.touchMoved(touch, toPoints(event.motion.x, event.motion.y));
+                break;
+            case SDL_MOUSEBUTTONUP:
+                if (event.button.button == SDL_BUTTON_LEFT && touch) {
+                    application.touchUp(touch, toPoints(event.button.x, event.button.y));
+                    touch.reset();
+                }
+                break;
+            case SDL_TEXTINPUT:
+                if (auto responder = ui::Responder::firstResponder())
+                    responder->insertText(event.text.text);
+                break;
+            case SDL_KEYDOWN:
+                if (auto responder = ui::Responder::firstResponder()) {
+                    SDL_Keycode key = event.key.keysym.sym;
+                    if (key == SDLK_BACKSPACE)
+                        responder->deleteBackward();
+                    else if (key == SDLK_RETURN || key == SDLK_KP_ENTER)
+                        responder->returnKey();
+                }
+                break;
+            default:
+                break;
+            }
+        }
+        while (!quit) {
+            auto line = lines.pop();
+            if (!line)
+                break;
+            if (line->find_first_not_of(" \t\r") == std::string::npos)
+                continue;
+            std::cout << automation.handle(*line) << std::endl;
+            quit = automation.quitRequested();
+        }
+        if (m_options.automation && lines.closedAndEmpty())
+            quit = true;
+
+        loop.runOnce();
+        application.layoutWindows();
+        if (ui::View::displayGeneration() != presentedGeneration) {
+            presentedGeneration = ui::View::displayGeneration();
+            renderer.renderScreen(*frame);
+            SDL_UpdateTexture(m_sdl->texture, nullptr, frame->data(), frame->stride());
+            SDL_RenderClear(m_sdl->renderer);
+            SDL_RenderCopy(m_sdl->renderer, m_sdl->texture, nullptr, nullptr);
+            SDL_RenderPresent(m_sdl->renderer);
+            if (m_options.frames > 0 && ++presentedFrames >= m_options.frames)
+                quit = true;
+        }
+        if (!quit)
+            loop.waitForNextEvent(foundation::RunLoop::kFrameInterval);
+    }
+    SDL_StopTextInput();
+    window.reset();
+    return 0;
+}
+
+} // namespace host

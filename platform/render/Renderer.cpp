@@ -1,0 +1,290 @@
+#include "platform/render/Renderer.h"
+
+#include "platform/graphics/BezierPath.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/Image.h"
+#include "platform/render/BoxBlur.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
+
+#include <cairo.h>
+
+#include <algorithm>
+#include <cmath>
+
+namespace render {
+
+using graphics::Color;
+using graphics::GraphicsContext;
+using graphics::Image;
+using graphics::Rect;
+
+namespace {
+
+constexpr double kInvisibleAlpha = 0.001;
+
+bool isDrawable(const Color& c)
+{
+    return c.a > 0;
+}
+
+void addShape(GraphicsContext& context, const Rect& rect, double radius)
+{
+    if (radius > 0)
+        context.addRoundedRect(rect, std::min(radius, std::min(rect.width(), rect.height()) / 2));
+    else
+        context.addRect(rect);
+}
+
+bool hasVisibleSubviews(const ui::View& view)
+{
+    for (auto& subview : view.subviews()) {
+        if (!subview->isHidden() && subview->layer().presentation().opacity > kInvisibleAlpha)
+            return true;
+    }
+    return false;
+}
+
+// Whether `rect` (user space) can show anything inside the current clip.
+bool intersectsClip(cairo_t* cr, const Rect& rect)
+{
+    double x0, y0, x1, y1;
+    cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
+    Rect clip {x0, y0, x1 - x0, y1 - y0};
+    return rect.intersects(clip);
+}
+
+} // namespace
+
+Renderer::Renderer(double scale)
+    : m_scale(scale > 0 ? scale : ui::Screen::mainScreen().scale())
+{ }
+
+std::shared_ptr<Image> Renderer::renderScreen()
+{
+    Rect screen = ui::Screen::mainScreen().bounds();
+    auto image = Image::create(
+        int(std::lround(screen.width() * m_scale)), int(std::lround(screen.height() * m_scale)), m_scale);
+    renderScreen(*image);
+    return image;
+}
+
+void Renderer::renderScreen(Image& target)
+{
+    m_viewsDrawn = 0;
+    ui::Application::shared().layoutWindows();
+    GraphicsContext context(target);
+    context.fillRect({0, 0, target.size().width, target.size().height}, Color::black());
+    for (auto& window : ui::Application::shared().windows())
+        drawSubtree(context, *window);
+    context.flush();
+}
+
+std::shared_ptr<Image> Renderer::renderView(ui::View& view)
+{
+    m_viewsDrawn = 0;
+    const ui::LayerState& state = view.layer().presentation();
+    Rect bounds = state.bounds;
+    int width = std::max(1, int(std::ceil(bounds.width() * m_scale)));
+    int height = std::max(1, int(std::ceil(bounds.height() * m_scale)));
+    auto image = Image::create(width, height, m_scale);
+    GraphicsContext context(*image);
+    // drawSubtree places the view by its transform and position; undo that so that the bounds'
+    // origin lands at the image's origin.
+    context.translate(-bounds.minX(), -bounds.minY());
+    context.concat(state.toSuperviewTransform().inverted());
+    if (!view.isHidden() && state.opacity > kInvisibleAlpha)
+        drawSubtree(context, view);
+    context.flush();
+    return image;
+}
+
+void Renderer::drawView(GraphicsContext& context, ui::View& view)
+{
+    drawSubtree(context, view);
+}
+
+void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
+{
+    if (view.isHidden())
+        return;
+    const ui::LayerState& state = view.layer().presentation();
+    if (state.opacity <= kInvisibleAlpha)
+        return;
+    cairo_t* cr = context.cairo();
+    context.save();
+    context.concat(state.toSuperviewTransform());
+    const ui::Layer& layer = view.layer();
+    Rect bounds = state.bounds;
+    // A clipping view outside the visible area can show nothing, nor can its subviews.
+    bool visible = intersectsClip(cr, bounds.insetBy(-state.borderWidth, -state.borderWidth));
+    if (!visible && (layer.masksToBounds() || view.subviews().empty())) {
+        bool shadowCanShow = state.shadowOpacity > 0 && state.shadowColor
+            && intersectsClip(cr,
+                bounds.offsetBy(state.shadowOffset.width, state.shadowOffset.height)
+                    .insetBy(-3 * state.shadowRadius - 2, -3 * state.shadowRadius - 2));
+        if (!shadowCanShow) {
+            context.restore();
+            return;
+        }
+    }
+    ++m_viewsDrawn;
+
+    bool shadow = state.shadowOpacity > 0 && state.shadowColor && isDrawable(*state.shadowColor);
+    // Group opacity: a view with subviews fades as one picture; a leaf just fades its own drawing.
+    bool group = state.opacity < 1 && (hasVisibleSubviews(view) || shadow || layer.mask());
+    if (group)
+        cairo_push_group(cr);
+    else
+        context.setAlpha(context.alpha() * state.opacity);
+
+    if (shadow)
+        drawShadow(context, view);
+    drawLayerContent(context, view, false);
+
+    if (group) {
+        cairo_pop_group_to_source(cr);
+        cairo_paint_with_alpha(cr, state.opacity);
+    }
+    context.restore();
+}
+
+// Background, content, subviews and border, in the view's bounds coordinates, through its mask.
+void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
+{
+    cairo_t* cr = context.cairo();
+    const ui::LayerState& state = view.layer().presentation();
+    const ui::Layer& layer = view.layer();
+    Rect bounds = state.bounds;
+    auto mask = layer.mask();
+    if (mask)
+        cairo_push_group(cr);
+
+    context.save();
+    if (state.backgroundColor && isDrawable(*state.backgroundColor)) {
+        context.setFillColor(*state.backgroundColor);
+        addShape(context, bounds, state.cornerRadius);
+        context.fillPath();
+    }
+    if (layer.masksToBounds()) {
+        addShape(context, bounds, state.cornerRadius);
+        context.clip();
+    }
+    context.save();
+    view.draw(context, bounds);
+    context.restore();
+    for (auto& subview : view.subviews())
+        drawSubtree(context, *subview);
+    if (state.borderWidth > 0 && isDrawable(state.borderColor)) {
+        double inset = state.borderWidth / 2;
+        context.setStrokeColor(state.borderColor);
+        context.setLineWidth(state.borderWidth);
+        addShape(context, bounds.insetBy(inset, inset), std::max(0.0, state.cornerRadius - inset));
+        context.strokePath();
+    }
+    context.restore();
+
+    if (mask) {
+        cairo_pattern_t* content = cairo_pop_group(cr);
+        cairo_push_group(cr);
+        drawSubtree(context, *mask);
+        cairo_pattern_t* maskPattern = cairo_pop_group(cr);
+        cairo_set_source(cr, content);
+        cairo_mask(cr, maskPattern);
+        cairo_pattern_destroy(maskPattern);
+        cairo_pattern_destroy(content);
+    }
+}
+
+// The shadow: the shadow path, or else the layer's rounded shape when it has a background or a
+// border, or else the alpha of everything the view draws; blurred and offset in device pixels.
+void Renderer::drawShadow(GraphicsContext& context, ui::View& view)
+{
+    cairo_t* cr = context.cairo();
+    const ui::LayerState& state = view.layer().presentation();
+    const ui::Layer& layer = view.layer();
+    Rect bounds = state.bounds;
+    double sigma = state.shadowRadius * m_scale / 2;
+    int margin = int(std::ceil(3 * sigma)) + 2;
+
+    Rect shape = layer.shadowPath() ? layer.shadowPath()->bounds() : bounds;
+    if (shape.isNull() || shape.isEmpty())
+        return;
+    // The shape's box in device pixels.
+    double xs[4] = {shape.minX(), shape.maxX(), shape.minX(), shape.maxX()};
+    double ys[4] = {shape.minY(), shape.minY(), shape.maxY(), shape.maxY()};
+    double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+    for (int i = 0; i < 4; ++i) {
+        double x = xs[i], y = ys[i];
+        cairo_user_to_device(cr, &x, &y);
+        x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+    }
+    int left = int(std::floor(x0)) - margin, top = int(std::floor(y0)) - margin;
+    int width = int(std::ceil(x1)) + margin - left, height = int(std::ceil(y1)) + margin - top;
+    if (width <= 0 || height <= 0 || width > 16384 || height > 16384)
+        return;
+
+    cairo_surface_t* maskSurface = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
+    {
+        cairo_t* mcr = cairo_create(maskSurface);
+        cairo_matrix_t matrix;
+        cairo_get_matrix(cr, &matrix);
+        cairo_matrix_t shift;
+        cairo_matrix_init_translate(&shift, -left, -top);
+        cairo_matrix_multiply(&matrix, &matrix, &shift);
+        cairo_set_matrix(mcr, &matrix);
+        GraphicsContext maskContext(mcr);
+        maskContext.setFillColor(Color::black());
+        bool hasShape = state.backgroundColor && isDrawable(*state.backgroundColor);
+        if (layer.shadowPath()) {
+            layer.shadowPath()->fill(maskContext);
+        } else if (hasShape || state.borderWidth > 0) {
+            addShape(maskContext, bounds, state.cornerRadius);
+            maskContext.fillPath();
+        } else {
+            // Nothing but content: its own alpha casts the shadow.
+            cairo_push_group(mcr);
+            size_t drawn = m_viewsDrawn;
+            drawLayerContent(maskContext, view, false);
+            m_viewsDrawn = drawn;
+            cairo_pop_group_to_source(mcr);
+            cairo_paint(mcr);
+        }
+        cairo_destroy(mcr);
+    }
+    cairo_surface_flush(maskSurface);
+    BoxBlur::blurAlpha(cairo_image_surface_get_data(maskSurface), width, height,
+        cairo_image_surface_get_stride(maskSurface), sigma);
+    cairo_surface_mark_dirty(maskSurface);
+
+    Color color = *state.shadowColor;
+    double alpha = color.a * std::clamp(state.shadowOpacity, 0.0, 1.0) * context.alpha();
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_set_source_rgba(cr, color.r, color.g, color.b, alpha);
+    cairo_mask_surface(cr, maskSurface, left + state.shadowOffset.width * m_scale,
+        top + state.shadowOffset.height * m_scale);
+    cairo_restore(cr);
+    cairo_surface_destroy(maskSurface);
+}
+
+std::shared_ptr<Image> Renderer::snapshot(ui::View& view)
+{
+    view.layoutIfNeeded();
+    return Renderer().renderView(view);
+}
+
+std::shared_ptr<ui::View> Renderer::snapshotView(ui::View& view, bool afterScreenUpdates)
+{
+    if (afterScreenUpdates)
+        view.layoutIfNeeded();
+    auto image = Renderer().renderView(view);
+    auto snapshot = ui::ImageView::create(view.frame());
+    snapshot->setImage(image);
+    return snapshot;
+}
+
+} // namespace render

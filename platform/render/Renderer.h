@@ -1,0 +1,48 @@
+#pragma once
+
+#include "platform/graphics/Forward.h"
+#include "platform/graphics/Geometry.h"
+#include "platform/ui/Forward.h"
+
+#include <cstddef>
+#include <memory>
+
+namespace render {
+
+// Draws view trees with Cairo from the layers' presentation values: background with rounded
+// corners, shadow, content (the view's draw()), subviews, border, clipping, masks, transforms and
+// group opacity. Views that are hidden, fully transparent or clipped away are skipped.
+class Renderer final {
+public:
+    // 0 means the main screen's scale.
+    explicit Renderer(double scale = 0);
+
+    double scale() const { return m_scale; }
+
+    // Every visible window of the application, back to front, over black: what the screen shows.
+    std::shared_ptr<graphics::Image> renderScreen();
+    void renderScreen(graphics::Image& target);
+    // `view` and its subviews in the view's own bounds (its transform and position left out).
+    std::shared_ptr<graphics::Image> renderView(ui::View& view);
+    // Draws `view` as its superview would: the context's transform maps the superview's coordinates.
+    void drawView(graphics::GraphicsContext& context, ui::View& view);
+
+    // Views drawn by the last render (for tests and the benchmark).
+    size_t viewsDrawn() const { return m_viewsDrawn; }
+
+    // A picture of the view at the screen's scale, laid out first.
+    static std::shared_ptr<graphics::Image> snapshot(ui::View& view);
+    // An image view showing that picture, with the view's frame; with afterScreenUpdates the
+    // pending layout runs first, otherwise the view is drawn as it stands.
+    static std::shared_ptr<ui::View> snapshotView(ui::View& view, bool afterScreenUpdates);
+
+private:
+    void drawSubtree(graphics::GraphicsContext& context, ui::View& view);
+    void drawLayerContent(graphics::GraphicsContext& context, ui::View& view, bool withShadow);
+    void drawShadow(graphics::GraphicsContext& context, ui::View& view);
+
+    double m_scale;
+    size_t m_viewsDrawn {0};
+};
+
+} // namespace render
