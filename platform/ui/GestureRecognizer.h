@@ -88,11 +88,14 @@ public:
     }
 
 protected:
+    friend class TouchDispatcher;
     // Moves the state; Began / Recognized go through the delegate and the failure requirements.
     void setState(GestureState state);
     void addTrackedTouches(const TouchSet& touches);
     void removeTrackedTouches(const TouchSet& touches);
     graphics::Point lastLocation() const { return m_lastLocation; }
+    // Touches of this gesture that have not ended.
+    TouchSet liveTouches() const;
 
 private:
     struct Target {
@@ -105,7 +108,8 @@ private:
     std::weak_ptr<GestureRecognizerDelegate> m_delegate;
     std::vector<std::weak_ptr<GestureRecognizer>> m_requiredToFail;
     TouchSet m_touches;
-    graphics::Point m_lastLocation;
+    graphics::Point m_lastLocation; // window coordinates
+    std::weak_ptr<Window> m_lastWindow;
     std::optional<GestureState> m_pending;
     GestureState m_state {GestureState::Possible};
     bool m_enabled {true};

@@ -85,6 +85,8 @@ public:
     std::shared_ptr<Animation> animationForKey(const std::string& key) const;
     std::vector<std::string> animationKeys() const;
     bool hasAnimations() const;
+    // True while a block animation without AllowUserInteraction runs on this layer.
+    bool blocksUserInteraction() const;
 
     // Key-path access used by animations: "bounds", "bounds.size", "position", "position.x",
     // "position.y", "transform", "transform.scale", "transform.rotation.z", "opacity",
@@ -103,6 +105,7 @@ private:
 
     View& m_view;
     LayerState m_model;
+    mutable LayerState m_presentation;
     std::unique_ptr<LayerAnimations> m_animations;
     std::optional<graphics::BezierPath> m_shadowPath;
     std::shared_ptr<View> m_mask;

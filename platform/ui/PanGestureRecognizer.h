@@ -6,7 +6,7 @@
 
 namespace ui {
 
-// Begins once the fingers moved kHysteresis points; reports the translation since then (which
+// Begins once the fingers moved kHysteresis points; reports the translation since they touched down (which
 // the action may reset with setTranslation) and a velocity from the last 0.1 s of movement.
 // With an edge set, it only begins for touches that start within kEdgeWidth of that edge of the
 // window, moving away from it.

@@ -182,6 +182,7 @@ private:
     void attachSubview(std::shared_ptr<View> view, size_t index);
     void notifyWillMoveToWindow(Window* newWindow);
     void notifyDidMoveToWindow();
+    void resignFirstResponderInSubtree();
     void applyAutoresizing(graphics::Size oldSuperSize, graphics::Size newSuperSize);
     void layoutSubtree();
     friend class Window;

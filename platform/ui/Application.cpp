@@ -1,0 +1,170 @@
+#include "platform/ui/Application.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Timer.h"
+#include "platform/ui/AnimationContext.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/LayerAnimations.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Touch.h"
+#include "platform/ui/TouchDispatcher.h"
+#include "platform/ui/Window.h"
+
+#include <algorithm>
+
+namespace ui {
+
+namespace {
+std::shared_ptr<foundation::Timer> g_layoutTimer;
+} // namespace
+
+Application& Application::shared()
+{
+    static Application application;
+    return application;
+}
+
+Application::Application()
+    : m_dispatcher(std::make_unique<TouchDispatcher>())
+{ }
+
+Application::~Application() = default;
+
+void Application::registerWindow(const std::shared_ptr<Window>& window)
+{
+    for (const auto& weak : m_windows)
+        if (weak.lock() == window)
+            return;
+    m_windows.push_back(window);
+}
+
+void Application::windowLevelChanged()
+{ }
+
+std::vector<std::shared_ptr<Window>> Application::windows() const
+{
+    std::vector<std::shared_ptr<Window>> result;
+    for (const auto& weak : m_windows)
+        if (auto window = weak.lock())
+            result.push_back(window);
+    std::stable_sort(result.begin(), result.end(),
+        [](const auto& a, const auto& b) { return a->windowLevel() < b->windowLevel(); });
+    return result;
+}
+
+std::shared_ptr<Window> Application::keyWindow() const
+{
+    return m_keyWindow.lock();
+}
+
+void Application::setKeyWindow(const std::shared_ptr<Window>& window)
+{
+    auto old = m_keyWindow.lock();
+    if (old == window)
+        return;
+    m_keyWindow = window;
+    if (old)
+        old->resignKeyWindow();
+    if (window)
+        window->becomeKeyWindow();
+}
+
+void Application::beginIgnoringInteractionEvents()
+{
+    ++m_ignoreCount;
+}
+
+void Application::endIgnoringInteractionEvents()
+{
+    if (m_ignoreCount > 0)
+        --m_ignoreCount;
+}
+
+void Application::setStatusBarHidden(bool hidden, StatusBarAnimation)
+{
+    m_statusBarHidden = hidden;
+    View::markDisplayChanged();
+}
+
+void Application::setStatusBarStyle(StatusBarStyle style, bool)
+{
+    m_statusBarStyle = style;
+    View::markDisplayChanged();
+}
+
+void Application::setStatusBarOrientation(InterfaceOrientation orientation)
+{
+    m_statusBarOrientation = orientation;
+}
+
+graphics::Rect Application::statusBarFrame() const
+{
+    if (m_statusBarHidden)
+        return {};
+    graphics::Rect screen = Screen::mainScreen().bounds();
+    double width = isLandscape(m_statusBarOrientation) ? screen.height() : screen.width();
+    return {0, 0, width, 20};
+}
+
+std::shared_ptr<Touch> Application::touchDown(graphics::Point screenPoint)
+{
+    return m_dispatcher->touchDown(screenPoint);
+}
+
+void Application::touchMoved(const std::shared_ptr<Touch>& touch, graphics::Point screenPoint)
+{
+    m_dispatcher->touchMoved(touch, screenPoint);
+}
+
+void Application::touchUp(const std::shared_ptr<Touch>& touch, graphics::Point screenPoint)
+{
+    m_dispatcher->touchUp(touch, screenPoint);
+}
+
+void Application::touchCancelled(const std::shared_ptr<Touch>& touch)
+{
+    m_dispatcher->touchCancelled(touch);
+}
+
+void Application::tap(graphics::Point screenPoint)
+{
+    if (auto touch = touchDown(screenPoint))
+        touchUp(touch, screenPoint);
+}
+
+void Application::layoutWindows()
+{
+    for (const auto& window : windows())
+        window->layoutIfNeeded();
+}
+
+void Application::scheduleLayout()
+{
+    if (g_layoutTimer && g_layoutTimer->isValid())
+        return;
+    g_layoutTimer
+        = foundation::RunLoop::main().performAfter(0, [] { Application::shared().layoutWindows(); });
+}
+
+void Application::resetForTesting()
+{
+    m_dispatcher->reset();
+    for (const auto& window : windows())
+        window->setRootViewController(nullptr);
+    m_windows.clear();
+    m_keyWindow.reset();
+    m_ignoreCount = 0;
+    m_statusBarHidden = false;
+    m_statusBarStyle = StatusBarStyle::Default;
+    m_statusBarOrientation = InterfaceOrientation::Portrait;
+    if (g_layoutTimer)
+        g_layoutTimer->invalidate();
+    g_layoutTimer.reset();
+    Responder::resetFirstResponder();
+    AnimationEngine::shared().resetForTesting();
+    AnimationContext::shared().reset();
+    Screen::mainScreen().usePhoneProfile();
+    Device::currentDevice().reset();
+}
+
+} // namespace ui

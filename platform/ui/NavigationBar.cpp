@@ -1,0 +1,92 @@
+#include "platform/ui/NavigationBar.h"
+
+#include "platform/graphics/Font.h"
+#include "platform/graphics/GraphicsContext.h"
+#include "platform/graphics/TextLayout.h"
+#include "platform/ui/NavigationItem.h"
+#include "platform/ui/Touch.h"
+
+namespace ui {
+
+namespace {
+constexpr double kSideWidth = 80;
+const graphics::Color kTint = graphics::Color::rgba(0, 0.478, 1);
+} // namespace
+
+std::shared_ptr<NavigationBar> NavigationBar::create(graphics::Rect frame)
+{
+    return std::make_shared<NavigationBar>(frame);
+}
+
+NavigationBar::NavigationBar(graphics::Rect frame)
+    : View(frame)
+{
+    setBackgroundColor(graphics::Color::white(0.97));
+    setAutoresizingMask(Autoresizing::FlexibleWidth);
+}
+
+void NavigationBar::setTopItem(NavigationItem* item, bool showsBack)
+{
+    m_topItem = item;
+    m_showsBack = showsBack;
+    setNeedsDisplay();
+}
+
+void NavigationBar::setBarTintColor(std::optional<graphics::Color> color)
+{
+    m_barTint = color;
+    setBackgroundColor(color ? color : graphics::Color::white(0.97));
+}
+
+void NavigationBar::draw(graphics::GraphicsContext& context, graphics::Rect)
+{
+    graphics::Rect b = bounds();
+    // The bar's content sits in its lowest 44 points; above it is the status bar's strip.
+    graphics::Rect content {b.minX(), b.maxY() - kHeight, b.width(), kHeight};
+    context.fillRect({b.minX(), b.maxY() - 0.5, b.width(), 0.5}, graphics::Color::white(0.7));
+    if (!m_topItem)
+        return;
+    auto title = graphics::Font::boldSystemFont(17);
+    auto button = graphics::Font::systemFont(17);
+    auto line = [&](const std::string& text, const graphics::Font& font, graphics::Rect r,
+                    graphics::Color color, graphics::TextAlignment alignment) {
+        double h = font.lineHeight();
+        graphics::Rect box {r.minX(), r.midY() - h / 2, r.width(), h};
+        graphics::TextLayout::draw(
+            context, text, font, box, color, alignment, 1, graphics::LineBreakMode::TruncateTail);
+    };
+    line(m_topItem->title(), title, content.insetBy(kSideWidth, 0), graphics::Color::black(),
+        graphics::TextAlignment::Center);
+    if (auto left = m_topItem->leftBarButtonItem())
+        line(left->title(), button, {content.minX() + 8, content.minY(), kSideWidth, kHeight}, kTint,
+            graphics::TextAlignment::Left);
+    else if (m_showsBack)
+        line("< Back", button, {content.minX() + 8, content.minY(), kSideWidth, kHeight}, kTint,
+            graphics::TextAlignment::Left);
+    if (auto right = m_topItem->rightBarButtonItem())
+        line(right->title(), button, {content.maxX() - kSideWidth - 8, content.minY(), kSideWidth, kHeight},
+            kTint, graphics::TextAlignment::Right);
+}
+
+std::string NavigationBar::automationText() const
+{
+    return m_topItem ? m_topItem->title() : std::string();
+}
+
+void NavigationBar::touchesEnded(const TouchSet& touches, const Event*)
+{
+    if (!m_topItem || touches.empty())
+        return;
+    graphics::Point p = touches.front()->locationInView(this);
+    if (p.x < kSideWidth + 8) {
+        if (auto left = m_topItem->leftBarButtonItem())
+            left->trigger();
+        else if (m_showsBack && onBack)
+            onBack();
+    } else if (p.x > bounds().width() - kSideWidth - 8) {
+        if (auto right = m_topItem->rightBarButtonItem())
+            right->trigger();
+    }
+}
+
+} // namespace ui
