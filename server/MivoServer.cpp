@@ -23,6 +23,7 @@ namespace server {
 namespace {
 
 constexpr size_t kMaxFieldBytes = 64 * 1024;
+constexpr const char* kDroppedHeader = "X-Mivo-Dropped";
 constexpr const char* kNonJsonBody = "<html><body><h1>Service Temporarily Unavailable</h1></body></html>";
 
 // What the current worker did out of the ordinary, for its request's log line.
@@ -131,6 +132,9 @@ struct MivoServer::Impl {
             log(req.method + " " + req.target + " -> dropped"
                 + (dropConnection(req) ? "" : " (socket not found)"));
             t_logNote.clear();
+            // Nothing more on this connection, and no second log line for it.
+            res.set_header("Connection", "close");
+            res.set_header(kDroppedHeader, "1");
             return true;
         case MisbehaviourMode::Status500:
         case MisbehaviourMode::NonJson:
@@ -372,6 +376,8 @@ struct MivoServer::Impl {
                 res.set_content(ServiceApi::failure("服务器内部错误: " + what).body, "application/json");
             });
         http.set_logger([this](const httplib::Request& req, const httplib::Response& res) {
+            if (res.has_header(kDroppedHeader))
+                return;
             std::string size = res.get_header_value("Content-Length");
             log(req.method + " " + req.target + " -> " + std::to_string(res.status) + " ("
                 + (size.empty() ? "0" : size) + " bytes)" + t_logNote);

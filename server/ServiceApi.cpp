@@ -383,6 +383,7 @@ Reply ServiceApi::upload(const Form& form, UploadedPart& part)
     record.uploadTime = ServerTime::formatLocal(now());
     record.size = static_cast<int64_t>(part.size);
 
+    std::lock_guard lock(m_uploadLocks[static_cast<size_t>(*taskId * 31 + *seq) % m_uploadLocks.size()]);
     std::error_code ec;
     const auto destination = m_media.filePath(*taskId, record.storedName);
     const auto thumbnail = m_media.thumbPath(*taskId, record.thumbName);

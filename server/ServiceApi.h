@@ -2,9 +2,11 @@
 
 #include "server/ServerTime.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <mutex>
 #include <string>
 
 namespace server {
@@ -71,6 +73,8 @@ private:
     MediaStore& m_media;
     WallClock m_clock;
     uint64_t m_maxUploadBytes;
+    // Two uploads of one position must not interleave their file swaps; striped by task and position.
+    std::array<std::mutex, 32> m_uploadLocks;
 };
 
 } // namespace server
