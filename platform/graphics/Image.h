@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace graphics {
 
@@ -13,11 +12,15 @@ namespace graphics {
 // (the stand-in for a platform image that has no bitmap behind it).
 class Image final {
 public:
+    // A fully transparent bitmap.
     static std::shared_ptr<Image> create(int pixelWidth, int pixelHeight, double scale = 1.0);
+    // Pixels left as they come from the allocator, for decoders that write every one of them.
+    static std::shared_ptr<Image> createUninitialized(int pixelWidth, int pixelHeight, double scale = 1.0);
     // An image with a size but no bitmap: isBitmapBacked() is false and data() is null.
     static std::shared_ptr<Image> createWithoutBitmap(Size points, double scale = 1.0);
 
-    Image(int pixelWidth, int pixelHeight, double scale, bool allocate);
+    enum class Pixels { None, Zeroed, Uninitialized };
+    Image(int pixelWidth, int pixelHeight, double scale, Pixels);
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
 
@@ -26,9 +29,9 @@ public:
     int pixelWidth() const { return m_width; }
     int pixelHeight() const { return m_height; }
     int stride() const { return m_stride; }
-    uint8_t* data() { return m_pixels.empty() ? nullptr : m_pixels.data(); }
-    const uint8_t* data() const { return m_pixels.empty() ? nullptr : m_pixels.data(); }
-    bool isBitmapBacked() const { return !m_pixels.empty(); }
+    uint8_t* data() { return m_pixels.get(); }
+    const uint8_t* data() const { return m_pixels.get(); }
+    bool isBitmapBacked() const { return m_pixels != nullptr; }
     // True when every pixel is fully opaque (a hint set by codecs and opaque contexts).
     bool isOpaque() const { return m_opaque; }
     void setOpaque(bool opaque) { m_opaque = opaque; }
@@ -48,7 +51,7 @@ private:
     double m_scale = 1.0;
     bool m_opaque = false;
     Size m_unbackedSize;
-    std::vector<uint8_t> m_pixels;
+    std::unique_ptr<uint8_t[]> m_pixels;
 };
 
 } // namespace graphics

@@ -151,7 +151,7 @@ std::shared_ptr<Image> JpegCodec::decode(
         setError(error, "JPEG image is too large");
         return nullptr;
     }
-    auto image = Image::create(header->scaledWidth, header->scaledHeight);
+    auto image = Image::createUninitialized(header->scaledWidth, header->scaledHeight);
     // Any warning (a truncated or corrupt stream) fails the decode: a half-grey photo is worse
     // than a clear error.
     int rc = tjDecompress2(handle, bytes.data(), bytes.size(), image->data(), image->pixelWidth(),
