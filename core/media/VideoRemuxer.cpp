@@ -10,6 +10,7 @@ extern "C" {
 
 #include <cstring>
 #include <memory>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
@@ -52,6 +53,13 @@ bool isMp4Container(AVFormatContext* input)
     return brand && std::strncmp(brand->value, "qt", 2) != 0;
 }
 
+// A still picture opens as a one-frame video; it is no movie.
+bool isStillImage(AVFormatContext* input)
+{
+    std::string_view name = input->iformat ? input->iformat->name : "";
+    return name == "image2" || (name.size() > 5 && name.substr(name.size() - 5) == "_pipe");
+}
+
 bool remux(AVFormatContext* input, const std::filesystem::path& destination, std::string* error)
 {
     auto fail = [&](const std::string& reason) {
@@ -59,6 +67,8 @@ bool remux(AVFormatContext* input, const std::filesystem::path& destination, std
             *error = reason;
         return false;
     };
+    if (isStillImage(input))
+        return fail("a still picture is not a movie");
     if (int rc = avformat_find_stream_info(input, nullptr); rc < 0)
         return fail("cannot read the streams: " + libavError(rc));
     AVFormatContext* raw = nullptr;

@@ -1,6 +1,6 @@
 #include "core/media/MediaSaver.h"
 
-#include "core/media/MediaFolders.h"
+#include "core/util/LocalDocumentManager.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/UserDefaults.h"
@@ -39,9 +39,9 @@ class MediaSaverTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        foundation::UserDefaults::standard().set(media::MediaFolders::kCurrentUserKey, "user42");
-        auto picture = media::MediaFolders::pictureFolder();
-        auto video = media::MediaFolders::videoFolder();
+        foundation::UserDefaults::standard().set(LocalDocumentManager::kCurrentUserKey, "user42");
+        auto picture = LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
+        auto video = LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder);
         ASSERT_TRUE(picture && video);
         m_picture = *picture;
         m_video = *video;
@@ -51,23 +51,6 @@ protected:
     fs::path m_picture;
     fs::path m_video;
 };
-
-TEST_F(MediaSaverTest, FoldersFollowTheCurrentUser)
-{
-    EXPECT_EQ(m_picture, m_home.path() / "Documents" / "user42" / "picture");
-    EXPECT_EQ(m_video, m_home.path() / "Documents" / "user42" / "video");
-    EXPECT_TRUE(fs::is_directory(m_picture));
-    EXPECT_EQ(media::MediaFolders::folderForResourceType("video"), m_video);
-    EXPECT_EQ(media::MediaFolders::folderForResourceType("image"), m_picture);
-
-    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
-    foundation::UserDefaults::standard().set(media::MediaFolders::kCurrentUserKey, "../elsewhere");
-    EXPECT_FALSE(media::MediaFolders::pictureFolder());
-    EXPECT_TRUE(capture.contains("refused unsafe file name: ../elsewhere"));
-    foundation::UserDefaults::standard().remove(media::MediaFolders::kCurrentUserKey);
-    EXPECT_FALSE(media::MediaFolders::videoFolder());
-    EXPECT_TRUE(capture.contains("no current user"));
-}
 
 TEST_F(MediaSaverTest, SavesAPhotoWithAThumbnailThatDecode)
 {

@@ -76,6 +76,12 @@ TEST_F(VideoRemuxerTest, FailsCleanly)
     EXPECT_FALSE(fs::exists(target));
 
     error.clear();
+    EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(
+        MIVO_SOURCE_DIR "/Resources/camera/sample-photo-2.jpg", target, &error));
+    EXPECT_EQ(error, "a still picture is not a movie");
+    EXPECT_FALSE(fs::exists(target));
+
+    error.clear();
     EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(kQuickTimeMovie, m_folder / "no" / "such" / "4.mp4", &error));
     EXPECT_FALSE(error.empty());
 }

@@ -1,0 +1,437 @@
+#include "core/media/CommonUtil.h"
+
+#include "core/store/IMivoDataBaseManager.h"
+#include "core/util/LocalDocumentManager.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/JpegCodec.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+#include <set>
+
+namespace {
+
+namespace fs = std::filesystem;
+using foundation::Map;
+using Records = std::vector<std::shared_ptr<MivoUploadTask>>;
+
+const fs::path kSampleVideo = MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4";
+const fs::path kSamplePhoto = MIVO_SOURCE_DIR "/Resources/camera/sample-photo-1.jpg";
+constexpr double kTimeout = 20.0;
+
+class CommonUtilTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        foundation::RunLoop::main().reset();
+        BaseDatabaseManager::resetSharedManagersForTesting();
+        foundation::UserDefaults::standard().set(LocalDocumentManager::kCurrentUserKey, "user7");
+        m_store = IMivoDataBaseManager::sharedManager();
+        ASSERT_TRUE(m_store->managedObjectContext());
+        m_picture = m_home.path() / "Documents" / "user7" / "picture";
+        m_video = m_home.path() / "Documents" / "user7" / "video";
+    }
+
+    void TearDown() override
+    {
+        // Lets any save still on its way land before the store goes.
+        foundation::RunLoop::main().runUntil([] { return false; }, 0.05);
+        m_store.reset();
+        BaseDatabaseManager::resetSharedManagersForTesting();
+        foundation::RunLoop::main().reset();
+    }
+
+    // A local task as the create-task screen stores it: `shots` photo records and one video.
+    CommonUtil::SectionLists makeTask(const std::string& applyNO, int shots)
+    {
+        EXPECT_TRUE(m_store->insertMivoTask(Map {{"applyNO", applyNO}, {"taskStatus", "PENDING"},
+            {"baseLocation", "上海"}, {"createTime", m_created}}));
+        std::vector<Map> records;
+        for (int i = 1; i <= shots + 1; ++i)
+            records.push_back(Map {{"applyNO", applyNO}, {"createTime", m_created},
+                {"resourceType", i <= shots ? "image" : "video"}, {"taskPosition", std::to_string(i)},
+                {"taskStatus", "DEFAULT"}, {"carID", ""}, {"resourceName", ""}, {"resourceFilePath", ""},
+                {"screenshotName", ""}, {"screenshotPath", ""}});
+        EXPECT_TRUE(m_store->insertMivoUploadTasks(records));
+        return {list(applyNO, "image"), list(applyNO, "video")};
+    }
+
+    Records list(const std::string& applyNO, const std::string& type)
+    {
+        return m_store
+            ->listMivoUploadTasks(
+                data::Predicate::withFormat("applyNO=%@ and resourceType=%@", applyNO, type))
+            .value_or(Records {});
+    }
+
+    static ui::ImagePickerInfo photoInfo()
+    {
+        ui::ImagePickerInfo info;
+        info.mediaType = ui::ImagePickerInfo::kMediaTypeImage;
+        info.originalImage = graphics::JpegCodec::decodeFile(kSamplePhoto);
+        return info;
+    }
+
+    static ui::ImagePickerInfo movieInfo()
+    {
+        ui::ImagePickerInfo info;
+        info.mediaType = ui::ImagePickerInfo::kMediaTypeMovie;
+        info.mediaURL = kSampleVideo;
+        return info;
+    }
+
+    static bool runUntilPending(const std::shared_ptr<MivoUploadTask>& record)
+    {
+        return foundation::RunLoop::main().runUntil(
+            [&] { return record->taskStatus() == "PENDING"; }, kTimeout);
+    }
+
+    static void expectDecodes(const fs::path& file, int width, int height)
+    {
+        auto image = graphics::JpegCodec::decodeFile(file);
+        ASSERT_TRUE(image) << file;
+        EXPECT_EQ(image->pixelWidth(), width) << file;
+        EXPECT_EQ(image->pixelHeight(), height) << file;
+    }
+
+    mivo::test::TempHome m_home;
+    std::shared_ptr<IMivoDataBaseManager> m_store;
+    fs::path m_picture;
+    fs::path m_video;
+    foundation::Date m_created {1733000000.0};
+};
+
+class RecordingTarget final : public MediaSaveTarget {
+public:
+    void loadCollectionViewData() override
+    {
+        ++loads;
+        if (watched)
+            statusAtLoad = watched->taskStatus();
+    }
+    int loads = 0;
+    std::shared_ptr<MivoUploadTask> watched;
+    std::string statusAtLoad;
+};
+
+TEST_F(CommonUtilTest, PhotoSaverFillsTheRecordAtItsRow)
+{
+    auto lists = makeTask("A100", 13);
+    auto record = lists[0][2];
+    CommonUtil::imagePickerController(nullptr, photoInfo(), {0, 2}, lists);
+    // Returns at once: the record changes later, on the main queue.
+    EXPECT_EQ(record->taskStatus(), "DEFAULT");
+    ASSERT_TRUE(runUntilPending(record));
+
+    EXPECT_TRUE(std::regex_match(record->resourceName(), std::regex("[0-9]{16}\\.jpg")));
+    EXPECT_EQ(record->screenshotName(), "_" + record->resourceName());
+    EXPECT_EQ(record->resourceFilePath(), (m_picture / record->resourceName()).string());
+    EXPECT_EQ(record->screenshotPath(), (m_picture / record->screenshotName()).string());
+    EXPECT_EQ(record->createTime(), m_created);
+    EXPECT_EQ(record->resourceType(), "image");
+    EXPECT_EQ(record->taskPosition(), "3");
+    EXPECT_EQ(record->applyNO(), "A100");
+    expectDecodes(record->resourceFilePath(), 1600, 1200);
+    expectDecodes(record->screenshotPath(), 160, 120);
+    // Nothing else changed, and the change is stored, not only in memory.
+    for (size_t i = 0; i < lists[0].size(); ++i)
+        EXPECT_EQ(lists[0][i]->taskStatus(), i == 2 ? "PENDING" : "DEFAULT") << i;
+    EXPECT_EQ(lists[1][0]->taskStatus(), "DEFAULT");
+    auto name = record->resourceName();
+    lists.clear();
+    record.reset();
+    m_store.reset();
+    BaseDatabaseManager::resetSharedManagersForTesting();
+    m_store = IMivoDataBaseManager::sharedManager();
+    auto stored = m_store->listMivoUploadTasks(data::Predicate::withFormat("resourceName=%@", name));
+    ASSERT_TRUE(stored);
+    ASSERT_EQ(stored->size(), 1u);
+    EXPECT_EQ(stored->front()->taskStatus(), "PENDING");
+    EXPECT_EQ(stored->front()->taskPosition(), "3");
+}
+
+TEST_F(CommonUtilTest, MovieSaverFillsTheVideoRecord)
+{
+    auto lists = makeTask("A101", 13);
+    auto record = lists[1][0];
+    CommonUtil::imagePickerController(nullptr, movieInfo(), {1, 0}, lists);
+    ASSERT_TRUE(runUntilPending(record));
+    EXPECT_TRUE(std::regex_match(record->resourceName(), std::regex("[0-9]{16}\\.mp4")));
+    EXPECT_EQ(record->screenshotName(), "_" + record->resourceName().substr(0, 16) + ".jpg");
+    EXPECT_EQ(record->resourceFilePath(), (m_video / record->resourceName()).string());
+    EXPECT_EQ(foundation::readFile(record->resourceFilePath()), foundation::readFile(kSampleVideo));
+    expectDecodes(record->screenshotPath(), 160, 120);
+    EXPECT_EQ(record->createTime(), m_created);
+    EXPECT_EQ(record->resourceType(), "video");
+    EXPECT_EQ(record->taskPosition(), "14");
+    EXPECT_EQ(lists[0][0]->taskStatus(), "DEFAULT");
+}
+
+TEST_F(CommonUtilTest, QuickShotsGetTheirOwnFiles)
+{
+    auto lists = makeTask("A102", 13);
+    for (int row = 0; row < 3; ++row)
+        CommonUtil::imagePickerController(nullptr, photoInfo(), {0, row}, lists);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] {
+            for (int row = 0; row < 3; ++row)
+                if (lists[0][row]->taskStatus() != "PENDING")
+                    return false;
+            return true;
+        },
+        kTimeout));
+    std::set<std::string> names;
+    for (int row = 0; row < 3; ++row) {
+        names.insert(lists[0][row]->resourceName());
+        EXPECT_TRUE(fs::exists(lists[0][row]->resourceFilePath()));
+        EXPECT_TRUE(fs::exists(lists[0][row]->screenshotPath()));
+    }
+    EXPECT_EQ(names.size(), 3u);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_picture), fs::directory_iterator()), 6);
+}
+
+TEST_F(CommonUtilTest, SaverRefusesWhatItCannotPlace)
+{
+    auto lists = makeTask("A103", 13);
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+
+    // No record at that row: nothing is written.
+    CommonUtil::imagePickerController(nullptr, photoInfo(), {0, 99}, lists);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return capture.contains("cannot save the photo: no record at section 0 row 99"); }, kTimeout));
+    EXPECT_TRUE(fs::is_empty(m_picture));
+
+    // A movie that is no movie: the record stays as it was, no temporary file is left.
+    ui::ImagePickerInfo broken = movieInfo();
+    broken.mediaURL = kSamplePhoto;
+    CommonUtil::imagePickerController(nullptr, broken, {1, 0}, lists);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return capture.contains("cannot save the movie"); }, kTimeout));
+    EXPECT_EQ(lists[1][0]->taskStatus(), "DEFAULT");
+    EXPECT_TRUE(fs::is_empty(m_video));
+
+    // A user folder name that would leave Documents: refused before anything is queued.
+    foundation::UserDefaults::standard().set(LocalDocumentManager::kCurrentUserKey, "../../outside");
+    CommonUtil::imagePickerController(nullptr, photoInfo(), {0, 0}, lists);
+    EXPECT_TRUE(capture.contains("refused"));
+    EXPECT_TRUE(capture.contains("cannot save the photo: no media folder for the current user"));
+    foundation::RunLoop::main().runUntil([] { return false; }, 0.2);
+    EXPECT_EQ(lists[0][0]->taskStatus(), "DEFAULT");
+    EXPECT_FALSE(fs::exists(m_home.path() / "outside"));
+    EXPECT_FALSE(fs::exists(m_home.path().parent_path() / "outside"));
+}
+
+TEST(SafeMediaNames, HostileNamesAreRefused)
+{
+    for (const char* good : {"1733500000000000.jpg", "_1733500000000000.jpg", "user7", "车.jpg"})
+        EXPECT_TRUE(LocalDocumentManager::isSafeFileName(good)) << good;
+    for (const std::string& bad : std::vector<std::string> {"", ".", "..", "../x.jpg", "a/b.jpg",
+             "/etc/passwd", "..\\x.jpg", "a\\b", "picture/..", std::string("a\0b.jpg", 7)})
+        EXPECT_FALSE(LocalDocumentManager::isSafeFileName(bad)) << bad;
+}
+
+// A rejected task as the server's list brings it back: photos 1 to 3 and the video, uploaded.
+class RejectedTaskTest : public CommonUtilTest {
+protected:
+    void SetUp() override
+    {
+        CommonUtilTest::SetUp();
+        ASSERT_TRUE(
+            m_store->insertMivoTask(Map {{"applyNO", "R1"}, {"taskStatus", "REJECTED"}, {"carID", "C9"}}));
+        std::vector<Map> records;
+        for (int i = 1; i <= 4; ++i)
+            records.push_back(Map {{"applyNO", "R1"}, {"carID", "C9"}, {"taskPosition", std::to_string(i)},
+                {"resourceType", i < 4 ? "image" : "video"}, {"taskStatus", "UPLOADED"},
+                {"resourceName", "server" + std::to_string(i)}, {"fileUrl", "/files/" + std::to_string(i)},
+                {"thumbnail", "/thumbs/" + std::to_string(i)}});
+        ASSERT_TRUE(m_store->insertMivoUploadTasks(records));
+        m_target = std::make_shared<RecordingTarget>();
+    }
+
+    Records withCarID()
+    {
+        return m_store->listMivoUploadTasks(data::Predicate::withFormat("carID=%@", "C9")).value();
+    }
+
+    std::shared_ptr<RecordingTarget> m_target;
+};
+
+TEST_F(RejectedTaskTest, ShotAgainUpdatesTheSlotAndKeepsTheServerPaths)
+{
+    auto record = list("R1", "image")[1];
+    m_target->watched = record;
+    CommonUtil::imagePickerControllerForSyn(nullptr, photoInfo(), {0, 1}, record, m_target);
+    EXPECT_EQ(m_target->loads, 0);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return m_target->loads == 1; }, kTimeout));
+    // The grid reloads after the record is written.
+    EXPECT_EQ(m_target->statusAtLoad, "PENDING");
+    EXPECT_EQ(record->taskPosition(), "2");
+    EXPECT_EQ(record->resourceType(), "image");
+    EXPECT_EQ(record->carID(), "C9");
+    EXPECT_EQ(record->applyNO(), "R1");
+    EXPECT_EQ(record->fileUrl(), "/files/2");
+    EXPECT_EQ(record->thumbnail(), "/thumbs/2");
+    EXPECT_TRUE(record->createTime().has_value());
+    EXPECT_TRUE(std::regex_match(record->resourceName(), std::regex("[0-9]{16}\\.jpg")));
+    expectDecodes(m_picture / record->screenshotName(), 160, 120);
+    EXPECT_EQ(withCarID().size(), 4u);
+}
+
+TEST_F(RejectedTaskTest, AnEmptySlotGetsItsNewRecordStored)
+{
+    auto fresh = m_store->getMivoUploadEntity(MivoUploadTask::kEntityName);
+    ASSERT_TRUE(fresh);
+    fresh->setCarID("C9");
+    fresh->setFileUrl("");
+    fresh->setThumbnail("");
+    fresh->setApplyNO("R1");
+    fresh->setTaskPosition("5");
+    CommonUtil::imagePickerControllerForSyn(nullptr, photoInfo(), {0, 4}, fresh, m_target);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return m_target->loads == 1; }, kTimeout));
+    EXPECT_EQ(fresh->taskStatus(), "PENDING");
+    EXPECT_FALSE(fresh->isInserted());
+    auto slot = m_store->listMivoUploadTasks(
+        data::Predicate::withFormat("carID=%@ and taskPosition=%@", "C9", "5"));
+    ASSERT_TRUE(slot);
+    ASSERT_EQ(slot->size(), 1u);
+    EXPECT_EQ(slot->front(), fresh);
+    EXPECT_EQ(slot->front()->resourceType(), "image");
+    EXPECT_EQ(withCarID().size(), 5u);
+}
+
+TEST_F(RejectedTaskTest, MovieReplacesTheTasksVideoRecord)
+{
+    // The grid's fresh video record carries position "1", like the first photo.
+    auto fresh = m_store->getMivoUploadEntity(MivoUploadTask::kEntityName);
+    fresh->setCarID("C9");
+    fresh->setApplyNO("R1");
+    fresh->setTaskPosition("1");
+    auto video = list("R1", "video")[0];
+    CommonUtil::imagePickerControllerForSyn(nullptr, movieInfo(), {1, 0}, video, m_target);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return m_target->loads == 1; }, kTimeout));
+    EXPECT_EQ(video->taskStatus(), "PENDING");
+    EXPECT_EQ(video->resourceType(), "video");
+    EXPECT_EQ(video->taskPosition(), "4");
+    EXPECT_TRUE(std::regex_match(video->resourceName(), std::regex("[0-9]{16}\\.mp4")));
+    EXPECT_TRUE(fs::exists(m_video / video->resourceName()));
+    EXPECT_EQ(list("R1", "video").size(), 1u);
+    m_store->managedObjectContext()->deleteObject(fresh);
+}
+
+TEST_F(RejectedTaskTest, APhotoNeverTakesTheVideoRecordOfItsPosition)
+{
+    // A video record stored before the photos with the first photo's position.
+    m_store->emptyTable(MivoUploadTask::kEntityName);
+    ASSERT_TRUE(m_store->insertMivoUploadTasks({
+        Map {{"applyNO", "R1"}, {"carID", "C9"}, {"taskPosition", "1"}, {"resourceType", "video"},
+            {"taskStatus", "PENDING"}, {"resourceName", "keep.mp4"}},
+        Map {{"applyNO", "R1"}, {"carID", "C9"}, {"taskPosition", "1"}, {"resourceType", "image"},
+            {"taskStatus", "UPLOADED"}, {"fileUrl", "/files/1"}},
+    }));
+    auto records = withCarID();
+    ASSERT_EQ(records.size(), 2u);
+    CommonUtil::imagePickerControllerForSyn(nullptr, photoInfo(), {0, 0}, records[1], m_target);
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return m_target->loads == 1; }, kTimeout));
+    EXPECT_EQ(records[0]->resourceName(), "keep.mp4");
+    EXPECT_EQ(records[0]->resourceType(), "video");
+    EXPECT_EQ(records[1]->taskStatus(), "PENDING");
+    EXPECT_EQ(records[1]->fileUrl(), "/files/1");
+}
+
+TEST_F(RejectedTaskTest, AGoneGridIsNotCalled)
+{
+    auto record = list("R1", "image")[0];
+    std::weak_ptr<RecordingTarget> gone = m_target;
+    CommonUtil::imagePickerControllerForSyn(nullptr, photoInfo(), {0, 0}, record, m_target);
+    m_target.reset();
+    EXPECT_TRUE(gone.expired());
+    ASSERT_TRUE(runUntilPending(record));
+}
+
+class ReadyToUploadTest : public CommonUtilTest {
+protected:
+    // Marks the first `photos` photo records and, when asked, the video as taken.
+    void take(const CommonUtil::SectionLists& lists, size_t photos, bool video)
+    {
+        for (size_t i = 0; i < photos; ++i)
+            m_store->updateMivoUploadTask(lists[0][i], Map {{"taskStatus", "PENDING"}});
+        if (video)
+            m_store->updateMivoUploadTask(lists[1][0], Map {{"taskStatus", "PENDING"}});
+    }
+
+    std::shared_ptr<MivoTask> task(const std::string& applyNO)
+    {
+        return m_store->listMivoTasks(data::Predicate::withFormat("applyNO=%@", applyNO)).value().at(0);
+    }
+};
+
+TEST_F(ReadyToUploadTest, VideoAndAllButThreePhotos)
+{
+    auto lists = makeTask("T18", 18);
+    take(lists, 14, true);
+    CommonUtil::upDateTaskStatusAfterBack("T18", lists);
+    EXPECT_EQ(task("T18")->taskStatus(), "PENDING");
+
+    take(lists, 15, false);
+    m_store->updateMivoUploadTask(lists[1][0], Map {{"taskStatus", "DEFAULT"}});
+    CommonUtil::upDateTaskStatusAfterBack("T18", lists);
+    EXPECT_EQ(task("T18")->taskStatus(), "PENDING");
+
+    take(lists, 15, true);
+    CommonUtil::upDateTaskStatusAfterBack("T18", lists);
+    auto ready = task("T18");
+    EXPECT_EQ(ready->taskStatus(), "TOUPLOAD");
+    // Unset texts become empty texts; the rest stays.
+    EXPECT_TRUE(ready->value("carID").isString());
+    EXPECT_EQ(ready->carID(), "");
+    EXPECT_TRUE(ready->value("oldApplyNO").isString());
+    EXPECT_EQ(ready->baseLocation(), "上海");
+    EXPECT_EQ(ready->createTime(), m_created);
+}
+
+TEST_F(ReadyToUploadTest, KeepsAnExistingServerId)
+{
+    auto lists = makeTask("T13", 13);
+    m_store->updateMivoTask(task("T13"), Map {{"carID", "S77"}, {"oldApplyNO", "OLD"}});
+    take(lists, 13, true);
+    CommonUtil::upDateTaskStatusAfterBack("T13", lists);
+    EXPECT_EQ(task("T13")->taskStatus(), "TOUPLOAD");
+    EXPECT_EQ(task("T13")->carID(), "S77");
+    EXPECT_EQ(task("T13")->oldApplyNO(), "OLD");
+}
+
+TEST_F(ReadyToUploadTest, ShortFirstListsNeverQualify)
+{
+    // 0 - 3 and 2 - 3 wrap around as unsigned numbers: no count of photos reaches them.
+    auto two = makeTask("T2", 2);
+    take(two, 2, true);
+    CommonUtil::upDateTaskStatusAfterBack("T2", two);
+    EXPECT_EQ(task("T2")->taskStatus(), "PENDING");
+    CommonUtil::upDateTaskStatusAfterBack("T2", {{}, two[1]});
+    EXPECT_EQ(task("T2")->taskStatus(), "PENDING");
+    CommonUtil::upDateTaskStatusAfterBack("T2", {});
+    EXPECT_EQ(task("T2")->taskStatus(), "PENDING");
+
+    // Three records need no photo at all, only the video.
+    auto three = makeTask("T3", 3);
+    take(three, 0, true);
+    CommonUtil::upDateTaskStatusAfterBack("T3", three);
+    EXPECT_EQ(task("T3")->taskStatus(), "TOUPLOAD");
+}
+
+TEST_F(ReadyToUploadTest, UnknownTaskChangesNothing)
+{
+    auto lists = makeTask("T4", 3);
+    take(lists, 3, true);
+    CommonUtil::upDateTaskStatusAfterBack("NOPE", lists);
+    EXPECT_EQ(task("T4")->taskStatus(), "PENDING");
+}
+
+} // namespace
