@@ -139,6 +139,8 @@ void TouchDispatcher::dispatch(const std::shared_ptr<Touch>& touch, Phase phase)
 {
     {
         DepthGuard guard(m_depth);
+        auto previous = m_current;
+        m_current = touch;
         Event event(touch->timestamp(), {touch});
         TouchSet touches {touch};
         for (const auto& weak : touch->gestureRecognizers()) {
@@ -182,6 +184,7 @@ void TouchDispatcher::dispatch(const std::shared_ptr<Touch>& touch, Phase phase)
                 break;
             }
         }
+        m_current = previous;
     }
     cleanup();
 }
@@ -310,8 +313,10 @@ void TouchDispatcher::recognize(GestureRecognizer& r, GestureState state)
         fail(*other);
     }
     if (r.cancelsTouchesInView()) {
-        for (const auto& touch : r.liveTouches()) {
-            if (touch->isCancelledForView())
+        for (const auto& touch : r.trackedTouches()) {
+            // Ended touches were already delivered to their view, except the one being dispatched.
+            bool ended = touch->phase() == TouchPhase::Ended || touch->phase() == TouchPhase::Cancelled;
+            if (touch->isCancelledForView() || (ended && touch != m_current))
                 continue;
             touch->setCancelledForView(true);
             if (auto view = touch->view()) {

@@ -41,6 +41,7 @@ private:
 
     std::vector<std::shared_ptr<GestureRecognizer>> m_active;
     std::vector<std::shared_ptr<Touch>> m_live;
+    std::shared_ptr<Touch> m_current;
     double m_lastTapTime {-1e9};
     graphics::Point m_lastTapLocation;
     int m_lastTapCount {0};
