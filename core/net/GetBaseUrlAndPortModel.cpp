@@ -1,0 +1,59 @@
+#include "core/net/GetBaseUrlAndPortModel.h"
+
+#include "platform/foundation/Format.h"
+#include "platform/foundation/UserDefaults.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace {
+
+std::string trimmed(std::string text)
+{
+    auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos)
+        return {};
+    auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+std::string textOf(const foundation::Value& value)
+{
+    if (value.isInt())
+        return std::to_string(value.asInt());
+    return trimmed(value.asString());
+}
+
+bool startsWithIgnoringCase(const std::string& text, const char* prefix)
+{
+    std::string_view p(prefix);
+    return text.size() >= p.size() && std::equal(p.begin(), p.end(), text.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+// "<host>:<port>" of the user defaults, with "http://" in front unless the host names its scheme.
+std::string hostAndPort()
+{
+    auto& defaults = foundation::UserDefaults::standard();
+    std::string host = textOf(defaults.value(GetBaseUrlAndPortModel::kBaseUrlKey));
+    std::string port = textOf(defaults.value(GetBaseUrlAndPortModel::kBasePortKey));
+    if (host.empty() || port.empty())
+        return foundation::format(
+            "%s:%s", GetBaseUrlAndPortModel::kDefaultHost, GetBaseUrlAndPortModel::kDefaultPort);
+    if (!startsWithIgnoringCase(host, "http:") && !startsWithIgnoringCase(host, "https:"))
+        host = "http://" + host;
+    return foundation::format("%s:%s", host.c_str(), port.c_str());
+}
+
+} // namespace
+
+std::string GetBaseUrlAndPortModel::getBaseUrlAndPort()
+{
+    return hostAndPort() + "/Services";
+}
+
+std::string GetBaseUrlAndPortModel::getBaseImageUrlModel()
+{
+    return hostAndPort();
+}

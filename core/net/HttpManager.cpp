@@ -1,0 +1,189 @@
+#include "core/net/HttpManager.h"
+
+#include "core/util/LocalDocumentManager.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/net/HttpClient.h"
+
+#include <cctype>
+
+using foundation::Value;
+
+namespace {
+
+std::string scalarText(const Value& value)
+{
+    switch (value.type()) {
+    case Value::Type::String:
+        return value.asString();
+    case Value::Type::Int:
+        return foundation::format("%lld", static_cast<long long>(value.asInt()));
+    case Value::Type::Double:
+        return foundation::format("%.15g", value.asDouble());
+    case Value::Type::Bool:
+        return value.asBool() ? "1" : "0";
+    case Value::Type::Date:
+        return value.asDate().formatLocal("yyyy-MM-dd HH:mm:ss");
+    default:
+        return {};
+    }
+}
+
+// Nested maps and arrays become "key[sub]" and "key[]" fields, keys in sorted order.
+void flatten(const std::string& name, const Value& value, net::HttpRequest::Fields& fields)
+{
+    if (value.isMap()) {
+        for (auto& [key, inner] : value.asMap())
+            flatten(name.empty() ? key : name + "[" + key + "]", inner, fields);
+    } else if (value.isArray()) {
+        for (auto& inner : value.asArray())
+            flatten(name + "[]", inner, fields);
+    } else if (!name.empty()) {
+        fields.emplace_back(name, scalarText(value));
+    }
+}
+
+net::HttpRequest::Fields formFields(const Value& parameters)
+{
+    net::HttpRequest::Fields fields;
+    if (parameters.isMap())
+        flatten({}, parameters, fields);
+    return fields;
+}
+
+HttpError transportError(const net::HttpResponse& response)
+{
+    switch (response.errorKind) {
+    case net::HttpErrorKind::Timeout:
+        return {HttpError::kTimedOut, HttpError::kUrlDomain, "The request timed out."};
+    case net::HttpErrorKind::CannotConnect:
+        return {HttpError::kCannotConnectToHost, HttpError::kUrlDomain, "Could not connect to the server."};
+    case net::HttpErrorKind::ConnectionLost:
+        return {HttpError::kNetworkConnectionLost, HttpError::kUrlDomain, "The network connection was lost."};
+    case net::HttpErrorKind::Cancelled:
+        return {HttpError::kCancelled, HttpError::kUrlDomain, "cancelled"};
+    case net::HttpErrorKind::File:
+        return {HttpError::kFileReadNoSuchFile, HttpError::kCocoaDomain, response.errorText};
+    case net::HttpErrorKind::HttpStatus:
+        return {HttpError::kBadServerResponse, HttpError::kResponseDomain,
+            foundation::format("Request failed: (%ld)", response.status)};
+    default:
+        return {
+            HttpError::kUnknown, HttpError::kUrlDomain, "An unknown error occurred: " + response.errorText};
+    }
+}
+
+bool isBlank(const std::string& text)
+{
+    for (unsigned char c : text) {
+        if (!std::isspace(c))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::shared_ptr<HttpManager> HttpManager::create()
+{
+    return std::shared_ptr<HttpManager>(new HttpManager());
+}
+
+void HttpManager::postRequestWithBaseUrl(
+    const std::string& url, const foundation::Value& parameters, const std::string& requestIdentify)
+{
+    auto request = net::HttpRequest::formPost(url, formFields(parameters), m_requestTimeout);
+    m_task = net::HttpClient::shared().start(
+        std::move(request), [self = shared_from_this(), tag = requestIdentify](net::HttpResponse response) {
+            self->postFinished(tag, response);
+        });
+}
+
+void HttpManager::postFinished(const std::string& tag, const net::HttpResponse& response)
+{
+    m_task.reset();
+    if (!response.succeeded()) {
+        if (m_requestFailiedBlock)
+            m_requestFailiedBlock(tag, transportError(response));
+        return;
+    }
+    auto parsed = Value::fromJson(response.body);
+    if (m_requestFinishBlock)
+        m_requestFinishBlock(tag, parsed.value_or(Value()));
+}
+
+void HttpManager::uploadFileWithBaseUrl(const std::string& url, const foundation::Value& parameters,
+    const std::string& /*filePath*/, const std::string& fileName, const std::string& mimeType,
+    const std::string& requesteIdentify, const std::string& /*fileType*/)
+{
+    const char* folder = parameters["type"].asString() == "video" ? LocalDocumentManager::kVideoFolder
+                                                                  : LocalDocumentManager::kPictureFolder;
+    auto path = LocalDocumentManager::fileInUserFolder(folder, fileName);
+    if (!path) {
+        failUploadLater(requesteIdentify,
+            {HttpError::kFileReadInvalidFileName, HttpError::kCocoaDomain,
+                foundation::format(
+                    "The file \"%s\" cannot be sent: it is not in the user's folder.", fileName.c_str())});
+        return;
+    }
+    net::FilePart part {"file" + requesteIdentify, *path, fileName, mimeType};
+    auto request
+        = net::HttpRequest::multipartPost(url, formFields(parameters), std::move(part), m_uploadTimeout);
+    auto self = shared_from_this();
+    m_task = net::HttpClient::shared().start(
+        std::move(request),
+        [self, tag = requesteIdentify](net::HttpResponse response) { self->uploadFinished(tag, response); },
+        [self, tag = requesteIdentify](
+            int64_t sent, int64_t expected) { self->uploadProgressed(tag, sent, expected); });
+}
+
+void HttpManager::failUploadLater(const std::string& tag, HttpError error)
+{
+    // Even a request refused at once ends later, on the main queue, after the caller set its blocks.
+    foundation::RunLoop::main().post([self = shared_from_this(), tag, error = std::move(error)] {
+        if (self->m_uploadFileFailiedBlock)
+            self->m_uploadFileFailiedBlock(tag, error);
+    });
+}
+
+void HttpManager::uploadProgressed(const std::string& tag, int64_t sent, int64_t expected)
+{
+    if (expected <= 0)
+        return;
+    float fraction = static_cast<float>(sent) / static_cast<float>(expected);
+    foundation::logf("identify: %s  progress: %f", tag.c_str(), fraction);
+    if (m_uploadPercentBlock)
+        m_uploadPercentBlock(tag, fraction);
+}
+
+void HttpManager::uploadFinished(const std::string& tag, const net::HttpResponse& response)
+{
+    m_task.reset();
+    auto fail = [&](HttpError error) {
+        if (m_uploadFileFailiedBlock)
+            m_uploadFileFailiedBlock(tag, error);
+    };
+    if (!response.succeeded()) {
+        fail(transportError(response));
+        return;
+    }
+    if (response.mimeType() != "text/html") {
+        fail({HttpError::kCannotDecodeContentData, HttpError::kResponseDomain,
+            "Request failed: unacceptable content-type: " + response.header("Content-Type")});
+        return;
+    }
+    Value parsed;
+    if (!isBlank(response.body)) {
+        std::string error;
+        auto json = Value::fromJson(response.body, &error);
+        if (!json || !(json->isMap() || json->isArray())) {
+            fail({HttpError::kPropertyListReadCorrupt, HttpError::kCocoaDomain,
+                "The data couldn't be read because it isn't in the correct format."});
+            return;
+        }
+        parsed = std::move(*json);
+    }
+    if (m_uploadFileFinishBlock)
+        m_uploadFileFinishBlock(tag, parsed);
+}

@@ -1,0 +1,79 @@
+#pragma once
+
+#include "core/net/HttpError.h"
+#include "platform/foundation/Value.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace net {
+class HttpTask;
+struct HttpResponse;
+} // namespace net
+
+class HttpManagerTestApi;
+
+// One server request: a form POST or a multipart file upload. The caller starts the request and
+// then sets the blocks it needs; a block is looked up only when its event comes, so blocks set right
+// after the start are used. The object keeps itself alive until its request has ended. Every block
+// runs on the main thread and gets the caller's tag first; each request ends in exactly one
+// finish or failure block.
+class HttpManager final : public std::enable_shared_from_this<HttpManager> {
+public:
+    using FinishBlock = std::function<void(const std::string& tag, const foundation::Value& responseObject)>;
+    using FailureBlock = std::function<void(const std::string& tag, const HttpError& error)>;
+    using PercentBlock = std::function<void(const std::string& tag, float fraction)>;
+
+    static constexpr double kRequestTimeout = 10;
+    static constexpr double kUploadTimeout = 80;
+
+    static std::shared_ptr<HttpManager> create();
+    HttpManager(const HttpManager&) = delete;
+    HttpManager& operator=(const HttpManager&) = delete;
+
+    // Form-encoded POST of the parameters (a map). On an answer the body is read as JSON (fragments
+    // allowed) and requestFinishBlock gets it, or null when the body is not JSON; on a transport
+    // failure or an HTTP status outside 200-299 requestFailiedBlock gets the error.
+    void postRequestWithBaseUrl(
+        const std::string& url, const foundation::Value& parameters, const std::string& requestIdentify);
+
+    // Multipart POST of the parameters plus one file part named "file<tag>" carrying the file
+    // `fileName` of the user's folder "video" (when parameters["type"] is "video") or "picture",
+    // streamed from disk. filePath and fileType are not used: the file is always looked up in the
+    // user's folder, and a name that would leave it is refused. The reply must be "text/html" and
+    // JSON: uploadFileFinishBlock gets it; any failure goes to uploadFileFailiedBlock. Each progress
+    // step is logged and reported to uploadPercentBlock as sent / expected bytes.
+    void uploadFileWithBaseUrl(const std::string& url, const foundation::Value& parameters,
+        const std::string& filePath, const std::string& fileName, const std::string& mimeType,
+        const std::string& requesteIdentify, const std::string& fileType);
+
+    const FinishBlock& requestFinishBlock() const { return m_requestFinishBlock; }
+    void setRequestFinishBlock(FinishBlock block) { m_requestFinishBlock = std::move(block); }
+    const FailureBlock& requestFailiedBlock() const { return m_requestFailiedBlock; }
+    void setRequestFailiedBlock(FailureBlock block) { m_requestFailiedBlock = std::move(block); }
+    const FinishBlock& uploadFileFinishBlock() const { return m_uploadFileFinishBlock; }
+    void setUploadFileFinishBlock(FinishBlock block) { m_uploadFileFinishBlock = std::move(block); }
+    const FailureBlock& uploadFileFailiedBlock() const { return m_uploadFileFailiedBlock; }
+    void setUploadFileFailiedBlock(FailureBlock block) { m_uploadFileFailiedBlock = std::move(block); }
+    const PercentBlock& uploadPercentBlock() const { return m_uploadPercentBlock; }
+    void setUploadPercentBlock(PercentBlock block) { m_uploadPercentBlock = std::move(block); }
+
+private:
+    friend class HttpManagerTestApi;
+    HttpManager() = default;
+
+    void postFinished(const std::string& tag, const net::HttpResponse& response);
+    void uploadFinished(const std::string& tag, const net::HttpResponse& response);
+    void uploadProgressed(const std::string& tag, int64_t sent, int64_t expected);
+    void failUploadLater(const std::string& tag, HttpError error);
+
+    FinishBlock m_requestFinishBlock;
+    FailureBlock m_requestFailiedBlock;
+    FinishBlock m_uploadFileFinishBlock;
+    FailureBlock m_uploadFileFailiedBlock;
+    PercentBlock m_uploadPercentBlock;
+    double m_requestTimeout {kRequestTimeout};
+    double m_uploadTimeout {kUploadTimeout};
+    std::shared_ptr<net::HttpTask> m_task;
+};

@@ -1,0 +1,372 @@
+#include "platform/net/HttpClient.h"
+
+#include "platform/foundation/RunLoop.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace net {
+
+namespace {
+
+using SteadyClock = std::chrono::steady_clock;
+
+struct Transfer {
+    uint64_t id {0};
+    HttpRequest request;
+    HttpClient::Completion completion;
+    HttpClient::Progress progress;
+    std::shared_ptr<HttpTask> task;
+    CURL* easy {nullptr};
+    curl_mime* mime {nullptr};
+    curl_slist* headers {nullptr};
+    char errorBuffer[CURL_ERROR_SIZE] {};
+    HttpResponse response;
+    SteadyClock::time_point lastActivity;
+    curl_off_t lastSent {0};
+    curl_off_t lastReceived {0};
+    curl_off_t reportedSent {-1};
+    curl_off_t uploadTotal {0};
+
+    ~Transfer()
+    {
+        if (easy)
+            curl_easy_cleanup(easy);
+        if (mime)
+            curl_mime_free(mime);
+        if (headers)
+            curl_slist_free_all(headers);
+    }
+
+    SteadyClock::time_point deadline() const
+    {
+        return lastActivity
+            + std::chrono::duration_cast<SteadyClock::duration>(
+                std::chrono::duration<double>(request.timeout));
+    }
+};
+
+size_t writeBody(char* data, size_t size, size_t count, void* user)
+{
+    auto* transfer = static_cast<Transfer*>(user);
+    transfer->response.body.append(data, size * count);
+    transfer->lastActivity = SteadyClock::now();
+    return size * count;
+}
+
+size_t writeHeader(char* data, size_t size, size_t count, void* user)
+{
+    auto* transfer = static_cast<Transfer*>(user);
+    std::string line(data, size * count);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    if (line.rfind("HTTP/", 0) == 0) {
+        // A new response begins (after "100 Continue" or a redirect).
+        transfer->response.headers.clear();
+    } else if (auto colon = line.find(':'); colon != std::string::npos) {
+        std::string value = line.substr(colon + 1);
+        value.erase(0, value.find_first_not_of(" \t"));
+        transfer->response.headers.emplace_back(line.substr(0, colon), value);
+    }
+    transfer->lastActivity = SteadyClock::now();
+    return size * count;
+}
+
+void postProgress(Transfer& transfer, curl_off_t sent, curl_off_t total)
+{
+    if (!transfer.progress || total <= 0 || sent == transfer.reportedSent)
+        return;
+    transfer.reportedSent = sent;
+    foundation::RunLoop::main().post([progress = transfer.progress, sent, total] {
+        progress(static_cast<int64_t>(sent), static_cast<int64_t>(total));
+    });
+}
+
+int onTransferInfo(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent)
+{
+    auto* transfer = static_cast<Transfer*>(user);
+    if (sent != transfer->lastSent || received != transfer->lastReceived) {
+        transfer->lastSent = sent;
+        transfer->lastReceived = received;
+        transfer->lastActivity = SteadyClock::now();
+    }
+    curl_off_t total = 0;
+    if (curl_easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_UPLOAD_T, &total) == CURLE_OK && total > 0)
+        transfer->uploadTotal = total;
+    if (transfer->request.method == HttpRequest::Method::Post && sent > 0)
+        postProgress(*transfer, sent, transfer->uploadTotal);
+    return 0;
+}
+
+HttpErrorKind kindOf(CURLcode code)
+{
+    switch (code) {
+    case CURLE_OK:
+        return HttpErrorKind::None;
+    case CURLE_OPERATION_TIMEDOUT:
+        return HttpErrorKind::Timeout;
+    case CURLE_COULDNT_CONNECT:
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+        return HttpErrorKind::CannotConnect;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+        return HttpErrorKind::ConnectionLost;
+    case CURLE_READ_ERROR:
+        return HttpErrorKind::File;
+    case CURLE_ABORTED_BY_CALLBACK:
+        return HttpErrorKind::Cancelled;
+    default:
+        return HttpErrorKind::Other;
+    }
+}
+
+} // namespace
+
+struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
+    std::mutex mutex;
+    std::deque<std::unique_ptr<Transfer>> pending;
+    bool stopping {false};
+    CURLM* multi {nullptr};
+    std::thread thread;
+    uint64_t nextId {1};
+    // Owned by the network thread.
+    std::map<CURL*, std::unique_ptr<Transfer>> active;
+
+    void wake() { curl_multi_wakeup(multi); }
+
+    void finish(std::unique_ptr<Transfer> transfer, HttpErrorKind kind, std::string text)
+    {
+        transfer->response.errorKind = kind;
+        transfer->response.errorText = std::move(text);
+        foundation::RunLoop::main().post(
+            [completion = std::move(transfer->completion),
+                response = std::move(transfer->response)]() mutable { completion(std::move(response)); });
+    }
+
+    void remove(CURL* easy) { curl_multi_remove_handle(multi, easy); }
+
+    // Builds the curl handle; an error text when the request cannot be sent.
+    std::optional<std::string> setUp(Transfer& transfer)
+    {
+        const HttpRequest& request = transfer.request;
+        CURL* easy = curl_easy_init();
+        if (!easy)
+            return "cannot create a transfer";
+        transfer.easy = easy;
+        curl_easy_setopt(easy, CURLOPT_URL, request.url.c_str());
+        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
+        curl_easy_setopt(easy, CURLOPT_ERRORBUFFER, transfer.errorBuffer);
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, writeBody);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
+        curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, writeHeader);
+        curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
+        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onTransferInfo);
+        curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+        curl_easy_setopt(easy, CURLOPT_USERAGENT, "MivoInspector");
+        curl_easy_setopt(
+            easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(1.0, request.timeout * 1000)));
+
+        for (auto& [name, value] : request.headers)
+            transfer.headers = curl_slist_append(transfer.headers, (name + ": " + value).c_str());
+        // The stand-in and real servers answer at once; waiting for "100 Continue" only adds delay.
+        transfer.headers = curl_slist_append(transfer.headers, "Expect:");
+
+        if (request.method == HttpRequest::Method::Get) {
+            curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
+        } else if (request.multipart) {
+            transfer.mime = curl_mime_init(easy);
+            for (auto& [name, value] : request.formFields) {
+                curl_mimepart* part = curl_mime_addpart(transfer.mime);
+                curl_mime_name(part, name.c_str());
+                curl_mime_data(part, value.data(), value.size());
+            }
+            if (request.filePart) {
+                const FilePart& file = *request.filePart;
+                std::error_code error;
+                if (!std::filesystem::is_regular_file(file.path, error) || !std::ifstream(file.path).good())
+                    return "cannot read the file " + file.path.string();
+                curl_mimepart* part = curl_mime_addpart(transfer.mime);
+                curl_mime_name(part, file.name.c_str());
+                if (curl_mime_filedata(part, file.path.c_str()) != CURLE_OK)
+                    return "cannot read the file " + file.path.string();
+                curl_mime_filename(part, file.fileName.c_str());
+                if (!file.mimeType.empty())
+                    curl_mime_type(part, file.mimeType.c_str());
+            }
+            curl_easy_setopt(easy, CURLOPT_MIMEPOST, transfer.mime);
+        } else {
+            curl_easy_setopt(easy, CURLOPT_POST, 1L);
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+            curl_easy_setopt(easy, CURLOPT_COPYPOSTFIELDS, request.body.c_str());
+            if (!request.contentType.empty())
+                transfer.headers
+                    = curl_slist_append(transfer.headers, ("Content-Type: " + request.contentType).c_str());
+        }
+        curl_easy_setopt(easy, CURLOPT_HTTPHEADER, transfer.headers);
+        transfer.lastActivity = SteadyClock::now();
+        return std::nullopt;
+    }
+
+    void completed(CURL* easy, CURLcode code)
+    {
+        auto it = active.find(easy);
+        if (it == active.end())
+            return;
+        auto transfer = std::move(it->second);
+        active.erase(it);
+        remove(easy);
+        if (code != CURLE_OK) {
+            std::string text = transfer->errorBuffer[0] ? transfer->errorBuffer : curl_easy_strerror(code);
+            finish(std::move(transfer), kindOf(code), text);
+            return;
+        }
+        long status = 0;
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+        transfer->response.status = status;
+        if (transfer->progress && transfer->uploadTotal > 0) {
+            curl_off_t sent = 0;
+            curl_easy_getinfo(easy, CURLINFO_SIZE_UPLOAD_T, &sent);
+            if (sent > transfer->reportedSent)
+                postProgress(*transfer, sent, transfer->uploadTotal);
+        }
+        if (status < 200 || status > 299)
+            finish(std::move(transfer), HttpErrorKind::HttpStatus, "HTTP status " + std::to_string(status));
+        else
+            finish(std::move(transfer), HttpErrorKind::None, {});
+    }
+
+    void run()
+    {
+        for (;;) {
+            std::deque<std::unique_ptr<Transfer>> incoming;
+            {
+                std::lock_guard lock(mutex);
+                if (stopping)
+                    break;
+                incoming.swap(pending);
+            }
+            for (auto& transfer : incoming) {
+                if (transfer->task->isCancelled()) {
+                    finish(std::move(transfer), HttpErrorKind::Cancelled, "cancelled");
+                    continue;
+                }
+                if (auto error = setUp(*transfer)) {
+                    finish(std::move(transfer), HttpErrorKind::File, *error);
+                    continue;
+                }
+                curl_multi_add_handle(multi, transfer->easy);
+                CURL* easy = transfer->easy;
+                active.emplace(easy, std::move(transfer));
+            }
+
+            auto now = SteadyClock::now();
+            for (auto it = active.begin(); it != active.end();) {
+                Transfer& transfer = *it->second;
+                bool cancelled = transfer.task->isCancelled();
+                if (cancelled || now >= transfer.deadline()) {
+                    auto owned = std::move(it->second);
+                    it = active.erase(it);
+                    remove(owned->easy);
+                    if (cancelled)
+                        finish(std::move(owned), HttpErrorKind::Cancelled, "cancelled");
+                    else
+                        finish(std::move(owned), HttpErrorKind::Timeout, "The request timed out.");
+                    continue;
+                }
+                ++it;
+            }
+
+            int running = 0;
+            curl_multi_perform(multi, &running);
+            int left = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+                if (message->msg == CURLMSG_DONE)
+                    completed(message->easy_handle, message->data.result);
+            }
+
+            auto wait = std::chrono::milliseconds(1000);
+            now = SteadyClock::now();
+            for (auto& [easy, transfer] : active) {
+                auto remaining
+                    = std::chrono::duration_cast<std::chrono::milliseconds>(transfer->deadline() - now);
+                wait = std::min(
+                    wait, std::max(remaining + std::chrono::milliseconds(1), std::chrono::milliseconds(1)));
+            }
+            curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait.count()), nullptr);
+        }
+        for (auto& [easy, transfer] : active)
+            remove(easy);
+        active.clear();
+    }
+};
+
+HttpClient& HttpClient::shared()
+{
+    static HttpClient client;
+    return client;
+}
+
+HttpClient::HttpClient()
+    : m_engine(std::make_shared<Engine>())
+{
+    // The run loop must outlive the client, whose thread posts to it.
+    foundation::RunLoop::main();
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    m_engine->multi = curl_multi_init();
+    m_engine->thread = std::thread([engine = m_engine.get()] { engine->run(); });
+}
+
+HttpClient::~HttpClient()
+{
+    {
+        std::lock_guard lock(m_engine->mutex);
+        m_engine->stopping = true;
+    }
+    m_engine->wake();
+    if (m_engine->thread.joinable())
+        m_engine->thread.join();
+    m_engine->pending.clear();
+    curl_multi_cleanup(m_engine->multi);
+}
+
+std::shared_ptr<HttpTask> HttpClient::start(HttpRequest request, Completion completion, Progress progress)
+{
+    auto transfer = std::make_unique<Transfer>();
+    std::weak_ptr<Engine> weakEngine = m_engine;
+    {
+        std::lock_guard lock(m_engine->mutex);
+        transfer->id = m_engine->nextId++;
+    }
+    transfer->task = std::make_shared<HttpTask>(transfer->id, [weakEngine] {
+        if (auto engine = weakEngine.lock())
+            engine->wake();
+    });
+    transfer->request = std::move(request);
+    transfer->completion = std::move(completion);
+    transfer->progress = std::move(progress);
+    auto task = transfer->task;
+    {
+        std::lock_guard lock(m_engine->mutex);
+        m_engine->pending.push_back(std::move(transfer));
+    }
+    m_engine->wake();
+    return task;
+}
+
+} // namespace net

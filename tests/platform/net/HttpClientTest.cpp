@@ -1,0 +1,181 @@
+#include "platform/net/HttpClient.h"
+#include "platform/foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+using net::HttpClient;
+using net::HttpErrorKind;
+using net::HttpRequest;
+using net::HttpResponse;
+
+namespace {
+
+// A loopback server whose handlers each test sets up.
+class HttpClientTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        foundation::RunLoop::main().reset();
+        // One request per connection, so that stopping never waits for an idle keep-alive.
+        m_server.set_keep_alive_max_count(1);
+        m_port = m_server.bind_to_any_port("127.0.0.1");
+        ASSERT_GT(m_port, 0);
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!m_server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        m_base = "http://127.0.0.1:" + std::to_string(m_port);
+    }
+    void TearDown() override
+    {
+        m_server.stop();
+        m_thread.join();
+        foundation::RunLoop::main().reset();
+    }
+
+    // Starts the request and runs the main loop until its one completion arrives.
+    HttpResponse run(HttpRequest request, HttpClient::Progress progress = {})
+    {
+        int completions = 0;
+        HttpResponse result;
+        HttpClient::shared().start(
+            std::move(request),
+            [&](HttpResponse response) {
+                EXPECT_TRUE(foundation::RunLoop::main().isMainThread());
+                ++completions;
+                result = std::move(response);
+            },
+            std::move(progress));
+        EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return completions > 0; }, 10));
+        foundation::RunLoop::main().runFor(0.05);
+        EXPECT_EQ(completions, 1);
+        return result;
+    }
+
+    httplib::Server m_server;
+    std::thread m_thread;
+    int m_port {0};
+    std::string m_base;
+};
+
+TEST_F(HttpClientTest, FormPostIsEncodedAndTheAnswerKeptRaw)
+{
+    m_server.Post("/form", [](const httplib::Request& request, httplib::Response& response) {
+        std::string body = request.get_header_value("Content-Type") + "|" + request.get_param_value("name")
+            + "|" + request.get_param_value("sign") + "|" + request.body;
+        body += std::string("\0\xff", 2);
+        response.set_content(body, "text/plain; charset=utf-8");
+    });
+    auto response
+        = run(HttpRequest::formPost(m_base + "/form", {{"name", "张 三&x=1"}, {"sign", "100%+/?"}}, 5));
+    ASSERT_TRUE(response.succeeded()) << response.errorText;
+    EXPECT_EQ(response.status, 200);
+    EXPECT_EQ(response.mimeType(), "text/plain");
+    EXPECT_EQ(response.header("content-type"), "text/plain; charset=utf-8");
+    EXPECT_EQ(response.body,
+        std::string("application/x-www-form-urlencoded; charset=utf-8|张 三&x=1|100%+/?|"
+                    "name=%E5%BC%A0%20%E4%B8%89%26x%3D1&sign=100%25%2B%2F%3F")
+            + std::string("\0\xff", 2));
+}
+
+TEST_F(HttpClientTest, MultipartStreamsTheFileWithRisingProgress)
+{
+    auto file
+        = std::filesystem::temp_directory_path() / ("mivo-net-upload-" + std::to_string(getpid()) + ".bin");
+    std::string contents(3 * 1024 * 1024 + 17, '\0');
+    for (size_t i = 0; i < contents.size(); ++i)
+        contents[i] = static_cast<char>(i * 131 % 251);
+    std::ofstream(file, std::ios::binary) << contents;
+
+    std::string received;
+    m_server.Post("/upload", [&](const httplib::Request& request, httplib::Response& response) {
+        auto part = request.get_file_value("file7");
+        received = part.filename + "|" + part.content_type + "|" + request.get_file_value("seq").content;
+        response.set_content(part.content == contents ? "same" : "different", "text/html");
+    });
+    std::vector<std::pair<int64_t, int64_t>> steps;
+    auto response = run(HttpRequest::multipartPost(m_base + "/upload", {{"seq", "3"}},
+                            net::FilePart {"file7", file, "1700.jpg", "image/jpeg"}, 5),
+        [&](int64_t sent, int64_t expected) {
+            EXPECT_TRUE(foundation::RunLoop::main().isMainThread());
+            steps.emplace_back(sent, expected);
+        });
+    std::filesystem::remove(file);
+    ASSERT_TRUE(response.succeeded()) << response.errorText;
+    EXPECT_EQ(response.body, "same");
+    EXPECT_EQ(received, "1700.jpg|image/jpeg|3");
+    ASSERT_GE(steps.size(), 2u);
+    for (size_t i = 1; i < steps.size(); ++i)
+        EXPECT_GT(steps[i].first, steps[i - 1].first);
+    EXPECT_EQ(steps.back().first, steps.back().second);
+    EXPECT_GT(steps.back().second, static_cast<int64_t>(contents.size()));
+}
+
+TEST_F(HttpClientTest, FailuresSayWhatWentWrong)
+{
+    m_server.Get("/slow", [](const httplib::Request&, httplib::Response& response) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(800));
+        response.set_content("late", "text/plain");
+    });
+    m_server.Get("/broken", [](const httplib::Request&, httplib::Response& response) {
+        response.status = 500;
+        response.set_content("oops", "text/plain");
+    });
+    auto timedOut = run(HttpRequest::get(m_base + "/slow", 0.2));
+    EXPECT_EQ(timedOut.errorKind, HttpErrorKind::Timeout);
+
+    auto broken = run(HttpRequest::get(m_base + "/broken", 5));
+    EXPECT_EQ(broken.errorKind, HttpErrorKind::HttpStatus);
+    EXPECT_EQ(broken.status, 500);
+    EXPECT_EQ(broken.body, "oops");
+
+    auto missing = run(HttpRequest::multipartPost(
+        m_base + "/upload", {}, net::FilePart {"file", "/nonexistent/x.jpg", "x.jpg", "image/jpeg"}, 5));
+    EXPECT_EQ(missing.errorKind, HttpErrorKind::File);
+
+    // A port nobody listens on: bound once, then closed.
+    int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
+    int port = ntohs(address.sin_port);
+    ::close(socket);
+    auto refused = run(HttpRequest::get("http://127.0.0.1:" + std::to_string(port) + "/", 5));
+    EXPECT_EQ(refused.errorKind, HttpErrorKind::CannotConnect);
+}
+
+TEST_F(HttpClientTest, CancelEndsTheRequestOnce)
+{
+    m_server.Get("/slow", [](const httplib::Request&, httplib::Response& response) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        response.set_content("late", "text/plain");
+    });
+    int completions = 0;
+    HttpResponse result;
+    auto task = HttpClient::shared().start(HttpRequest::get(m_base + "/slow", 5), [&](HttpResponse response) {
+        ++completions;
+        result = std::move(response);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    task->cancel();
+    task->cancel();
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return completions > 0; }, 5));
+    foundation::RunLoop::main().runFor(0.6);
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(result.errorKind, HttpErrorKind::Cancelled);
+}
+
+} // namespace
