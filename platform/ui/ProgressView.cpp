@@ -61,8 +61,8 @@ Rect ProgressView::barFrame() const
 
 void ProgressView::setProgress(float progress, bool animated)
 {
-    m_progress = std::clamp(progress, 0.0f, 1.0f);
     View& filled = bar();
+    m_progress = std::clamp(progress, 0.0f, 1.0f);
     Rect target = barFrame();
     if (animated)
         View::animate(kAnimationDuration, [&] { filled.setFrame(target); });

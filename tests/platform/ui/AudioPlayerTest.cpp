@@ -1,0 +1,86 @@
+#include "platform/ui/AudioPlayer.h"
+#include "tests/support/ManualClockTest.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace {
+
+// A 16-bit mono WAV of `seconds` of silence.
+void writeWav(const std::string& path, double seconds)
+{
+    const uint32_t rate = 8000;
+    uint32_t samples = uint32_t(rate * seconds);
+    uint32_t data = samples * 2;
+    std::ofstream out(path, std::ios::binary);
+    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
+    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    out.write("RIFF", 4);
+    u32(36 + data);
+    out.write("WAVEfmt ", 8);
+    u32(16);
+    u16(1);
+    u16(1);
+    u32(rate);
+    u32(rate * 2);
+    u16(2);
+    u16(16);
+    out.write("data", 4);
+    u32(data);
+    std::string zeros(data, '\0');
+    out.write(zeros.data(), zeros.size());
+}
+
+class AudioPlayerTest : public mivo::test::ManualClockTest {
+protected:
+    void SetUp() override
+    {
+        // No real sound device in tests: the player plays silently on the clock.
+        setenv("MIVO_NO_AUDIO", "1", 1);
+        ManualClockTest::SetUp();
+        dir = std::filesystem::temp_directory_path() / ("mivo-audio-" + std::to_string(getpid()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override
+    {
+        std::filesystem::remove_all(dir);
+        ManualClockTest::TearDown();
+    }
+    std::filesystem::path dir;
+};
+
+TEST_F(AudioPlayerTest, RefusesMissingAndNonWavFiles)
+{
+    std::string error;
+    EXPECT_FALSE(ui::AudioPlayer::initWithContentsOfURL(dir / "missing.wav", &error));
+    EXPECT_NE(error.find("No sound file"), std::string::npos);
+    std::ofstream(dir / "notes.txt") << "not a sound";
+    error.clear();
+    EXPECT_FALSE(ui::AudioPlayer::initWithContentsOfURL(dir / "notes.txt", &error));
+    EXPECT_NE(error.find("Not a WAV"), std::string::npos);
+}
+
+TEST_F(AudioPlayerTest, PlaysForTheSoundsDuration)
+{
+    writeWav((dir / "beep.wav").string(), 0.5);
+    std::string error;
+    auto player = ui::AudioPlayer::initWithContentsOfURL(dir / "beep.wav", &error);
+    ASSERT_TRUE(player) << error;
+    EXPECT_NEAR(player->duration(), 0.5, 1e-9);
+    EXPECT_TRUE(player->prepareToPlay());
+    EXPECT_FALSE(player->isPlaying());
+    player->play();
+    EXPECT_TRUE(player->isPlaying());
+    runFor(0.3);
+    EXPECT_TRUE(player->isPlaying());
+    EXPECT_NEAR(player->currentTime(), 0.3, 1e-6);
+    runFor(0.3);
+    EXPECT_FALSE(player->isPlaying());
+    player->play();
+    player->stop();
+    EXPECT_FALSE(player->isPlaying());
+}
+
+} // namespace
