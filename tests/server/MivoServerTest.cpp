@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <gtest/gtest.h>
+#include <thread>
 
 using servertest::InProcessServer;
 using servertest::jpegSize;
@@ -352,4 +353,31 @@ TEST(MivoServerAdmin, AddedUsersLogInAndBadAdminCommandsFail)
     EXPECT_FALSE(success(s.post("/admin/finish", {{"carId", "77"}})));
     EXPECT_FALSE(success(s.post("/admin/reject", {})));
     EXPECT_FALSE(success(s.post("/admin/misbehave", {{"mode", "explode"}})));
+}
+
+TEST(MivoServerUpload, AllFilesOfATaskCanArriveAtOnce)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV1");
+    std::string photo = makeJpeg(800, 600);
+    std::vector<std::thread> senders;
+    std::vector<int> ok(19, 0);
+    for (int i = 0; i < 19; ++i) {
+        senders.emplace_back([&, i] {
+            std::string name = std::to_string(1456000000 + i) + ".jpg";
+            auto reply = s.upload(
+                uploadFields(id, std::to_string(i + 1), name), "file" + std::to_string(i + 1), name, photo);
+            ok[i] = success(reply) ? 1 : 0;
+        });
+    }
+    for (auto& t : senders)
+        t.join();
+    EXPECT_EQ(std::count(ok.begin(), ok.end(), 1), 19);
+    ASSERT_TRUE(success(s.post("/admin/finish", {{"carId", id}})));
+    auto list = s.post(
+        "/Services/CarTask.ashx?method=endlist&time=1", {{"LoginName", "arvel"}, {"updateDate", ""}});
+    const auto& files = list.json["Data"][0]["CarFilesList"];
+    ASSERT_EQ(files.size(), 19u);
+    for (size_t i = 0; i < files.size(); ++i)
+        EXPECT_EQ(files[i]["FileNum"], std::to_string(i + 1));
 }

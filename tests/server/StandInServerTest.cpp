@@ -1,8 +1,10 @@
 #include "tests/support/StandInServer.h"
 
+#include <chrono>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 using testsupport::StandInServer;
 
@@ -24,6 +26,17 @@ std::string run(const std::string& command)
         output += "\nexit " + std::to_string(WEXITSTATUS(pclose(pipe)));
     }
     return output;
+}
+
+// The server logs a request after its reply has gone out, so give the line a moment to arrive.
+bool logShows(const StandInServer& server, const std::string& text)
+{
+    for (int i = 0; i < 200; ++i) {
+        if (server.log().find(text) != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
 }
 
 } // namespace
@@ -62,8 +75,7 @@ TEST(StandInServer, StartsTheBinaryAndWalksTheRoadWithTheAdminCommand)
 
     EXPECT_TRUE(server.finish(*carId));
     EXPECT_FALSE(server.reject("4242"));
-    EXPECT_NE(server.log().find("POST /Services/Login.ashx?time=1 -> 200"), std::string::npos)
-        << server.log();
+    EXPECT_TRUE(logShows(server, "POST /Services/Login.ashx?time=1 -> 200")) << server.log();
 }
 
 TEST(StandInServer, MisbehavesFromTheCommandLineAndOnRequest)
@@ -78,6 +90,11 @@ TEST(StandInServer, MisbehavesFromTheCommandLineAndOnRequest)
     EXPECT_FALSE(server.post("/Services/Login.ashx?time=1", {}).answered);
     ASSERT_TRUE(server.behave());
     EXPECT_TRUE(server.post("/Services/Login.ashx?time=1", {}).answered);
+
+    // A delay is seen in the log rather than timed.
+    ASSERT_TRUE(server.misbehave("delay", 20, "/Services/CarTask.ashx", 1));
+    EXPECT_EQ(server.post("/Services/CarTask.ashx?method=validate&time=1", {{"applyNo", "Y"}}).status, 200);
+    EXPECT_TRUE(logShows(server, "validate&time=1 -> 200 (53 bytes) [delayed 20 ms]")) << server.log();
 
     auto id = server.addUser("zed", "pw", "Zed Cars", "ZC");
     ASSERT_TRUE(id);
