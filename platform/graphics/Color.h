@@ -3,7 +3,8 @@
 namespace graphics {
 
 // RGBA colour with components in 0..1, not premultiplied. A colour made from a white level
-// remembers it, so getWhite() answers only for those (as on the phone platform).
+// remembers it, so getWhite() answers only for those, and == tells it from the same RGB colour
+// (white(1) != rgba(1, 1, 1)), as on the phone platform.
 struct Color {
     double r = 0, g = 0, b = 0, a = 0;
     bool isWhiteSpace = false;

@@ -131,6 +131,10 @@ std::optional<GifAnimation> GifDecoder::decode(std::span<const uint8_t> bytes, s
         = loopCountOf(gif->SavedImages[0].ExtensionBlocks, gif->SavedImages[0].ExtensionBlockCount);
 
     auto canvas = Image::create(width, height);
+    if (!canvas) {
+        setError(error, "out of memory for the GIF canvas");
+        return std::nullopt;
+    }
     for (int i = 0; i < gif->ImageCount; ++i) {
         const SavedImage& frame = gif->SavedImages[i];
         const GifImageDesc& desc = frame.ImageDesc;
@@ -156,7 +160,12 @@ std::optional<GifAnimation> GifDecoder::decode(std::span<const uint8_t> bytes, s
                 }
             }
         }
-        animation.frames.push_back({canvas->copy(), gcb.DelayTime});
+        auto shown = canvas->copy();
+        if (!shown) {
+            setError(error, "out of memory for the GIF frames");
+            return std::nullopt;
+        }
+        animation.frames.push_back({std::move(shown), gcb.DelayTime});
 
         // Disposal prepares the canvas for the next frame. Background disposal clears to
         // transparent, as browsers do, rather than to the background colour index.

@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 #include <cstring>
+#include <new>
 
 namespace graphics {
 
@@ -9,14 +10,24 @@ std::shared_ptr<Image> Image::create(int pixelWidth, int pixelHeight, double sca
 {
     if (pixelWidth < 0 || pixelHeight < 0 || !(scale > 0))
         return nullptr;
-    return std::make_shared<Image>(pixelWidth, pixelHeight, scale, Pixels::Zeroed);
+    return allocate(pixelWidth, pixelHeight, scale, Pixels::Zeroed);
 }
 
 std::shared_ptr<Image> Image::createUninitialized(int pixelWidth, int pixelHeight, double scale)
 {
     if (pixelWidth < 0 || pixelHeight < 0 || !(scale > 0))
         return nullptr;
-    return std::make_shared<Image>(pixelWidth, pixelHeight, scale, Pixels::Uninitialized);
+    return allocate(pixelWidth, pixelHeight, scale, Pixels::Uninitialized);
+}
+
+std::shared_ptr<Image> Image::allocate(int pixelWidth, int pixelHeight, double scale, Pixels pixels)
+{
+    // Sizes come from untrusted files; running out of memory is a failed decode, not a crash.
+    try {
+        return std::make_shared<Image>(pixelWidth, pixelHeight, scale, pixels);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
 }
 
 std::shared_ptr<Image> Image::createWithoutBitmap(Size points, double scale)

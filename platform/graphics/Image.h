@@ -12,7 +12,7 @@ namespace graphics {
 // (the stand-in for a platform image that has no bitmap behind it).
 class Image final {
 public:
-    // A fully transparent bitmap.
+    // A fully transparent bitmap; nullptr for a negative size or when memory runs out.
     static std::shared_ptr<Image> create(int pixelWidth, int pixelHeight, double scale = 1.0);
     // Pixels left as they come from the allocator, for decoders that write every one of them.
     static std::shared_ptr<Image> createUninitialized(int pixelWidth, int pixelHeight, double scale = 1.0);
@@ -45,6 +45,8 @@ public:
     std::shared_ptr<Image> withScale(double scale) const;
 
 private:
+    static std::shared_ptr<Image> allocate(int pixelWidth, int pixelHeight, double scale, Pixels);
+
     int m_width = 0;
     int m_height = 0;
     int m_stride = 0;

@@ -146,12 +146,16 @@ std::shared_ptr<Image> JpegCodec::decode(
     if (!header)
         return nullptr;
     // Refuse sizes whose pixels could not reasonably be held (a forged header can claim 65535^2).
-    constexpr int64_t kMaxPixels = int64_t(1) << 28;
+    constexpr int64_t kMaxPixels = int64_t(1) << 27;
     if (int64_t(header->scaledWidth) * header->scaledHeight > kMaxPixels) {
         setError(error, "JPEG image is too large");
         return nullptr;
     }
     auto image = Image::createUninitialized(header->scaledWidth, header->scaledHeight);
+    if (!image) {
+        setError(error, "out of memory for the JPEG image");
+        return nullptr;
+    }
     // Any warning (a truncated or corrupt stream) fails the decode: a half-grey photo is worse
     // than a clear error.
     int rc = tjDecompress2(handle, bytes.data(), bytes.size(), image->data(), image->pixelWidth(),

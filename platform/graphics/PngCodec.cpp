@@ -159,7 +159,7 @@ std::shared_ptr<Image> PngCodec::decode(
         png_image_free(&png);
         return nullptr;
     }
-    constexpr uint64_t kMaxPixels = uint64_t(1) << 28;
+    constexpr uint64_t kMaxPixels = uint64_t(1) << 27;
     if (png.width == 0 || png.height == 0 || uint64_t(png.width) * png.height > kMaxPixels) {
         setError(error, "PNG image is empty or too large");
         png_image_free(&png);
@@ -168,6 +168,11 @@ std::shared_ptr<Image> PngCodec::decode(
     bool hasAlpha = (png.format & PNG_FORMAT_FLAG_ALPHA) != 0;
     png.format = kStraightFormat;
     auto image = Image::createUninitialized(int(png.width), int(png.height));
+    if (!image) {
+        setError(error, "out of memory for the PNG image");
+        png_image_free(&png);
+        return nullptr;
+    }
     if (!png_image_finish_read(&png, nullptr, image->data(), image->stride(), nullptr)) {
         setError(error, std::string("corrupt or truncated PNG data: ") + png.message);
         png_image_free(&png);

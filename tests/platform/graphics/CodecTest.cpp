@@ -121,6 +121,16 @@ TEST(JpegCodec, BadInputFailsWithAClearError)
     std::vector<uint8_t> fake = {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
     EXPECT_FALSE(JpegCodec::decode(fake, 1, &error));
     EXPECT_FALSE(error.empty());
+    // A header that claims 65280 x 65280 pixels is refused before any memory is taken.
+    auto forged = *bytes;
+    for (size_t i = 2; i + 9 < forged.size(); ++i)
+        if (forged[i] == 0xFF && forged[i + 1] == 0xC0) {
+            forged[i + 5] = forged[i + 7] = 0xFF;
+            forged[i + 6] = forged[i + 8] = 0x00;
+            break;
+        }
+    EXPECT_FALSE(JpegCodec::decode(forged, 1, &error));
+    EXPECT_EQ(error, "JPEG image is too large");
     EXPECT_FALSE(JpegCodec::decodeFile("/nonexistent/photo.jpg", 1, &error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
     EXPECT_FALSE(JpegCodec::encode(*Image::createWithoutBitmap({10, 10}), 90, &error));
