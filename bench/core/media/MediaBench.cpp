@@ -1,0 +1,144 @@
+// Saving a 12-megapixel photo with its thumbnail (JPEG encode, DCT-scaled decode, area scaling,
+// thumbnail encode, both files written), beside the least that TurboJPEG itself needs for it:
+// one encode of the same pixels plus one 1/8-scale decode of the result, straight on the tj* API.
+
+#include "core/media/MediaSaver.h"
+#include "platform/graphics/Image.h"
+
+#include <benchmark/benchmark.h>
+#include <turbojpeg.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kWidth = 4032;
+constexpr int kHeight = 3024;
+constexpr int kQuality = media::MediaSaver::kPhotoQuality;
+
+// A camera-like picture: smooth light with detail and sensor noise, so the encoder works as hard
+// as on a real photo (a flat picture would flatter both sides).
+const graphics::Image& photo()
+{
+    static std::shared_ptr<graphics::Image> image = [] {
+        auto made = graphics::Image::create(kWidth, kHeight);
+        uint32_t noise = 12345;
+        for (int y = 0; y < kHeight; ++y) {
+            auto* row = reinterpret_cast<uint32_t*>(made->data() + size_t(y) * size_t(made->stride()));
+            for (int x = 0; x < kWidth; ++x) {
+                noise = noise * 1664525u + 1013904223u;
+                int grain = int(noise >> 28) - 8;
+                int checker = ((x / 48 + y / 48) % 2) * 40;
+                auto clamp = [](int v) { return uint32_t(v < 0 ? 0 : v > 255 ? 255 : v); };
+                uint32_t r = clamp(x * 200 / kWidth + checker + grain);
+                uint32_t g = clamp(y * 200 / kHeight + grain);
+                uint32_t b = clamp(((x ^ y) & 0xFF) / 2 + 60 + grain);
+                row[x] = 0xFF000000u | (r << 16) | (g << 8) | b;
+            }
+        }
+        made->setOpaque(true);
+        return made;
+    }();
+    return *image;
+}
+
+fs::path benchFolder()
+{
+    static fs::path folder = [] {
+        fs::path made = fs::temp_directory_path() / ("mivo-media-bench-" + std::to_string(::getpid()));
+        fs::create_directories(made);
+        return made;
+    }();
+    return folder;
+}
+
+void BM_MediaSaverPhotoWithThumbnail(benchmark::State& state)
+{
+    const auto& image = photo();
+    int64_t stamp = 1733500000000000;
+    size_t bytes = 0;
+    for (auto _ : state) {
+        auto prepared = media::MediaSaver::preparePhoto(image);
+        auto saved = prepared ? media::MediaSaver::store(*prepared, benchFolder(), stamp) : std::nullopt;
+        if (!saved) {
+            state.SkipWithError("saving failed");
+            break;
+        }
+        bytes = prepared->photo.size();
+        state.PauseTiming();
+        fs::remove(saved->resourceFilePath);
+        fs::remove(saved->screenshotPath);
+        state.ResumeTiming();
+    }
+    state.counters["jpegBytes"] = double(bytes);
+}
+
+void BM_TurboJpegEncodeAndEighthDecode(benchmark::State& state)
+{
+    const auto& image = photo();
+    tjhandle compressor = tjInitCompress();
+    tjhandle decompressor = tjInitDecompress();
+    std::vector<uint8_t> thumbnail(size_t(kWidth / 8 + 1) * size_t(kHeight / 8 + 1) * 4);
+    for (auto _ : state) {
+        unsigned char* jpeg = nullptr;
+        unsigned long size = 0;
+        if (tjCompress2(compressor, image.data(), kWidth, image.stride(), kHeight, TJPF_BGRA, &jpeg, &size,
+                TJSAMP_420, kQuality, 0)
+            != 0) {
+            state.SkipWithError("tjCompress2 failed");
+            break;
+        }
+        int width = TJSCALED(kWidth, (tjscalingfactor {1, 8}));
+        int height = TJSCALED(kHeight, (tjscalingfactor {1, 8}));
+        if (tjDecompress2(decompressor, jpeg, size, thumbnail.data(), width, width * 4, height, TJPF_BGRA, 0)
+            != 0) {
+            state.SkipWithError("tjDecompress2 failed");
+            tjFree(jpeg);
+            break;
+        }
+        benchmark::DoNotOptimize(thumbnail.data());
+        tjFree(jpeg);
+    }
+    tjDestroy(decompressor);
+    tjDestroy(compressor);
+}
+
+void BM_MediaSaverSampleVideo(benchmark::State& state)
+{
+    const fs::path movie = MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4";
+    for (auto _ : state) {
+        auto prepared = media::MediaSaver::prepareVideo(movie, benchFolder());
+        auto saved
+            = prepared ? media::MediaSaver::store(*prepared, benchFolder(), 1733500000000000) : std::nullopt;
+        if (!saved) {
+            state.SkipWithError("saving failed");
+            break;
+        }
+        state.PauseTiming();
+        fs::remove(saved->resourceFilePath);
+        fs::remove(saved->screenshotPath);
+        state.ResumeTiming();
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_MediaSaverPhotoWithThumbnail)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TurboJpegEncodeAndEighthDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MediaSaverSampleVideo)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::error_code ignored;
+    fs::remove_all(benchFolder(), ignored);
+    return 0;
+}
