@@ -12,8 +12,9 @@ namespace graphics {
 namespace {
 
 struct ImageContextEntry {
-    std::shared_ptr<Image> image;
-    std::unique_ptr<GraphicsContext> context;
+    std::shared_ptr<Image> image; // null for a pushed context
+    std::unique_ptr<GraphicsContext> owned;
+    GraphicsContext* context = nullptr;
 };
 
 // Contexts belong to the thread that began them, as on the phone platform.
@@ -41,12 +42,13 @@ void beginImageContext(Size size, bool opaque, double scale)
         image->setOpaque(true);
     }
     auto context = std::make_unique<GraphicsContext>(*image);
-    t_contexts.push_back({std::move(image), std::move(context)});
+    GraphicsContext* raw = context.get();
+    t_contexts.push_back({std::move(image), std::move(context), raw});
 }
 
 GraphicsContext* currentContext()
 {
-    return t_contexts.empty() ? nullptr : t_contexts.back().context.get();
+    return t_contexts.empty() ? nullptr : t_contexts.back().context;
 }
 
 std::shared_ptr<Image> imageFromCurrentContext()
@@ -54,13 +56,27 @@ std::shared_ptr<Image> imageFromCurrentContext()
     if (t_contexts.empty())
         return nullptr;
     auto& entry = t_contexts.back();
+    if (!entry.image)
+        return nullptr;
     entry.context->flush();
     return entry.image->copy();
 }
 
+// Each end pops only its own kind, so an unbalanced call cannot tear down the other's context.
 void endImageContext()
 {
-    if (!t_contexts.empty())
+    if (!t_contexts.empty() && t_contexts.back().image)
+        t_contexts.pop_back();
+}
+
+void pushContext(GraphicsContext& context)
+{
+    t_contexts.push_back({nullptr, nullptr, &context});
+}
+
+void popContext()
+{
+    if (!t_contexts.empty() && !t_contexts.back().image)
         t_contexts.pop_back();
 }
 

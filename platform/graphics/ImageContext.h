@@ -17,6 +17,11 @@ GraphicsContext* currentContext();
 std::shared_ptr<Image> imageFromCurrentContext();
 void endImageContext();
 
+// Makes a context someone else owns current on this thread (a view's drawing pass), until
+// popContext(). imageFromCurrentContext() gives nullptr while such a context is on top.
+void pushContext(GraphicsContext&);
+void popContext();
+
 // The scale of the main screen (2.0 until the UI layer says otherwise).
 void setScreenScale(double scale);
 double screenScale();

@@ -70,6 +70,24 @@ TEST(ImageContext, ContextsStackPerThreadAndOpaqueStartsBlack)
     endImageContext(); // unbalanced end is harmless
 }
 
+TEST(ImageContext, PushedContextsBecomeCurrentWithoutAnImage)
+{
+    auto target = Image::create(4, 4);
+    GraphicsContext context(*target);
+    beginImageContext({2, 2}, false, 1);
+    pushContext(context);
+    EXPECT_EQ(currentContext(), &context);
+    EXPECT_EQ(imageFromCurrentContext(), nullptr);
+    endImageContext(); // not an image context on top: ignored
+    EXPECT_EQ(currentContext(), &context);
+    popContext();
+    EXPECT_NE(imageFromCurrentContext(), nullptr);
+    popContext(); // not a pushed context on top: ignored
+    EXPECT_NE(currentContext(), nullptr);
+    endImageContext();
+    EXPECT_EQ(currentContext(), nullptr);
+}
+
 TEST(GraphicsContext, EvenOddLeavesTheHoleOfARingEmpty)
 {
     auto ring = [](FillRule rule) {
