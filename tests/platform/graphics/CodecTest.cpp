@@ -294,6 +294,30 @@ TEST(GifDecoder, ReadsFramesWithRawDelaysAndDisposal)
     EXPECT_EQ(firstOnly->pixel(2, 2), kRed);
 }
 
+TEST(GifDecoder, InterlacedFramesComeOutInRowOrder)
+{
+    std::vector<uint8_t> out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, appendBytes, &error);
+    GifColorType colors[4] = {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}};
+    ColorMapObject* map = GifMakeMapObject(4, colors);
+    EGifPutScreenDesc(gif, 1, 8, 2, 0, map);
+    EGifPutImageDesc(gif, 0, 0, 1, 8, true, nullptr);
+    // Rows 0..7 get colours 1,2,3,1,2,3,1,2; an interlaced file stores rows 0,4,2,6,1,3,5,7.
+    for (int row : {0, 4, 2, 6, 1, 3, 5, 7}) {
+        GifPixelType pixel = GifPixelType(row % 3 + 1);
+        EGifPutLine(gif, &pixel, 1);
+    }
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+
+    auto animation = GifDecoder::decode(out);
+    ASSERT_TRUE(animation);
+    const uint32_t expected[3] = {kRed, kGreen, kBlue};
+    for (int row = 0; row < 8; ++row)
+        EXPECT_EQ(animation->frames[0].image->pixel(0, row), expected[row % 3]) << row;
+}
+
 TEST(GifDecoder, BadInputFailsWithAClearError)
 {
     std::string error;
