@@ -6,6 +6,9 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageContext.h"
+#include "platform/render/Renderer.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Window.h"
 
 #include <cairo.h>
 #include <cfloat>
@@ -179,4 +182,38 @@ ImageEffects::ImagePtr ImageEffects::imageWithColor(Color color)
     GraphicsContext context(*image);
     context.fillRect(Rect {0, 0, 1, 1}, color);
     return image;
+}
+
+namespace {
+
+// An opaque picture: what the renderer draws, over black.
+ImageEffects::ImagePtr opaqueSnapshot(ui::View& view)
+{
+    render::Renderer renderer(graphics::screenScale());
+    auto drawn = renderer.renderView(view);
+    if (!drawn || drawn->pixelWidth() == 0 || drawn->pixelHeight() == 0)
+        return drawn;
+    auto picture = Image::create(drawn->pixelWidth(), drawn->pixelHeight(), drawn->scale());
+    picture->fill(0xFF000000);
+    {
+        GraphicsContext context(*picture);
+        context.drawImage(*drawn, Rect {{0, 0}, picture->size()});
+    }
+    picture->setOpaque(true);
+    return picture;
+}
+
+} // namespace
+
+ImageEffects::ImagePtr ImageEffects::convertViewToImage()
+{
+    auto window = ui::Application::shared().keyWindow();
+    if (!window)
+        return nullptr;
+    return opaqueSnapshot(*window);
+}
+
+ImageEffects::ImagePtr ImageEffects::convertViewToImage(ui::View& view)
+{
+    return opaqueSnapshot(view);
 }

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "components/alert/ModalAlertView.h"
+#include "platform/foundation/Timer.h"
+#include "platform/graphics/ImageContext.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
+#include "tests/support/ManualClockTest.h"
+
+#include <cmath>
+
+namespace alerttest {
+
+// A phone screen with one window showing `host`, on the manual clock.
+class AlertTest : public mivo::test::ManualClockTest {
+protected:
+    void SetUp() override
+    {
+        ManualClockTest::SetUp();
+        ui::Application::shared().resetForTesting();
+        ui::Keyboard::shared().reset();
+        ui::Screen::mainScreen().setScale(2);
+        window = ui::Window::create(ui::Screen::mainScreen().bounds());
+        host = ui::ViewController::create();
+        window->setRootViewController(host);
+        window->makeKeyAndVisible();
+        ui::Application::shared().layoutWindows();
+    }
+    void TearDown() override
+    {
+        if (auto timer = ModalAlertView::autoHideTimer())
+            timer->invalidate();
+        ui::Keyboard::shared().reset();
+        ui::Application::shared().resetForTesting();
+        window.reset();
+        host.reset();
+        ManualClockTest::TearDown();
+    }
+
+    // Lets the run loop lay out what changed.
+    void settle() { runFor(0); }
+
+    std::shared_ptr<ui::Window> window;
+    std::shared_ptr<ui::ViewController> host;
+};
+
+inline bool near(double a, double b)
+{
+    return std::fabs(a - b) < 1e-6;
+}
+
+} // namespace alerttest
+
+#define EXPECT_RECT_EQ(actual, x, y, w, h)                                                                   \
+    do {                                                                                                     \
+        const graphics::Rect r_ = (actual);                                                                  \
+        EXPECT_NEAR(r_.minX(), (x), 1e-6);                                                                   \
+        EXPECT_NEAR(r_.minY(), (y), 1e-6);                                                                   \
+        EXPECT_NEAR(r_.width(), (w), 1e-6);                                                                  \
+        EXPECT_NEAR(r_.height(), (h), 1e-6);                                                                 \
+    } while (0)
