@@ -1,0 +1,42 @@
+#include "core/util/LocalDocumentManager.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(LocalDocumentManagerTest, OnlyPlainNamesAreSafe)
+{
+    for (const char* name : {"1700000000000000.jpg", "_1700000000000000.jpg", "a.b.mp4", "照片.jpg"})
+        EXPECT_TRUE(LocalDocumentManager::isSafeFileName(name)) << name;
+    for (const char* name : {"", ".", "..", "../x.jpg", "a/b.jpg", "/etc/passwd", "a\\b.jpg", "x..jpg"})
+        EXPECT_FALSE(LocalDocumentManager::isSafeFileName(name)) << name;
+    EXPECT_FALSE(LocalDocumentManager::isSafeFileName(std::string("a\0b", 3)));
+}
+
+TEST(LocalDocumentManagerTest, FoldersLiveUnderTheCurrentUser)
+{
+    mivo::test::TempHome home;
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    EXPECT_FALSE(LocalDocumentManager::userFolder("picture"));
+    EXPECT_TRUE(capture.contains("no current user"));
+
+    foundation::UserDefaults::standard().set("kCurrentUser", "user1001");
+    auto picture = LocalDocumentManager::userFolder("picture");
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(*picture, foundation::Paths::documents() / "user1001" / "picture");
+    EXPECT_TRUE(std::filesystem::is_directory(*picture));
+    EXPECT_EQ(LocalDocumentManager::fileInUserFolder("video", "1.mp4"),
+        foundation::Paths::documents() / "user1001" / "video" / "1.mp4");
+
+    capture.clear();
+    EXPECT_FALSE(LocalDocumentManager::fileInUserFolder("video", "../../secret"));
+    EXPECT_TRUE(capture.contains("refused file name \"../../secret\""));
+    foundation::UserDefaults::standard().set("kCurrentUser", "../elsewhere");
+    EXPECT_FALSE(LocalDocumentManager::userFolder("picture"));
+}
+
+} // namespace
