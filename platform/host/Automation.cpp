@@ -69,15 +69,18 @@ std::optional<double> seconds(const Value& command, const char* key, double fall
     return v.asDouble();
 }
 
-Array rectArray(const Rect& r)
+// Rounded to 1/100 point, and whole numbers written without a fraction, so dumps stay readable.
+Value tidy(double v)
 {
-    return {r.minX(), r.minY(), r.width(), r.height()};
+    double rounded = std::round(v * 100) / 100;
+    if (rounded == std::floor(rounded) && std::abs(rounded) < 1e15)
+        return int64_t(rounded);
+    return rounded;
 }
 
-// Round to 1/100 point so that dumps stay readable.
-double tidy(double v)
+Array rectArray(const Rect& r)
 {
-    return std::round(v * 100) / 100;
+    return {tidy(r.minX()), tidy(r.minY()), tidy(r.width()), tidy(r.height())};
 }
 
 // Every view of every window in painter order, with whether it can be seen.

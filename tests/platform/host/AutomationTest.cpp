@@ -1,0 +1,211 @@
+#include "platform/host/Automation.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/PngCodec.h"
+#include "platform/host/Host.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/Window.h"
+#include "tests/support/ManualClockTest.h"
+
+#include <filesystem>
+#include <sstream>
+#include <unistd.h>
+
+namespace {
+
+using foundation::Value;
+
+class AutomationTest : public mivo::test::ManualClockTest {
+protected:
+    void SetUp() override
+    {
+        ManualClockTest::SetUp();
+        ui::Application::shared().resetForTesting();
+        ui::Keyboard::shared().reset();
+        window = ui::Window::create(ui::Screen::mainScreen().bounds());
+        window->setBackgroundColor(graphics::Color::white());
+        window->makeKeyAndVisible();
+
+        button = ui::Button::create(graphics::Rect {20, 40, 120, 44});
+        button->setTitle("登录", ui::ControlState::Normal);
+        button->addAction(ui::ControlEvents::TouchUpInside, [this](ui::Control&) { ++taps; });
+        window->addSubview(button);
+
+        field = ui::TextField::create({20, 100, 200, 30});
+        field->setPlaceholder("用户名");
+        window->addSubview(field);
+
+        label = ui::Label::create({20, 150, 200, 30});
+        label->setText("状态");
+        label->setAccessibilityLabel("status");
+        window->addSubview(label);
+        ui::Application::shared().layoutWindows();
+    }
+    void TearDown() override
+    {
+        ui::Keyboard::shared().reset();
+        ui::Application::shared().resetForTesting();
+        ManualClockTest::TearDown();
+    }
+    Value send(const std::string& line)
+    {
+        std::string answer = automation.handle(line);
+        auto value = Value::fromJson(answer);
+        EXPECT_TRUE(value) << answer;
+        EXPECT_EQ(answer.find('\n'), std::string::npos);
+        return value.value_or(Value());
+    }
+    void expectError(const std::string& line, const std::string& fragment)
+    {
+        Value answer = send(line);
+        EXPECT_FALSE(answer["ok"].asBool()) << line;
+        EXPECT_NE(answer["error"].asString().find(fragment), std::string::npos)
+            << line << " -> " << answer["error"].asString();
+    }
+
+    host::Automation automation;
+    std::shared_ptr<ui::Window> window;
+    std::shared_ptr<ui::Button> button;
+    std::shared_ptr<ui::TextField> field;
+    std::shared_ptr<ui::Label> label;
+    int taps = 0;
+};
+
+TEST_F(AutomationTest, TapsByTextLabelAndPoint)
+{
+    Value answer = send(R"({"cmd":"tap","text":"登录"})");
+    EXPECT_TRUE(answer["ok"].asBool());
+    EXPECT_EQ(answer["x"].asDouble(), 80);
+    EXPECT_EQ(answer["y"].asDouble(), 62);
+    EXPECT_EQ(taps, 1);
+    EXPECT_TRUE(send(R"({"cmd":"tap","x":30,"y":50})")["ok"].asBool());
+    EXPECT_EQ(taps, 2);
+    EXPECT_TRUE(send(R"({"cmd":"tap","label":"status"})")["ok"].asBool());
+    EXPECT_EQ(taps, 2);
+    // Hidden views cannot be found.
+    button->setHidden(true);
+    expectError(R"({"cmd":"tap","text":"登录"})", "no visible view");
+}
+
+TEST_F(AutomationTest, TypesIntoTheFirstResponderAndPressesReturn)
+{
+    expectError(R"({"cmd":"type","text":"abc"})", "no first responder");
+    ASSERT_TRUE(send(R"({"cmd":"tap","text":"用户名"})")["ok"].asBool());
+    EXPECT_TRUE(field->isFirstResponder());
+    EXPECT_TRUE(send(R"({"cmd":"type","text":"inspector"})")["ok"].asBool());
+    EXPECT_TRUE(send(R"({"cmd":"backspace","count":2})")["ok"].asBool());
+    EXPECT_EQ(field->text(), "inspect");
+    int exits = 0;
+    field->addAction(ui::ControlEvents::EditingDidEndOnExit, [&](ui::Control&) { ++exits; });
+    EXPECT_TRUE(send(R"({"cmd":"return"})")["ok"].asBool());
+    EXPECT_EQ(exits, 1);
+    // The field is now found by its text, not its placeholder.
+    EXPECT_TRUE(send(R"({"cmd":"find","text":"inspect"})")["ok"].asBool());
+}
+
+TEST_F(AutomationTest, AdvanceMovesTheManualClockAndWaitSeesNewViews)
+{
+    Value answer = send(R"({"cmd":"advance","seconds":0.5})");
+    EXPECT_TRUE(answer["ok"].asBool());
+    EXPECT_NEAR(answer["now"].asDouble(), 0.5, 1e-9);
+    auto window2 = window;
+    foundation::RunLoop::main().performAfter(0.05, [window2] {
+        auto done = ui::Label::create({20, 200, 100, 20});
+        done->setText("完成");
+        window2->addSubview(done);
+    });
+    answer = send(R"({"cmd":"wait","text":"完成","timeout":5})");
+    EXPECT_TRUE(answer["ok"].asBool());
+    EXPECT_EQ(answer["frame"][1].asDouble(), 200);
+    expectError(R"({"cmd":"wait","text":"永远不会","timeout":0.05})", "timed out");
+}
+
+TEST_F(AutomationTest, TreeDumpsClassesFramesAndTexts)
+{
+    label->setAlpha(0.5);
+    Value answer = send(R"({"cmd":"tree"})");
+    ASSERT_TRUE(answer["ok"].asBool());
+    const Value& root = answer["tree"][size_t(0)];
+    EXPECT_EQ(root["class"].asString(), "Window");
+    const Value& children = root["children"];
+    ASSERT_EQ(children.asArray().size(), 3u);
+    EXPECT_EQ(children[size_t(0)]["class"].asString(), "Button");
+    EXPECT_EQ(children[size_t(0)]["text"].asString(), "登录");
+    EXPECT_EQ(children[size_t(0)]["frame"].toJson(), "[20,40,120,44]");
+    EXPECT_EQ(children[1]["text"].asString(), "用户名");
+    EXPECT_EQ(children[2]["label"].asString(), "status");
+    EXPECT_EQ(children[2]["alpha"].asDouble(), 0.5);
+    EXPECT_FALSE(children[2]["hidden"].asBool());
+}
+
+TEST_F(AutomationTest, ScreenshotWritesAPng)
+{
+    auto path = std::filesystem::temp_directory_path() / ("mivo-shot-" + std::to_string(getpid())) / "s.png";
+    Value answer = send(Value(foundation::Map {{"cmd", "screenshot"}, {"path", path.string()}}).toJson());
+    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
+    auto image = graphics::PngCodec::decodeFile(path);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelWidth(), 640);
+    EXPECT_EQ(image->pixel(4, 4), 0xFFFFFFFFu);
+    std::filesystem::remove_all(path.parent_path());
+    expectError(R"({"cmd":"screenshot"})", "path");
+}
+
+TEST_F(AutomationTest, MalformedAndUnknownCommandsGetErrors)
+{
+    expectError("not json", "malformed command");
+    expectError("{\"cmd\":", "malformed command");
+    expectError("[1,2]", "expected a JSON object");
+    expectError(R"({"command":"tap"})", "\"cmd\" must be a string");
+    expectError(R"({"cmd":42})", "\"cmd\" must be a string");
+    expectError(R"({"cmd":"fly"})", "unknown command: fly");
+    expectError(R"({"cmd":"tap"})", "give \"text\"");
+    expectError(R"({"cmd":"tap","x":"10","y":5})", "must both be numbers");
+    expectError(R"({"cmd":"tap","text":"没有"})", "no visible view");
+    expectError(R"({"cmd":"drag","from":[1],"to":[2,3]})", "pairs of numbers");
+    expectError(R"({"cmd":"drag","from":[1,2],"to":[2,3],"duration":-1})", "non-negative");
+    expectError(R"({"cmd":"advance"})", "missing");
+    expectError(R"({"cmd":"advance","seconds":-2})", "0 to 3600");
+    expectError(R"({"cmd":"advance","seconds":"soon"})", "0 to 3600");
+    expectError(R"({"cmd":"longpress","text":"登录","duration":null})", "non-negative");
+    expectError(R"({"cmd":"type","text":5})", "must be a string");
+    expectError(R"({"cmd":"wait"})", "give \"text\"");
+    // Interaction blocked: the touch is refused, not crashed on.
+    ui::Application::shared().beginIgnoringInteractionEvents();
+    expectError(R"({"cmd":"tap","text":"登录"})", "not taken");
+    ui::Application::shared().endIgnoringInteractionEvents();
+    EXPECT_EQ(taps, 0);
+}
+
+TEST_F(AutomationTest, DragAndLongPressDeliverTouchesOverTime)
+{
+    int drags = 0;
+    button->addAction(ui::ControlEvents::TouchDragInside, [&](ui::Control&) { ++drags; });
+    Value answer = send(R"({"cmd":"drag","from":[30,50],"to":[130,60],"duration":0.2})");
+    EXPECT_TRUE(answer["ok"].asBool());
+    EXPECT_GE(drags, 10);
+    EXPECT_EQ(taps, 1);
+    double before = foundation::RunLoop::main().now();
+    EXPECT_TRUE(send(R"({"cmd":"longpress","text":"登录","duration":0.6})")["ok"].asBool());
+    EXPECT_NEAR(foundation::RunLoop::main().now() - before, 0.6, 1e-6);
+    EXPECT_EQ(taps, 2);
+}
+
+TEST_F(AutomationTest, CommandStreamsStopAtQuitAndCountFailures)
+{
+    std::istringstream in("{\"cmd\":\"tap\",\"text\":\"登录\"}\n\n{\"cmd\":\"bogus\"}\n{\"cmd\":\"quit\"}\n"
+                          "{\"cmd\":\"tap\",\"text\":\"登录\"}\n");
+    std::ostringstream out;
+    EXPECT_EQ(host::runCommands(in, out), 1);
+    EXPECT_EQ(taps, 1);
+    std::string text = out.str();
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3);
+}
+
+} // namespace
