@@ -203,12 +203,13 @@ std::shared_ptr<graphics::Image> VideoFrameReader::copyImageAtTime(
     AVFrame* frame = s.kept;
     int outWidth = s.displayWidth;
     int outHeight = s.displayHeight;
-    if (m_maximumWidth > 0 && m_maximumHeight > 0) {
-        double factor
-            = std::min({1.0, double(m_maximumWidth) / outWidth, double(m_maximumHeight) / outHeight});
-        outWidth = std::max(1, int(std::lround(outWidth * factor)));
-        outHeight = std::max(1, int(std::lround(outHeight * factor)));
-    }
+    double factor = 1.0;
+    if (m_maximumWidth > 0)
+        factor = std::min(factor, double(m_maximumWidth) / outWidth);
+    if (m_maximumHeight > 0)
+        factor = std::min(factor, double(m_maximumHeight) / outHeight);
+    outWidth = std::max(1, int(std::lround(outWidth * factor)));
+    outHeight = std::max(1, int(std::lround(outHeight * factor)));
     s.scaler = sws_getCachedContext(s.scaler, frame->width, frame->height, AVPixelFormat(frame->format),
         outWidth, outHeight, AV_PIX_FMT_RGB32, SWS_AREA | SWS_ACCURATE_RND, nullptr, nullptr, nullptr);
     if (!s.scaler)

@@ -29,8 +29,8 @@ public:
     int width() const;
     int height() const;
 
-    // Images come out scaled down to fit this box (aspect ratio kept); 0 x 0, the default, means
-    // the display size.
+    // Images come out scaled down to fit this box (aspect ratio kept, never enlarged); 0 leaves
+    // that dimension unbounded, so 0 x 0, the default, gives the display size.
     void setMaximumSize(int width, int height);
 
     // The frame shown at `seconds`, or any frame whose time lies within the tolerances around it

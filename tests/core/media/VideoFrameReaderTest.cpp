@@ -89,6 +89,16 @@ TEST(VideoFrameReader, ScalesIntoTheMaximumSize)
     EXPECT_EQ(image->pixelWidth(), 160);
     EXPECT_EQ(image->pixelHeight(), 120);
     EXPECT_TRUE(allOpaque(*image));
+
+    reader->setMaximumSize(0, 240);
+    image = reader->copyImageAtTime(0);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelWidth(), 320);
+    // Never enlarged.
+    reader->setMaximumSize(4000, 4000);
+    image = reader->copyImageAtTime(0);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelWidth(), 640);
 }
 
 TEST(VideoFrameReader, RefusesBadInputWithAReason)
