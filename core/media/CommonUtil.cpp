@@ -18,7 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using foundation::Map;
-using foundation::Value;
 using media::MediaSaver;
 using media::PreparedMedia;
 using media::SavedMedia;
