@@ -1,0 +1,220 @@
+#include "platform/ui/NavigationController.h"
+#include "platform/foundation/Log.h"
+#include "platform/ui/GestureRecognizerDelegate.h"
+#include "platform/ui/NavigationBar.h"
+#include "platform/ui/PanGestureRecognizer.h"
+#include "platform/ui/Storyboard.h"
+#include "platform/ui/Window.h"
+#include "tests/platform/ui/UiTest.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using ui::NavigationController;
+using ui::ViewController;
+using Log = std::vector<std::string>;
+
+class Page : public ViewController {
+public:
+    Page(std::string name, Log& log)
+        : m_name(std::move(name))
+        , m_log(log)
+    { }
+    const char* className() const override { return "Page"; }
+    void viewDidLoad() override { m_log.push_back(m_name + " didLoad"); }
+    void viewWillAppear(bool) override { m_log.push_back(m_name + " willAppear"); }
+    void viewDidAppear(bool) override { m_log.push_back(m_name + " didAppear"); }
+    void viewWillDisappear(bool) override { m_log.push_back(m_name + " willDisappear"); }
+    void viewDidDisappear(bool) override { m_log.push_back(m_name + " didDisappear"); }
+    void prepareForSegue(ui::StoryboardSegue& segue, const ui::SegueSender& sender) override
+    {
+        auto destination = std::dynamic_pointer_cast<Page>(segue.destinationViewController());
+        m_log.push_back(m_name + " prepare " + segue.identifier() + " for "
+            + (destination ? destination->m_name : "?")
+            + (segue.destinationViewController()->isViewLoaded() ? " (loaded)" : ""));
+        if (destination && sender)
+            destination->applyTaskNO = *std::static_pointer_cast<std::string>(sender);
+    }
+    bool shouldPerformSegueWithIdentifier(const std::string& identifier, const ui::SegueSender&) override
+    {
+        return identifier != "blocked";
+    }
+    std::string applyTaskNO;
+
+private:
+    std::string m_name;
+    Log& m_log;
+};
+
+class NavigationControllerTest : public mivo::test::UiTest {
+protected:
+    Log log;
+    std::shared_ptr<ui::Window> window = ui::Window::create({0, 0, 320, 568});
+    std::shared_ptr<Page> page(const std::string& name) { return std::make_shared<Page>(name, log); }
+    std::shared_ptr<NavigationController> show(std::shared_ptr<ViewController> root)
+    {
+        return show(NavigationController::create(std::move(root)));
+    }
+    std::shared_ptr<NavigationController> show(std::shared_ptr<NavigationController> navigation)
+    {
+        window->setRootViewController(navigation);
+        window->makeKeyAndVisible();
+        runFor(0.1);
+        log.clear();
+        return navigation;
+    }
+};
+
+TEST_F(NavigationControllerTest, PushAndPopRunAppearanceCallbacksInOrder)
+{
+    auto a = page("A");
+    auto navigation = show(a);
+    EXPECT_EQ(a->navigationController(), navigation);
+    auto b = page("B");
+    navigation->pushViewController(b, true);
+    EXPECT_EQ(log, (Log {"B didLoad", "A willDisappear", "B willAppear"}));
+    EXPECT_EQ(navigation->topViewController(), b);
+    EXPECT_EQ(b->navigationController(), navigation);
+    runFor(NavigationController::kTransitionDuration);
+    EXPECT_EQ(log, (Log {"B didLoad", "A willDisappear", "B willAppear", "A didDisappear", "B didAppear"}));
+    EXPECT_EQ(a->view()->window(), nullptr);
+    EXPECT_TRUE(navigation->navigationBar()->showsBackButton());
+
+    log.clear();
+    EXPECT_EQ(navigation->popViewController(false), b);
+    EXPECT_EQ(log, (Log {"B willDisappear", "A willAppear", "B didDisappear", "A didAppear"}));
+    EXPECT_EQ(b->parentViewController(), nullptr);
+    EXPECT_EQ(navigation->popViewController(false), nullptr);
+}
+
+TEST_F(NavigationControllerTest, PopToRootAndSetViewControllers)
+{
+    auto a = page("A"), b = page("B"), c = page("C");
+    auto navigation = show(a);
+    navigation->pushViewController(b, false);
+    navigation->pushViewController(c, false);
+    auto popped = navigation->popToRootViewController(false);
+    EXPECT_EQ(popped, (std::vector<std::shared_ptr<ViewController>> {b, c}));
+    EXPECT_EQ(navigation->viewControllers(), (std::vector<std::shared_ptr<ViewController>> {a}));
+    EXPECT_EQ(b->parentViewController(), nullptr);
+    EXPECT_EQ(c->parentViewController(), nullptr);
+
+    navigation->setViewControllers({b, c}, false);
+    EXPECT_EQ(navigation->topViewController(), c);
+    EXPECT_EQ(a->parentViewController(), nullptr);
+    EXPECT_EQ(c->view()->window(), window);
+    EXPECT_EQ(c->view()->convertRectToView(c->view()->bounds(), nullptr), (graphics::Rect {0, 64, 320, 504}));
+    navigation->setNavigationBarHidden(true);
+    EXPECT_EQ(c->view()->convertRectToView(c->view()->bounds(), nullptr), window->bounds());
+}
+
+TEST_F(NavigationControllerTest, InteractivePopSettingsCanBeSavedAndRestored)
+{
+    struct Refuse final : ui::GestureRecognizerDelegate {
+        std::optional<bool> gestureRecognizerShouldBegin(ui::GestureRecognizer&) override { return false; }
+    };
+    auto navigation = show(page("A"));
+    navigation->pushViewController(page("B"), false);
+    auto recognizer = navigation->interactivePopGestureRecognizer();
+    ASSERT_NE(recognizer, nullptr);
+    bool savedEnabled = recognizer->isEnabled();
+    auto savedDelegate = recognizer->delegate();
+    auto refuse = std::make_shared<Refuse>();
+    recognizer->setEnabled(false);
+    recognizer->setDelegate(refuse);
+    EXPECT_FALSE(recognizer->isEnabled());
+    recognizer->setEnabled(savedEnabled);
+    recognizer->setDelegate(savedDelegate);
+    EXPECT_TRUE(recognizer->isEnabled());
+    EXPECT_EQ(recognizer->delegate().lock(), nullptr);
+
+    // An edge swipe pops the top page.
+    auto& app = ui::Application::shared();
+    auto touch = app.touchDown({5, 300});
+    for (int x = 20; x <= 260; x += 20) {
+        runFor(0.01);
+        app.touchMoved(touch, {double(x), 300});
+    }
+    app.touchUp(touch, {260, 300});
+    runFor(1);
+    EXPECT_EQ(navigation->viewControllers().size(), 1u);
+
+    // Switched off, it does nothing.
+    navigation->pushViewController(page("C"), false);
+    recognizer->setEnabled(false);
+    touch = app.touchDown({5, 300});
+    for (int x = 20; x <= 260; x += 20)
+        app.touchMoved(touch, {double(x), 300});
+    app.touchUp(touch, {260, 300});
+    runFor(1);
+    EXPECT_EQ(navigation->viewControllers().size(), 2u);
+}
+
+class StoryboardTest : public NavigationControllerTest {
+protected:
+    std::shared_ptr<ui::Storyboard> storyboard = ui::Storyboard::storyboardWithName("Main");
+    void SetUp() override
+    {
+        NavigationControllerTest::SetUp();
+        storyboard = ui::Storyboard::storyboardWithName("Main");
+        storyboard->registerViewController("Home", [this] {
+            return NavigationController::create(storyboard->instantiateViewControllerWithIdentifier("List"));
+        });
+        storyboard->registerViewController("List", [this] { return page("List"); });
+        storyboard->registerViewController("Grid", [this] { return page("Grid"); });
+        storyboard->registerViewController("Viewer", [this] { return page("Viewer"); });
+        storyboard->setInitialViewControllerIdentifier("Home");
+        storyboard->registerSegue("List", "toGrid", {ui::SegueKind::Push, "Grid", {}});
+        storyboard->registerSegue("", "toViewer", {ui::SegueKind::Modal, "Viewer", {}});
+        storyboard->registerSegue("List", "blocked", {ui::SegueKind::Push, "Grid", {}});
+    }
+};
+
+TEST_F(StoryboardTest, PushSegueCallsPrepareBeforeTheDestinationLoads)
+{
+    auto home
+        = std::dynamic_pointer_cast<NavigationController>(storyboard->instantiateInitialViewController());
+    ASSERT_NE(home, nullptr);
+    EXPECT_EQ(ui::Storyboard::storyboardWithName("Main"), storyboard);
+    show(home);
+    auto list = std::static_pointer_cast<Page>(home->topViewController());
+    EXPECT_EQ(list->storyboard(), storyboard);
+    EXPECT_EQ(list->storyboardIdentifier(), "List");
+
+    list->performSegueWithIdentifier("toGrid", std::make_shared<std::string>("A-1001"));
+    EXPECT_EQ(log.front(), "List prepare toGrid for Grid");
+    EXPECT_EQ(log.at(1), "Grid didLoad");
+    auto grid = std::static_pointer_cast<Page>(home->topViewController());
+    EXPECT_EQ(grid->applyTaskNO, "A-1001");
+    runFor(1);
+    EXPECT_EQ(grid->view()->window(), window);
+}
+
+TEST_F(StoryboardTest, ModalSeguesAndGuards)
+{
+    auto home
+        = std::dynamic_pointer_cast<NavigationController>(storyboard->instantiateInitialViewController());
+    show(home);
+    auto list = std::static_pointer_cast<Page>(home->topViewController());
+    list->performSegueWithIdentifier("toViewer");
+    runFor(1);
+    // The navigation controller, at the top of the chain, presents.
+    auto viewer = home->presentedViewController();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->presentingViewController(), home);
+
+    viewer->dismissViewController(false);
+    log.clear();
+    EXPECT_FALSE(list->triggerSegueWithIdentifier("blocked"));
+    EXPECT_TRUE(log.empty());
+
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    list->performSegueWithIdentifier("missing");
+    EXPECT_TRUE(capture.contains("has no segue with identifier 'missing'"));
+    EXPECT_EQ(storyboard->instantiateViewControllerWithIdentifier("Nope"), nullptr);
+    EXPECT_EQ(home->viewControllers().size(), 1u);
+}
+
+} // namespace
