@@ -92,12 +92,26 @@ template<class F> void forEachView(const ui::View& view, bool parentVisible, F&&
         forEachView(*subview, visible, visit);
 }
 
+// Where the view is on screen right now: its presentation bounds mapped up to the window.
+Rect presentationScreenFrame(const ui::View& view)
+{
+    Rect rect = view.layer().presentation().bounds;
+    for (const ui::View* v = &view; v && v->superview(); v = v->superview().get())
+        rect = v->layer().presentation().toSuperviewTransform().apply(rect);
+    return rect;
+}
+
 Value node(const ui::View& view)
 {
     Map n;
     n["class"] = view.className();
     Rect frame = Automation::screenFrame(view);
     n["frame"] = Array {tidy(frame.minX()), tidy(frame.minY()), tidy(frame.width()), tidy(frame.height())};
+    // Mid-animation the screen shows something else than the model: say where.
+    Rect shown = presentationScreenFrame(view);
+    if (std::abs(shown.minX() - frame.minX()) > 0.01 || std::abs(shown.minY() - frame.minY()) > 0.01
+        || std::abs(shown.width() - frame.width()) > 0.01 || std::abs(shown.height() - frame.height()) > 0.01)
+        n["presentationFrame"] = rectArray(shown);
     if (auto text = view.automationText(); !text.empty())
         n["text"] = text;
     if (!view.accessibilityLabel().empty())
@@ -117,7 +131,9 @@ Value node(const ui::View& view)
 
 } // namespace
 
-Automation::Automation() = default;
+Automation::Automation(std::string hostKind)
+    : m_hostKind(std::move(hostKind))
+{ }
 
 std::string Automation::handle(std::string_view line)
 {
@@ -160,6 +176,14 @@ Value Automation::run(const Value& command)
         return ok({{"tree", tree()}});
     if (name == "find")
         return find(command);
+    if (name == "info") {
+        auto& loop = foundation::RunLoop::main();
+        Rect screen = ui::Screen::mainScreen().bounds();
+        return ok(
+            {{"host", m_hostKind}, {"clock", loop.clock() && loop.clock()->isManual() ? "manual" : "real"},
+                {"screen", Array {tidy(screen.width()), tidy(screen.height())}},
+                {"scale", tidy(ui::Screen::mainScreen().scale())}});
+    }
     if (name == "quit") {
         m_quit = true;
         return ok();

@@ -21,11 +21,13 @@ namespace host {
 //   {"cmd":"longpress", <target>, "duration":0.6}   {"cmd":"drag","from":[x,y],"to":[x,y],"duration":0.3}
 //   {"cmd":"type","text":"..."} {"cmd":"backspace","count":1} {"cmd":"return"}
 //   {"cmd":"advance","seconds":0.3} {"cmd":"wait","text":"...","timeout":5}
-//   {"cmd":"screenshot","path":"x.png"} {"cmd":"tree"} {"cmd":"find","text":"..."} {"cmd":"quit"}
+//   {"cmd":"screenshot","path":"x.png"} {"cmd":"tree"} {"cmd":"find","text":"..."} {"cmd":"info"}
+//   {"cmd":"quit"}
 // Answers are {"ok":true,...} or {"ok":false,"error":"..."}; no input makes it throw or crash.
 class Automation final {
 public:
-    Automation();
+    // `hostKind` is reported by {"cmd":"info"} ("headless" or "window").
+    explicit Automation(std::string hostKind = "headless");
 
     std::string handle(std::string_view line);
     bool quitRequested() const { return m_quit; }
@@ -53,6 +55,7 @@ private:
     // The point a command aims at: "x"/"y", or the centre of the view named by "text"/"label".
     std::optional<graphics::Point> target(const foundation::Value& command, std::string& error) const;
 
+    std::string m_hostKind;
     bool m_quit {false};
 };
 

@@ -148,7 +148,7 @@ int WindowHost::run(App& app)
         });
         reader.detach();
     }
-    Automation automation;
+    Automation automation("window");
     render::Renderer renderer;
     auto frame = graphics::Image::create(
         0 + int(std::lround(ui::Screen::mainScreen().bounds().width() * renderer.scale())),

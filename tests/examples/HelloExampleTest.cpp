@@ -1,0 +1,247 @@
+#include "platform/foundation/Value.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/PngCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <poll.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+using foundation::Value;
+
+// The example program as a child process, spoken to over its stdin and stdout.
+class Child {
+public:
+    explicit Child(std::vector<std::string> args)
+    {
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0)
+            return;
+        m_pid = fork();
+        if (m_pid == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            close(in[1]);
+            close(out[0]);
+            std::vector<char*> argv;
+            for (auto& a : args)
+                argv.push_back(a.data());
+            argv.push_back(nullptr);
+            execvp(argv[0], argv.data());
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        m_in = in[1];
+        m_out = out[0];
+        signal(SIGPIPE, SIG_IGN);
+    }
+    ~Child()
+    {
+        if (m_in >= 0)
+            close(m_in);
+        if (m_out >= 0)
+            close(m_out);
+        if (m_pid > 0 && !m_reaped) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, nullptr, 0);
+        }
+    }
+    bool started() const { return m_pid > 0; }
+
+    // Sends one command and returns the answer line parsed (null on timeout or garbage).
+    Value send(const std::string& line, double timeout = 20)
+    {
+        std::string text = line + "\n";
+        if (write(m_in, text.data(), text.size()) != ssize_t(text.size()))
+            return Value();
+        return readLine(timeout);
+    }
+    Value readLine(double timeout)
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+        for (;;) {
+            auto newline = m_buffer.find('\n');
+            if (newline != std::string::npos) {
+                std::string line = m_buffer.substr(0, newline);
+                m_buffer.erase(0, newline + 1);
+                return Value::fromJson(line).value_or(Value(line));
+            }
+            int left = int(std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now())
+                               .count());
+            if (left <= 0)
+                return Value();
+            pollfd fd {m_out, POLLIN, 0};
+            if (poll(&fd, 1, left) <= 0)
+                continue;
+            char chunk[4096];
+            ssize_t n = read(m_out, chunk, sizeof chunk);
+            if (n <= 0)
+                return Value();
+            m_buffer.append(chunk, size_t(n));
+        }
+    }
+    // Exit status once the child has ended, or -1 after the timeout.
+    int wait(double timeout)
+    {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeout);
+        while (std::chrono::steady_clock::now() < deadline) {
+            int status = 0;
+            if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
+                m_reaped = true;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            usleep(10000);
+        }
+        return -1;
+    }
+
+private:
+    pid_t m_pid {-1};
+    int m_in {-1};
+    int m_out {-1};
+    bool m_reaped {false};
+    std::string m_buffer;
+};
+
+std::filesystem::path tempDir(const char* name)
+{
+    auto dir = std::filesystem::temp_directory_path() / (std::string(name) + "-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    return dir;
+}
+
+Value frameOf(Child& child, const char* label)
+{
+    return child.send(std::string(R"({"cmd":"find","label":")") + label + "\"}")["node"]["frame"];
+}
+
+// Red enough to be the box, read at a point of the screenshot.
+bool isBoxRed(const graphics::Image& image, double x, double y)
+{
+    double scale = image.pixelWidth() / 320.0; // a PNG carries no scale: the phone screen is 320 points wide
+    uint32_t p = image.pixel(int(x * scale), int(y * scale));
+    int r = int((p >> 16) & 255), g = int((p >> 8) & 255), b = int(p & 255);
+    return r > 200 && g < 90 && b < 90;
+}
+
+TEST(HelloExampleTest, AutomationMovesTheBoxAndTypesIntoTheField)
+{
+    auto dir = tempDir("mivo-hello");
+    Child child({EXAMPLE_HELLO, "--headless", "--automation", "--home", dir.string()});
+    ASSERT_TRUE(child.started());
+
+    Value info = child.send(R"({"cmd":"info"})");
+    EXPECT_EQ(info["host"].asString(), "headless");
+    EXPECT_EQ(info["clock"].asString(), "manual");
+    EXPECT_EQ(info["screen"].toJson(), "[320,568]");
+    EXPECT_EQ(frameOf(child, "box").toJson(), "[20,190,60,60]");
+    ASSERT_TRUE(child.send(R"({"cmd":"tap","text":"移动"})")["ok"].asBool());
+    // Half-way: the model is at its end, the screen in the middle.
+    Value half = child.send(R"({"cmd":"advance","seconds":0.15})");
+    EXPECT_NEAR(half["now"].asDouble(), 0.15, 1e-9);
+    Value node = child.send(R"({"cmd":"find","label":"box"})")["node"];
+    EXPECT_EQ(node["frame"].toJson(), "[240,190,60,60]");
+    double midX = node["presentationFrame"][size_t(0)].asDouble();
+    EXPECT_GT(midX, 40);
+    EXPECT_LT(midX, 220);
+
+    ASSERT_TRUE(child.send(R"({"cmd":"advance","seconds":0.3})")["ok"].asBool());
+    auto shot = dir / "moved.png";
+    Value answer
+        = child.send(Value(foundation::Map {{"cmd", "screenshot"}, {"path", shot.string()}}).toJson());
+    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
+    auto image = graphics::PngCodec::decodeFile(shot);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelWidth(), 640);
+    EXPECT_TRUE(isBoxRed(*image, 270, 220)); // where the box went
+    EXPECT_FALSE(isBoxRed(*image, 50, 220)); // where it was
+
+    Value tree = child.send(R"({"cmd":"tree"})");
+    ASSERT_TRUE(tree["ok"].asBool());
+    std::string dump = tree.toJson();
+    EXPECT_NE(dump.find(R"("frame":[240,190,60,60],"hidden":false,"label":"box")"), std::string::npos);
+    EXPECT_EQ(dump.find("presentationFrame"), std::string::npos); // the animation is over
+    EXPECT_NE(dump.find("点击 1 次"), std::string::npos);
+
+    EXPECT_TRUE(child.send(R"({"cmd":"tap","text":"输入文字"})")["ok"].asBool());
+    EXPECT_TRUE(child.send(R"({"cmd":"type","text":"车辆"})")["ok"].asBool());
+    EXPECT_TRUE(child.send(R"({"cmd":"return"})")["ok"].asBool());
+    EXPECT_TRUE(child.send(R"({"cmd":"find","text":"你输入了: 车辆"})")["ok"].asBool());
+
+    // Bad input is answered and the program carries on.
+    Value bad = child.send("{\"cmd\":");
+    EXPECT_FALSE(bad["ok"].asBool());
+    EXPECT_FALSE(child.send(R"({"cmd":"explode"})")["ok"].asBool());
+    EXPECT_TRUE(child.send(R"({"cmd":"quit"})")["ok"].asBool());
+    EXPECT_EQ(child.wait(10), 0);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HelloExampleTest, ScriptModeRunsAFileAndReportsFailures)
+{
+    auto dir = tempDir("mivo-hello-script");
+    auto script = dir / "walk.jsonl";
+    {
+        FILE* f = fopen(script.c_str(), "w");
+        ASSERT_TRUE(f);
+        fputs("{\"cmd\":\"tap\",\"text\":\"移动\"}\n{\"cmd\":\"advance\",\"seconds\":0.3}\n"
+              "{\"cmd\":\"find\",\"label\":\"box\"}\n",
+            f);
+        fclose(f);
+    }
+    Child ok({EXAMPLE_HELLO, "--headless", "--script", script.string(), "--home", dir.string()});
+    EXPECT_TRUE(ok.readLine(20)["ok"].asBool());
+    EXPECT_TRUE(ok.readLine(20)["ok"].asBool());
+    EXPECT_EQ(ok.readLine(20)["node"]["frame"].toJson(), "[240,190,60,60]");
+    EXPECT_EQ(ok.wait(10), 0);
+
+    {
+        FILE* f = fopen(script.c_str(), "a");
+        fputs("{\"cmd\":\"tap\",\"text\":\"不存在\"}\n", f);
+        fclose(f);
+    }
+    Child failing({EXAMPLE_HELLO, "--headless", "--script", script.string(), "--home", dir.string()});
+    EXPECT_EQ(failing.wait(20), 1);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HelloExampleTest, OpensInAWindowUnderXvfb)
+{
+    if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0)
+        GTEST_SKIP() << "xvfb-run is not installed";
+    auto dir = tempDir("mivo-hello-x11");
+    Child child({"xvfb-run", "-a", "env", "SDL_VIDEODRIVER=x11", "MIVO_NO_AUDIO=1", EXAMPLE_HELLO,
+        "--automation", "--home", dir.string()});
+    ASSERT_TRUE(child.started());
+    // Xvfb takes a moment to accept connections; the first answer waits for the window.
+    Value info = child.send(R"({"cmd":"info"})", 60);
+    ASSERT_TRUE(info["ok"].asBool()) << info.toJson();
+    EXPECT_EQ(info["host"].asString(), "window");
+    EXPECT_EQ(info["clock"].asString(), "real");
+    EXPECT_TRUE(child.send(R"({"cmd":"tap","text":"移动"})")["ok"].asBool());
+    EXPECT_TRUE(child.send(R"({"cmd":"advance","seconds":0.4})")["ok"].asBool());
+    EXPECT_EQ(frameOf(child, "box").toJson(), "[240,190,60,60]");
+    auto shot = dir / "window.png";
+    Value answer
+        = child.send(Value(foundation::Map {{"cmd", "screenshot"}, {"path", shot.string()}}).toJson());
+    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
+    auto image = graphics::PngCodec::decodeFile(shot);
+    ASSERT_TRUE(image);
+    EXPECT_TRUE(isBoxRed(*image, 270, 220));
+    EXPECT_TRUE(child.send(R"({"cmd":"quit"})")["ok"].asBool());
+    EXPECT_EQ(child.wait(30), 0);
+    std::filesystem::remove_all(dir);
+}
+
+} // namespace
