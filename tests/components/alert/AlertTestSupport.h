@@ -33,6 +33,8 @@ protected:
     {
         if (auto timer = ModalAlertView::autoHideTimer())
             timer->invalidate();
+        // Let running animations end so that what their completions hold goes first.
+        runFor(2);
         ui::Keyboard::shared().reset();
         ui::Application::shared().resetForTesting();
         window.reset();

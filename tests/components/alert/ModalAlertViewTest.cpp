@@ -1,0 +1,449 @@
+#include "components/alert/ModalAlertView.h"
+#include "components/alert/AlertIconKit.h"
+#include "components/alert/ModalAlertResponder.h"
+#include "platform/foundation/Exception.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/TextLayout.h"
+#include "platform/ui/ActivityIndicatorView.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
+#include "platform/ui/PanGestureRecognizer.h"
+#include "tests/components/alert/AlertTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+using graphics::Color;
+
+namespace {
+
+using alerttest::AlertTest;
+
+const std::string kBody = "任务已提交，请等待审核结果。审核通过后可在已完成列表中查看。";
+
+// The body height the alert must reach: the text measured in the body font over 216 points,
+// rounded up to a whole point.
+double bodyHeight(const std::string& text, double fontSize = 14)
+{
+    const double h
+        = graphics::TextLayout::boundingSize(text, graphics::Font::named("HelveticaNeue", fontSize), 216)
+              .height;
+    return std::ceil(static_cast<float>(h));
+}
+
+Color rgb(int r, int g, int b)
+{
+    return Color::rgba(r / 255.0, g / 255.0, b / 255.0, 1);
+}
+
+bool isChild(const std::shared_ptr<ui::ViewController>& parent, const std::shared_ptr<ModalAlertView>& alert)
+{
+    const auto& children = parent->childViewControllers();
+    return std::find(children.begin(), children.end(), alert) != children.end();
+}
+
+class ModalAlertViewTest : public AlertTest { };
+
+} // namespace
+
+TEST_F(ModalAlertViewTest, InitBuildsTheCardBadgeAndDefaults)
+{
+    auto alert = ModalAlertView::create();
+    EXPECT_EQ(alert->windowWidth(), 240);
+    EXPECT_EQ(alert->windowHeight(), 178);
+    EXPECT_EQ(alert->subTitleY(), 70);
+    EXPECT_EQ(alert->subTitleHeight(), 90);
+    EXPECT_EQ(alert->showAnimationType(), 2);
+    EXPECT_EQ(alert->hideAnimationType(), 0);
+    EXPECT_EQ(alert->backgroundType(), 0);
+    EXPECT_EQ(alert->circleIconHeight(), 20);
+    EXPECT_TRUE(alert->canAddObservers());
+    EXPECT_FALSE(alert->usingNewWindow());
+    EXPECT_FALSE(alert->rootViewController());
+    EXPECT_RECT_EQ(alert->labelTitle()->frame(), 12, 24, 216, 40);
+    EXPECT_RECT_EQ(alert->viewText()->frame(), 12, 70, 216, 90);
+    EXPECT_RECT_EQ(alert->circleView()->frame(), 3, 3, 56, 56);
+    EXPECT_RECT_EQ(alert->circleViewBackground()->frame(), 0, 0, 62, 62);
+    EXPECT_RECT_EQ(alert->circleIconImageView()->frame(), 18, 18, 20, 20);
+    EXPECT_EQ(alert->circleView()->layer().cornerRadius(), 28);
+    EXPECT_EQ(alert->circleViewBackground()->layer().cornerRadius(), 31);
+    EXPECT_EQ(alert->contentView()->layer().cornerRadius(), 5);
+    EXPECT_EQ(alert->contentView()->layer().borderWidth(), 0.5);
+    EXPECT_EQ(alert->contentView()->layer().borderColor(), rgb(204, 204, 204));
+    EXPECT_TRUE(alert->contentView()->layer().masksToBounds());
+    EXPECT_EQ(alert->labelTitle()->textColor(), rgb(77, 77, 77));
+    EXPECT_EQ(alert->viewText()->textColor(), rgb(77, 77, 77));
+    EXPECT_FALSE(alert->viewText()->isEditable());
+    EXPECT_EQ(alert->viewText()->lineFragmentPadding(), 0);
+    EXPECT_EQ(alert->labelTitle()->font().pointSize(), 20);
+    EXPECT_EQ(alert->viewText()->font().pointSize(), 14);
+    // The ring is drawn over the card.
+    const auto& subviews = alert->view()->subviews();
+    ASSERT_EQ(subviews.size(), 2u);
+    EXPECT_EQ(subviews[0], alert->contentView());
+    EXPECT_EQ(subviews[1], alert->circleViewBackground());
+    EXPECT_EQ(alert->backgroundViewColor(), Color::white());
+    EXPECT_EQ(alert->contentView()->backgroundColor(), Color::white());
+
+    try {
+        ModalAlertView::createWithCoder();
+        FAIL() << "expected an exception";
+    } catch (const foundation::Exception& e) {
+        EXPECT_EQ(e.name, "NSInternalInconsistencyException");
+        EXPECT_EQ(e.reason, "NSCoding not supported");
+    }
+}
+
+TEST_F(ModalAlertViewTest, TitleBodyAndCloseButtonLayout)
+{
+    auto alert = ModalAlertView::create();
+    alert->showError(host, "提交失败", kBody, "确定", 0);
+    const double body = bodyHeight(kBody);
+    ASSERT_GT(body, 17);
+    EXPECT_EQ(alert->windowHeight(), 178 - 90 + body + 45);
+    EXPECT_EQ(alert->subTitleHeight(), body);
+    EXPECT_RECT_EQ(alert->viewText()->frame(), 12, 70, 216, body);
+    EXPECT_EQ(alert->labelTitle()->text(), "提交失败");
+    EXPECT_EQ(alert->viewText()->text(), kBody);
+    ASSERT_EQ(alert->buttons().size(), 1u);
+
+    alert->view()->layoutIfNeeded();
+    settle();
+    const double h = alert->windowHeight();
+    EXPECT_RECT_EQ(alert->buttons()[0]->frame(), 12, 88 + body, 216, 35);
+    EXPECT_EQ(alert->buttons()[0]->frame().maxY(), h - 10);
+    EXPECT_EQ(alert->buttons()[0]->layer().cornerRadius(), 3);
+    EXPECT_RECT_EQ(alert->view()->frame(), 40, (568 - h) / 2, 240, h);
+    EXPECT_RECT_EQ(alert->contentView()->frame(), 0, 14, 240, h);
+    EXPECT_RECT_EQ(alert->circleViewBackground()->frame(), 89, -15, 62, 62);
+    EXPECT_RECT_EQ(alert->circleIconImageView()->frame(), 18, 18, 20, 20);
+    EXPECT_RECT_EQ(alert->backgroundView()->frame(), 0, 0, 320, 568);
+}
+
+TEST_F(ModalAlertViewTest, BlankTitleIsRemovedAndTheBodyMovesUp)
+{
+    auto alert = ModalAlertView::create();
+    alert->showSuccess(host, " \n\t\xE3\x80\x80", kBody, "好", 0);
+    const double body = bodyHeight(kBody);
+    EXPECT_FALSE(alert->labelTitle()->superview());
+    EXPECT_EQ(alert->subTitleY(), 36);
+    EXPECT_EQ(alert->windowHeight(), 178 - 40 - 90 + body + 45);
+    EXPECT_RECT_EQ(alert->viewText()->frame(), 12, 36, 216, body);
+    alert->viewWillLayoutSubviews();
+    EXPECT_RECT_EQ(alert->buttons()[0]->frame(), 12, 36 + body + 14, 216, 35);
+}
+
+TEST_F(ModalAlertViewTest, EmptyBodyIsRemovedAndTheTitleSitsAt37)
+{
+    auto alert = ModalAlertView::create();
+    alert->showInfo(host, "提示", "", "确定", 0);
+    EXPECT_EQ(alert->subTitleHeight(), 0);
+    EXPECT_FALSE(alert->viewText()->superview());
+    EXPECT_EQ(alert->windowHeight(), 178 - 90 + 45);
+    EXPECT_RECT_EQ(alert->labelTitle()->frame(), 12, 37, 216, 40);
+    alert->viewWillLayoutSubviews();
+    EXPECT_RECT_EQ(alert->buttons()[0]->frame(), 12, 74 + 0 + 14, 216, 35);
+}
+
+TEST_F(ModalAlertViewTest, StylesColourTheBadgeAndPickTheIcon)
+{
+    const struct {
+        ModalAlertViewStyle style;
+        Color color;
+        std::shared_ptr<graphics::Image> icon;
+    } table[] = {
+        {ModalAlertViewStyle::Success, rgb(34, 181, 115), AlertIconKit::imageOfCheckmark()},
+        {ModalAlertViewStyle::Error, rgb(193, 39, 45), AlertIconKit::imageOfCross()},
+        {ModalAlertViewStyle::Notice, rgb(114, 115, 117), AlertIconKit::imageOfNotice()},
+        {ModalAlertViewStyle::Warning, rgb(255, 209, 16), AlertIconKit::imageOfWarning()},
+        {ModalAlertViewStyle::Info, rgb(40, 102, 191), AlertIconKit::imageOfInfo()},
+        {ModalAlertViewStyle::Edit, rgb(164, 41, 255), AlertIconKit::imageOfEdit()},
+    };
+    for (const auto& row : table) {
+        auto alert = ModalAlertView::create();
+        auto field = alert->addTextField();
+        auto callerButton = alert->addButton("取消", [] {});
+        alert->showTitle(host, "标题", "内容", row.style, "确定", 0);
+        SCOPED_TRACE(static_cast<int>(row.style));
+        EXPECT_EQ(alert->circleView()->backgroundColor(), row.color);
+        EXPECT_EQ(alert->circleIconImageView()->image(), row.icon);
+        EXPECT_EQ(field->layer().borderColor(), row.color);
+        ASSERT_EQ(alert->buttons().size(), 2u);
+        for (const auto& button : alert->buttons()) {
+            EXPECT_EQ(button->defaultBackgroundColor(), row.color);
+            const auto title = button->titleColorForState(ui::ControlState::Normal);
+            if (row.style == ModalAlertViewStyle::Warning)
+                EXPECT_EQ(title, Color::black());
+            else
+                EXPECT_NE(title, Color::black());
+        }
+        // The close button comes after the caller's.
+        EXPECT_EQ(alert->buttons()[0], callerButton);
+        EXPECT_EQ(alert->buttons()[1]->currentTitle(), "确定");
+        alert->hideView();
+        runFor(0.4);
+    }
+}
+
+TEST_F(ModalAlertViewTest, CustomDoublesTheIconAndCustomColourWinsEverywhere)
+{
+    auto image = graphics::Image::create(10, 10, 2);
+    auto alert = ModalAlertView::create();
+    alert->showCustom(host, image, Color::red(), "自定义", "内容", "确定", 0);
+    EXPECT_EQ(alert->circleIconHeight(), 40);
+    EXPECT_EQ(alert->circleView()->backgroundColor(), Color::red());
+    EXPECT_EQ(alert->circleIconImageView()->image(), image);
+    alert->viewWillLayoutSubviews();
+    EXPECT_RECT_EQ(alert->circleIconImageView()->frame(), 8, 8, 40, 40);
+
+    auto custom = ModalAlertView::create();
+    auto field = custom->addTextField();
+    custom->setCustomViewColor(Color::green());
+    custom->showWarning(host, "警告", "内容", "确定", 0);
+    EXPECT_EQ(custom->circleView()->backgroundColor(), Color::green());
+    EXPECT_EQ(field->layer().borderColor(), Color::green());
+    EXPECT_EQ(custom->buttons()[0]->defaultBackgroundColor(), Color::green());
+    EXPECT_EQ(custom->circleIconImageView()->image(), AlertIconKit::imageOfWarning());
+}
+
+TEST_F(ModalAlertViewTest, UnknownStyleAndWaiting)
+{
+    auto odd = ModalAlertView::create();
+    odd->circleIconImageView()->setImage(AlertIconKit::imageOfInfo());
+    odd->showTitle(host, "标题", "内容", static_cast<ModalAlertViewStyle>(-3), "确定", 0);
+    EXPECT_FALSE(odd->circleView()->backgroundColor());
+    EXPECT_FALSE(odd->circleIconImageView()->image());
+    EXPECT_FALSE(odd->buttons()[0]->defaultBackgroundColor());
+
+    auto waiting = ModalAlertView::create();
+    waiting->showWaiting(host, "请稍候", "正在上传", std::nullopt, 0);
+    ASSERT_TRUE(waiting->activityIndicatorView());
+    EXPECT_TRUE(waiting->activityIndicatorView()->isAnimating());
+    EXPECT_RECT_EQ(waiting->activityIndicatorView()->frame(), 8, 8, 40, 40);
+    EXPECT_EQ(waiting->activityIndicatorView()->superview(), waiting->circleView());
+    EXPECT_EQ(waiting->circleView()->backgroundColor(), rgb(108, 18, 93));
+    waiting->hideView();
+    EXPECT_FALSE(waiting->activityIndicatorView()->isAnimating());
+
+    // Through the general operation without a spinner: neither spinner nor icon.
+    auto bare = ModalAlertView::create();
+    bare->showTitle(
+        host, nullptr, std::nullopt, "标题", "内容", 0, std::nullopt, ModalAlertViewStyle::Waiting);
+    EXPECT_FALSE(bare->activityIndicatorView());
+    EXPECT_FALSE(bare->circleIconImageView()->image());
+}
+
+TEST_F(ModalAlertViewTest, IconTintMakesATemplateImage)
+{
+    auto alert = ModalAlertView::create();
+    alert->setIconTintColor(Color::red());
+    alert->showSuccess(host, "成功", "内容", "确定", 0);
+    auto icon = alert->circleIconImageView()->image();
+    ASSERT_TRUE(icon);
+    EXPECT_NE(icon, AlertIconKit::imageOfCheckmark());
+    EXPECT_EQ(alert->circleIconImageView()->tintColor(), Color::red());
+    // Where the checkmark is opaque white, the template is opaque red.
+    EXPECT_EQ(icon->pixel(54, 120), 0xFFFF0000u);
+    EXPECT_EQ(icon->pixel(2, 2), 0u);
+}
+
+TEST_F(ModalAlertViewTest, HostedShowAttachesToTheHost)
+{
+    auto alert = ModalAlertView::create();
+    alert->showNotice(host, "标题", "内容", "确定", 0);
+    EXPECT_EQ(alert->rootViewController(), host);
+    EXPECT_TRUE(isChild(host, alert));
+    const auto& subviews = host->view()->subviews();
+    ASSERT_GE(subviews.size(), 2u);
+    EXPECT_EQ(subviews[subviews.size() - 2], alert->backgroundView());
+    EXPECT_EQ(subviews.back(), alert->view());
+    EXPECT_TRUE(alert->isVisible());
+    EXPECT_FALSE(alert->isModal());
+
+    // Shown again after hiding: the close button stays, a new close title adds another.
+    alert->hideView();
+    runFor(0.5);
+    EXPECT_FALSE(isChild(host, alert));
+    alert->showNotice(host, "标题", "内容", std::nullopt, 0);
+    EXPECT_EQ(alert->buttons().size(), 1u);
+    const double before = alert->windowHeight();
+    alert->hideView();
+    runFor(0.5);
+    alert->showNotice(host, "标题", "内容", "再来", 0);
+    EXPECT_EQ(alert->buttons().size(), 2u);
+    EXPECT_EQ(alert->windowHeight(), before + 45);
+}
+
+TEST_F(ModalAlertViewTest, AShowWithoutAHostAttachesNothingButTheTimerStillHides)
+{
+    auto alert = ModalAlertView::create();
+    int dismissed = 0;
+    alert->alertIsDismissed([&] { ++dismissed; });
+    alert->showError("出错了", "网络不可用", "确定", 2);
+    EXPECT_FALSE(alert->rootViewController());
+    EXPECT_FALSE(alert->view()->superview());
+    EXPECT_FALSE(alert->backgroundView()->superview());
+    EXPECT_RECT_EQ(alert->backgroundView()->frame(), 0, 0, 0, 0);
+    runFor(1.9);
+    EXPECT_EQ(dismissed, 0);
+    runFor(0.2);
+    EXPECT_EQ(dismissed, 1);
+}
+
+TEST_F(ModalAlertViewTest, TheAutoHideTimerIsSharedByAllAlerts)
+{
+    auto first = ModalAlertView::create();
+    auto second = ModalAlertView::create();
+    int firstDismissed = 0, secondDismissed = 0;
+    first->alertIsDismissed([&] { ++firstDismissed; });
+    second->alertIsDismissed([&] { ++secondDismissed; });
+    first->showSuccess(host, "一", "内容", "确定", 1);
+    second->showSuccess(host, "二", "内容", "确定", 3);
+    runFor(2);
+    EXPECT_EQ(firstDismissed, 0);
+    EXPECT_TRUE(first->isVisible());
+    runFor(1.1);
+    EXPECT_EQ(secondDismissed, 1);
+    EXPECT_EQ(firstDismissed, 0);
+
+    // A timer that fires after the alert was closed hides it again.
+    auto third = ModalAlertView::create();
+    int thirdDismissed = 0;
+    third->alertIsDismissed([&] { ++thirdDismissed; });
+    third->showInfo(host, "三", "内容", "确定", 1);
+    third->hideView();
+    runFor(1.1);
+    EXPECT_EQ(thirdDismissed, 2);
+}
+
+TEST_F(ModalAlertViewTest, TheHandleChangesTextsAndCloses)
+{
+    auto alert = ModalAlertView::create();
+    int dismissed = 0;
+    alert->alertIsDismissed([&] { ++dismissed; });
+    auto handle = alert->showTitle(
+        host, nullptr, std::nullopt, "旧标题", "旧内容", 0, "确定", ModalAlertViewStyle::Info);
+    ASSERT_TRUE(handle);
+    EXPECT_EQ(handle->alertview(), alert);
+    const double height = alert->windowHeight();
+    handle->setTitletitle("新标题");
+    handle->setSubTitle("很长很长的新内容，很长很长的新内容，很长很长的新内容，很长很长的新内容。");
+    EXPECT_EQ(alert->labelTitle()->text(), "新标题");
+    EXPECT_EQ(alert->windowHeight(), height);
+    handle->close();
+    EXPECT_EQ(dismissed, 1);
+    EXPECT_FALSE(alert->isVisible());
+}
+
+TEST_F(ModalAlertViewTest, AMissingSoundIsLoggedAndTheShowGoesOn)
+{
+    foundation::LogCapture log(foundation::LogCapture::Echo::No);
+    auto alert = ModalAlertView::create();
+    alert->setSoundURL(std::filesystem::path("/nonexistent/sound.wav"));
+    EXPECT_FALSE(alert->audioPlayer());
+    alert->showSuccess(host, "成功", "内容", "确定", 0);
+    EXPECT_TRUE(log.contains("You need to set your sound file first"));
+    EXPECT_TRUE(alert->isVisible());
+}
+
+TEST_F(ModalAlertViewTest, OwnWindowBecomesKeyAndGivesTheKeyWindowBack)
+{
+    auto alert = ModalAlertView::createWithNewWindow();
+    auto own = alert->modalAlertWindow();
+    ASSERT_TRUE(own);
+    EXPECT_TRUE(alert->usingNewWindow());
+    EXPECT_EQ(own->windowLevel(), ui::Window::kLevelAlert);
+    EXPECT_EQ(own->rootViewController(), alert);
+    own.reset();
+
+    int dismissed = 0;
+    alert->alertIsDismissed([&] { ++dismissed; });
+    alert->showWarning("网络错误", "请检查网络连接", "确定", 0);
+    EXPECT_EQ(alert->previousWindow(), window);
+    EXPECT_EQ(ui::Application::shared().keyWindow(), alert->modalAlertWindow());
+    EXPECT_EQ(alert->backgroundView()->superview(), alert->modalAlertWindow());
+    alert->viewWillLayoutSubviews();
+    const double h = alert->windowHeight();
+    const double y = (568 - h - 7) / 2;
+    EXPECT_RECT_EQ(alert->contentView()->frame(), 40, y, 240, h);
+    EXPECT_RECT_EQ(alert->circleViewBackground()->frame(), 129, y - 37.2, 62, 62);
+
+    std::weak_ptr<ModalAlertView> weak = alert;
+    alert->hideView();
+    EXPECT_EQ(dismissed, 1);
+    EXPECT_EQ(ui::Application::shared().keyWindow(), window);
+    EXPECT_FALSE(alert->previousWindow());
+    EXPECT_TRUE(alert->modalAlertWindow());
+    runFor(0.35);
+    EXPECT_FALSE(alert->modalAlertWindow());
+
+    // Shown again, it has no window left and attaches nothing.
+    alert->showWarning("网络错误", "请检查网络连接", "确定", 0);
+    EXPECT_FALSE(alert->backgroundView()->superview());
+    EXPECT_EQ(ui::Application::shared().keyWindow(), window);
+    alert.reset();
+    runFor(0.5);
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(ModalAlertViewTest, BackSwipeIsOffForTheAlertsLifetime)
+{
+    auto navigation = ui::NavigationController::create(host);
+    window->setRootViewController(navigation);
+    settle();
+    auto recognizer = navigation->interactivePopGestureRecognizer();
+    ASSERT_TRUE(recognizer);
+    recognizer->setEnabled(true);
+    struct Delegate : ui::GestureRecognizerDelegate { };
+    auto original = std::make_shared<Delegate>();
+    recognizer->setDelegate(original);
+
+    std::weak_ptr<ModalAlertView> weak;
+    {
+        auto alert = ModalAlertView::create();
+        weak = alert;
+        alert->showInfo(host, "标题", "内容", "确定", 0);
+        EXPECT_FALSE(recognizer->isEnabled());
+        EXPECT_EQ(
+            recognizer->delegate().lock().get(), static_cast<ui::GestureRecognizerDelegate*>(alert.get()));
+        alert->hideView();
+        runFor(0.5);
+        // Hidden and detached, but not gone yet: still off.
+        EXPECT_FALSE(recognizer->isEnabled());
+    }
+    runFor(0.1);
+    EXPECT_TRUE(weak.expired());
+    EXPECT_TRUE(recognizer->isEnabled());
+    EXPECT_EQ(recognizer->delegate().lock(), original);
+
+    // Shown twice before it goes: the second show saves the state the first left.
+    {
+        auto alert = ModalAlertView::create();
+        alert->showInfo(host, "标题", "内容", "确定", 0);
+        alert->hideView();
+        runFor(0.5);
+        alert->showInfo(host, "标题", "内容", "确定", 0);
+        alert->hideView();
+        runFor(0.5);
+    }
+    runFor(0.1);
+    EXPECT_FALSE(recognizer->isEnabled());
+    EXPECT_FALSE(recognizer->delegate().lock());
+}
+
+TEST_F(ModalAlertViewTest, APresentedHostLaysOutInItsOwnSize)
+{
+    auto presented = ui::ViewController::create();
+    host->presentViewController(presented, false);
+    settle();
+    presented->view()->setFrame({0, 0, 300, 400});
+    auto alert = ModalAlertView::create();
+    alert->showEdit(presented, "编辑", "内容", "确定", 0);
+    EXPECT_TRUE(alert->isModal());
+    alert->viewWillLayoutSubviews();
+    const double h = alert->windowHeight();
+    EXPECT_RECT_EQ(alert->view()->frame(), 30, (400 - h) / 2, 240, h);
+    EXPECT_RECT_EQ(alert->backgroundView()->frame(), 0, 0, 300, 400);
+}
