@@ -23,6 +23,7 @@ namespace server {
 namespace {
 
 constexpr size_t kMaxFieldBytes = 64 * 1024;
+constexpr int kListenBacklog = 512;
 constexpr const char* kDroppedHeader = "X-Mivo-Dropped";
 constexpr const char* kNonJsonBody = "<html><body><h1>Service Temporarily Unavailable</h1></body></html>";
 
@@ -89,6 +90,13 @@ bool isFilePart(const httplib::MultipartFormData& header)
         && header.name != "filelastModifyTime";
 }
 
+// cpp-httplib listens with a backlog of 5: a client sending a task's files at once would see dropped
+// SYNs (a one-second stall each) and, past the queue, resets.
+class HttpServer : public httplib::Server {
+public:
+    void raiseBacklog(int backlog) { ::listen(svr_sock_, backlog); }
+};
+
 } // namespace
 
 struct MivoServer::Impl {
@@ -101,7 +109,7 @@ struct MivoServer::Impl {
     std::unique_ptr<MediaStore> media;
     std::unique_ptr<ServiceApi> api;
     Misbehaviour misbehaviour;
-    httplib::Server http;
+    HttpServer http;
     std::thread thread;
     int port = -1;
     std::mutex logMutex;
@@ -420,6 +428,11 @@ bool MivoServer::start(std::string* error)
     std::signal(SIGPIPE, SIG_IGN);
     d.setUpRoutes();
     d.http.set_tcp_nodelay(true);
+    // cpp-httplib's default adds SO_REUSEPORT, with which a port-0 bind may share another server's port.
+    d.http.set_socket_options([](int sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     d.http.set_keep_alive_max_count(1000);
     d.http.set_keep_alive_timeout(2);
     d.http.set_read_timeout(30);
@@ -434,6 +447,7 @@ bool MivoServer::start(std::string* error)
         d.port = d.http.bind_to_port(d.options.host, d.options.port) ? d.options.port : -1;
     if (d.port <= 0)
         return fail("cannot listen on " + d.options.host + ":" + std::to_string(d.options.port));
+    d.http.raiseBacklog(kListenBacklog);
     d.thread = std::thread([&d] { d.http.listen_after_bind(); });
     for (int i = 0; i < 5000 && !d.http.is_running(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -15,7 +15,7 @@ InProcessServer::InProcessServer(server::ServerOptions options)
     options.host = "127.0.0.1";
     options.port = 0;
     options.dataDir = m_dataDir / "data";
-    options.logRequests = false;
+    options.logRequests = std::getenv("MIVO_SERVER_TEST_LOG") != nullptr;
     options.threads = 8;
     auto now = m_now;
     options.clock = [now] { return now->load(); };
@@ -36,8 +36,10 @@ namespace {
 InProcessServer::Reply toReply(const httplib::Result& result)
 {
     InProcessServer::Reply reply;
-    if (!result)
+    if (!result) {
+        reply.error = httplib::to_string(result.error());
         return reply;
+    }
     reply.answered = true;
     reply.status = result->status;
     reply.contentType = result->get_header_value("Content-Type");

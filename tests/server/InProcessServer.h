@@ -25,6 +25,7 @@ public:
 
     struct Reply {
         bool answered = false;
+        std::string error; // the client's error when not answered
         int status = 0;
         std::string contentType;
         std::string body;
