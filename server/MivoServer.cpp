@@ -434,7 +434,7 @@ bool MivoServer::start(std::string* error)
         setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
     });
     d.http.set_keep_alive_max_count(1000);
-    d.http.set_keep_alive_timeout(2);
+    d.http.set_keep_alive_timeout(5);
     d.http.set_read_timeout(30);
     d.http.set_write_timeout(30);
     d.http.set_payload_max_length(static_cast<size_t>(d.options.maxUploadBytes + 1024 * 1024));
