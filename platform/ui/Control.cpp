@@ -1,6 +1,7 @@
 #include "platform/ui/Control.h"
 
 #include "platform/ui/Event.h"
+#include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Touch.h"
 
 #include <algorithm>
@@ -216,6 +217,12 @@ void Control::touchesCancelled(const TouchSet&, const Event* event)
         return;
     cancelTracking(event);
     dispatch(ControlEvents::TouchCancel, event);
+}
+
+bool Control::allowsAncestorGestureRecognizer(const GestureRecognizer& recognizer) const
+{
+    auto* tap = dynamic_cast<const TapGestureRecognizer*>(&recognizer);
+    return !(tap && tap->numberOfTapsRequired() == 1 && tap->numberOfTouchesRequired() == 1);
 }
 
 std::shared_ptr<View> Control::hitTest(graphics::Point point, const Event* event)

@@ -124,6 +124,11 @@ public:
     void touchesEnded(const TouchSet& touches, const Event* event) override;
     void touchesCancelled(const TouchSet& touches, const Event* event) override;
 
+    // Whether a recogniser of a view around this control may begin with a touch on the control.
+    // Controls keep single taps for themselves (the platform's default-action rule), so a tap
+    // recogniser on a superview does not swallow a button's touch up inside.
+    virtual bool allowsAncestorGestureRecognizer(const GestureRecognizer& recognizer) const;
+
     // A disabled control takes no touches; they go to the views behind it.
     std::shared_ptr<View> hitTest(graphics::Point point, const Event* event) override;
 

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Control.h"
 #include "platform/ui/Event.h"
 #include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/Touch.h"
@@ -25,6 +26,19 @@ std::optional<bool> ask(const GestureRecognizer& r,
     if (auto delegate = r.delegate().lock())
         return question(*delegate);
     return std::nullopt;
+}
+
+// A control under the touches keeps its own default gesture (a single tap) from recognisers of the
+// views around it, as on the platform.
+bool touchedControlsAllow(const GestureRecognizer& r)
+{
+    auto owner = r.view();
+    for (const auto& touch : r.trackedTouches()) {
+        auto* control = dynamic_cast<Control*>(touch->view().get());
+        if (control && control != owner.get() && !control->allowsAncestorGestureRecognizer(r))
+            return false;
+    }
+    return true;
 }
 
 bool isRecognized(GestureState s)
@@ -242,7 +256,8 @@ void TouchDispatcher::requestState(GestureRecognizer& r, GestureState state)
                 r.setPendingState(state);
                 break;
             }
-            if (ask(r, [&](auto& d) { return d.gestureRecognizerShouldBegin(r); }) == false) {
+            if (!touchedControlsAllow(r)
+                || ask(r, [&](auto& d) { return d.gestureRecognizerShouldBegin(r); }) == false) {
                 fail(r);
                 break;
             }
