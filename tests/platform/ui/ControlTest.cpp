@@ -2,6 +2,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/Window.h"
 #include "tests/support/ManualClockTest.h"
@@ -198,6 +199,24 @@ TEST_F(ControlTest, ActionMayRemoveOtherActionsAndItsControl)
     weak.lock()->sendActionsForControlEvents(ControlEvents::EditingChanged);
     EXPECT_EQ(second, 0);
     EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(ControlTest, SuperviewSingleTapDoesNotSwallowTheControlsTap)
+{
+    int superTaps = 0;
+    auto tap = std::make_shared<ui::TapGestureRecognizer>([&](ui::GestureRecognizer& r) {
+        if (r.state() == ui::GestureState::Recognized)
+            ++superTaps;
+    });
+    window->addGestureRecognizer(tap);
+    ui::Application::shared().tap({140, 120});
+    runFor(0.5);
+    EXPECT_EQ(count(ControlEvents::TouchUpInside), 1);
+    EXPECT_EQ(superTaps, 0);
+    // Beside the control the recogniser works as before.
+    ui::Application::shared().tap({20, 400});
+    runFor(0.5);
+    EXPECT_EQ(superTaps, 1);
 }
 
 TEST_F(ControlTest, SendActionGivesThatControlAsSender)
