@@ -49,14 +49,32 @@ std::filesystem::path MediaStore::thumbPath(int64_t taskId, const std::string& t
     return m_root / std::to_string(taskId) / "thumbs" / thumbName;
 }
 
+std::string MediaStore::encodePathComponent(std::string_view text)
+{
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (unsigned char c : text) {
+        bool unreserved = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
+            || c == '-' || c == '_' || c == '.' || c == '~';
+        if (unreserved) {
+            encoded += static_cast<char>(c);
+        } else {
+            encoded += '%';
+            encoded += kHex[c >> 4];
+            encoded += kHex[c & 0xF];
+        }
+    }
+    return encoded;
+}
+
 std::string MediaStore::fileUrl(int64_t taskId, const std::string& storedName)
 {
-    return "/media/" + std::to_string(taskId) + "/" + storedName;
+    return "/media/" + std::to_string(taskId) + "/" + encodePathComponent(storedName);
 }
 
 std::string MediaStore::thumbUrl(int64_t taskId, const std::string& thumbName)
 {
-    return "/media/" + std::to_string(taskId) + "/thumbs/" + thumbName;
+    return "/media/" + std::to_string(taskId) + "/thumbs/" + encodePathComponent(thumbName);
 }
 
 std::optional<std::filesystem::path> MediaStore::resolve(std::string_view urlPath) const

@@ -27,6 +27,8 @@ public:
     static std::string thumbName(int64_t seq, const std::string& fileName);
     std::filesystem::path filePath(int64_t taskId, const std::string& storedName) const;
     std::filesystem::path thumbPath(int64_t taskId, const std::string& thumbName) const;
+    // URL paths carry the names percent-encoded (a name may hold spaces or Chinese).
+    static std::string encodePathComponent(std::string_view text);
     static std::string fileUrl(int64_t taskId, const std::string& storedName);
     static std::string thumbUrl(int64_t taskId, const std::string& thumbName);
 

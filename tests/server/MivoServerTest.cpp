@@ -160,6 +160,20 @@ TEST(MivoServerUpload, StoresTheFileServesItAndItsThumbnail)
     EXPECT_EQ(h, 300);
 }
 
+TEST(MivoServerUpload, NamesWithSpacesAndChineseGetEncodedUrls)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV1");
+    std::string photo = makeJpeg(64, 64);
+    auto reply = s.upload(uploadFields(id, "2", "车头 1.jpg"), "file2", "车头 1.jpg", photo);
+    ASSERT_TRUE(success(reply)) << reply.body;
+    std::string url = reply.json["Data"]["FileUrl"];
+    EXPECT_EQ(url, "/media/" + id + "/2-%E8%BD%A6%E5%A4%B4%201.jpg");
+    EXPECT_EQ(s.get(url).body, photo);
+    EXPECT_EQ(s.get(reply.json["Data"]["Thumbnail"]).status, 200);
+    EXPECT_TRUE(std::filesystem::exists(s.dataDir() / "data" / "media" / id / "2-车头 1.jpg"));
+}
+
 TEST(MivoServerUpload, SameSeqReplacesTheEarlierFile)
 {
     InProcessServer s;
