@@ -1,0 +1,39 @@
+#pragma once
+
+#include "platform/ui/ViewController.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+class Button;
+class Label;
+} // namespace ui
+
+// The side menu under the sliding container's left edge. From its set-up until it is released it
+// observes "navToHomeSlidingNotification" and answers it with the segue "slidingToHome".
+class LeftMenuViewController final : public ui::ViewController {
+public:
+    static std::shared_ptr<LeftMenuViewController> create();
+    ~LeftMenuViewController() override;
+
+    const char* className() const override { return "LeftMenuViewController"; }
+
+    struct Entry {
+        std::string title;
+        std::string segueIdentifier; // empty: log out
+    };
+    static const std::vector<Entry>& entries();
+
+    void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+
+    // A menu entry as a tap runs it.
+    void selectEntry(size_t index);
+    void logout();
+
+private:
+    std::shared_ptr<ui::Label> m_userLabel;
+    std::vector<std::shared_ptr<ui::Button>> m_buttons;
+};

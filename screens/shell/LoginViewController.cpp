@@ -1,0 +1,208 @@
+#include "screens/shell/LoginViewController.h"
+
+#include "components/alert/ModalAlertView.h"
+#include "core/net/HttpManager.h"
+#include "core/net/UserInfo.h"
+#include "core/util/LocalDocumentManager.h"
+#include "platform/foundation/BundleInfo.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Log.h"
+#include "platform/foundation/UserDefaults.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/TextField.h"
+#include "screens/shell/DeviceIdentifier.h"
+#include "screens/shell/RequestUrlUtil.h"
+#include "screens/shell/ShellSegues.h"
+
+#include <charconv>
+
+using foundation::Value;
+
+namespace {
+
+std::string trimmed(const std::string& text)
+{
+    auto begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return {};
+    auto end = text.find_last_not_of(" \t\r\n");
+    return text.substr(begin, end - begin + 1);
+}
+
+std::string textOf(const Value& value)
+{
+    if (value.isString())
+        return value.asString();
+    if (value.isNumber())
+        return std::to_string(value.asInt());
+    return {};
+}
+
+// The reply's user id, as a number or as decimal text; 0 when missing or malformed.
+int64_t userIdOf(const Value& value)
+{
+    if (value.isNumber())
+        return value.asInt();
+    if (!value.isString())
+        return 0;
+    const std::string& text = value.asString();
+    int64_t id = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), id);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() ? id : 0;
+}
+
+std::shared_ptr<ui::TextField> makeField(const std::string& placeholder, graphics::Rect frame)
+{
+    auto field = ui::TextField::create(frame);
+    field->setPlaceholder(placeholder);
+    field->setAccessibilityLabel(placeholder);
+    field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
+    field->setBackgroundColor(graphics::Color::white());
+    field->setAutocapitalizationType(ui::TextAutocapitalizationType::None);
+    field->setAutocorrectionType(ui::TextAutocorrectionType::No);
+    field->setClearButtonMode(ui::TextFieldViewMode::WhileEditing);
+    return field;
+}
+
+} // namespace
+
+std::shared_ptr<LoginViewController> LoginViewController::create()
+{
+    return std::make_shared<LoginViewController>();
+}
+
+void LoginViewController::viewDidLoad()
+{
+    ui::ViewController::viewDidLoad();
+    view()->setBackgroundColor(graphics::Color::white(0.96));
+    double width = view()->bounds().width();
+
+    m_titleLabel = ui::Label::create({20, 110, width - 40, 40});
+    m_titleLabel->setText(foundation::BundleInfo::bundleName());
+    m_titleLabel->setFont(graphics::Font::boldSystemFont(26));
+    m_titleLabel->setTextAlignment(graphics::TextAlignment::Center);
+    view()->addSubview(m_titleLabel);
+
+    m_userNameField = makeField("用户名", {30, 190, width - 60, 40});
+    m_userNameField->setText(foundation::UserDefaults::standard().string("userName").value_or(""));
+    m_userNameField->setReturnKeyType(ui::ReturnKeyType::Next);
+    view()->addSubview(m_userNameField);
+
+    m_passwordField = makeField("密码", {30, 240, width - 60, 40});
+    m_passwordField->setSecureTextEntry(true);
+    m_passwordField->setReturnKeyType(ui::ReturnKeyType::Go);
+    view()->addSubview(m_passwordField);
+
+    std::weak_ptr<LoginViewController> weakSelf = sharedAs<LoginViewController>();
+    m_userNameField->addAction(ui::ControlEvents::EditingDidEndOnExit, [weakSelf](ui::Control&) {
+        if (auto self = weakSelf.lock())
+            self->m_passwordField->becomeFirstResponder();
+    });
+    m_passwordField->addAction(ui::ControlEvents::EditingDidEndOnExit, [weakSelf](ui::Control&) {
+        if (auto self = weakSelf.lock())
+            self->login();
+    });
+
+    m_loginButton = ui::Button::create(graphics::Rect {30, 304, width - 60, 44});
+    m_loginButton->setTitle("登录", ui::ControlState::Normal);
+    m_loginButton->setTitle("登录中…", ui::ControlState::Disabled);
+    m_loginButton->setTitleColor(graphics::Color::white(), ui::ControlState::Normal);
+    m_loginButton->setBackgroundColor(graphics::Color::rgba(0.10, 0.45, 0.85));
+    m_loginButton->layer().setCornerRadius(6);
+    m_loginButton->addAction(ui::ControlEvents::TouchUpInside, [weakSelf](ui::Control&) {
+        if (auto self = weakSelf.lock())
+            self->login();
+    });
+    view()->addSubview(m_loginButton);
+}
+
+void LoginViewController::login()
+{
+    if (m_requestRunning)
+        return;
+    m_userNameField->resignFirstResponder();
+    m_passwordField->resignFirstResponder();
+    std::string userName = trimmed(m_userNameField->text());
+    const std::string& password = m_passwordField->text();
+    if (userName.empty() || password.empty()) {
+        showError("用户名或密码不能为空");
+        return;
+    }
+    m_userName = userName;
+    m_requestRunning = true;
+    m_loginButton->setEnabled(false);
+
+    auto manager = HttpManager::create();
+    manager->postRequestWithBaseUrl(RequestUrlUtil::urlFor(kLoginPath),
+        Value(foundation::Map {
+            {"username", userName}, {"password", password}, {"simid", DeviceIdentifier::simid()}}),
+        kLoginTag);
+    std::weak_ptr<LoginViewController> weakSelf = sharedAs<LoginViewController>();
+    manager->setRequestFinishBlock([weakSelf](const std::string&, const Value& reply) {
+        if (auto self = weakSelf.lock())
+            self->loginFinished(reply);
+    });
+    manager->setRequestFailiedBlock([weakSelf](const std::string&, const HttpError& error) {
+        if (auto self = weakSelf.lock())
+            self->loginFailed(error);
+    });
+}
+
+void LoginViewController::loginFinished(const Value& reply)
+{
+    m_requestRunning = false;
+    m_loginButton->setEnabled(true);
+    if (reply.isNull()) {
+        foundation::logf("--------error------@%s", "the login reply is not JSON");
+        showError(RequestUrlUtil::kNetworkFailureMessage);
+        return;
+    }
+    const Value& data = reply["Data"];
+    int64_t userId = userIdOf(data["userId"]);
+    if (!RequestUrlUtil::succeeded(reply) || userId <= 0) {
+        std::string message = RequestUrlUtil::message(reply, "登录失败,请重新尝试!");
+        foundation::logf("--------error------@%s", message.c_str());
+        showError(message);
+        return;
+    }
+
+    auto user = UserInfo::sharedInstance();
+    user->setUserId(userId);
+    user->setName(textOf(data["name"]));
+    user->setLoginName(textOf(data["loginname"]));
+    user->setCompanyName(textOf(data["companyname"]));
+    user->setOrderPrefix(textOf(data["orderprefix"]));
+    user->setLogoUrl(textOf(data["logourl"]));
+    user->setPhotoPlan(textOf(data["photoplan"]));
+    user->setSimidState(textOf(data["simidstate"]));
+    user->setSimid(textOf(data["simid"]));
+    if (user->loginName().empty())
+        user->setLoginName(m_userName);
+
+    auto& defaults = foundation::UserDefaults::standard();
+    defaults.set("userName", m_userName);
+    defaults.set(LocalDocumentManager::kCurrentUserKey,
+        foundation::format("user%lld", static_cast<long long>(userId)));
+    defaults.synchronize();
+    if (!LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder)
+        || !LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder))
+        foundation::logf("--------error------@%s", "the user's media folders could not be made");
+
+    m_passwordField->setText("");
+    performSegueWithIdentifier(ShellSegues::kLoginToMain);
+}
+
+void LoginViewController::loginFailed(const HttpError& error)
+{
+    m_requestRunning = false;
+    m_loginButton->setEnabled(true);
+    foundation::logf("--------error------@%s", error.description.c_str());
+    showError(RequestUrlUtil::kNetworkFailureMessage);
+}
+
+void LoginViewController::showError(const std::string& message)
+{
+    auto alert = ModalAlertView::create();
+    alert->showError(sharedAs<ui::ViewController>(), "登录失败", message, std::string("确定"), 0);
+}

@@ -1,0 +1,279 @@
+#include "screens/tasks/NewTaskViewController.h"
+
+#include "components/alert/ModalAlertView.h"
+#include "core/net/HttpManager.h"
+#include "core/net/UserInfo.h"
+#include "platform/foundation/Date.h"
+#include "platform/foundation/Log.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/StoryboardSegue.h"
+#include "platform/ui/TextField.h"
+#include "screens/shell/BrandStyle.h"
+#include "screens/shell/RequestUrlUtil.h"
+#include "screens/shell/ShellSegues.h"
+#include "screens/tasks/NewTaskPLCollectionViewController.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+using foundation::Value;
+
+namespace {
+
+constexpr double kTop = 0; // the navigation controller puts the view below its bar
+constexpr size_t kMaxApplyNOLength = 40;
+
+std::string trimmed(const std::string& text)
+{
+    auto begin = text.find_first_not_of(" \t\r\n");
+    if (begin == std::string::npos)
+        return {};
+    auto end = text.find_last_not_of(" \t\r\n");
+    return text.substr(begin, end - begin + 1);
+}
+
+bool isApplyNOCharacter(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '-' || c == '_';
+}
+
+// A plain decimal number above zero: digits with at most one point, no sign, no exponent.
+bool isPositivePrice(const std::string& text)
+{
+    size_t points = std::count(text.begin(), text.end(), '.');
+    if (text.empty() || points > 1 || text.front() == '.' || text.back() == '.')
+        return false;
+    if (!std::all_of(text.begin(), text.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; }))
+        return false;
+    return std::strtod(text.c_str(), nullptr) > 0;
+}
+
+std::string nextChoice(const std::vector<std::string>& choices, const std::string& current)
+{
+    if (choices.empty())
+        return {};
+    auto it = std::find(choices.begin(), choices.end(), current);
+    if (it == choices.end() || ++it == choices.end())
+        return choices.front();
+    return *it;
+}
+
+} // namespace
+
+std::shared_ptr<NewTaskViewController> NewTaskViewController::create()
+{
+    return std::make_shared<NewTaskViewController>();
+}
+
+std::optional<std::string> NewTaskViewController::checkFields(const NewTaskFields& raw)
+{
+    NewTaskFields fields {trimmed(raw.applyNO), trimmed(raw.baseLocation), trimmed(raw.ensureCompany),
+        trimmed(raw.dealPrice), trimmed(raw.productType), trimmed(raw.photoType)};
+    if (fields.applyNO.empty())
+        return "请输入申请编号";
+    if (fields.applyNO.size() > kMaxApplyNOLength
+        || !std::all_of(fields.applyNO.begin(), fields.applyNO.end(), isApplyNOCharacter))
+        return "申请编号只能由字母、数字、“-”和“_”组成,最多40位";
+    if (fields.baseLocation.empty())
+        return "请输入库存地点";
+    if (fields.ensureCompany.empty())
+        return "请输入保险公司";
+    if (fields.dealPrice.empty())
+        return "请输入成交价格";
+    if (!isPositivePrice(fields.dealPrice))
+        return "成交价格须为大于0的数字";
+    if (fields.productType.empty())
+        return kChooseProductType;
+    if (fields.photoType.empty())
+        return kChoosePhotoPlan;
+    return std::nullopt;
+}
+
+NewTaskFields NewTaskViewController::currentFields() const
+{
+    return {trimmed(m_applyNoField->text()), trimmed(m_baseLocationField->text()),
+        trimmed(m_ensureCompanyField->text()), trimmed(m_dealPriceField->text()), m_productType, m_photoPlan};
+}
+
+void NewTaskViewController::viewDidLoad()
+{
+    setTitle("新建任务");
+    MainBaseViewController::viewDidLoad();
+    auto brand = BrandStyle::current();
+    m_productTypes = brand.productTypes;
+    m_photoPlans = brand.photoPlans;
+
+    double y = kTop + 12;
+    m_applyNoField = addField("申请编号", "请输入申请编号", y);
+    m_baseLocationField = addField("库存地点", "请输入库存地点", y += 46);
+    m_ensureCompanyField = addField("保险公司", "请输入保险公司", y += 46);
+    m_dealPriceField = addField("成交价格", "请输入成交价格(元)", y += 46);
+    m_dealPriceField->setKeyboardType(ui::KeyboardType::DecimalPad);
+    m_productTypeButton = addChooser("产品类型", kChooseProductType, y += 46);
+    m_photoPlanButton = addChooser("拍摄方案", kChoosePhotoPlan, y += 46);
+
+    std::weak_ptr<NewTaskViewController> weakSelf = sharedAs<NewTaskViewController>();
+    m_productTypeButton->addAction(ui::ControlEvents::TouchUpInside, [weakSelf](ui::Control&) {
+        if (auto self = weakSelf.lock())
+            self->chooseNextProductType();
+    });
+    m_photoPlanButton->addAction(ui::ControlEvents::TouchUpInside, [weakSelf](ui::Control&) {
+        if (auto self = weakSelf.lock())
+            self->chooseNextPhotoPlan();
+    });
+
+    double width = view()->bounds().width();
+    m_submitButton = ui::Button::create(graphics::Rect {20, y += 62, width - 40, 44});
+    m_submitButton->setTitle("开始拍摄", ui::ControlState::Normal);
+    m_submitButton->setTitle("正在校验…", ui::ControlState::Disabled);
+    m_submitButton->setTitleColor(graphics::Color::white(), ui::ControlState::Normal);
+    m_submitButton->setBackgroundColor(brand.color);
+    m_submitButton->layer().setCornerRadius(6);
+    m_submitButton->addAction(ui::ControlEvents::TouchUpInside, [weakSelf](ui::Control&) {
+        if (auto self = weakSelf.lock())
+            self->submit();
+    });
+    view()->addSubview(m_submitButton);
+}
+
+std::shared_ptr<ui::TextField> NewTaskViewController::addField(
+    const std::string& caption, const std::string& placeholder, double y)
+{
+    auto label = ui::Label::create({16, y, 80, 36});
+    label->setText(caption);
+    label->setFont(graphics::Font::systemFont(15));
+    view()->addSubview(label);
+    auto field = ui::TextField::create({100, y, view()->bounds().width() - 116, 36});
+    field->setPlaceholder(placeholder);
+    field->setAccessibilityLabel(caption);
+    field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
+    field->setBackgroundColor(graphics::Color::white());
+    field->setAutocorrectionType(ui::TextAutocorrectionType::No);
+    field->setClearButtonMode(ui::TextFieldViewMode::WhileEditing);
+    view()->addSubview(field);
+    return field;
+}
+
+std::shared_ptr<ui::Button> NewTaskViewController::addChooser(
+    const std::string& caption, const std::string& title, double y)
+{
+    auto label = ui::Label::create({16, y, 80, 36});
+    label->setText(caption);
+    label->setFont(graphics::Font::systemFont(15));
+    view()->addSubview(label);
+    auto button = ui::Button::create(graphics::Rect {100, y, view()->bounds().width() - 116, 36});
+    button->setTitle(title, ui::ControlState::Normal);
+    button->setTitleColor(graphics::Color::darkGray(), ui::ControlState::Normal);
+    button->setContentHorizontalAlignment(ui::ContentHorizontalAlignment::Left);
+    button->setContentEdgeInsets({0, 8, 0, 8});
+    button->setBackgroundColor(graphics::Color::white());
+    button->layer().setCornerRadius(5);
+    button->layer().setBorderWidth(0.5);
+    button->layer().setBorderColor(graphics::Color::lightGray());
+    button->setAccessibilityLabel(caption);
+    view()->addSubview(button);
+    return button;
+}
+
+void NewTaskViewController::chooseNextProductType()
+{
+    m_productType = nextChoice(m_productTypes, m_productType);
+    m_productTypeButton->setTitle(m_productType, ui::ControlState::Normal);
+}
+
+void NewTaskViewController::chooseNextPhotoPlan()
+{
+    m_photoPlan = nextChoice(m_photoPlans, m_photoPlan);
+    m_photoPlanButton->setTitle(m_photoPlan, ui::ControlState::Normal);
+}
+
+void NewTaskViewController::submit()
+{
+    if (m_requestRunning)
+        return;
+    for (auto& field : {m_applyNoField, m_baseLocationField, m_ensureCompanyField, m_dealPriceField})
+        field->resignFirstResponder();
+    NewTaskFields fields = currentFields();
+    if (auto problem = checkFields(fields)) {
+        showError(*problem);
+        return;
+    }
+    if (TaskRecordUtil::applyNOIsTaken(fields.applyNO)) {
+        showError("该申请编号的任务已存在");
+        return;
+    }
+    m_submitted = fields;
+    m_requestRunning = true;
+    m_submitButton->setEnabled(false);
+
+    auto manager = HttpManager::create();
+    manager->postRequestWithBaseUrl(RequestUrlUtil::urlFor(kValidatePath),
+        Value(foundation::Map {{"applyNo", UserInfo::sharedInstance()->orderPrefix() + fields.applyNO}}),
+        kValidateTag);
+    std::weak_ptr<NewTaskViewController> weakSelf = sharedAs<NewTaskViewController>();
+    manager->setRequestFinishBlock([weakSelf](const std::string&, const Value& reply) {
+        if (auto self = weakSelf.lock())
+            self->validateFinished(reply);
+    });
+    manager->setRequestFailiedBlock([weakSelf](const std::string&, const HttpError& error) {
+        if (auto self = weakSelf.lock())
+            self->validateFailed(error);
+    });
+}
+
+void NewTaskViewController::validateFinished(const Value& reply)
+{
+    m_requestRunning = false;
+    m_submitButton->setEnabled(true);
+    if (!RequestUrlUtil::succeeded(reply)) {
+        std::string message = RequestUrlUtil::message(reply, RequestUrlUtil::kNetworkFailureMessage);
+        foundation::logf("--------error------@%s", message.c_str());
+        showError(message);
+        return;
+    }
+    storeTaskAndOpenGrid();
+}
+
+void NewTaskViewController::validateFailed(const HttpError& error)
+{
+    m_requestRunning = false;
+    m_submitButton->setEnabled(true);
+    foundation::logf("--------error------@%s", error.description.c_str());
+    showError(RequestUrlUtil::kNetworkFailureMessage);
+}
+
+void NewTaskViewController::storeTaskAndOpenGrid()
+{
+    // The number may have been stored meanwhile (a second tap, another screen).
+    if (TaskRecordUtil::applyNOIsTaken(m_submitted.applyNO)) {
+        showError("该申请编号的任务已存在");
+        return;
+    }
+    auto user = UserInfo::sharedInstance();
+    auto task = TaskRecordUtil::storeNewTask(m_submitted, user->companyName(),
+        RequestUrlUtil::currentUserName(), user->userId(), foundation::Date::now());
+    if (!task) {
+        showError("任务保存失败,请重新尝试!");
+        return;
+    }
+    performSegueWithIdentifier(ShellSegues::kToNewTaskGrid);
+}
+
+void NewTaskViewController::prepareForSegue(ui::StoryboardSegue& segue, const ui::SegueSender& sender)
+{
+    MainBaseViewController::prepareForSegue(segue, sender);
+    if (segue.identifier() != ShellSegues::kToNewTaskGrid)
+        return;
+    if (auto grid
+        = std::dynamic_pointer_cast<NewTaskPLCollectionViewController>(segue.destinationViewController())) {
+        grid->setApplyTaskNO(m_submitted.applyNO);
+        grid->setApplyTaskPhotoType(m_submitted.photoType);
+    }
+}
+
+void NewTaskViewController::showError(const std::string& message)
+{
+    auto alert = ModalAlertView::create();
+    alert->showError(sharedAs<ui::ViewController>(), "提示", message, std::string("确定"), 0);
+}

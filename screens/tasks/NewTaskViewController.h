@@ -1,0 +1,78 @@
+#pragma once
+
+#include "platform/foundation/Value.h"
+#include "screens/shell/MainBaseViewController.h"
+#include "screens/tasks/TaskRecordUtil.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ui {
+class Button;
+class TextField;
+} // namespace ui
+struct HttpError;
+
+// Creates a task: application number, stock location, insurer, deal price, product type and
+// shooting plan (the choices offered by the user's brand). The fields are checked, the server is
+// asked whether the number is free ("validate"), then the task and its media records are stored
+// and its shot grid opens ("toNewTaskPLSeg").
+class NewTaskViewController final : public MainBaseViewController {
+public:
+    static std::shared_ptr<NewTaskViewController> create();
+
+    const char* className() const override { return "NewTaskViewController"; }
+    static constexpr const char* kValidatePath = "/CarTask.ashx?method=validate&time=";
+    static constexpr const char* kValidateTag = "checkOddNumValid";
+    static constexpr const char* kChooseProductType = "请选择产品类型";
+    static constexpr const char* kChoosePhotoPlan = "请选择拍摄方案";
+
+    // Why the fields cannot make a task (the text shown to the user), or nullopt when they can.
+    // Texts are taken trimmed.
+    static std::optional<std::string> checkFields(const NewTaskFields& fields);
+    // The fields as typed and chosen, trimmed.
+    NewTaskFields currentFields() const;
+
+    void viewDidLoad() override;
+    void prepareForSegue(ui::StoryboardSegue& segue, const ui::SegueSender& sender) override;
+
+    std::shared_ptr<ui::TextField> applyNoField() const { return m_applyNoField; }
+    std::shared_ptr<ui::TextField> baseLocationField() const { return m_baseLocationField; }
+    std::shared_ptr<ui::TextField> ensureCompanyField() const { return m_ensureCompanyField; }
+    std::shared_ptr<ui::TextField> dealPriceField() const { return m_dealPriceField; }
+    std::shared_ptr<ui::Button> productTypeButton() const { return m_productTypeButton; }
+    std::shared_ptr<ui::Button> photoPlanButton() const { return m_photoPlanButton; }
+    bool isRequestRunning() const { return m_requestRunning; }
+
+    // The choosers: each tap takes the next of the brand's choices.
+    void chooseNextProductType();
+    void chooseNextPhotoPlan();
+    // The submit button's action, and the answers of "validate".
+    void submit();
+    void validateFinished(const foundation::Value& reply);
+    void validateFailed(const HttpError& error);
+
+private:
+    void storeTaskAndOpenGrid();
+    void showError(const std::string& message);
+    std::shared_ptr<ui::TextField> addField(
+        const std::string& caption, const std::string& placeholder, double y);
+    std::shared_ptr<ui::Button> addChooser(const std::string& caption, const std::string& title, double y);
+
+    std::shared_ptr<ui::TextField> m_applyNoField;
+    std::shared_ptr<ui::TextField> m_baseLocationField;
+    std::shared_ptr<ui::TextField> m_ensureCompanyField;
+    std::shared_ptr<ui::TextField> m_dealPriceField;
+    std::shared_ptr<ui::Button> m_productTypeButton;
+    std::shared_ptr<ui::Button> m_photoPlanButton;
+    std::shared_ptr<ui::Button> m_submitButton;
+    std::vector<std::string> m_productTypes;
+    std::vector<std::string> m_photoPlans;
+    std::string m_productType;
+    std::string m_photoPlan;
+    // The fields as they were sent to "validate": what is stored when the number is free.
+    NewTaskFields m_submitted;
+    bool m_requestRunning {false};
+};

@@ -1,0 +1,71 @@
+#include "screens/tasks/ServerTaskListViewController.h"
+
+#include "components/alert/ModalAlertView.h"
+#include "core/net/HttpManager.h"
+#include "core/net/UserInfo.h"
+#include "platform/foundation/Log.h"
+#include "screens/shell/RequestUrlUtil.h"
+#include "screens/tasks/TaskRecordUtil.h"
+
+using foundation::Value;
+
+void ServerTaskListViewController::viewWillAppear(bool animated)
+{
+    TaskListViewController::viewWillAppear(animated);
+    refresh();
+}
+
+void ServerTaskListViewController::refresh()
+{
+    if (m_requestRunning)
+        return;
+    auto user = UserInfo::sharedInstance();
+    std::string loginName = user->loginName().empty() ? RequestUrlUtil::currentUserName() : user->loginName();
+    m_requestRunning = true;
+    auto manager = HttpManager::create();
+    manager->postRequestWithBaseUrl(RequestUrlUtil::urlFor(listPath()),
+        Value(foundation::Map {{"LoginName", loginName}, {"updateDate", lastUpdateTime(user->userId())}}),
+        requestTag());
+    std::weak_ptr<ServerTaskListViewController> weakSelf = sharedAs<ServerTaskListViewController>();
+    manager->setRequestFinishBlock([weakSelf](const std::string&, const Value& reply) {
+        if (auto self = weakSelf.lock())
+            self->listFinished(reply);
+    });
+    manager->setRequestFailiedBlock([weakSelf](const std::string&, const HttpError& error) {
+        if (auto self = weakSelf.lock())
+            self->listFailed(error);
+    });
+}
+
+void ServerTaskListViewController::listFinished(const Value& reply)
+{
+    m_requestRunning = false;
+    if (!RequestUrlUtil::succeeded(reply) || !reply["Data"].isArray()) {
+        std::string message = RequestUrlUtil::message(reply, RequestUrlUtil::kNetworkFailureMessage);
+        foundation::logf("--------error------@%s", message.c_str());
+        showError(message);
+        return;
+    }
+    TaskRecordUtil::mergeServerTasks(
+        reply["Data"], taskStatus(), RequestUrlUtil::currentUserName(), mergeRule());
+    // Only after the merge: a failed fetch must not skip the tasks it did not bring.
+    const Value& sysdate = reply["sysdate"];
+    if (sysdate.isString() && !sysdate.asString().empty())
+        setLastUpdateTime(UserInfo::sharedInstance()->userId(), sysdate.asString());
+    reloadList();
+}
+
+void ServerTaskListViewController::listFailed(const HttpError& error)
+{
+    m_requestRunning = false;
+    foundation::logf("--------error------@%s", error.description.c_str());
+    showError(RequestUrlUtil::kNetworkFailureMessage);
+}
+
+void ServerTaskListViewController::showError(const std::string& message)
+{
+    if (!isViewVisible())
+        return;
+    auto alert = ModalAlertView::create();
+    alert->showError(sharedAs<ui::ViewController>(), "提示", message, std::string("确定"), 0);
+}

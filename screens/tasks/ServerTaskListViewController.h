@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/store/IMivoDataBaseManager.h"
+#include "platform/foundation/Value.h"
+#include "screens/tasks/TaskListViewController.h"
+
+struct HttpError;
+
+// Base of the finished and rejected lists: each time the list comes on screen it asks the server
+// for the tasks changed since the last fetch ("LoginName", "updateDate"), merges them into the
+// store and shows the store's tasks of its state.
+class ServerTaskListViewController : public TaskListViewController {
+public:
+    const char* className() const override { return "ServerTaskListViewController"; }
+
+    void viewWillAppear(bool animated) override;
+
+    // The endpoint's path and the request's tag.
+    virtual std::string listPath() const = 0;
+    virtual std::string requestTag() const = 0;
+    virtual IMivoDataBaseManager::MergeRule mergeRule() const = 0;
+    // The list's last-update time of the user, and storing the server's new one.
+    virtual std::string lastUpdateTime(int64_t userId) const = 0;
+    virtual void setLastUpdateTime(int64_t userId, const std::string& time) const = 0;
+
+    void refresh();
+    bool isRequestRunning() const { return m_requestRunning; }
+    void listFinished(const foundation::Value& reply);
+    void listFailed(const HttpError& error);
+
+private:
+    void showError(const std::string& message);
+
+    bool m_requestRunning {false};
+};

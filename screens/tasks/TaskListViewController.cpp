@@ -1,0 +1,85 @@
+#include "screens/tasks/TaskListViewController.h"
+
+#include "platform/ui/Button.h"
+#include "platform/ui/Label.h"
+#include "screens/shell/RequestUrlUtil.h"
+#include "screens/tasks/TaskRecordUtil.h"
+
+namespace {
+constexpr double kTop = 0; // the navigation controller puts the view below its bar
+constexpr double kRowHeight = 56;
+} // namespace
+
+void TaskListViewController::viewDidLoad()
+{
+    MainBaseViewController::viewDidLoad();
+    m_emptyLabel = ui::Label::create({16, kTop + 40, view()->bounds().width() - 32, 30});
+    m_emptyLabel->setText("暂无任务");
+    m_emptyLabel->setTextAlignment(graphics::TextAlignment::Center);
+    m_emptyLabel->setTextColor(graphics::Color::gray());
+    view()->addSubview(m_emptyLabel);
+}
+
+void TaskListViewController::viewWillAppear(bool animated)
+{
+    MainBaseViewController::viewWillAppear(animated);
+    reloadList();
+}
+
+std::string TaskListViewController::detailText(const MivoTask& task) const
+{
+    std::string detail = task.photoType();
+    if (!task.baseLocation().empty())
+        detail += "  " + task.baseLocation();
+    return detail;
+}
+
+void TaskListViewController::reloadList()
+{
+    m_tasks = TaskRecordUtil::tasksWithStatus(taskStatus(), RequestUrlUtil::currentUserName());
+    if (!isViewLoaded())
+        return;
+    for (auto& row : m_rows)
+        row->removeFromSuperview();
+    m_rows.clear();
+    m_emptyLabel->setHidden(!m_tasks.empty());
+
+    double width = view()->bounds().width();
+    std::weak_ptr<TaskListViewController> weakSelf = sharedAs<TaskListViewController>();
+    for (size_t i = 0; i < m_tasks.size(); ++i) {
+        double y = kTop + i * kRowHeight;
+        auto row = ui::Button::create(graphics::Rect {0, y, width, kRowHeight - 1});
+        row->setBackgroundColor(graphics::Color::white());
+        row->setAccessibilityLabel("任务:" + m_tasks[i]->applyNO());
+        row->addAction(ui::ControlEvents::TouchUpInside, [weakSelf, i](ui::Control&) {
+            if (auto self = weakSelf.lock())
+                self->selectTask(i);
+        });
+        auto title = ui::Label::create({16, 6, width - 32, 24});
+        title->setText(m_tasks[i]->applyNO());
+        title->setFont(graphics::Font::boldSystemFont(16));
+        title->setUserInteractionEnabled(false);
+        row->addSubview(title);
+        auto detail = ui::Label::create({16, 30, width - 32, 20});
+        detail->setText(detailText(*m_tasks[i]));
+        detail->setFont(graphics::Font::systemFont(13));
+        detail->setTextColor(graphics::Color::darkGray());
+        detail->setUserInteractionEnabled(false);
+        row->addSubview(detail);
+        view()->addSubview(row);
+        m_rows.push_back(row);
+    }
+}
+
+void TaskListViewController::selectTask(size_t index)
+{
+    if (index >= m_tasks.size())
+        return;
+    performSegueWithIdentifier(gridSegueIdentifier(), m_tasks[index]);
+}
+
+std::shared_ptr<MivoTask> TaskListViewController::taskOf(const ui::SegueSender& sender)
+{
+    // Senders of this list's segues are always its tasks.
+    return std::static_pointer_cast<MivoTask>(sender);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/store/MivoTask.h"
+#include "screens/shell/MainBaseViewController.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+class Button;
+class Label;
+} // namespace ui
+
+// Base of the four task lists: the user's tasks of one state from the store, one row each; a tap
+// on a row opens the task's shot grid by the list's segue, the task being the segue's sender.
+class TaskListViewController : public MainBaseViewController {
+public:
+    const char* className() const override { return "TaskListViewController"; }
+
+    void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+
+    // The state shown ("PENDING", "TOUPLOAD", "FINISHED", "REJECTED") and the grid's segue.
+    virtual std::string taskStatus() const = 0;
+    virtual std::string gridSegueIdentifier() const = 0;
+
+    const std::vector<std::shared_ptr<MivoTask>>& tasks() const { return m_tasks; }
+    // Reads the list again from the store and redraws the rows.
+    void reloadList();
+    void selectTask(size_t index);
+
+protected:
+    // The second line of a row.
+    virtual std::string detailText(const MivoTask& task) const;
+    static std::shared_ptr<MivoTask> taskOf(const ui::SegueSender& sender);
+
+private:
+    std::vector<std::shared_ptr<MivoTask>> m_tasks;
+    std::vector<std::shared_ptr<ui::View>> m_rows;
+    std::shared_ptr<ui::Label> m_emptyLabel;
+};

@@ -1,0 +1,196 @@
+#include "screens/tasks/TaskRecordUtil.h"
+
+#include "core/store/GetCourseArrayModel.h"
+#include "platform/data/Predicate.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Log.h"
+
+#include <algorithm>
+#include <charconv>
+
+using data::Predicate;
+using foundation::Map;
+using foundation::Value;
+
+namespace {
+
+// Server fields may come as text or as numbers; the store keeps them as text.
+std::string textOf(const Value& value)
+{
+    if (value.isString())
+        return value.asString();
+    if (value.isInt())
+        return std::to_string(value.asInt());
+    if (value.isDouble())
+        return foundation::format("%g", value.asDouble());
+    return {};
+}
+
+int64_t positionOf(const std::string& text)
+{
+    int64_t value = 0;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() ? value : 0;
+}
+
+} // namespace
+
+int TaskRecordUtil::listTypeFor(const std::string& companyName, const std::string& photoType)
+{
+    if (companyName == "Arvel")
+        return photoType == kPlanRemoveSeal ? 0 : 1;
+    if (companyName == "Kestro")
+        return 1;
+    return 2;
+}
+
+bool TaskRecordUtil::applyNOIsTaken(const std::string& applyNO)
+{
+    auto manager = IMivoDataBaseManager::sharedManager();
+    auto tasks
+        = manager->listMivoTasks(Predicate::withFormat("applyNO=%@ and taskStatus!=%@", applyNO, "DELETE"));
+    // A store that cannot answer is treated as taken: better refuse than mix two tasks' records.
+    return !tasks || !tasks->empty();
+}
+
+std::shared_ptr<MivoTask> TaskRecordUtil::storeNewTask(const NewTaskFields& fields,
+    const std::string& companyName, const std::string& createUser, int64_t userId,
+    foundation::Date createTime)
+{
+    auto manager = IMivoDataBaseManager::sharedManager();
+    auto task = manager->insertMivoTask(Map {
+        {"applyNO", fields.applyNO},
+        {"baseLocation", fields.baseLocation},
+        {"ensureCompany", fields.ensureCompany},
+        {"dealPrice", fields.dealPrice},
+        {"productType", fields.productType},
+        {"photoType", fields.photoType},
+        {"createUser", createUser},
+        {"creareUserid", userId},
+        {"createTime", createTime},
+        {"taskStatus", "PENDING"},
+        {"carID", ""},
+        {"oldApplyNO", ""},
+    });
+    if (!task) {
+        foundation::logf("--------error------@%s", "the new task could not be stored");
+        return nullptr;
+    }
+
+    auto shots = GetCourseArrayModel::getConstantArrayByType(listTypeFor(companyName, fields.photoType));
+    std::vector<Map> records;
+    records.reserve(shots.size() + 1);
+    auto record = [&](const char* type, std::string position) {
+        return Map {
+            {"applyNO", fields.applyNO},
+            {"createTime", createTime},
+            {"resourceType", type},
+            {"taskPosition", std::move(position)},
+            {"taskStatus", "DEFAULT"},
+            {"carID", ""},
+            {"resourceName", ""},
+            {"resourceFilePath", ""},
+            {"screenshotName", ""},
+            {"screenshotPath", ""},
+        };
+    };
+    for (size_t i = 0; i < shots.size(); ++i)
+        records.push_back(record("image", foundation::format("%d", int(i + 1))));
+    records.push_back(
+        record("video", foundation::format("%lu", static_cast<unsigned long>(shots.size() + 1))));
+    if (!manager->insertMivoUploadTasks(records)) {
+        foundation::logf("--------error------@%s", "the media records of the new task could not be stored");
+        manager->deleteObject(task);
+        return nullptr;
+    }
+    return task;
+}
+
+std::vector<std::shared_ptr<MivoTask>> TaskRecordUtil::tasksWithStatus(
+    const std::string& taskStatus, const std::string& createUser)
+{
+    auto tasks = IMivoDataBaseManager::sharedManager()->listMivoTasks(
+        Predicate::withFormat("taskStatus=%@ and createUser=%@", taskStatus, createUser));
+    return tasks ? std::move(*tasks) : std::vector<std::shared_ptr<MivoTask>> {};
+}
+
+size_t TaskRecordUtil::mergeServerTasks(const Value& tasks, const std::string& taskStatus,
+    const std::string& createUser, IMivoDataBaseManager::MergeRule rule)
+{
+    auto manager = IMivoDataBaseManager::sharedManager();
+    size_t merged = 0;
+    for (const Value& entry : tasks.asArray()) {
+        std::string carID = textOf(entry["CarID"]);
+        if (!entry.isMap() || carID.empty()) {
+            foundation::logf("--------error------@%s", "a server task without \"CarID\" was skipped");
+            continue;
+        }
+        // The number as the inspector typed it: what the grids and the upload screen look records up by.
+        std::string applyNO = textOf(entry["ApplyNoWithoutPrefix"]);
+        if (applyNO.empty())
+            applyNO = textOf(entry["ApplyNo"]);
+        Map values {
+            {"carID", carID},
+            {"photoType", textOf(entry["carSource"])},
+            {"taskStatus", taskStatus},
+            {"applyNO", applyNO},
+            {"createUser", createUser},
+        };
+        auto copy = [&](const char* attribute, const char* field) {
+            if (entry.contains(field))
+                values[attribute] = textOf(entry[field]);
+        };
+        copy("baseLocation", "StockArea");
+        copy("ensureCompany", "UndertakeCompany");
+        copy("dealPrice", "SecondhandPrice");
+        copy("rejectedReason", "RejectReason");
+        copy("assessPrice", "AssessPrice");
+        if (auto date = foundation::Date::parseLocal(textOf(entry["UpdateDate"]), "yyyy-MM-dd HH:mm:ss"))
+            values["updateDate"] = *date;
+        if (auto date = foundation::Date::parseLocal(textOf(entry["CreateTime"]), "yyyy-MM-dd HH:mm:ss"))
+            values["createTime"] = *date;
+        if (!manager->upsertMivoTask(values))
+            continue;
+        ++merged;
+
+        for (const Value& file : entry["CarFilesList"].asArray()) {
+            std::string type = textOf(file["FileType"]);
+            std::string position = textOf(file["FileNum"]);
+            if (!file.isMap() || position.empty() || (type != "image" && type != "video")) {
+                foundation::logf(
+                    "--------error------@%s", "a server file without position or type was skipped");
+                continue;
+            }
+            std::string fileCarID = textOf(file["carTaskId"]);
+            manager->upsertMivoUploadTask(
+                Map {
+                    {"carID", fileCarID.empty() ? carID : fileCarID},
+                    {"applyNO", applyNO},
+                    {"taskPosition", position},
+                    {"resourceType", type},
+                    {"resourceName", textOf(file["FileName"])},
+                    {"fileUrl", textOf(file["FileUrl"])},
+                    {"thumbnail", textOf(file["Thumbnail"])},
+                    {"taskStatus", "UPLOADED"},
+                },
+                rule);
+        }
+    }
+    return merged;
+}
+
+std::vector<std::shared_ptr<MivoUploadTask>> TaskRecordUtil::finishedUploads(const std::string& carID)
+{
+    auto manager = IMivoDataBaseManager::sharedManager();
+    auto images
+        = manager->listMivoUploadTasks(Predicate::withFormat("carID=%@ and resourceType=%@", carID, "image"));
+    auto videos
+        = manager->listMivoUploadTasks(Predicate::withFormat("carID=%@ and resourceType=%@", carID, "video"));
+    std::vector<std::shared_ptr<MivoUploadTask>> result = images ? std::move(*images) : decltype(result) {};
+    std::stable_sort(result.begin(), result.end(), [](const auto& a, const auto& b) {
+        return positionOf(a->taskPosition()) < positionOf(b->taskPosition());
+    });
+    if (videos)
+        result.insert(result.end(), videos->begin(), videos->end());
+    return result;
+}

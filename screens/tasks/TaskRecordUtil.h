@@ -1,0 +1,57 @@
+#pragma once
+
+#include "core/store/IMivoDataBaseManager.h"
+#include "platform/foundation/Date.h"
+#include "platform/foundation/Value.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The values of a new task, as the create-task screen collects them.
+struct NewTaskFields {
+    std::string applyNO;
+    std::string baseLocation;
+    std::string ensureCompany;
+    std::string dealPrice;
+    std::string productType;
+    std::string photoType; // the shooting plan's text
+};
+
+// Task and media records as the task screens write and read them.
+class TaskRecordUtil final {
+public:
+    static constexpr const char* kPlanRemoveSeal = "拆密封条-方案1";
+    static constexpr const char* kPlanKeepSeal = "不拆密封条-方案2";
+
+    // The shot list a task follows: company "Arvel" 0 for the plan "拆密封条-方案1" else 1,
+    // "Kestro" 1, any other company 2.
+    static int listTypeFor(const std::string& companyName, const std::string& photoType);
+
+    // A non-deleted task under that application number, of any user: its media records are found
+    // by the number alone, so a second task would share them.
+    static bool applyNOIsTaken(const std::string& applyNO);
+
+    // Stores the task in "PENDING" and one "DEFAULT" media record per shot of its list, then the
+    // video record, all with one creation time. nullptr when the store fails (nothing half-written
+    // is left behind).
+    static std::shared_ptr<MivoTask> storeNewTask(const NewTaskFields& fields, const std::string& companyName,
+        const std::string& createUser, int64_t userId, foundation::Date createTime);
+
+    // Tasks of the user in a state, in store order.
+    static std::vector<std::shared_ptr<MivoTask>> tasksWithStatus(
+        const std::string& taskStatus, const std::string& createUser);
+
+    // Merges the "Data" of a server list into the store: each task as `taskStatus` ("FINISHED" or
+    // "REJECTED"), each of its files as an "UPLOADED" media record matched on carID, taskPosition
+    // and resourceType. Entries that are not objects or carry no "CarID" are skipped (logged).
+    // Returns the number of tasks merged.
+    static size_t mergeServerTasks(const foundation::Value& tasks, const std::string& taskStatus,
+        const std::string& createUser, IMivoDataBaseManager::MergeRule rule);
+
+    // What the finished grid is handed: the task's image records sorted by taskPosition as
+    // integers, then its video records in store order.
+    static std::vector<std::shared_ptr<MivoUploadTask>> finishedUploads(const std::string& carID);
+};
