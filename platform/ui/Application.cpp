@@ -1,5 +1,6 @@
 #include "platform/ui/Application.h"
 
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/ui/AnimationContext.h"
@@ -82,8 +83,11 @@ void Application::endIgnoringInteractionEvents()
 
 void Application::setStatusBarHidden(bool hidden, StatusBarAnimation)
 {
+    if (hidden == m_statusBarHidden)
+        return;
     m_statusBarHidden = hidden;
     View::markDisplayChanged();
+    foundation::NotificationCenter::defaultCenter().post(kDidChangeStatusBarFrameNotification);
 }
 
 void Application::setStatusBarStyle(StatusBarStyle style, bool)

@@ -16,6 +16,10 @@ class TouchDispatcher;
 class Application final {
 public:
     static Application& shared();
+    static constexpr const char* kDidChangeStatusBarFrameNotification
+        = "UIApplicationDidChangeStatusBarFrameNotification";
+    static constexpr const char* kDidChangeStatusBarOrientationNotification
+        = "UIApplicationDidChangeStatusBarOrientationNotification";
 
     Application();
     ~Application();
@@ -37,6 +41,8 @@ public:
     void setStatusBarStyle(StatusBarStyle style, bool animated = false);
     InterfaceOrientation statusBarOrientation() const { return m_statusBarOrientation; }
     void setStatusBarOrientation(InterfaceOrientation orientation);
+    // Changing the orientation or hiding the bar posts the frame notification (and the orientation
+    // one when it turned).
     // 20 points high across the screen, empty when hidden.
     graphics::Rect statusBarFrame() const;
 

@@ -69,6 +69,8 @@ public:
     void setShouldRasterize(bool rasterize) { m_shouldRasterize = rasterize; }
     double rasterizationScale() const { return m_rasterizationScale; }
     void setRasterizationScale(double scale) { m_rasterizationScale = scale; }
+    double contentsScale() const { return m_contentsScale; }
+    void setContentsScale(double scale) { m_contentsScale = scale; }
     // A view whose alpha masks this layer's content (in this layer's bounds coordinates).
     const std::shared_ptr<View>& mask() const { return m_mask; }
     void setMask(std::shared_ptr<View> mask);
@@ -112,6 +114,7 @@ private:
     bool m_masksToBounds {false};
     bool m_shouldRasterize {false};
     double m_rasterizationScale {1};
+    double m_contentsScale {1};
 };
 
 } // namespace ui

@@ -27,6 +27,15 @@ View::View(graphics::Rect frame)
         performWithoutAnimation([&] { m_layer->setFrame(frame); });
 }
 
+View::View(graphics::Rect frame, const LayerFactory& makeLayer)
+    : m_layer(makeLayer ? makeLayer(*this) : nullptr)
+{
+    if (!m_layer)
+        m_layer = std::make_unique<Layer>(*this);
+    if (frame != graphics::Rect {})
+        performWithoutAnimation([&] { m_layer->setFrame(frame); });
+}
+
 View::~View()
 {
     for (const auto& recognizer : m_recognizers)

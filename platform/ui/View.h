@@ -174,6 +174,10 @@ public:
     void layerBoundsSizeChanged(graphics::Size oldSize);
 
 protected:
+    // For views backed by a layer subclass (the platform's layer class override).
+    using LayerFactory = std::function<std::unique_ptr<Layer>(View&)>;
+    View(graphics::Rect frame, const LayerFactory& makeLayer);
+
     // Autoresizes the subviews for a bounds size change.
     virtual void resizeSubviews(graphics::Size oldSize);
 

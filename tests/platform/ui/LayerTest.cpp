@@ -1,4 +1,5 @@
 #include "platform/ui/Layer.h"
+#include "platform/ui/ShapeLayer.h"
 #include "platform/ui/Transaction.h"
 #include "platform/ui/View.h"
 #include "tests/platform/ui/UiTest.h"
@@ -155,4 +156,41 @@ TEST_F(LayerTest, DisplayGenerationMovesWithChangesAndRunningAnimations)
     EXPECT_EQ(View::displayGeneration(), before);
 }
 
+// A shape layer that gives every from-to animation added to it its own curve.
+class CurvedLayer final : public ui::ShapeLayer {
+public:
+    using ShapeLayer::ShapeLayer;
+    static constexpr TimingFunction kCurve {0.215, 0.61, 0.355, 1.0};
+    void addAnimation(const std::shared_ptr<ui::Animation>& animation, const std::string& key) override
+    {
+        if (auto basic = std::dynamic_pointer_cast<BasicAnimation>(animation))
+            basic->setTimingFunction(kCurve);
+        ShapeLayer::addAnimation(animation, key);
+    }
+};
+
+class CurvedView final : public View {
+public:
+    explicit CurvedView(graphics::Rect frame)
+        : View(frame, [](View& view) { return std::make_unique<CurvedLayer>(view); })
+    { }
+};
+
+TEST_F(LayerTest, ViewsCanBeBackedByALayerSubclassThatSeesBlockAnimations)
+{
+    auto curved = std::make_shared<CurvedView>(graphics::Rect {0, 0, 100, 100});
+    auto* shape = dynamic_cast<ui::ShapeLayer*>(&curved->layer());
+    ASSERT_NE(shape, nullptr);
+    EXPECT_EQ(shape->fillColor(), graphics::Color::black());
+    EXPECT_EQ(curved->frame(), (graphics::Rect {0, 0, 100, 100}));
+
+    View::animate(
+        1, 0, ui::AnimationOptions::CurveLinear,
+        [&] {
+            curved->setCenter({150, 50});
+        },
+        nullptr);
+    runFor(0.3);
+    EXPECT_NEAR(curved->layer().presentation().position.x, 50 + 100 * CurvedLayer::kCurve.valueAt(0.3), 1e-9);
+}
 } // namespace
