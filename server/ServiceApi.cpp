@@ -345,6 +345,8 @@ Reply ServiceApi::upload(const Form& form, UploadedPart& part)
         return fail("缺少文件");
     if (part.oversize)
         return fail(oversizeMessage());
+    if (part.size == 0)
+        return fail("文件为空");
     if (const char* key = firstMissing(form, {"carTaskId", "seq"}))
         return fail(std::string("缺少参数: ") + key);
     auto taskId = parseId(value(form, "carTaskId"));

@@ -217,6 +217,7 @@ TEST(MivoServerUpload, HostileOrIncompleteUploadsAreRefusedWithoutWritingOutside
     EXPECT_EQ(
         msg(s.upload(uploadFields(id, "1", "a.jpg", "pdf"), "file1", "a.jpg", photo)), "文件类型不合法: pdf");
     EXPECT_EQ(msg(s.upload(uploadFields(id, "1", "a.jpg"), "", "", "")), "缺少文件");
+    EXPECT_EQ(msg(s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", "")), "文件为空");
     EXPECT_FALSE(success(s.post("/Services/FileUpload.ashx?method=upload&time=1", {{"carTaskId", id}})));
 
     // Nothing was stored anywhere: no media beside the task's (empty) folder, no temp leftovers.
