@@ -8,8 +8,9 @@ namespace ui {
 
 AnimationContext& AnimationContext::shared()
 {
-    static AnimationContext context;
-    return context;
+    // Never destroyed: views released during exit may still ask for it.
+    static auto* context = new AnimationContext;
+    return *context;
 }
 
 TimingFunction timingForOptions(AnimationOptions options)

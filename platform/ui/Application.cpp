@@ -21,8 +21,9 @@ std::shared_ptr<foundation::Timer> g_layoutTimer;
 
 Application& Application::shared()
 {
-    static Application application;
-    return application;
+    // Never destroyed: views and recognisers released during exit may still reach it.
+    static auto* application = new Application;
+    return *application;
 }
 
 Application::Application()

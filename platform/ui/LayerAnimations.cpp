@@ -174,8 +174,9 @@ void LayerAnimations::collectEnded(double now, std::vector<std::function<void()>
 
 AnimationEngine& AnimationEngine::shared()
 {
-    static AnimationEngine engine;
-    return engine;
+    // Never destroyed: layers released during exit still deregister.
+    static auto* engine = new AnimationEngine;
+    return *engine;
 }
 
 void AnimationEngine::activate(LayerAnimations* animations, double endTime)

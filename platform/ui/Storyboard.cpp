@@ -8,8 +8,8 @@ namespace ui {
 namespace {
 std::map<std::string, std::shared_ptr<Storyboard>>& registry()
 {
-    static std::map<std::string, std::shared_ptr<Storyboard>> storyboards;
-    return storyboards;
+    static auto* storyboards = new std::map<std::string, std::shared_ptr<Storyboard>>;
+    return *storyboards;
 }
 } // namespace
 

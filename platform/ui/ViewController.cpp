@@ -214,24 +214,33 @@ void ViewController::presentViewController(
     controller->m_beingPresented = true;
     covered->m_manualAppearance = true;
     controller->m_manualAppearance = true;
+    // Over-full-screen presentations leave the presenter on screen, and so send it nothing.
+    bool coversPresenter = controller->coversPresenter();
 
     auto presentedView = controller->view();
-    covered->beginAppearanceTransition(false, animated);
+    if (coversPresenter)
+        covered->beginAppearanceTransition(false, animated);
     controller->beginAppearanceTransition(true, animated);
     graphics::Rect bounds = window->bounds();
+    bool fades = controller->m_transitionStyle == ModalTransitionStyle::CrossDissolve;
+    double alpha = presentedView->alpha();
     presentedView->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleHeight);
-    View::performWithoutAnimation(
-        [&] { presentedView->setFrame(animated ? bounds.offsetBy(0, bounds.height()) : bounds); });
+    View::performWithoutAnimation([&] {
+        presentedView->setFrame(animated && !fades ? bounds.offsetBy(0, bounds.height()) : bounds);
+        if (animated && fades)
+            presentedView->setAlpha(0);
+    });
     window->addSubview(presentedView);
 
-    auto finish = [covered, controller, completion = std::move(completion), animated](bool) {
+    auto finish = [covered, controller, completion = std::move(completion), animated, coversPresenter](bool) {
         if (animated)
             Application::shared().endIgnoringInteractionEvents();
-        if (covered->isViewLoaded() && covered->m_view->superview()
+        if (coversPresenter && covered->isViewLoaded() && covered->m_view->superview()
             && covered->m_view->superview() == controller->m_view->superview())
             covered->m_view->removeFromSuperview();
         controller->endAppearanceTransition();
-        covered->endAppearanceTransition();
+        if (coversPresenter)
+            covered->endAppearanceTransition();
         controller->m_beingPresented = false;
         controller->m_manualAppearance = false;
         covered->m_manualAppearance = false;
@@ -242,10 +251,22 @@ void ViewController::presentViewController(
         Application::shared().beginIgnoringInteractionEvents();
         View::animate(
             kPresentationDuration, 0, AnimationOptions::CurveEaseOut,
-            [&] { presentedView->setFrame(bounds); }, finish);
+            [&] {
+                if (fades)
+                    presentedView->setAlpha(alpha);
+                else
+                    presentedView->setFrame(bounds);
+            },
+            finish);
     } else {
         finish(true);
     }
+}
+
+bool ViewController::coversPresenter() const
+{
+    return m_presentationStyle != ModalPresentationStyle::OverFullScreen
+        && m_presentationStyle != ModalPresentationStyle::Custom;
 }
 
 void ViewController::dismissViewController(bool animated, std::function<void()> completion)
@@ -265,6 +286,7 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
         presented->dismissViewController(false, nullptr);
     auto presentedView = presented->view();
     auto window = presentedView->window();
+    bool coversPresenter = presented->coversPresenter();
     presented->m_beingDismissed = true;
     presented->m_manualAppearance = true;
     covered->m_manualAppearance = true;
@@ -273,13 +295,15 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
         window->insertSubviewBelow(covered->m_view, presentedView);
     }
     presented->beginAppearanceTransition(false, animated);
-    covered->beginAppearanceTransition(true, animated);
+    if (coversPresenter)
+        covered->beginAppearanceTransition(true, animated);
 
-    auto finish = [covered, presented, completion = std::move(completion), animated](bool) {
+    auto finish = [covered, presented, completion = std::move(completion), animated, coversPresenter](bool) {
         if (animated)
             Application::shared().endIgnoringInteractionEvents();
         presented->m_view->removeFromSuperview();
-        covered->endAppearanceTransition();
+        if (coversPresenter)
+            covered->endAppearanceTransition();
         presented->endAppearanceTransition();
         presented->m_beingDismissed = false;
         presented->m_manualAppearance = false;
@@ -293,9 +317,16 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
     if (animated && window) {
         Application::shared().beginIgnoringInteractionEvents();
         graphics::Rect bounds = window->bounds();
+        bool fades = presented->m_transitionStyle == ModalTransitionStyle::CrossDissolve;
         View::animate(
             kPresentationDuration, 0, AnimationOptions::CurveEaseIn,
-            [&] { presentedView->setFrame(bounds.offsetBy(0, bounds.height())); }, finish);
+            [&] {
+                if (fades)
+                    presentedView->setAlpha(0);
+                else
+                    presentedView->setFrame(bounds.offsetBy(0, bounds.height()));
+            },
+            finish);
     } else {
         finish(true);
     }

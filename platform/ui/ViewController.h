@@ -77,6 +77,12 @@ public:
     std::shared_ptr<ViewController> presentingViewController() const;
     std::shared_ptr<ViewController> presentedViewController() const { return m_presented; }
     static constexpr double kPresentationDuration = 0.4;
+    // How this controller comes on screen when presented with animation: sliding up, or fading in
+    // with CrossDissolve (the others slide).
+    ModalTransitionStyle modalTransitionStyle() const { return m_transitionStyle; }
+    void setModalTransitionStyle(ModalTransitionStyle style) { m_transitionStyle = style; }
+    ModalPresentationStyle modalPresentationStyle() const { return m_presentationStyle; }
+    void setModalPresentationStyle(ModalPresentationStyle style) { m_presentationStyle = style; }
 
     // The nearest navigation controller up the parent (and presenting) chain.
     std::shared_ptr<NavigationController> navigationController() const;
@@ -123,6 +129,7 @@ protected:
 
 private:
     bool appearanceIsManaged() const;
+    bool coversPresenter() const;
     void forwardAppearanceToChildren(const std::function<void(ViewController&)>& action);
 
     std::shared_ptr<View> m_view;
@@ -134,6 +141,8 @@ private:
     std::shared_ptr<ViewController> m_presented;
     std::weak_ptr<Storyboard> m_storyboard;
     std::string m_storyboardIdentifier;
+    ModalTransitionStyle m_transitionStyle {ModalTransitionStyle::CoverVertical};
+    ModalPresentationStyle m_presentationStyle {ModalPresentationStyle::FullScreen};
     Appearance m_appearance {Appearance::Disappeared};
     bool m_appearanceAnimated {false};
     bool m_manualAppearance {false};

@@ -70,5 +70,16 @@ inline constexpr bool isLandscape(InterfaceOrientation o)
 enum class StatusBarStyle { Default = 0, LightContent = 1 };
 enum class StatusBarAnimation { None = 0, Fade = 1, Slide = 2 };
 enum class UserInterfaceIdiom { Phone = 0, Pad = 1 };
+enum class ModalTransitionStyle { CoverVertical = 0, FlipHorizontal = 1, CrossDissolve = 2, PartialCurl = 3 };
+// Full screen removes the presenter's view once the presentation ends; over full screen and
+// custom leave it under the presented one (and send it no appearance calls).
+enum class ModalPresentationStyle {
+    FullScreen = 0,
+    PageSheet = 1,
+    FormSheet = 2,
+    CurrentContext = 3,
+    Custom = 4,
+    OverFullScreen = 5
+};
 
 } // namespace ui

@@ -186,6 +186,28 @@ TEST_F(ViewControllerTest, PresentingFromAChildCoversTheWholeScreen)
     EXPECT_EQ(parent->presentedViewController(), modal);
 }
 
+TEST_F(ViewControllerTest, CrossDissolveFadesAndOverFullScreenKeepsThePresenter)
+{
+    auto a = showRoot("A");
+    auto b = make("B");
+    b->setModalTransitionStyle(ui::ModalTransitionStyle::CrossDissolve);
+    b->setModalPresentationStyle(ui::ModalPresentationStyle::OverFullScreen);
+    a->presentViewController(b, true);
+    EXPECT_EQ(b->view()->layer().presentation().frame(), window->bounds());
+    runFor(ViewController::kPresentationDuration / 2);
+    double shown = b->view()->layer().presentation().opacity;
+    EXPECT_GT(shown, 0);
+    EXPECT_LT(shown, 1);
+    runFor(ViewController::kPresentationDuration / 2);
+    EXPECT_EQ(log, (Log {"B didLoad", "B willAppear*", "B didAppear"}));
+    EXPECT_EQ(a->view()->window(), window);
+    EXPECT_EQ(b->view()->alpha(), 1);
+
+    log.clear();
+    b->dismissViewController(false);
+    EXPECT_EQ(log, (Log {"B willDisappear", "B didDisappear"}));
+}
+
 TEST_F(ViewControllerTest, TitleFeedsTheNavigationItem)
 {
     auto controller = make("A");
