@@ -111,6 +111,11 @@ std::shared_ptr<ModalAlertView> ModalAlertView::self()
     return sharedAs<ModalAlertView>();
 }
 
+void ModalAlertView::loadView()
+{
+    setView(ui::View::create(mainScreenFrame()));
+}
+
 void ModalAlertView::init()
 {
     auto root = view();

@@ -206,6 +206,8 @@ public:
     void removeObservers();
 
     void viewWillLayoutSubviews() override;
+    // A plain view without a background: only the card and the badge are seen.
+    void loadView() override;
 
     // Properties.
     std::shared_ptr<ui::Label> labelTitle() const;

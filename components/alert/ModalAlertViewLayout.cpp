@@ -80,7 +80,10 @@ void ModalAlertView::viewWillLayoutSubviews()
         const Rect backdrop = m_backgroundView->frame();
         m_backgroundView->setFrame({backdrop.origin, size});
         auto alertView = view();
-        const double y = alertView->superview() ? (size.height - m_windowHeight) / 2 : -m_windowHeight;
+        double y = alertView->superview() ? (size.height - m_windowHeight) / 2 : -m_windowHeight;
+        // A layout pass while the keyboard is up must not drop the alert back under it.
+        if (m_keyboardIsVisible)
+            y -= kKeyboardShift;
         alertView->setFrame({(size.width - m_windowWidth) / 2, y, m_windowWidth, m_windowHeight});
         m_contentView->setFrame({0, kCircleHeight / 4, m_windowWidth, m_windowHeight});
         m_circleViewBackground->setFrame({m_windowWidth / 2 - kCircleHeightBackground / 2, kCircleTopPosition,

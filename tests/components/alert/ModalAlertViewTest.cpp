@@ -85,6 +85,7 @@ TEST_F(ModalAlertViewTest, InitBuildsTheCardBadgeAndDefaults)
     EXPECT_EQ(subviews[0], alert->contentView());
     EXPECT_EQ(subviews[1], alert->circleViewBackground());
     EXPECT_EQ(alert->backgroundViewColor(), Color::white());
+    EXPECT_FALSE(alert->view()->backgroundColor());
     EXPECT_EQ(alert->contentView()->backgroundColor(), Color::white());
 
     try {
