@@ -180,11 +180,52 @@ Size ImageView::intrinsicContentSize() const
     return image ? image->size() : Size {kNoIntrinsicMetric, kNoIntrinsicMetric};
 }
 
+void ImageView::setRendersAsTemplate(bool asTemplate)
+{
+    m_template = asTemplate;
+    setNeedsDisplay();
+}
+
+graphics::Color ImageView::effectiveTintColor() const
+{
+    for (const View* view = this; view; view = view->superview().get()) {
+        if (view->tintColor())
+            return *view->tintColor();
+    }
+    return graphics::Color::rgba(0, 122.0 / 255, 1);
+}
+
+// The image's alpha filled with the tint, kept until the image or the tint changes.
+std::shared_ptr<Image> ImageView::tinted(const std::shared_ptr<Image>& image)
+{
+    graphics::Color tint = effectiveTintColor();
+    if (m_tinted && m_tintSource == image && m_tintedWith == tint)
+        return m_tinted;
+    if (!image->isBitmapBacked())
+        return image;
+    auto result = image->copy();
+    for (int y = 0; y < result->pixelHeight(); ++y) {
+        for (int x = 0; x < result->pixelWidth(); ++x) {
+            double a = (result->pixel(x, y) >> 24) / 255.0 * tint.a;
+            auto channel = [&](double c) { return uint32_t(std::lround(c * a * 255)); };
+            result->setPixel(x, y,
+                (uint32_t(std::lround(a * 255)) << 24) | (channel(tint.r) << 16) | (channel(tint.g) << 8)
+                    | channel(tint.b));
+        }
+    }
+    m_tintSource = image;
+    m_tintedWith = tint;
+    m_tinted = result;
+    return result;
+}
+
 void ImageView::draw(graphics::GraphicsContext& context, Rect)
 {
     auto image = displayedImage();
     if (!image)
         return;
+    if (m_template)
+        image = tinted(image);
     context.drawImage(*image, rectForContentMode(contentMode(), image->size(), bounds()));
 }
 

@@ -39,6 +39,12 @@ public:
     void stopAnimating();
     bool isAnimating() const;
 
+    // Draws the image's shape in the tint colour (the view's, else the nearest ancestor's, else
+    // the platform's blue), as an always-template image does.
+    bool rendersAsTemplate() const { return m_template; }
+    void setRendersAsTemplate(bool asTemplate);
+    graphics::Color effectiveTintColor() const;
+
     // The image on screen now (an animation frame, the highlighted image or the image).
     std::shared_ptr<graphics::Image> displayedImage() const;
 
@@ -52,6 +58,7 @@ public:
 
 private:
     double cycleDuration() const;
+    std::shared_ptr<graphics::Image> tinted(const std::shared_ptr<graphics::Image>& image);
 
     std::shared_ptr<graphics::Image> m_image;
     std::shared_ptr<graphics::Image> m_highlightedImage;
@@ -61,7 +68,11 @@ private:
     double m_animationStart {0};
     uint64_t m_frameCallback {0};
     size_t m_lastFrame {0};
+    std::shared_ptr<graphics::Image> m_tintSource;
+    std::shared_ptr<graphics::Image> m_tinted;
+    graphics::Color m_tintedWith;
     bool m_highlighted {false};
+    bool m_template {false};
 };
 
 } // namespace ui

@@ -1,4 +1,5 @@
 #include "platform/ui/ImageView.h"
+#include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
 #include "tests/support/ManualClockTest.h"
@@ -64,6 +65,31 @@ TEST_F(ImageAnimationTest, AnimationImagesCycleOverTheDuration)
     EXPECT_EQ(view->displayedImage(), frames[0]);
     runFor(0.4);
     EXPECT_FALSE(view->isAnimating()); // two cycles done
+}
+
+} // namespace
+
+namespace {
+
+TEST(ImageViewTest, TemplateImagesTakeTheTintColour)
+{
+    auto image = graphics::Image::create(2, 1);
+    image->setPixel(0, 0, 0xFF102030);
+    image->setPixel(1, 0, 0x00000000);
+    auto parent = ui::View::create();
+    auto view = ImageView::create(image);
+    parent->addSubview(view);
+    EXPECT_EQ(view->effectiveTintColor(), graphics::Color::rgba(0, 122.0 / 255, 1));
+    parent->setTintColor(graphics::Color::red());
+    EXPECT_EQ(view->effectiveTintColor(), graphics::Color::red());
+    view->setRendersAsTemplate(true);
+    auto target = graphics::Image::create(2, 1);
+    {
+        graphics::GraphicsContext context(*target);
+        view->draw(context, view->bounds());
+    }
+    EXPECT_EQ(target->pixel(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(target->pixel(1, 0) >> 24, 0u);
 }
 
 } // namespace
