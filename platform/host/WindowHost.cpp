@@ -83,8 +83,9 @@ WindowHost::~WindowHost()
         SDL_DestroyRenderer(m_sdl->renderer);
     if (m_sdl->window)
         SDL_DestroyWindow(m_sdl->window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO);
     delete m_sdl;
+    // All of SDL: its D-Bus and X connections go only with a full quit.
+    SDL_Quit();
 }
 
 bool WindowHost::open(std::string* error)

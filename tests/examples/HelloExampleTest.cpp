@@ -221,8 +221,10 @@ TEST(HelloExampleTest, OpensInAWindowUnderXvfb)
     if (std::system("command -v xvfb-run > /dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run is not installed";
     auto dir = tempDir("mivo-hello-x11");
-    Child child({"xvfb-run", "-a", "env", "SDL_VIDEODRIVER=x11", "MIVO_NO_AUDIO=1", EXAMPLE_HELLO,
-        "--automation", "--home", dir.string()});
+    // SDL's X11 and D-Bus back ends keep a few allocations past exit; a sanitizer build checks
+    // our leaks in the headless runs above instead.
+    Child child({"xvfb-run", "-a", "env", "SDL_VIDEODRIVER=x11", "MIVO_NO_AUDIO=1",
+        "ASAN_OPTIONS=detect_leaks=0", EXAMPLE_HELLO, "--automation", "--home", dir.string()});
     ASSERT_TRUE(child.started());
     // Xvfb takes a moment to accept connections; the first answer waits for the window.
     Value info = child.send(R"({"cmd":"info"})", 60);
