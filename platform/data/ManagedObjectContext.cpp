@@ -115,6 +115,8 @@ struct ManagedObjectContext::EntityState {
     std::string deleteSql;
     std::unordered_map<int64_t, std::weak_ptr<ManagedObject>> registered;
     std::unordered_map<std::string, std::shared_ptr<const CompiledPredicate>> predicates;
+    // UPDATE statements by the set of changed columns.
+    std::unordered_map<uint64_t, std::string> updateSql;
     size_t registrationsSinceSweep {0};
 };
 
@@ -486,17 +488,21 @@ bool ManagedObjectContext::writeInsert(ManagedObject& object, std::string& error
 bool ManagedObjectContext::writeUpdate(ManagedObject& object, std::string& error)
 {
     const auto& attributes = object.entity().attributes();
-    std::string sql = "UPDATE " + quoted(object.entityName()) + " SET ";
-    bool first = true;
-    for (size_t i = 0; i < attributes.size(); ++i) {
-        if (!(object.m_changedMask & (uint64_t(1) << i)))
-            continue;
-        if (!first)
-            sql += ", ";
-        first = false;
-        sql += quoted(attributes[i].name) + " = ?";
+    auto& state = *m_entities[object.entity().index()];
+    auto& sql = state.updateSql[object.m_changedMask];
+    if (sql.empty()) {
+        sql = "UPDATE " + quoted(object.entityName()) + " SET ";
+        bool first = true;
+        for (size_t i = 0; i < attributes.size(); ++i) {
+            if (!(object.m_changedMask & (uint64_t(1) << i)))
+                continue;
+            if (!first)
+                sql += ", ";
+            first = false;
+            sql += quoted(attributes[i].name) + " = ?";
+        }
+        sql += " WHERE " + quoted(kPrimaryKey) + " = ?";
     }
-    sql += " WHERE " + quoted(kPrimaryKey) + " = ?";
     sqlite3_stmt* update = statement(sql, error);
     if (!update)
         return false;
@@ -533,7 +539,9 @@ std::optional<std::string> ManagedObjectContext::save()
     if (!hasChanges())
         return std::nullopt;
     std::string error;
-    if (!execute("BEGIN IMMEDIATE", error))
+    // One statement is atomic on its own; more go in one transaction.
+    bool transaction = m_inserted.size() + m_updated.size() + m_deleted.size() > 1;
+    if (transaction && !execute("BEGIN IMMEDIATE", error))
         return "save failed: " + error;
     bool ok = true;
     size_t insertedCount = 0;
@@ -554,11 +562,12 @@ std::optional<std::string> ManagedObjectContext::save()
                 break;
         }
     }
-    if (ok)
+    if (ok && transaction)
         ok = execute("COMMIT", error);
     if (!ok) {
         std::string ignored;
-        execute("ROLLBACK", ignored);
+        if (transaction)
+            execute("ROLLBACK", ignored);
         for (size_t i = 0; i < insertedCount; ++i)
             m_inserted[i]->m_rowId = 0;
         return "save failed: " + error;
