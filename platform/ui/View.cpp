@@ -237,6 +237,16 @@ bool View::isDescendantOfView(const View* view) const
     return false;
 }
 
+bool View::endEditing(bool force)
+{
+    (void)force;
+    auto responder = Responder::firstResponder();
+    auto* view = dynamic_cast<View*>(responder.get());
+    if (!view || !view->isDescendantOfView(this))
+        return true;
+    return responder->resignFirstResponder();
+}
+
 void View::attachSubview(std::shared_ptr<View> view, size_t index)
 {
     if (view.get() == this || isDescendantOfView(view.get()))

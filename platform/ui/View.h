@@ -88,6 +88,10 @@ public:
     void exchangeSubviews(size_t index1, size_t index2);
     void removeFromSuperview();
     bool isDescendantOfView(const View* view) const;
+    // Resigns the first responder when it is this view or inside it; true when nothing in this
+    // subtree is editing afterwards. `force` is accepted for the platform's signature; a
+    // responder that refuses to resign keeps the focus.
+    bool endEditing(bool force);
 
     virtual void willMoveToSuperview(View* newSuperview) { (void)newSuperview; }
     virtual void didMoveToSuperview() { }
