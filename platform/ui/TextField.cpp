@@ -252,6 +252,13 @@ bool TextField::canBecomeFirstResponder() const
     return isEnabled();
 }
 
+void TextField::willMoveToWindow(Window* newWindow)
+{
+    if (!newWindow && isFirstResponder())
+        resignFirstResponder();
+    Control::willMoveToWindow(newWindow);
+}
+
 bool TextField::becomeFirstResponder()
 {
     if (isFirstResponder())

@@ -109,6 +109,8 @@ public:
     // The clear button, when the mode and the text show it now.
     bool isClearButtonVisible() const;
 
+    // Leaving the window ends editing, as on the platform.
+    void willMoveToWindow(Window* newWindow) override;
     bool canBecomeFirstResponder() const override;
     bool becomeFirstResponder() override;
     bool resignFirstResponder() override;

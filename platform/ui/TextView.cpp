@@ -144,6 +144,13 @@ void TextView::draw(graphics::GraphicsContext& context, Rect)
         m_attributedColor.value_or(m_textColor), m_alignment);
 }
 
+void TextView::willMoveToWindow(Window* newWindow)
+{
+    if (!newWindow && isFirstResponder())
+        resignFirstResponder();
+    View::willMoveToWindow(newWindow);
+}
+
 bool TextView::becomeFirstResponder()
 {
     if (isFirstResponder())

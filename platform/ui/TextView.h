@@ -73,6 +73,8 @@ public:
     double textHeight() const;
 
     bool isEditing() const { return m_editing; }
+    // Leaving the window ends editing, as on the platform.
+    void willMoveToWindow(Window* newWindow) override;
     bool canBecomeFirstResponder() const override { return m_editable; }
     bool becomeFirstResponder() override;
     bool resignFirstResponder() override;

@@ -227,3 +227,28 @@ TEST_F(TextFieldTest, LeftViewInsetsTheText)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TextFieldTest, EndEditingAndLeavingTheWindowCloseTheKeyboard)
+{
+    auto box = ui::View::create({0, 300, 320, 100});
+    window->addSubview(box);
+    auto inner = ui::TextField::create({10, 10, 100, 30});
+    box->addSubview(inner);
+    ASSERT_TRUE(inner->becomeFirstResponder());
+    EXPECT_TRUE(second->endEditing(true)); // not editing in there: nothing happens
+    EXPECT_TRUE(inner->isFirstResponder());
+    EXPECT_TRUE(box->endEditing(true));
+    EXPECT_FALSE(inner->isFirstResponder());
+    EXPECT_FALSE(Keyboard::shared().isVisible());
+
+    ASSERT_TRUE(inner->becomeFirstResponder());
+    box->removeFromSuperview();
+    EXPECT_FALSE(inner->isFirstResponder());
+    EXPECT_FALSE(inner->isEditing());
+    EXPECT_FALSE(Keyboard::shared().isVisible());
+    EXPECT_EQ(names().back(), "UIKeyboardWillHideNotification");
+}
+
+} // namespace
