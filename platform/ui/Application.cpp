@@ -5,6 +5,7 @@
 #include "platform/foundation/Timer.h"
 #include "platform/ui/AnimationContext.h"
 #include "platform/ui/Device.h"
+#include "platform/ui/Keyboard.h"
 #include "platform/ui/LayerAnimations.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"
@@ -166,6 +167,7 @@ void Application::resetForTesting()
         g_layoutTimer->invalidate();
     g_layoutTimer.reset();
     Responder::resetFirstResponder();
+    Keyboard::shared().reset();
     AnimationEngine::shared().resetForTesting();
     AnimationContext::shared().reset();
     Screen::mainScreen().usePhoneProfile();
