@@ -62,21 +62,6 @@ bool isBlank(const std::string& text)
     return true;
 }
 
-// The icon as a template: every pixel in the tint colour with the icon's coverage.
-std::shared_ptr<graphics::Image> templateImage(const graphics::Image& icon, Color tint)
-{
-    auto result = icon.copy();
-    for (int y = 0; y < result->pixelHeight(); ++y)
-        for (int x = 0; x < result->pixelWidth(); ++x) {
-            const double alpha = (result->pixel(x, y) >> 24) / 255.0 * tint.a;
-            auto channel = [&](double value) { return static_cast<uint32_t>(value * alpha * 255 + 0.5); };
-            result->setPixel(x, y,
-                static_cast<uint32_t>(alpha * 255 + 0.5) << 24 | channel(tint.r) << 16 | channel(tint.g) << 8
-                    | channel(tint.b));
-        }
-    return result;
-}
-
 } // namespace
 
 std::shared_ptr<ModalAlertView> ModalAlertView::create()
@@ -506,8 +491,10 @@ void ModalAlertView::attach(const Host& host)
 {
     if (m_usingNewWindow) {
         m_previousWindow = ui::Application::shared().keyWindow();
-        if (!m_modalAlertWindow)
+        if (!m_modalAlertWindow) {
+            m_backgroundView->setFrame(Rect {});
             return;
+        }
         m_backgroundView->setFrame(m_modalAlertWindow->bounds());
         // Under the alert's own view, which the window shows as its root.
         auto root = view();
@@ -538,10 +525,10 @@ void ModalAlertView::applyStyle(Style style, std::optional<Color> viewColor, Ima
         if (auto indicator = activityIndicatorView())
             indicator->startAnimating();
     } else {
-        if (m_iconTintColor && iconImage) {
+        // The tint turns the icon into a template: its shape in the tint colour.
+        if (m_iconTintColor)
             m_circleIconImageView->setTintColor(m_iconTintColor);
-            iconImage = templateImage(*iconImage, *m_iconTintColor);
-        }
+        m_circleIconImageView->setRendersAsTemplate(m_iconTintColor && iconImage);
         m_circleIconImageView->setImage(iconImage);
     }
 
@@ -615,9 +602,15 @@ void ModalAlertView::disableInteractivePopGesture()
     auto recognizer = navigation->interactivePopGestureRecognizer();
     if (!recognizer)
         return;
-    m_restoreInteractivePopGestureEnabled = recognizer->isEnabled();
-    m_restoreInteractivePopGestureDelegate = recognizer->delegate();
-    m_savedInteractivePopGesture = true;
+    // Shown again on the same screen, the alert would otherwise save the state it set itself and
+    // leave the back-swipe off for good once it goes.
+    const bool alreadyOurs = m_savedInteractivePopGesture
+        && recognizer->delegate().lock().get() == static_cast<ui::GestureRecognizerDelegate*>(this);
+    if (!alreadyOurs) {
+        m_restoreInteractivePopGestureEnabled = recognizer->isEnabled();
+        m_restoreInteractivePopGestureDelegate = recognizer->delegate();
+        m_savedInteractivePopGesture = true;
+    }
     recognizer->setEnabled(false);
     recognizer->setDelegate(std::static_pointer_cast<ui::GestureRecognizerDelegate>(self()));
 }
