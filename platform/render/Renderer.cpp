@@ -277,7 +277,7 @@ std::shared_ptr<Image> Renderer::snapshot(ui::View& view)
     return Renderer().renderView(view);
 }
 
-std::shared_ptr<ui::View> Renderer::snapshotView(ui::View& view, bool afterScreenUpdates)
+std::shared_ptr<ui::View> Renderer::snapshotViewAfterScreenUpdates(ui::View& view, bool afterScreenUpdates)
 {
     if (afterScreenUpdates)
         view.layoutIfNeeded();

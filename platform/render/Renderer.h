@@ -34,7 +34,7 @@ public:
     static std::shared_ptr<graphics::Image> snapshot(ui::View& view);
     // An image view showing that picture, with the view's frame; with afterScreenUpdates the
     // pending layout runs first, otherwise the view is drawn as it stands.
-    static std::shared_ptr<ui::View> snapshotView(ui::View& view, bool afterScreenUpdates);
+    static std::shared_ptr<ui::View> snapshotViewAfterScreenUpdates(ui::View& view, bool afterScreenUpdates);
 
 private:
     void drawSubtree(graphics::GraphicsContext& context, ui::View& view);

@@ -241,7 +241,7 @@ TEST_F(RendererTest, SnapshotsDrawTheViewInItsOwnBounds)
     EXPECT_TRUE(near(at(*image, 5, 5), kBlue));
     EXPECT_TRUE(near(at(*image, 35, 15), kRed));
 
-    auto snapshot = render::Renderer::snapshotView(*view, true);
+    auto snapshot = render::Renderer::snapshotViewAfterScreenUpdates(*view, true);
     EXPECT_EQ(snapshot->frame(), view->frame());
     auto imageView = std::dynamic_pointer_cast<ui::ImageView>(snapshot);
     ASSERT_TRUE(imageView);
