@@ -194,9 +194,11 @@ Value Automation::run(const Value& command)
 std::shared_ptr<ui::View> Automation::findView(const std::string& text, bool labelOnly)
 {
     std::shared_ptr<ui::View> exact, partial;
+    Rect screen = ui::Screen::mainScreen().bounds();
     for (auto& window : ui::Application::shared().windows()) {
         forEachView(*window, true, [&](const ui::View& view, bool visible) {
-            if (!visible)
+            // Off-screen views (a dialog slid away, an empty frame) cannot be tapped either.
+            if (!visible || !screenFrame(view).intersects(screen))
                 return;
             std::string shown = labelOnly ? std::string() : view.automationText();
             const std::string& label = view.accessibilityLabel();

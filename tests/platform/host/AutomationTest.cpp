@@ -88,6 +88,9 @@ TEST_F(AutomationTest, TapsByTextLabelAndPoint)
     EXPECT_EQ(taps, 2);
     EXPECT_TRUE(send(R"({"cmd":"tap","label":"status"})")["ok"].asBool());
     EXPECT_EQ(taps, 2);
+    // Views off the screen or hidden cannot be found.
+    label->setFrame({400, 150, 200, 30});
+    expectError(R"({"cmd":"tap","label":"status"})", "no visible view");
     // Hidden views cannot be found.
     button->setHidden(true);
     expectError(R"({"cmd":"tap","text":"登录"})", "no visible view");
