@@ -62,6 +62,16 @@ public:
     // Makes sure a layout pass runs at the next turn of the run loop.
     void scheduleLayout();
 
+    // Turns the interface when the key window's top controller allows the orientation (asked
+    // through shouldAutorotate and supportedInterfaceOrientations). Before system 8.0 the windows
+    // keep their portrait frames and the controllers' views turn inside them; from 8.0 the
+    // screen and the windows take the new size. Returns whether it turned.
+    bool rotateInterface(InterfaceOrientation orientation, bool animated);
+    static constexpr double kRotationDuration = 0.3;
+    // Makes a controller's view cover the window in the interface orientation (turned inside the
+    // portrait window before system 8.0), moved down by `slide` interface heights.
+    void fitToInterface(View& view, const Window& window, double slide = 0) const;
+
     // Tests: forget windows, status bar state, interaction blocking, touches, the first responder,
     // animations and the screen and device profiles.
     void resetForTesting();

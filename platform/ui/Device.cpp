@@ -1,6 +1,7 @@
 #include "platform/ui/Device.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Application.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -21,6 +22,26 @@ void Device::setOrientation(DeviceOrientation orientation)
     m_orientation = orientation;
     if (isGeneratingDeviceOrientationNotifications())
         foundation::NotificationCenter::defaultCenter().post(kOrientationDidChangeNotification);
+    // The interface follows the device where the top controller allows it (landscape sides swap:
+    // the device turned left shows the interface turned right).
+    InterfaceOrientation interface = InterfaceOrientation::Unknown;
+    switch (orientation) {
+    case DeviceOrientation::Portrait:
+        interface = InterfaceOrientation::Portrait;
+        break;
+    case DeviceOrientation::PortraitUpsideDown:
+        interface = InterfaceOrientation::PortraitUpsideDown;
+        break;
+    case DeviceOrientation::LandscapeLeft:
+        interface = InterfaceOrientation::LandscapeRight;
+        break;
+    case DeviceOrientation::LandscapeRight:
+        interface = InterfaceOrientation::LandscapeLeft;
+        break;
+    default:
+        return;
+    }
+    Application::shared().rotateInterface(interface, true);
 }
 
 void Device::endGeneratingDeviceOrientationNotifications()

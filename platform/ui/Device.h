@@ -8,7 +8,8 @@ namespace ui {
 
 // The current device: interface idiom, orientation and system version, all settable for tests.
 // Changing the orientation posts "UIDeviceOrientationDidChangeNotification" while orientation
-// notifications are being generated (begin/end calls nest).
+// notifications are being generated (begin/end calls nest), and turns the interface where the
+// top controller allows it (Application::rotateInterface).
 class Device final {
 public:
     static Device& currentDevice();

@@ -225,8 +225,9 @@ void ViewController::presentViewController(
     bool fades = controller->m_transitionStyle == ModalTransitionStyle::CrossDissolve;
     double alpha = presentedView->alpha();
     presentedView->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleHeight);
+    auto& app = Application::shared();
     View::performWithoutAnimation([&] {
-        presentedView->setFrame(animated && !fades ? bounds.offsetBy(0, bounds.height()) : bounds);
+        app.fitToInterface(*presentedView, *window, animated && !fades ? 1 : 0);
         if (animated && fades)
             presentedView->setAlpha(0);
     });
@@ -291,7 +292,7 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
     presented->m_manualAppearance = true;
     covered->m_manualAppearance = true;
     if (window && covered->m_view && !covered->m_view->superview()) {
-        covered->m_view->setFrame(window->bounds());
+        Application::shared().fitToInterface(*covered->m_view, *window);
         window->insertSubviewBelow(covered->m_view, presentedView);
     }
     presented->beginAppearanceTransition(false, animated);
@@ -390,6 +391,13 @@ uint32_t ViewController::supportedInterfaceOrientations() const
     return Device::currentDevice().userInterfaceIdiom() == UserInterfaceIdiom::Pad
         ? OrientationMask::All
         : OrientationMask::AllButUpsideDown;
+}
+
+void ViewController::viewWillTransitionToSize(graphics::Size size, TransitionCoordinator& coordinator)
+{
+    auto children = m_children;
+    for (const auto& child : children)
+        child->viewWillTransitionToSize(size, coordinator);
 }
 
 Responder* ViewController::nextResponder() const

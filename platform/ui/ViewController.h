@@ -3,6 +3,7 @@
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Responder.h"
+#include "platform/ui/TransitionCoordinator.h"
 #include "platform/ui/ViewTypes.h"
 
 #include <functional>
@@ -105,6 +106,20 @@ public:
     void setNeedsStatusBarAppearanceUpdate();
     virtual bool shouldAutorotate() const { return true; }
     virtual uint32_t supportedInterfaceOrientations() const;
+
+    // Rotation, sent by Application::rotateInterface to the root controller, its children and
+    // what it presents: systems before 8.0 send the three rotation calls, later ones the size
+    // transition (whose default passes it on to the children).
+    virtual void willRotateToInterfaceOrientation(InterfaceOrientation orientation, double duration)
+    {
+        (void)orientation, (void)duration;
+    }
+    virtual void willAnimateRotationToInterfaceOrientation(InterfaceOrientation orientation, double duration)
+    {
+        (void)orientation, (void)duration;
+    }
+    virtual void didRotateFromInterfaceOrientation(InterfaceOrientation from) { (void)from; }
+    virtual void viewWillTransitionToSize(graphics::Size size, TransitionCoordinator& coordinator);
 
     Responder* nextResponder() const override;
 

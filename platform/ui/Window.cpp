@@ -63,8 +63,8 @@ void Window::setHidden(bool hidden)
         if (m_rootViewController) {
             auto view = m_rootViewController->view();
             if (view->superview().get() != this) {
-                view->setFrame(bounds());
-                addSubview(view);
+                Application::shared().fitToInterface(*view, *this);
+                insertSubview(view, 0);
             }
         }
         setNeedsLayout();
@@ -84,7 +84,7 @@ void Window::setRootViewController(std::shared_ptr<ViewController> controller)
     if (!m_rootViewController)
         return;
     auto view = m_rootViewController->view();
-    view->setFrame(bounds());
+    Application::shared().fitToInterface(*view, *this);
     view->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleHeight);
     if (!isHidden())
         insertSubview(view, 0);

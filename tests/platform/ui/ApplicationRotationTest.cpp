@@ -1,0 +1,112 @@
+#include "platform/ui/Application.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/ViewController.h"
+#include "platform/ui/Window.h"
+#include "tests/platform/ui/UiTest.h"
+
+#include <numbers>
+#include <string>
+#include <vector>
+
+namespace {
+
+using ui::InterfaceOrientation;
+
+class Turning final : public ui::ViewController {
+public:
+    std::vector<std::string> log;
+    void willRotateToInterfaceOrientation(InterfaceOrientation o, double duration) override
+    {
+        log.push_back("willRotate " + std::to_string(int(o)) + " " + std::to_string(duration));
+    }
+    void willAnimateRotationToInterfaceOrientation(InterfaceOrientation, double) override
+    {
+        log.push_back("willAnimate");
+    }
+    void didRotateFromInterfaceOrientation(InterfaceOrientation from) override
+    {
+        log.push_back("didRotate from " + std::to_string(int(from)));
+    }
+    void viewWillTransitionToSize(graphics::Size size, ui::TransitionCoordinator& coordinator) override
+    {
+        log.push_back(
+            "transition to " + std::to_string(int(size.width)) + "x" + std::to_string(int(size.height)));
+        coordinator.animateAlongsideTransition(
+            [this] { log.push_back("alongside"); }, [this] { log.push_back("done"); });
+    }
+};
+
+class ApplicationRotationTest : public mivo::test::UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        window = ui::Window::create(ui::Screen::mainScreen().bounds());
+        root = std::make_shared<Turning>();
+        window->setRootViewController(root);
+        window->makeKeyAndVisible();
+    }
+    ui::Application& app() { return ui::Application::shared(); }
+    std::shared_ptr<ui::Window> window;
+    std::shared_ptr<Turning> root;
+};
+
+TEST_F(ApplicationRotationTest, BeforeSystemEightTheRootViewTurnsInsideAPortraitWindow)
+{
+    ASSERT_TRUE(app().rotateInterface(InterfaceOrientation::LandscapeRight, true));
+    EXPECT_EQ(root->log, (std::vector<std::string> {"willRotate 3 0.300000", "willAnimate"}));
+    EXPECT_EQ(app().statusBarOrientation(), InterfaceOrientation::LandscapeRight);
+    auto view = root->view();
+    EXPECT_EQ(view->bounds(), (graphics::Rect {0, 0, 568, 320}));
+    EXPECT_NEAR(view->transform().b, 1, 1e-12); // a quarter turn clockwise
+    graphics::Rect frame = view->frame();
+    EXPECT_NEAR(frame.width(), 320, 1e-9);
+    EXPECT_NEAR(frame.height(), 568, 1e-9);
+    EXPECT_EQ(window->bounds(), (graphics::Rect {0, 0, 320, 568}));
+    EXPECT_EQ(ui::Screen::mainScreen().bounds().size, ui::Screen::kPhoneSize);
+    // The top-left of the turned view is at the window's top-right.
+    graphics::Point corner = view->convertPointToView({0, 0}, nullptr);
+    EXPECT_NEAR(corner.x, 320, 1e-9);
+    EXPECT_NEAR(corner.y, 0, 1e-9);
+
+    runFor(0.3);
+    EXPECT_EQ(root->log.back(), "didRotate from 1");
+
+    // What is presented afterwards comes up turned the same way.
+    auto modal = ui::ViewController::create();
+    root->presentViewController(modal, true);
+    runFor(ui::ViewController::kPresentationDuration);
+    EXPECT_EQ(modal->view()->bounds(), (graphics::Rect {0, 0, 568, 320}));
+    EXPECT_EQ(modal->view()->transform(), view->transform());
+    EXPECT_EQ(modal->view()->center(), view->center());
+}
+
+TEST_F(ApplicationRotationTest, FromSystemEightTheScreenAndWindowsTakeTheNewSize)
+{
+    ui::Device::currentDevice().setSystemVersion("8.1");
+    ASSERT_TRUE(app().rotateInterface(InterfaceOrientation::LandscapeLeft, false));
+    EXPECT_EQ(root->log, (std::vector<std::string> {"transition to 568x320", "alongside", "done"}));
+    EXPECT_EQ(ui::Screen::mainScreen().bounds().size, (graphics::Size {568, 320}));
+    EXPECT_EQ(window->bounds().size, (graphics::Size {568, 320}));
+    EXPECT_EQ(root->view()->frame(), (graphics::Rect {0, 0, 568, 320}));
+    EXPECT_TRUE(root->view()->transform().isIdentity());
+}
+
+TEST_F(ApplicationRotationTest, UnsupportedOrientationsAndTheDeviceDriveIt)
+{
+    EXPECT_FALSE(app().rotateInterface(InterfaceOrientation::PortraitUpsideDown, false)); // not on a phone
+    EXPECT_EQ(app().statusBarOrientation(), InterfaceOrientation::Portrait);
+    ui::Device::currentDevice().setOrientation(ui::DeviceOrientation::LandscapeLeft);
+    EXPECT_EQ(app().statusBarOrientation(), InterfaceOrientation::LandscapeRight);
+    ui::Device::currentDevice().setOrientation(ui::DeviceOrientation::FaceUp);
+    EXPECT_EQ(app().statusBarOrientation(), InterfaceOrientation::LandscapeRight);
+    runFor(1);
+    ui::Device::currentDevice().setOrientation(ui::DeviceOrientation::Portrait);
+    runFor(1);
+    EXPECT_EQ(app().statusBarOrientation(), InterfaceOrientation::Portrait);
+    EXPECT_TRUE(root->view()->transform().isIdentity());
+    EXPECT_EQ(root->view()->frame(), window->bounds());
+}
+
+} // namespace
