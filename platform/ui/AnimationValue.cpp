@@ -92,12 +92,13 @@ AnimationValue interpolate(const AnimationValue& from, const AnimationValue& to,
             } else {
                 if (a.isAffine() && b.isAffine())
                     return Transform3D::fromAffine(interpolate(a.affine(), b.affine(), t));
+                auto mix = [&](double Transform3D::*m) { return lerp(a.*m, b.*m, t); };
                 Transform3D r;
-                const double* pa = &a.m11;
-                const double* pb = &b.m11;
-                double* pr = &r.m11;
-                for (int i = 0; i < 16; ++i)
-                    pr[i] = lerp(pa[i], pb[i], t);
+                for (auto m : {&Transform3D::m11, &Transform3D::m12, &Transform3D::m13, &Transform3D::m14,
+                         &Transform3D::m21, &Transform3D::m22, &Transform3D::m23, &Transform3D::m24,
+                         &Transform3D::m31, &Transform3D::m32, &Transform3D::m33, &Transform3D::m34,
+                         &Transform3D::m41, &Transform3D::m42, &Transform3D::m43, &Transform3D::m44})
+                    r.*m = mix(m);
                 return r;
             }
         },
