@@ -4,6 +4,8 @@
 #include "core/net/HttpManager.h"
 #include "core/net/UserInfo.h"
 #include "platform/foundation/Log.h"
+#include "platform/ui/View.h"
+#include "platform/ui/Window.h"
 #include "screens/shell/RequestUrlUtil.h"
 #include "screens/tasks/TaskRecordUtil.h"
 
@@ -64,7 +66,8 @@ void ServerTaskListViewController::listFailed(const HttpError& error)
 
 void ServerTaskListViewController::showError(const std::string& message)
 {
-    if (!isViewVisible())
+    // Not when the list has left the screen meanwhile.
+    if (!isViewLoaded() || !view()->window())
         return;
     auto alert = ModalAlertView::create();
     alert->showError(sharedAs<ui::ViewController>(), "提示", message, std::string("确定"), 0);

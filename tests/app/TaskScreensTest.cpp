@@ -1,0 +1,241 @@
+#include "tests/app/ShellFixture.h"
+
+#include "core/net/UserInfo.h"
+#include "core/store/IMivoDataBaseManager.h"
+#include "core/store/UpdateTime.h"
+#include "platform/data/Predicate.h"
+#include "platform/ui/Button.h"
+#include "screens/shell/ShellSegues.h"
+#include "screens/tasks/FinishedCollectionViewController.h"
+#include "screens/tasks/FinishedTaskListViewController.h"
+#include "screens/tasks/NewTaskPLCollectionViewController.h"
+#include "screens/tasks/NewTaskViewController.h"
+#include "screens/tasks/PendingCollectionViewController.h"
+#include "screens/tasks/PendingTaskListViewController.h"
+#include "screens/tasks/RejectedCollectionViewController.h"
+#include "screens/tasks/RejectedTaskListViewController.h"
+#include "screens/tasks/ToUploadCollectionViewController.h"
+#include "screens/tasks/UploadTaskListViewController.h"
+#include "screens/tasks/UploadTaskViewController.h"
+
+using data::Predicate;
+using mivo::test::ShellFixture;
+
+namespace {
+
+class TaskScreensTest : public ShellFixture {
+protected:
+    // Logs in and opens a screen from the home dashboard.
+    template<class Screen> std::shared_ptr<Screen> open(const char* segue, const std::string& user = "arvel")
+    {
+        if (!m_sliding)
+            m_sliding = logIn(user);
+        if (!m_sliding)
+            return nullptr;
+        auto stack = homeStack(m_sliding);
+        stack->popToRootViewController(false);
+        stack->topViewController()->performSegueWithIdentifier(segue);
+        foundation::RunLoop::main().runFor(0.5);
+        return std::dynamic_pointer_cast<Screen>(stack->topViewController());
+    }
+
+    std::shared_ptr<ui::ViewController> top() { return homeStack(m_sliding)->topViewController(); }
+
+    // Fills the create-task screen; the first product type and the plan at `planIndex`.
+    static void fill(NewTaskViewController& screen, const std::string& applyNO, int planIndex = 0)
+    {
+        screen.applyNoField()->setText(applyNO);
+        screen.baseLocationField()->setText("上海浦东仓");
+        screen.ensureCompanyField()->setText("平安保险");
+        screen.dealPriceField()->setText("86000");
+        screen.chooseNextProductType();
+        for (int i = 0; i <= planIndex; ++i)
+            screen.chooseNextPhotoPlan();
+    }
+
+    bool submit(NewTaskViewController& screen)
+    {
+        screen.submit();
+        runUntil([&] { return !screen.isRequestRunning(); });
+        foundation::RunLoop::main().runFor(0.5);
+        return top().get() != &screen;
+    }
+
+    // Registers a task with the server as the upload screen would, and returns its id.
+    std::string registerTask(const std::string& applyNoWithPrefix, const std::string& userId = "1001")
+    {
+        auto reply = s_server->post("/Services/CarTask.ashx?method=add&time=1",
+            {{"userId", userId}, {"applyNo", applyNoWithPrefix}, {"stockArea", "北京仓"},
+                {"undertakeCompany", "人保"}, {"secondhandPrice", "90000"}, {"carSource", "1"},
+                {"regDate", "2020-01-01"}, {"loantype", "常规产品"}});
+        auto carId = s_server->carIdOf(applyNoWithPrefix);
+        return carId.value_or("");
+    }
+
+    std::shared_ptr<SlidingViewController> m_sliding;
+};
+
+} // namespace
+
+TEST_F(TaskScreensTest, CreatingATaskStoresItAndOpensItsGrid)
+{
+    auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
+    ASSERT_TRUE(screen);
+    fill(*screen, "N100", 1);
+    EXPECT_EQ(screen->photoPlanButton()->currentTitle(), "不拆密封条-方案2");
+    ASSERT_TRUE(submit(*screen)) << alertText(*screen);
+
+    auto grid = std::dynamic_pointer_cast<NewTaskPLCollectionViewController>(top());
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->applyTaskNO(), "N100");
+    EXPECT_EQ(grid->applyTaskPhotoType(), "不拆密封条-方案2");
+    EXPECT_NE(s_server->log().find("CarTask.ashx?method=validate"), std::string::npos);
+
+    auto manager = IMivoDataBaseManager::sharedManager();
+    auto tasks = manager->listMivoTasks(Predicate::withFormat("applyNO=%@", "N100"));
+    ASSERT_TRUE(tasks && tasks->size() == 1);
+    EXPECT_EQ(tasks->front()->createUser(), "arvel");
+    EXPECT_EQ(tasks->front()->productType(), "常规产品");
+    EXPECT_EQ(manager->listMivoUploadTasks(Predicate::withFormat("applyNO=%@", "N100"))->size(), 15u);
+}
+
+TEST_F(TaskScreensTest, ATakenNumberIsRefusedAndNothingIsStored)
+{
+    ASSERT_FALSE(registerTask("AVN200").empty());
+    auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
+    ASSERT_TRUE(screen);
+    fill(*screen, "N200");
+    EXPECT_FALSE(submit(*screen));
+    EXPECT_EQ(alertText(*screen), "申请编号已存在") << "the server's reason, with the order prefix sent";
+    EXPECT_TRUE(IMivoDataBaseManager::sharedManager()
+                    ->listMivoTasks(Predicate::withFormat("applyNO=%@", "N200"))
+                    ->empty());
+}
+
+TEST_F(TaskScreensTest, AStoredNumberIsNotStoredTwice)
+{
+    auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
+    fill(*screen, "N300");
+    ASSERT_TRUE(submit(*screen));
+    homeStack(m_sliding)->popViewController(false);
+    EXPECT_FALSE(submit(*screen));
+    EXPECT_EQ(alertText(*screen), "该申请编号的任务已存在");
+    EXPECT_EQ(IMivoDataBaseManager::sharedManager()
+                  ->listMivoUploadTasks(Predicate::withFormat("applyNO=%@", "N300"))
+                  ->size(),
+        14u);
+}
+
+TEST_F(TaskScreensTest, BadFieldsAndNetworkFailuresAreShown)
+{
+    auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
+    fill(*screen, "N400");
+    screen->dealPriceField()->setText("abc");
+    size_t before = s_server->log().size();
+    EXPECT_FALSE(submit(*screen));
+    EXPECT_EQ(alertText(*screen), "成交价格须为大于0的数字");
+    EXPECT_EQ(s_server->log().size(), before) << "nothing is sent for bad fields";
+
+    screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
+    fill(*screen, "N401");
+    ASSERT_TRUE(s_server->misbehave("drop", 0, "/Services/CarTask.ashx"));
+    EXPECT_FALSE(submit(*screen));
+    EXPECT_EQ(alertText(*screen), "网络超时,请重新尝试!");
+    EXPECT_TRUE(IMivoDataBaseManager::sharedManager()
+                    ->listMivoTasks(Predicate::withFormat("applyNO=%@", "N401"))
+                    ->empty());
+}
+
+TEST_F(TaskScreensTest, LocalListsOpenTheirGridsWithTheTasksValues)
+{
+    auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
+    fill(*screen, "N500");
+    ASSERT_TRUE(submit(*screen));
+
+    auto pending = open<PendingTaskListViewController>(ShellSegues::kToPendingList);
+    ASSERT_TRUE(pending);
+    ASSERT_EQ(pending->tasks().size(), 1u);
+    pending->selectTask(0);
+    foundation::RunLoop::main().runFor(0.5);
+    auto grid = std::dynamic_pointer_cast<PendingCollectionViewController>(top());
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->applyTaskNO(), "N500");
+    EXPECT_EQ(grid->applyTaskPhotoType(), "拆密封条-方案1");
+
+    auto manager = IMivoDataBaseManager::sharedManager();
+    auto task = manager->listMivoTasks(Predicate::withFormat("applyNO=%@", "N500"))->front();
+    manager->updateMivoTask(task, foundation::Map {{"taskStatus", "TOUPLOAD"}, {"carID", "321"}});
+    auto upload = open<UploadTaskListViewController>(ShellSegues::kToUploadList);
+    ASSERT_EQ(upload->tasks().size(), 1u);
+    upload->selectTask(0);
+    foundation::RunLoop::main().runFor(0.5);
+    auto uploadGrid = std::dynamic_pointer_cast<ToUploadCollectionViewController>(top());
+    ASSERT_TRUE(uploadGrid);
+    EXPECT_EQ(uploadGrid->uuidForTask(), "321");
+
+    uploadGrid->performSegueWithIdentifier(ShellSegues::kToUploadMonitor);
+    foundation::RunLoop::main().runFor(0.6);
+    auto monitor = std::dynamic_pointer_cast<UploadTaskViewController>(presentedFrom(uploadGrid));
+    ASSERT_TRUE(monitor);
+    EXPECT_EQ(monitor->applyTaskNO(), "N500");
+    EXPECT_EQ(monitor->uuidForTask(), "321");
+    EXPECT_EQ(monitor->uploadModel(), "");
+}
+
+TEST_F(TaskScreensTest, RejectedTasksComeBackFromTheServer)
+{
+    ASSERT_TRUE(logIn("kestro"));
+    m_sliding = std::dynamic_pointer_cast<SlidingViewController>(m_login->presentedViewController());
+    std::string carId = registerTask("KSR100", "1002");
+    ASSERT_FALSE(carId.empty());
+    ASSERT_TRUE(s_server->reject(carId, "车架号照片模糊"));
+
+    auto list = open<RejectedTaskListViewController>(ShellSegues::kToRejectedList, "kestro");
+    ASSERT_TRUE(list);
+    ASSERT_TRUE(runUntil([&] { return !list->isRequestRunning(); }));
+    ASSERT_EQ(list->tasks().size(), 1u) << alertText(*list);
+    auto task = list->tasks()[0];
+    EXPECT_EQ(task->carID(), carId);
+    EXPECT_EQ(task->applyNO(), "R100");
+    EXPECT_EQ(task->photoType(), "1");
+    EXPECT_EQ(task->rejectedReason(), "车架号照片模糊");
+    EXPECT_FALSE(UpdateTime::rejectedUpdateTime(1002).empty())
+        << "the server's sysdate is kept for the next fetch";
+
+    list->selectTask(0);
+    foundation::RunLoop::main().runFor(0.5);
+    auto grid = std::dynamic_pointer_cast<RejectedCollectionViewController>(top());
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->applyTaskNO(), "R100");
+    EXPECT_EQ(grid->applyTaskPhotoType(), "1");
+    EXPECT_EQ(grid->uuidForTask(), carId);
+    EXPECT_EQ(grid->synMivoTask(), task);
+    grid->performSegueWithIdentifier(ShellSegues::kToUploadMonitor);
+    foundation::RunLoop::main().runFor(0.6);
+    auto monitor = std::dynamic_pointer_cast<UploadTaskViewController>(presentedFrom(grid));
+    ASSERT_TRUE(monitor);
+    EXPECT_EQ(monitor->uploadModel(), "RejectModel");
+}
+
+TEST_F(TaskScreensTest, FinishedTasksComeBackAndAListFailureIsShown)
+{
+    std::string carId = registerTask("AVF100");
+    ASSERT_TRUE(s_server->finish(carId, "85000"));
+    auto list = open<FinishedTaskListViewController>(ShellSegues::kToFinishedList);
+    ASSERT_TRUE(list);
+    ASSERT_TRUE(runUntil([&] { return !list->isRequestRunning(); }));
+    ASSERT_EQ(list->tasks().size(), 1u) << alertText(*list);
+    EXPECT_EQ(list->tasks()[0]->assessPrice(), "85000");
+    list->selectTask(0);
+    foundation::RunLoop::main().runFor(0.5);
+    auto grid = std::dynamic_pointer_cast<FinishedCollectionViewController>(top());
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->applyTaskNO(), "F100");
+    EXPECT_TRUE(grid->allMivoUploads().empty()) << "nothing was uploaded";
+
+    ASSERT_TRUE(s_server->misbehave("500", 0, "/Services/CarTask.ashx"));
+    list = open<FinishedTaskListViewController>(ShellSegues::kToFinishedList);
+    ASSERT_TRUE(runUntil([&] { return !list->isRequestRunning(); }));
+    EXPECT_EQ(alertText(*list), "网络超时,请重新尝试!");
+    EXPECT_EQ(list->tasks().size(), 1u) << "the stored tasks still show";
+}

@@ -1,0 +1,243 @@
+#include "tests/e2e/AppProcess.h"
+
+#include "core/net/HttpManager.h"
+#include "core/store/BaseDatabaseManager.h"
+#include "core/store/IMivoDataBaseManager.h"
+#include "platform/data/Predicate.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/UserDefaults.h"
+#include "tests/support/StandInServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+using data::Predicate;
+using foundation::Map;
+using foundation::Value;
+using mivo::test::AppProcess;
+
+namespace {
+
+struct Brand {
+    const char* user;
+    const char* prefix;
+    const char* userId;
+    const char* plan; // what the plan chooser shows after one tap
+    size_t shots;
+    const char* carSource;
+};
+
+Map tapLabel(const std::string& label)
+{
+    return {{"cmd", "tap"}, {"label", label}};
+}
+Map tapText(const std::string& text)
+{
+    return {{"cmd", "tap"}, {"text", text}};
+}
+Map tapPoint(double x, double y)
+{
+    return {{"cmd", "tap"}, {"x", x}, {"y", y}};
+}
+Map type(const std::string& text)
+{
+    return {{"cmd", "type"}, {"text", text}};
+}
+Map waitText(const std::string& text)
+{
+    return {{"cmd", "wait"}, {"text", text}, {"timeout", 15}};
+}
+Map waitLabel(const std::string& label)
+{
+    return {{"cmd", "wait"}, {"label", label}, {"timeout", 15}};
+}
+Map advance(double seconds)
+{
+    return {{"cmd", "advance"}, {"seconds", seconds}};
+}
+
+// The home button on the right of the navigation bar.
+Map tapHome()
+{
+    return tapPoint(300, 42);
+}
+
+class RoadTest : public ::testing::TestWithParam<Brand> {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_server.isRunning());
+        std::string pattern = (std::filesystem::temp_directory_path() / "mivo-e2e-XXXXXX").string();
+        ASSERT_TRUE(mkdtemp(pattern.data()));
+        m_home = pattern;
+        m_app = std::make_unique<AppProcess>(m_home, "http://127.0.0.1", m_server.port());
+        ASSERT_TRUE(m_app->isRunning());
+    }
+
+    void TearDown() override
+    {
+        m_app.reset();
+        BaseDatabaseManager::resetSharedManagersForTesting();
+        foundation::RunLoop::main().reset();
+        foundation::Paths::setHome({});
+        foundation::UserDefaults::standard().reload();
+        if (!std::getenv("MIVO_KEEP_TEST_DATA")) {
+            std::error_code error;
+            std::filesystem::remove_all(m_home, error);
+        }
+    }
+
+    // Runs commands in order; the first that fails is reported with the app's log.
+    void run(const std::vector<Map>& commands)
+    {
+        for (const auto& command : commands) {
+            Value answer = m_app->must(command);
+            ASSERT_TRUE(answer["ok"].asBool()) << Value(command).toJson() << " -> " << answer.toJson() << "\n"
+                                               << m_app->log();
+        }
+    }
+
+    std::string tree() { return m_app->must(Map {{"cmd", "tree"}}).toJson(); }
+
+    // The app's store, read from this process (a fresh read every time).
+    std::shared_ptr<IMivoDataBaseManager> store()
+    {
+        foundation::Paths::setHome(m_home);
+        foundation::UserDefaults::standard().reload();
+        BaseDatabaseManager::resetSharedManagersForTesting();
+        return IMivoDataBaseManager::sharedManager();
+    }
+
+    // Uploads a file of the user's folder as the upload screen would; true when the server took it.
+    bool upload(const std::string& carId, const std::string& seq, const std::string& type,
+        const std::filesystem::path& source, const Brand& brand)
+    {
+        store();
+        auto user = foundation::UserDefaults::standard().string("kCurrentUser").value_or("");
+        std::string name = "e2e-" + seq + source.extension().string();
+        auto folder = foundation::Paths::documents() / user / (type == "video" ? "video" : "picture");
+        std::filesystem::copy_file(source, folder / name, std::filesystem::copy_options::overwrite_existing);
+
+        foundation::RunLoop::main().reset();
+        bool done = false, ok = false;
+        auto manager = HttpManager::create();
+        manager->uploadFileWithBaseUrl(m_server.baseUrl() + "/FileUpload.ashx?method=upload&time=1",
+            Value(Map {{"filename", name}, {"carTaskId", carId}, {"seq", seq}, {"carSource", brand.carSource},
+                {"maxseq", std::to_string(brand.shots)}, {"type", type}, {"picMode", "1"}}),
+            "", name, type == "video" ? "video/mp4" : "image/png", seq, "");
+        manager->setUploadFileFinishBlock([&](const std::string&, const Value& reply) {
+            done = true;
+            ok = reply["Success"].asBool();
+        });
+        manager->setUploadFileFailiedBlock([&](const std::string&, const HttpError&) { done = true; });
+        foundation::RunLoop::main().runUntil([&] { return done; }, 30);
+        return ok;
+    }
+
+    testsupport::StandInServer m_server;
+    std::filesystem::path m_home;
+    std::unique_ptr<AppProcess> m_app;
+};
+
+} // namespace
+
+TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
+{
+    const Brand& brand = GetParam();
+    const std::string applyNO = std::string("E2E") + brand.prefix + "01";
+    const std::filesystem::path resources = std::filesystem::path(MIVO_SOURCE_DIR) / "Resources" / "camera";
+
+    // Log in.
+    run({waitText("登录"), tapLabel("用户名"), Map {{"cmd", "backspace"}, {"count", 40}}, type(brand.user),
+        tapLabel("密码"), type("123456"), tapText("登录"), waitText("新建任务"), advance(1)});
+
+    // Create a task; its grid opens.
+    run({tapText("新建任务"), advance(1), waitText("开始拍摄"), tapLabel("申请编号"), type(applyNO),
+        tapLabel("库存地点"), type("上海浦东仓"), tapLabel("保险公司"), type("平安保险"),
+        tapLabel("成交价格"), type("86000"), tapLabel("产品类型"), tapLabel("拍摄方案"), tapText("开始拍摄"),
+        waitText(std::string("拍摄方案: ") + brand.plan), advance(1)});
+    ASSERT_NE(tree().find(applyNO), std::string::npos);
+
+    // Its records: the brand's shot list plus the video.
+    {
+        auto manager = store();
+        auto tasks = manager->listMivoTasks(Predicate::withFormat("applyNO=%@", applyNO));
+        ASSERT_TRUE(tasks);
+        ASSERT_EQ(tasks->size(), 1u);
+        EXPECT_EQ(tasks->front()->taskStatus(), "PENDING");
+        EXPECT_EQ(tasks->front()->photoType(), brand.plan);
+        EXPECT_EQ(tasks->front()->createUser(), brand.user);
+        auto records = manager->listMivoUploadTasks(Predicate::withFormat("applyNO=%@", applyNO));
+        ASSERT_TRUE(records);
+        ASSERT_EQ(records->size(), brand.shots + 1);
+        for (size_t i = 0; i < records->size(); ++i) {
+            EXPECT_EQ((*records)[i]->taskPosition(), std::to_string(i + 1));
+            EXPECT_EQ((*records)[i]->taskStatus(), "DEFAULT");
+            EXPECT_EQ((*records)[i]->resourceType(), i == brand.shots ? "video" : "image");
+        }
+    }
+
+    // Home, then the pending list shows it.
+    run({tapHome(), advance(1), waitText("待拍摄任务 (1)"), tapText("待拍摄任务"), advance(1),
+        waitLabel("任务:" + applyNO)});
+
+    // The server registers it (as the upload screen will), takes two photos and the video, and rejects it.
+    auto registered = m_server.post("/Services/CarTask.ashx?method=add&time=1",
+        {{"userId", brand.userId}, {"applyNo", brand.prefix + applyNO}, {"stockArea", "上海浦东仓"},
+            {"undertakeCompany", "平安保险"}, {"secondhandPrice", "86000"}, {"carSource", brand.carSource},
+            {"regDate", "2020-01-01"}, {"loantype", "常规产品"}});
+    ASSERT_TRUE(registered.answered);
+    auto carId = m_server.carIdOf(brand.prefix + applyNO);
+    ASSERT_TRUE(carId) << registered.body;
+    ASSERT_TRUE(upload(*carId, "1", "image", resources / "sample-photo-1.jpg", brand));
+    ASSERT_TRUE(upload(*carId, "2", "image", resources / "sample-photo-2.jpg", brand));
+    ASSERT_TRUE(
+        upload(*carId, std::to_string(brand.shots + 1), "video", resources / "sample-video.mp4", brand));
+    ASSERT_TRUE(m_server.reject(*carId, "照片不清晰"));
+
+    // The rejected list brings it back.
+    run({tapHome(), advance(1), waitText("已驳回任务"), tapText("已驳回任务"), advance(1),
+        waitText("驳回原因: 照片不清晰")});
+    ASSERT_NE(tree().find(applyNO), std::string::npos);
+    {
+        auto manager = store();
+        auto tasks = manager->listMivoTasks(Predicate::withFormat("carID=%@", *carId));
+        ASSERT_TRUE(tasks);
+        ASSERT_EQ(tasks->size(), 1u);
+        EXPECT_EQ(tasks->front()->taskStatus(), "REJECTED");
+        EXPECT_EQ(tasks->front()->photoType(), brand.carSource) << "the server's plan code";
+        EXPECT_EQ(tasks->front()->applyNO(), applyNO);
+        EXPECT_EQ(tasks->front()->rejectedReason(), "照片不清晰");
+
+        auto files = manager->listMivoUploadTasks(Predicate::withFormat("carID=%@", *carId));
+        ASSERT_TRUE(files);
+        ASSERT_EQ(files->size(), 3u);
+        const std::string positions[] = {"1", "2", std::to_string(brand.shots + 1)};
+        for (size_t i = 0; i < 3; ++i) {
+            const auto& file = (*files)[i];
+            EXPECT_EQ(file->taskStatus(), "UPLOADED");
+            EXPECT_EQ(file->taskPosition(), positions[i]);
+            EXPECT_EQ(file->resourceType(), i == 2 ? "video" : "image");
+            EXPECT_FALSE(file->fileUrl().empty());
+            EXPECT_FALSE(file->thumbnail().empty());
+            EXPECT_EQ(file->applyNO(), applyNO);
+        }
+        // The local task's own records are untouched.
+        auto local
+            = manager->listMivoUploadTasks(Predicate::withFormat("applyNO=%@ and carID=%@", applyNO, ""));
+        ASSERT_TRUE(local);
+        EXPECT_EQ(local->size(), brand.shots + 1);
+    }
+
+    // Its grid opens with the server's records.
+    run({tapLabel("任务:" + applyNO), advance(1), waitText("照片记录: 2  视频记录: 1")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Brands, RoadTest,
+    ::testing::Values(Brand {"arvel", "AV", "1001", "拆密封条-方案1", 13, "0"},
+        Brand {"kestro", "KS", "1002", "不拆密封条-方案2", 14, "1"},
+        Brand {"ombry", "OM", "1003", "标准方案", 18, "2"}),
+    [](const auto& info) { return std::string(info.param.user); });

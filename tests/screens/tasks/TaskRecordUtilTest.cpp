@@ -1,0 +1,247 @@
+#include "screens/tasks/TaskRecordUtil.h"
+
+#include "core/store/GetCourseArrayModel.h"
+#include "platform/data/Predicate.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+using data::Predicate;
+using foundation::Array;
+using foundation::Map;
+using foundation::Value;
+using MergeRule = IMivoDataBaseManager::MergeRule;
+
+namespace {
+
+class TaskRecordUtilTest : public ::testing::Test {
+protected:
+    void SetUp() override { BaseDatabaseManager::resetSharedManagersForTesting(); }
+    void TearDown() override { BaseDatabaseManager::resetSharedManagersForTesting(); }
+
+    static std::vector<std::shared_ptr<MivoUploadTask>> records(
+        const std::string& predicate, const Value& argument)
+    {
+        auto list
+            = IMivoDataBaseManager::sharedManager()->listMivoUploadTasks(Predicate(predicate, {argument}));
+        return list ? *list : std::vector<std::shared_ptr<MivoUploadTask>> {};
+    }
+
+    static NewTaskFields fields(const std::string& applyNO, const std::string& plan)
+    {
+        return {applyNO, "上海浦东仓", "平安保险", "86000", "常规产品", plan};
+    }
+
+    mivo::test::TempHome m_home;
+};
+
+// A server list entry as "endlist" / "overrulelist" give it.
+Value serverTask(const std::string& carID, const std::string& applyNo, Array files)
+{
+    return Map {{"CarID", carID}, {"ApplyNo", "AV" + applyNo}, {"ApplyNoWithoutPrefix", applyNo},
+        {"carSource", "0"}, {"StockArea", "北京仓"}, {"UndertakeCompany", "人保"},
+        {"SecondhandPrice", "90000"}, {"RejectReason", "照片不清晰"}, {"UpdateDate", "2026-12-06 10:00:00"},
+        {"CarFilesList", std::move(files)}};
+}
+
+Value serverFile(const std::string& carID, const std::string& position, const std::string& type)
+{
+    return Map {{"carTaskId", carID}, {"FileNum", position}, {"FileType", type},
+        {"FileName", "f" + position + ".jpg"}, {"FileUrl", "/media/" + carID + "/f" + position + ".jpg"},
+        {"Thumbnail", "/media/" + carID + "/t" + position + ".jpg"}};
+}
+
+} // namespace
+
+TEST(TaskRecordUtilListTypeTest, FollowsCompanyAndPlan)
+{
+    EXPECT_EQ(TaskRecordUtil::listTypeFor("Arvel", "拆密封条-方案1"), 0);
+    EXPECT_EQ(TaskRecordUtil::listTypeFor("Arvel", "不拆密封条-方案2"), 1);
+    EXPECT_EQ(TaskRecordUtil::listTypeFor("Arvel", ""), 1);
+    EXPECT_EQ(TaskRecordUtil::listTypeFor("Kestro", "拆密封条-方案1"), 1);
+    EXPECT_EQ(TaskRecordUtil::listTypeFor("Kestro", "不拆密封条-方案2"), 1);
+    EXPECT_EQ(TaskRecordUtil::listTypeFor("Ombry Motors", "拆密封条-方案1"), 2);
+    EXPECT_EQ(TaskRecordUtil::listTypeFor("arvel", "拆密封条-方案1"), 2)
+        << "company names are compared exactly";
+}
+
+TEST_F(TaskRecordUtilTest, NewTaskStoresOneDefaultRecordPerShotThenTheVideo)
+{
+    struct Case {
+        const char* company;
+        const char* plan;
+        size_t shots;
+    } cases[] = {
+        {"Arvel", "拆密封条-方案1", 13},
+        {"Arvel", "不拆密封条-方案2", 14},
+        {"Kestro", "不拆密封条-方案2", 14},
+        {"Ombry Motors", "标准方案", 18},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.company) + " " + c.plan);
+        std::string applyNO = "A" + std::to_string(++n);
+        foundation::Date created(1'700'000'000.0 + n);
+        auto task = TaskRecordUtil::storeNewTask(fields(applyNO, c.plan), c.company, "arvel", 1001, created);
+        ASSERT_TRUE(task);
+        EXPECT_EQ(task->taskStatus(), "PENDING");
+        EXPECT_EQ(task->carID(), "");
+        EXPECT_EQ(task->oldApplyNO(), "");
+        EXPECT_TRUE(task->value("carID").isString()) << "carID is the empty text, not unset";
+        EXPECT_EQ(task->photoType(), c.plan);
+        EXPECT_EQ(task->createUser(), "arvel");
+        EXPECT_EQ(task->creareUserid(), 1001);
+
+        ASSERT_EQ(GetCourseArrayModel::getConstantArrayByType(TaskRecordUtil::listTypeFor(c.company, c.plan))
+                      .size(),
+            c.shots);
+        auto all = records("applyNO=%@", applyNO);
+        ASSERT_EQ(all.size(), c.shots + 1);
+        for (size_t i = 0; i < all.size(); ++i) {
+            const auto& record = all[i];
+            bool isVideo = i == c.shots;
+            EXPECT_EQ(record->resourceType(), isVideo ? "video" : "image");
+            EXPECT_EQ(record->taskPosition(), std::to_string(i + 1)) << "store order is shot order";
+            EXPECT_EQ(record->taskStatus(), "DEFAULT");
+            EXPECT_EQ(record->createTime(), created) << "one creation time for all";
+            for (const char* empty :
+                {"carID", "resourceName", "resourceFilePath", "screenshotName", "screenshotPath"}) {
+                EXPECT_TRUE(record->value(empty).isString()) << empty;
+                EXPECT_EQ(record->value(empty).asString(), "") << empty;
+            }
+        }
+    }
+}
+
+TEST_F(TaskRecordUtilTest, TakenNumbersIgnoreDeletedTasks)
+{
+    EXPECT_FALSE(TaskRecordUtil::applyNOIsTaken("B1"));
+    auto task = TaskRecordUtil::storeNewTask(
+        fields("B1", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(1));
+    ASSERT_TRUE(task);
+    EXPECT_TRUE(TaskRecordUtil::applyNOIsTaken("B1"));
+    EXPECT_FALSE(TaskRecordUtil::applyNOIsTaken("B2"));
+    IMivoDataBaseManager::sharedManager()->updateMivoTask(task, Map {{"taskStatus", "DELETE"}});
+    EXPECT_FALSE(TaskRecordUtil::applyNOIsTaken("B1"));
+}
+
+TEST_F(TaskRecordUtilTest, ListsShowOnlyTheUsersTasksOfTheState)
+{
+    TaskRecordUtil::storeNewTask(fields("C1", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(1));
+    TaskRecordUtil::storeNewTask(fields("C2", "拆密封条-方案1"), "Arvel", "other", 1009, foundation::Date(2));
+    auto c3 = TaskRecordUtil::storeNewTask(
+        fields("C3", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(3));
+    IMivoDataBaseManager::sharedManager()->updateMivoTask(c3, Map {{"taskStatus", "TOUPLOAD"}});
+    auto pending = TaskRecordUtil::tasksWithStatus("PENDING", "arvel");
+    ASSERT_EQ(pending.size(), 1u);
+    EXPECT_EQ(pending[0]->applyNO(), "C1");
+    ASSERT_EQ(TaskRecordUtil::tasksWithStatus("TOUPLOAD", "arvel").size(), 1u);
+    EXPECT_TRUE(TaskRecordUtil::tasksWithStatus("PENDING", "nobody").empty());
+}
+
+TEST_F(TaskRecordUtilTest, ServerTasksMergeIntoTasksAndUploadedRecords)
+{
+    Value list = Array {serverTask("77", "D1",
+        Array {serverFile("77", "1", "image"), serverFile("77", "2", "image"),
+            serverFile("77", "14", "video")})};
+    EXPECT_EQ(TaskRecordUtil::mergeServerTasks(list, "REJECTED", "arvel", MergeRule::OnlyWhileUploaded), 1u);
+
+    auto tasks = TaskRecordUtil::tasksWithStatus("REJECTED", "arvel");
+    ASSERT_EQ(tasks.size(), 1u);
+    EXPECT_EQ(tasks[0]->carID(), "77");
+    EXPECT_EQ(tasks[0]->photoType(), "0") << "the server's plan code";
+    EXPECT_EQ(tasks[0]->applyNO(), "D1") << "without the order prefix, as local tasks keep it";
+    EXPECT_EQ(tasks[0]->rejectedReason(), "照片不清晰");
+
+    auto files = records("carID=%@", "77");
+    ASSERT_EQ(files.size(), 3u);
+    EXPECT_EQ(files[0]->taskPosition(), "1");
+    EXPECT_EQ(files[0]->taskStatus(), "UPLOADED");
+    EXPECT_EQ(files[0]->resourceName(), "f1.jpg");
+    EXPECT_EQ(files[0]->fileUrl(), "/media/77/f1.jpg");
+    EXPECT_EQ(files[0]->thumbnail(), "/media/77/t1.jpg");
+    EXPECT_EQ(files[0]->applyNO(), "D1");
+    EXPECT_EQ(files[2]->resourceType(), "video");
+
+    // The same list again updates instead of adding.
+    TaskRecordUtil::mergeServerTasks(list, "REJECTED", "arvel", MergeRule::OnlyWhileUploaded);
+    EXPECT_EQ(TaskRecordUtil::tasksWithStatus("REJECTED", "arvel").size(), 1u);
+    EXPECT_EQ(records("carID=%@", "77").size(), 3u);
+}
+
+TEST_F(TaskRecordUtilTest, RejectedListKeepsASlotShotAgainFinishedListDoesNot)
+{
+    Value first = Array {
+        serverTask("80", "E1", Array {serverFile("80", "1", "image"), serverFile("80", "2", "image")})};
+    TaskRecordUtil::mergeServerTasks(first, "REJECTED", "arvel", MergeRule::OnlyWhileUploaded);
+    auto manager = IMivoDataBaseManager::sharedManager();
+    auto slot = records("carID=%@", "80")[0];
+    manager->updateMivoUploadTask(slot, Map {{"taskStatus", "PENDING"}, {"resourceName", "local.jpg"}});
+
+    Value again = Array {
+        serverTask("80", "E1", Array {serverFile("80", "1", "image"), serverFile("80", "2", "image")})};
+    again.mutableArray()[0].set("RejectReason", "第二次驳回");
+    TaskRecordUtil::mergeServerTasks(again, "REJECTED", "arvel", MergeRule::OnlyWhileUploaded);
+    EXPECT_EQ(slot->taskStatus(), "PENDING");
+    EXPECT_EQ(slot->resourceName(), "local.jpg");
+    EXPECT_EQ(TaskRecordUtil::tasksWithStatus("REJECTED", "arvel")[0]->rejectedReason(), "第二次驳回");
+
+    TaskRecordUtil::mergeServerTasks(again, "FINISHED", "arvel", MergeRule::Always);
+    EXPECT_EQ(slot->taskStatus(), "UPLOADED");
+    EXPECT_EQ(slot->resourceName(), "f1.jpg");
+    EXPECT_TRUE(TaskRecordUtil::tasksWithStatus("REJECTED", "arvel").empty()) << "the task itself moved on";
+    EXPECT_EQ(TaskRecordUtil::tasksWithStatus("FINISHED", "arvel").size(), 1u);
+}
+
+TEST_F(TaskRecordUtilTest, MatchingNeedsCarIdPositionAndType)
+{
+    // A local task's records have no server id: a server file never lands on them.
+    TaskRecordUtil::storeNewTask(fields("F1", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(1));
+    Value list = Array {
+        serverTask("90", "F1", Array {serverFile("90", "14", "image"), serverFile("90", "14", "video")})};
+    TaskRecordUtil::mergeServerTasks(list, "FINISHED", "arvel", MergeRule::Always);
+    auto local = records("carID=%@", "");
+    EXPECT_EQ(local.size(), 14u);
+    for (const auto& record : local)
+        EXPECT_EQ(record->taskStatus(), "DEFAULT");
+    EXPECT_EQ(records("carID=%@", "90").size(), 2u) << "same position, different type: two records";
+}
+
+TEST_F(TaskRecordUtilTest, MalformedServerEntriesAreSkipped)
+{
+    Value list = Array {Value("not a task"), Map {{"ApplyNo", "X"}},
+        serverTask("91", "G1",
+            Array {Value(1), Map {{"FileType", "image"}}, serverFile("91", "3", "audio"),
+                serverFile("91", "3", "image")})};
+    EXPECT_EQ(TaskRecordUtil::mergeServerTasks(list, "FINISHED", "arvel", MergeRule::Always), 1u);
+    EXPECT_EQ(records("carID=%@", "91").size(), 1u);
+    EXPECT_EQ(TaskRecordUtil::mergeServerTasks(Value("oops"), "FINISHED", "arvel", MergeRule::Always), 0u);
+}
+
+TEST_F(TaskRecordUtilTest, NumericServerFieldsAreStoredAsText)
+{
+    Value task = serverTask("0", "H1", Array {});
+    task.set("CarID", 92);
+    Map file {{"carTaskId", 92}, {"FileNum", 3}, {"FileType", "image"}, {"FileName", "a.jpg"},
+        {"FileUrl", "/u"}, {"Thumbnail", "/t"}};
+    task.set("CarFilesList", Array {file});
+    TaskRecordUtil::mergeServerTasks(Array {task}, "FINISHED", "arvel", MergeRule::Always);
+    auto stored = records("carID=%@", "92");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0]->taskPosition(), "3");
+}
+
+TEST_F(TaskRecordUtilTest, FinishedGridGetsImagesByNumberThenVideos)
+{
+    Value list = Array {serverTask("95", "J1",
+        Array {serverFile("95", "10", "image"), serverFile("95", "14", "video"),
+            serverFile("95", "9", "image"), serverFile("95", "2", "image")})};
+    TaskRecordUtil::mergeServerTasks(list, "FINISHED", "arvel", MergeRule::Always);
+    auto uploads = TaskRecordUtil::finishedUploads("95");
+    ASSERT_EQ(uploads.size(), 4u);
+    EXPECT_EQ(uploads[0]->taskPosition(), "2");
+    EXPECT_EQ(uploads[1]->taskPosition(), "9");
+    EXPECT_EQ(uploads[2]->taskPosition(), "10") << "positions compare as numbers, not as text";
+    EXPECT_EQ(uploads[3]->resourceType(), "video");
+    EXPECT_TRUE(TaskRecordUtil::finishedUploads("nothing").empty());
+}
