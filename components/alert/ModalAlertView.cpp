@@ -592,11 +592,12 @@ bool ModalAlertView::isVisible()
 
 void ModalAlertView::disableInteractivePopGesture()
 {
-    if (!m_rootViewController)
+    auto host = rootViewController();
+    if (!host)
         return;
-    auto navigation = std::dynamic_pointer_cast<ui::NavigationController>(m_rootViewController);
+    auto navigation = std::dynamic_pointer_cast<ui::NavigationController>(host);
     if (!navigation)
-        navigation = m_rootViewController->navigationController();
+        navigation = host->navigationController();
     if (!navigation)
         return;
     auto recognizer = navigation->interactivePopGestureRecognizer();
@@ -604,27 +605,21 @@ void ModalAlertView::disableInteractivePopGesture()
         return;
     // Shown again on the same screen, the alert would otherwise save the state it set itself and
     // leave the back-swipe off for good once it goes.
-    const bool alreadyOurs = m_savedInteractivePopGesture
+    const bool alreadyOurs = m_interactivePopGestureRecognizer.lock() == recognizer
         && recognizer->delegate().lock().get() == static_cast<ui::GestureRecognizerDelegate*>(this);
     if (!alreadyOurs) {
         m_restoreInteractivePopGestureEnabled = recognizer->isEnabled();
         m_restoreInteractivePopGestureDelegate = recognizer->delegate();
-        m_savedInteractivePopGesture = true;
+        m_interactivePopGestureRecognizer = recognizer;
     }
     recognizer->setEnabled(false);
     recognizer->setDelegate(std::static_pointer_cast<ui::GestureRecognizerDelegate>(self()));
 }
 
+// Runs when the alert goes, on the recogniser it changed.
 void ModalAlertView::restoreInteractivePopGesture()
 {
-    if (!m_savedInteractivePopGesture || !m_rootViewController)
-        return;
-    auto navigation = std::dynamic_pointer_cast<ui::NavigationController>(m_rootViewController);
-    if (!navigation)
-        navigation = m_rootViewController->navigationController();
-    if (!navigation)
-        return;
-    if (auto recognizer = navigation->interactivePopGestureRecognizer()) {
+    if (auto recognizer = m_interactivePopGestureRecognizer.lock()) {
         recognizer->setEnabled(m_restoreInteractivePopGestureEnabled);
         recognizer->setDelegate(m_restoreInteractivePopGestureDelegate);
     }

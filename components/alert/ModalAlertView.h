@@ -254,7 +254,9 @@ public:
     double bodyFontSize() const { return m_bodyFontSize; }
     double buttonsFontSize() const { return m_buttonsFontSize; }
 
-    const Host& rootViewController() const { return m_rootViewController; }
+    // Held weakly: the host holds the shown alert, and a screen that goes away with an alert still
+    // up must not be kept alive by it.
+    Host rootViewController() const { return m_rootViewController.lock(); }
     std::shared_ptr<ui::Window> previousWindow() const { return m_previousWindow; }
     std::shared_ptr<ui::Window> modalAlertWindow() const { return m_modalAlertWindow; }
     const DismissBlock& dismissBlock() const { return m_dismissBlock; }
@@ -319,13 +321,13 @@ private:
     double m_titleFontSize {20};
     double m_bodyFontSize {14};
     double m_buttonsFontSize {14};
-    Host m_rootViewController;
+    std::weak_ptr<ui::ViewController> m_rootViewController;
+    std::weak_ptr<ui::GestureRecognizer> m_interactivePopGestureRecognizer;
     std::shared_ptr<ui::Window> m_previousWindow;
     std::shared_ptr<ui::Window> m_modalAlertWindow;
     DismissBlock m_dismissBlock;
     std::weak_ptr<ui::GestureRecognizerDelegate> m_restoreInteractivePopGestureDelegate;
     bool m_restoreInteractivePopGestureEnabled {false};
-    bool m_savedInteractivePopGesture {false};
     bool m_canAddObservers {true};
     bool m_keyboardIsVisible {false};
     bool m_usingNewWindow {false};

@@ -52,8 +52,8 @@ void ModalAlertView::makeBlurBackground()
     if (m_usingNewWindow) {
         if (auto key = ui::Application::shared().keyWindow(); key && !key->subviews().empty())
             source = key->subviews().back();
-    } else if (m_rootViewController) {
-        source = m_rootViewController->view();
+    } else if (auto host = rootViewController()) {
+        source = host->view();
     }
     std::shared_ptr<graphics::Image> blurred;
     if (source) {

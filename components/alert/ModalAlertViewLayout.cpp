@@ -44,7 +44,8 @@ graphics::Rect ModalAlertView::mainScreenFrame() const
 
 bool ModalAlertView::isModal() const
 {
-    return m_rootViewController && m_rootViewController->presentingViewController() != nullptr;
+    auto host = rootViewController();
+    return host && host->presentingViewController() != nullptr;
 }
 
 void ModalAlertView::measureBodyText()
@@ -67,7 +68,7 @@ void ModalAlertView::viewWillLayoutSubviews()
 
     Size size = mainScreenFrame().size;
     if (isModal() && !m_usingNewWindow)
-        size = m_rootViewController->view()->frame().size;
+        size = rootViewController()->view()->frame().size;
     if (systemIsOlderThan("8.0") && ui::isLandscape(ui::Application::shared().statusBarOrientation()))
         size = {size.height, size.width};
 

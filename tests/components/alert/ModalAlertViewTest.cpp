@@ -474,6 +474,32 @@ TEST_F(ModalAlertViewTest, BackSwipeIsOffForTheAlertsLifetime)
     EXPECT_EQ(recognizer->delegate().lock(), original);
 }
 
+TEST_F(ModalAlertViewTest, AScreenLeavingWithAnAlertUpTakesTheAlertAlong)
+{
+    auto navigation = ui::NavigationController::create(host);
+    window->setRootViewController(navigation);
+    auto pushed = ui::ViewController::create();
+    navigation->pushViewController(pushed, false);
+    settle();
+    auto recognizer = navigation->interactivePopGestureRecognizer();
+    recognizer->setEnabled(true);
+
+    std::weak_ptr<ModalAlertView> weakAlert;
+    std::weak_ptr<ui::ViewController> weakScreen = pushed;
+    {
+        auto alert = ModalAlertView::create();
+        weakAlert = alert;
+        alert->showWaiting(pushed, "请稍候", "正在上传", std::nullopt, 0);
+        EXPECT_FALSE(recognizer->isEnabled());
+    }
+    navigation->popViewController(false);
+    pushed.reset();
+    runFor(1);
+    EXPECT_TRUE(weakScreen.expired());
+    EXPECT_TRUE(weakAlert.expired());
+    EXPECT_TRUE(recognizer->isEnabled());
+}
+
 TEST_F(ModalAlertViewTest, APresentedHostLaysOutInItsOwnSize)
 {
     auto presented = ui::ViewController::create();
