@@ -32,7 +32,7 @@ struct Divider {
         , half(static_cast<uint32_t>(boxArea / 2))
     {
         // (sum + half) x area < 256 x area^2 <= 2^shift makes the quotient exact.
-        if (area > uint64_t {kNarrowBoxLimit} * kNarrowBoxLimit)
+        if (area == 0 || area > uint64_t {kNarrowBoxLimit} * kNarrowBoxLimit)
             return; // wide boxes divide plainly
         unsigned bits = 0;
         while ((uint64_t {1} << bits) < 256 * area * area)

@@ -155,8 +155,16 @@ ImageEffects::ImagePtr ImageEffects::applyBlurWithRadius(const Image& image, dou
         effectImage = resultInB ? b : a;
     }
 
-    auto output = contextImage(size, scale);
-    drawImageInto(image, *output, imageRect);
+    // An opaque image stays opaque through blur and saturation, so its effect image covers the
+    // drawn input completely and can be the output itself.
+    const bool effectCoversInput = effectImage && !maskImage && image.isOpaque();
+    auto output = effectCoversInput ? effectImage : contextImage(size, scale);
+    if (effectCoversInput) {
+        output->setOpaque(true);
+        effectImage = nullptr;
+    } else {
+        drawImageInto(image, *output, imageRect);
+    }
     if (effectImage || tintColor) {
         GraphicsContext context(*output);
         if (effectImage) {

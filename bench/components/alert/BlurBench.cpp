@@ -50,6 +50,7 @@ Snapshot makeSnapshot(int width, int height)
             context.fillRect(
                 {16, 80 + i * (h - 100) / 6, w - 32, (h - 100) / 7}, graphics::Color::rgba(1, 1, 1));
     }
+    image->setOpaque(true); // a screen snapshot
     return {image, graphics::Image::create(width, height, kScale)};
 }
 
@@ -131,6 +132,9 @@ void saturationOnly(benchmark::State& state, int w, int h)
 // Keeps each run's mean real time (ms) by name for the closing table.
 class RecordingReporter final : public benchmark::ConsoleReporter {
 public:
+    RecordingReporter()
+        : ConsoleReporter(OO_Tabular)
+    { }
     void ReportRuns(const std::vector<Run>& runs) override
     {
         ConsoleReporter::ReportRuns(runs);

@@ -123,6 +123,17 @@ TEST_F(ImageEffectsTest, RadiusOneAtScaleTwoIsThreeBoxesOfFive)
                     << x << ", " << y;
 }
 
+TEST_F(ImageEffectsTest, AnOpaqueImageGivesTheSameResultByTheShortWay)
+{
+    auto image = noise(40, 30, 9);
+    auto marked = image->copy();
+    marked->setOpaque(true);
+    auto expected = ImageEffects::applyBlurWithRadius(*image, 5, Color::white(0.2, 0.7), 1.8);
+    auto actual = ImageEffects::applyBlurWithRadius(*marked, 5, Color::white(0.2, 0.7), 1.8);
+    expectEqualImages(*actual, *expected);
+    EXPECT_TRUE(actual->isOpaque());
+}
+
 TEST_F(ImageEffectsTest, SaturationWithoutBlurStillDrawsTheChangedImage)
 {
     auto image = Image::create(2, 2, 2.0);
