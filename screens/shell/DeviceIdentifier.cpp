@@ -6,6 +6,7 @@
 #include "platform/foundation/Paths.h"
 
 #include <algorithm>
+#include <cctype>
 #include <random>
 
 namespace {

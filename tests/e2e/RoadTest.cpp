@@ -183,6 +183,7 @@ TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
     // Home, then the pending list shows it.
     run({tapHome(), advance(1), waitText("待拍摄任务 (1)"), tapText("待拍摄任务"), advance(1),
         waitLabel("任务:" + applyNO)});
+    ASSERT_NE(tree().find(applyNO), std::string::npos) << "the pending list shows the task";
 
     // The server registers it (as the upload screen will), takes two photos and the video, and rejects it.
     auto registered = m_server.post("/Services/CarTask.ashx?method=add&time=1",
