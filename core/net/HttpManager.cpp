@@ -67,7 +67,7 @@ HttpError transportError(const net::HttpResponse& response)
         return {HttpError::kFileReadNoSuchFile, HttpError::kCocoaDomain, response.errorText};
     case net::HttpErrorKind::HttpStatus:
         return {HttpError::kBadServerResponse, HttpError::kResponseDomain,
-            foundation::format("Request failed: (%ld)", response.status)};
+            foundation::format("Request failed: HTTP status %ld", response.status)};
     default:
         return {
             HttpError::kUnknown, HttpError::kUrlDomain, "An unknown error occurred: " + response.errorText};

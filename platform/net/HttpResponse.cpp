@@ -28,7 +28,8 @@ std::string HttpResponse::header(std::string_view name) const
 std::string HttpResponse::mimeType() const
 {
     std::string type = header("Content-Type");
-    type = type.substr(0, type.find(';'));
+    if (auto semicolon = type.find(';'); semicolon != std::string::npos)
+        type.resize(semicolon);
     auto first = type.find_first_not_of(" \t");
     auto last = type.find_last_not_of(" \t");
     if (first == std::string::npos)
