@@ -4,6 +4,7 @@
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <fstream>
 
@@ -129,6 +130,27 @@ TEST_F(StoreTest, UpdateKeepsOtherAttributes)
     EXPECT_EQ(reread->carID(), "C-9");
     EXPECT_EQ(reread->applyNO(), "A1");
     EXPECT_EQ(reread->creareUserid(), int64_t(9000000000));
+}
+
+TEST_F(StoreTest, SaveErrorIsLoggedAndTheRecordReturned)
+{
+    storeNewTask("A1", 1);
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open((foundation::Paths::documents() / "IMivoDataBaseManager.sqlite").c_str(), &other),
+        SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(other,
+            "CREATE TRIGGER refuse BEFORE UPDATE ON MivoTask BEGIN SELECT RAISE(ABORT, 'read-only'); END",
+            nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(other);
+    auto task = store()->listMivoTasks(std::nullopt)->front();
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    auto result = store()->updateMivoTask(task, {{"taskStatus", "TOUPLOAD"}});
+    EXPECT_EQ(result.get(), task.get());
+    EXPECT_EQ(task->taskStatus(), "TOUPLOAD");
+    EXPECT_TRUE(capture.contains("--------error------@save failed: read-only"));
+    EXPECT_EQ(reopened()->listMivoTasks(std::nullopt)->front()->taskStatus(), "PENDING");
 }
 
 TEST_F(StoreTest, NewMediaEntityIsStoredAtTheNextSave)

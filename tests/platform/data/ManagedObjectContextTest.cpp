@@ -266,6 +266,33 @@ TEST_F(ContextTest, ValuesAreTypedOnSet)
     EXPECT_EQ(stored->dictionary(), object->dictionary());
 }
 
+TEST_F(ContextTest, FailedSaveWritesNothingAndKeepsTheChanges)
+{
+    auto stored = insert("stored", 1);
+    ASSERT_FALSE(m_context->save());
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(m_file.c_str(), &other), SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(other,
+            "CREATE TRIGGER refuse BEFORE UPDATE ON Item BEGIN SELECT RAISE(ABORT, 'disk on fire'); END",
+            nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    insert("new");
+    stored->setValue("count", 2);
+    auto error = m_context->save();
+    ASSERT_TRUE(error);
+    EXPECT_NE(error->find("disk on fire"), std::string::npos);
+    EXPECT_EQ(names(*freshContext()), Names {"stored"});
+    EXPECT_TRUE(m_context->hasChanges());
+    EXPECT_TRUE(stored->hasChanges());
+
+    ASSERT_EQ(sqlite3_exec(other, "DROP TRIGGER refuse", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(other);
+    EXPECT_FALSE(m_context->save());
+    EXPECT_EQ(names(*freshContext()), (Names {"stored", "new"}));
+    EXPECT_EQ(freshContext()->fetch({"Item", Predicate("count == 2")})->size(), 1u);
+}
+
 TEST_F(ContextTest, GarbageFileIsNotAStore)
 {
     auto garbage = m_dir / "garbage.sqlite";
