@@ -59,6 +59,9 @@ protected:
 
     void TearDown() override
     {
+        // Let running animations (an alert sliding in) end before the platform is reset: dropping
+        // an animation whose completion holds the last reference to its view re-enters the reset.
+        foundation::RunLoop::main().runFor(2);
         m_login.reset();
         m_window.reset();
         ui::Application::shared().resetForTesting();
