@@ -72,8 +72,9 @@ void initialRowSum(const uint8_t* row, int w, int r, uint32_t sum[4])
 }
 
 template<typename HT>
-void horizontalRowPortable(const uint8_t* row, const uint32_t* padded32, int w, int r, HT* out)
+void horizontalRowPortable(const uint8_t* row, uint32_t* padded32, int w, int r, HT* out)
 {
+    padRow(row, w, r, padded32);
     const auto* padded = reinterpret_cast<const uint8_t*>(padded32);
     uint32_t sum[4];
     initialRowSum(row, w, r, sum);
@@ -110,12 +111,50 @@ void verticalRowPortable(
 
 #if MIVO_BOX_BLUR_X86
 
-__attribute__((target("avx2"))) void horizontalRowAvx2(
-    const uint8_t* row, const uint32_t* padded32, int w, int r, uint16_t* out)
+// The edge pixels are written eight at a time; the buffer has room for the overrun.
+__attribute__((target("avx2"))) void padRowAvx2(const uint8_t* row, int w, int r, uint32_t* padded)
 {
+    uint32_t first;
+    uint32_t last;
+    std::memcpy(&first, row, 4);
+    std::memcpy(&last, row + 4 * static_cast<size_t>(w - 1), 4);
+    const __m256i left = _mm256_set1_epi32(static_cast<int>(first));
+    for (int i = 0; i < r + 1; i += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(padded + i), left);
+    std::memcpy(padded + r + 1, row, 4 * static_cast<size_t>(w));
+    const __m256i right = _mm256_set1_epi32(static_cast<int>(last));
+    for (int i = r + 1 + w; i < 2 * r + 1 + w; i += 8)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(padded + i), right);
+}
+
+// The window for x = -1 (see initialRowSum), four pixels at a time in 16-bit lanes.
+__attribute__((target("avx2"))) void initialRowSumAvx2(const uint8_t* row, int w, int r, uint32_t sum[4])
+{
+    const int inside = std::min(r, w);
+    __m256i acc = _mm256_setzero_si256();
+    int i = 0;
+    for (; i + 4 <= inside; i += 4)
+        acc = _mm256_add_epi16(
+            acc, _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4 * i))));
+    alignas(32) uint16_t lanes[16];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(lanes), acc);
+    for (int c = 0; c < 4; ++c) {
+        uint32_t s = static_cast<uint32_t>(lanes[c]) + lanes[4 + c] + lanes[8 + c] + lanes[12 + c];
+        for (int k = i; k < inside; ++k)
+            s += row[4 * k + c];
+        s += static_cast<uint32_t>(r + 1) * row[c];
+        s += static_cast<uint32_t>(r - inside) * row[4 * (w - 1) + c];
+        sum[c] = s;
+    }
+}
+
+__attribute__((target("avx2"))) void horizontalRowAvx2(
+    const uint8_t* row, uint32_t* padded32, int w, int r, uint16_t* out)
+{
+    padRowAvx2(row, w, r, padded32);
     const auto* padded = reinterpret_cast<const uint8_t*>(padded32);
     uint32_t initial[4];
-    initialRowSum(row, w, r, initial);
+    initialRowSumAvx2(row, w, r, initial);
     // Two pixels per step: the second lane pair carries the first's difference too, so the
     // running sum advances by a prefix sum inside the register. 16-bit wrap-around is harmless
     // because every true sum fits.
@@ -198,7 +237,7 @@ bool cpuHasAvx2()
 #endif
 
 template<typename HT, typename VT> struct Kernels {
-    void (*horizontal)(const uint8_t* row, const uint32_t* padded, int w, int r, HT* out);
+    void (*horizontal)(const uint8_t* row, uint32_t* padded, int w, int r, HT* out);
     void (*vertical)(const HT* add, const HT* sub, VT* sums, uint8_t* out, size_t n, const Divider&);
 };
 
@@ -213,7 +252,8 @@ void convolvePass(const PixelBuffer& src, const PixelBuffer& dst, uint32_t box, 
     const int r = static_cast<int>(box / 2);
     const size_t n = 4 * static_cast<size_t>(w);
     const int ringRows = static_cast<int>(std::min<int64_t>(h, static_cast<int64_t>(box) + 1));
-    std::vector<uint32_t> padded(static_cast<size_t>(w) + 2 * static_cast<size_t>(r) + 1);
+    // Eight pixels of slack for the vector code's edge writes.
+    std::vector<uint32_t> padded(static_cast<size_t>(w) + 2 * static_cast<size_t>(r) + 1 + 8);
     std::vector<HT> ring(n * static_cast<size_t>(ringRows));
     std::vector<VT> sums(n);
     const Divider divider(static_cast<uint64_t>(box) * box);
@@ -222,9 +262,7 @@ void convolvePass(const PixelBuffer& src, const PixelBuffer& dst, uint32_t box, 
     int computed = 0;
     auto computeThrough = [&](int y) {
         for (; computed <= y; ++computed) {
-            const uint8_t* row = src.row(computed);
-            padRow(row, w, r, padded.data());
-            kernels.horizontal(row, padded.data(), w, r, ringRow(computed));
+            kernels.horizontal(src.row(computed), padded.data(), w, r, ringRow(computed));
         }
     };
 
