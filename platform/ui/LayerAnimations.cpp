@@ -227,12 +227,15 @@ void AnimationEngine::step(double now)
 
 void AnimationEngine::resetForTesting()
 {
-    for (LayerAnimations* animations : m_active)
-        animations->dropForTesting();
-    m_active.clear();
+    // Take everything first: dropping completions can release views, whose layers deregister.
+    auto active = std::exchange(m_active, {});
+    std::vector<std::vector<LayerAnimations::Entry>> dropped;
+    for (LayerAnimations* animations : active)
+        dropped.push_back(animations->takeForTesting());
     if (m_frameCallback != 0)
         foundation::RunLoop::main().removeFrameCallback(m_frameCallback);
     m_frameCallback = 0;
+    dropped.clear();
 }
 
 } // namespace ui

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ui {
@@ -49,7 +50,8 @@ public:
     // Ends the animations due at `now`; their stop calls are appended for the caller to run.
     void collectEnded(double now, std::vector<std::function<void()>>& stops);
 
-    void dropForTesting() { m_entries.clear(); }
+    // Hands the entries over without stopping them (tests); destroying them may release views.
+    std::vector<Entry> takeForTesting() { return std::exchange(m_entries, {}); }
 
 private:
     static std::function<void()> stopCall(Entry& entry, bool finished);

@@ -272,4 +272,23 @@ TEST_F(AnimationTest, ChangedGeometryAutoresizesSubviewsInTheSameAnimation)
     EXPECT_NEAR(child->layer().presentation().bounds.size.width, 200, 1e-6);
 }
 
+TEST_F(AnimationTest, ResettingDropsCompletionsThatOwnTheirViews)
+{
+    auto owned = View::create({0, 0, 10, 10});
+    auto other = View::create({0, 0, 10, 10});
+    bool ran = false;
+    View::animate(
+        1,
+        [&] {
+            owned->setAlpha(0);
+            other->setAlpha(0);
+        },
+        [owned, other, &ran](bool) { ran = true; });
+    owned.reset();
+    other.reset();
+    ui::Application::shared().resetForTesting();
+    runFor(2);
+    EXPECT_FALSE(ran);
+}
+
 } // namespace
