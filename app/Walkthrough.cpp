@@ -64,6 +64,12 @@ std::vector<Step> road(const Walkthrough::Account& account)
             "03-new-task.png"},
         {"validate, store the task and open its grid",
             {tapText("开始拍摄"), waitText("照片记录"), advance(1)}, "04-grid.png"},
+        // The home button sits on the right of the navigation bar.
+        {"return home and open the pending list",
+            {Map {{"cmd", "tap"}, {"x", 300}, {"y", 42}}, advance(1), waitText("待拍摄任务"),
+                tapText("待拍摄任务"), advance(1),
+                Map {{"cmd", "wait"}, {"label", "任务:" + applyNO}, {"timeout", 15}}},
+            "05-pending.png"},
     };
 }
 
@@ -101,7 +107,6 @@ int Walkthrough::run(host::App& app, const host::HostOptions& options, const std
         }
         std::cout << "walkthrough: step " << number << ", " << step.title << ": ok" << shot << std::endl;
     }
-    std::cout << "walkthrough: the road ends at the shot grid; capture and upload are not built yet"
-              << std::endl;
+    std::cout << "walkthrough: the road ends here; shooting and upload are not built yet" << std::endl;
     return 0;
 }

@@ -1,0 +1,39 @@
+#include "tests/e2e/AppProcess.h"
+#include "tests/support/StandInServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sys/wait.h>
+
+// The run command's headless demo: it must walk the whole road it knows and leave its screenshots.
+TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
+{
+    testsupport::StandInServer server;
+    ASSERT_TRUE(server.isRunning());
+    std::string pattern = (std::filesystem::temp_directory_path() / "mivo-walk-XXXXXX").string();
+    ASSERT_TRUE(mkdtemp(pattern.data()));
+    std::filesystem::path home = pattern;
+
+    std::string command = mivo::test::AppProcess::binary().string() + " --home '" + home.string()
+        + "' --server http://127.0.0.1 --port " + std::to_string(server.port())
+        + " --walkthrough 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string output;
+    char chunk[512];
+    while (size_t n = fread(chunk, 1, sizeof chunk, pipe))
+        output.append(chunk, n);
+    int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    EXPECT_NE(output.find("step 6, return home and open the pending list: ok"), std::string::npos) << output;
+    for (const char* shot :
+        {"01-login.png", "02-home.png", "03-new-task.png", "04-grid.png", "05-pending.png"})
+        EXPECT_GT(std::filesystem::file_size(home / "walkthrough" / shot), 1000u) << shot;
+
+    if (!std::getenv("MIVO_KEEP_TEST_DATA")) {
+        std::error_code error;
+        std::filesystem::remove_all(home, error);
+    }
+}
