@@ -1,4 +1,5 @@
 #include "platform/ui/ViewController.h"
+#include "platform/foundation/Log.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 #include "tests/platform/ui/UiTest.h"
@@ -182,7 +183,9 @@ TEST_F(ViewControllerTest, PresentingFromAChildCoversTheWholeScreen)
             "P didDisappear", "C didDisappear"}));
     EXPECT_EQ(modal->presentingViewController(), parent);
     // A second presentation while one is up is refused.
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
     child->presentViewController(make("N"), false);
+    EXPECT_TRUE(capture.contains("while a presentation is in progress"));
     EXPECT_EQ(parent->presentedViewController(), modal);
 }
 
