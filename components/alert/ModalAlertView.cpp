@@ -27,7 +27,12 @@ constexpr Color kTextColor = Color::rgba(77 / 255.0, 77 / 255.0, 77 / 255.0, 1);
 constexpr Color kCardBorderColor = Color::rgba(204 / 255.0, 204 / 255.0, 204 / 255.0, 1);
 
 // One slot for the whole program: the auto-hide timer of the alert shown last with a duration.
-std::shared_ptr<foundation::Timer> s_autoHideTimer;
+// Never destroyed: an alert the timer still holds must not be torn down during exit.
+std::shared_ptr<foundation::Timer>& autoHideTimerSlot()
+{
+    static auto* slot = new std::shared_ptr<foundation::Timer>();
+    return *slot;
+}
 
 // White space and line ends, ASCII and the Unicode spaces, at both ends.
 bool isBlank(const std::string& text)
@@ -261,7 +266,7 @@ void ModalAlertView::setSoundURL(std::optional<std::filesystem::path> url)
 
 std::shared_ptr<foundation::Timer> ModalAlertView::autoHideTimer()
 {
-    return s_autoHideTimer;
+    return autoHideTimerSlot();
 }
 
 // Show operations.
@@ -469,11 +474,12 @@ std::shared_ptr<ModalAlertResponder> ModalAlertView::showTitle(Host host, ImageP
     applyStyle(style, viewColor, iconImage);
 
     if (duration > 0) {
-        if (s_autoHideTimer)
-            s_autoHideTimer->invalidate();
+        auto& timer = autoHideTimerSlot();
+        if (timer)
+            timer->invalidate();
         // The timer keeps its alert alive until it fires or is replaced, then lets it go.
         auto target = std::make_shared<std::shared_ptr<ModalAlertView>>(protector);
-        s_autoHideTimer = foundation::Timer::scheduled(duration, false, [target](foundation::Timer&) {
+        timer = foundation::Timer::scheduled(duration, false, [target](foundation::Timer&) {
             auto alert = std::move(*target);
             if (alert)
                 alert->hideView();

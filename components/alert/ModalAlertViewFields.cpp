@@ -179,6 +179,8 @@ void ModalAlertView::addObservers()
 
 void ModalAlertView::removeObservers()
 {
+    if (m_canAddObservers)
+        return; // never installed
     auto& center = foundation::NotificationCenter::defaultCenter();
     center.removeObserver(static_cast<const void*>(this), ui::Keyboard::kWillShowNotification);
     center.removeObserver(static_cast<const void*>(this), ui::Keyboard::kWillHideNotification);

@@ -139,6 +139,13 @@ TEST_F(ModalAlertViewFieldsTest, ATapOutsideFirstClosesTheKeyboardThenHides)
     ASSERT_TRUE(field->becomeFirstResponder());
     EXPECT_TRUE(field->isEditing());
 
+    // A tap on the card (once it has moved up for the keyboard) is not a tap outside.
+    runFor(0.3);
+    ui::Application::shared().tap(alert->view()->center());
+    runFor(0.05);
+    EXPECT_TRUE(field->isEditing());
+
+    runFor(0.5);
     ui::Application::shared().tap(kOutside);
     runFor(0.05);
     EXPECT_FALSE(field->isEditing());
