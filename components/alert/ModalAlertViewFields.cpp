@@ -2,12 +2,54 @@
 
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Control.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Keyboard.h"
+#include "platform/ui/Label.h"
 #include "platform/ui/TapGestureRecognizer.h"
 
 using graphics::Font;
+
+std::shared_ptr<ModalAlertButton> ModalAlertView::addButton(const std::string& title)
+{
+    m_windowHeight += kButtonStep;
+    auto button = ModalAlertButton::create();
+    button->layer().setMasksToBounds(true);
+    button->setTitle(title, ui::ControlState::Normal);
+    button->titleLabel()->setFont(Font::named(m_buttonsFontFamily, m_buttonsFontSize));
+    m_contentView->addSubview(button);
+    m_buttons.push_back(button);
+    return button;
+}
+
+std::shared_ptr<ModalAlertButton> ModalAlertView::addDoneButtonWithTitle(const std::string& title)
+{
+    auto button = addButton(title);
+    if (m_completeButtonFormatBlock)
+        button->setCompleteButtonFormatBlock(m_completeButtonFormatBlock);
+    std::weak_ptr<ModalAlertView> weakSelf = self();
+    button->addAction(ui::ControlEvents::TouchUpInside, [weakSelf](ui::Control&) {
+        if (auto alert = weakSelf.lock())
+            alert->hideView();
+    });
+    return button;
+}
+
+void ModalAlertView::addActivityIndicatorView()
+{
+    auto indicator = ui::ActivityIndicatorView::create(ui::ActivityIndicatorViewStyle::WhiteLarge);
+    indicator->setFrame({8, 8, kActivityIndicatorHeight, kActivityIndicatorHeight});
+    m_circleView->addSubview(indicator);
+    std::lock_guard lock(m_atomicMutex);
+    m_activityIndicatorView = indicator;
+}
+
+void ModalAlertView::removeTopCircle()
+{
+    m_circleViewBackground->removeFromSuperview();
+    m_circleView->removeFromSuperview();
+}
 
 std::shared_ptr<ui::TextField> ModalAlertView::addTextField(OptionalText placeholder)
 {
