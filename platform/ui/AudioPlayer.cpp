@@ -10,8 +10,8 @@
 
 namespace ui {
 
-struct AudioPlayer::Spec {
-    SDL_AudioSpec spec;
+struct AudioPlayer::SampleFormat {
+    SDL_AudioSpec sdl;
 };
 
 namespace {
@@ -45,14 +45,14 @@ std::shared_ptr<AudioPlayer> AudioPlayer::initWithContentsOfURL(
     if (path.empty() || !std::filesystem::is_regular_file(path, ec))
         return fail(foundation::format("No sound file at %s", path.string().c_str()));
 
-    auto spec = std::make_unique<Spec>();
+    auto format = std::make_unique<SampleFormat>();
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.string().c_str(), &spec->spec, &samples, &length))
+    if (!SDL_LoadWAV(path.string().c_str(), &format->sdl, &samples, &length))
         return fail(foundation::format("Not a WAV sound (%s): %s", path.string().c_str(), SDL_GetError()));
 
-    int bytesPerFrame = SDL_AUDIO_BITSIZE(spec->spec.format) / 8 * spec->spec.channels;
-    if (bytesPerFrame <= 0 || spec->spec.freq <= 0) {
+    int bytesPerFrame = SDL_AUDIO_BITSIZE(format->sdl.format) / 8 * format->sdl.channels;
+    if (bytesPerFrame <= 0 || format->sdl.freq <= 0) {
         SDL_FreeWAV(samples);
         return fail(foundation::format("Unsupported WAV format in %s", path.string().c_str()));
     }
@@ -60,8 +60,8 @@ std::shared_ptr<AudioPlayer> AudioPlayer::initWithContentsOfURL(
     player->m_path = path;
     player->m_samples = samples;
     player->m_length = length;
-    player->m_duration = double(length / bytesPerFrame) / spec->spec.freq;
-    player->m_spec = std::move(spec);
+    player->m_duration = double(length / bytesPerFrame) / format->sdl.freq;
+    player->m_format = std::move(format);
     return player;
 }
 
@@ -87,7 +87,7 @@ bool AudioPlayer::prepareToPlay()
     m_prepared = true;
     if (audioSubsystemReady()) {
         SDL_AudioSpec obtained;
-        m_device = SDL_OpenAudioDevice(nullptr, 0, &m_spec->spec, &obtained, 0);
+        m_device = SDL_OpenAudioDevice(nullptr, 0, &m_format->sdl, &obtained, 0);
         if (!m_device)
             foundation::logf("No audio device, playing silently: %s", SDL_GetError());
     }

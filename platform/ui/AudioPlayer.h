@@ -46,8 +46,8 @@ private:
     bool m_playing {false};
     double m_startTime {0};
     // Kept as an opaque copy of SDL_AudioSpec so the header stays free of SDL.
-    struct Spec;
-    std::unique_ptr<Spec> m_spec;
+    struct SampleFormat;
+    std::unique_ptr<SampleFormat> m_format;
 };
 
 } // namespace ui
