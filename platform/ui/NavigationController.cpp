@@ -8,6 +8,7 @@
 #include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ui {
 
@@ -273,44 +274,73 @@ void NavigationController::handleEdgePan(GestureRecognizer& recognizer)
 {
     auto& pan = static_cast<PanGestureRecognizer&>(recognizer);
     double width = std::max(1.0, m_container->bounds().width());
+    graphics::Rect content = m_container->bounds();
     switch (pan.state()) {
-    case GestureState::Began:
-        if (m_stack.size() > 1 && !m_transitioning) {
-            m_popCandidate = m_stack.back();
-            auto below = m_stack[m_stack.size() - 2];
-            auto belowView = below->view();
-            View::performWithoutAnimation(
-                [&] { belowView->setFrame(m_container->bounds().offsetBy(-width * kParallax, 0)); });
-            m_container->insertSubviewBelow(belowView, m_popCandidate->view());
-        }
+    case GestureState::Began: {
+        if (m_stack.size() < 2 || m_transitioning)
+            break;
+        // The pop starts as the finger moves: the page below comes in from its parallax place.
+        m_popCandidate = m_stack.back();
+        auto below = m_stack[m_stack.size() - 2];
+        auto belowView = below->view();
+        m_transitioning = true;
+        m_popCandidate->setManagesAppearanceManually(true);
+        below->setManagesAppearanceManually(true);
+        m_popCandidate->beginAppearanceTransition(false, true);
+        below->beginAppearanceTransition(true, true);
+        View::performWithoutAnimation([&] { belowView->setFrame(content.offsetBy(-width * kParallax, 0)); });
+        m_container->insertSubviewBelow(belowView, m_popCandidate->view());
         break;
+    }
     case GestureState::Changed:
         if (m_popCandidate) {
             double x = std::clamp(pan.translationInView(view().get()).x, 0.0, width);
             View::performWithoutAnimation([&] {
-                m_popCandidate->view()->setFrame(m_container->bounds().offsetBy(x, 0));
+                m_popCandidate->view()->setFrame(content.offsetBy(x, 0));
                 m_stack[m_stack.size() - 2]->view()->setFrame(
-                    m_container->bounds().offsetBy(-width * kParallax * (1 - x / width), 0));
+                    content.offsetBy(-width * kParallax * (1 - x / width), 0));
             });
         }
         break;
     case GestureState::Ended:
     case GestureState::Cancelled: {
-        auto candidate = std::move(m_popCandidate);
-        m_popCandidate.reset();
-        if (!candidate)
+        auto top = std::exchange(m_popCandidate, nullptr);
+        if (!top)
             break;
+        auto below = m_stack[m_stack.size() - 2];
         double x = pan.translationInView(view().get()).x;
         bool complete = pan.state() == GestureState::Ended
             && (x > width / 2 || pan.velocityInView(view().get()).x > 500);
+        auto self = std::static_pointer_cast<NavigationController>(sharedAs<ViewController>());
         if (complete) {
-            popViewController(true);
+            m_stack.pop_back();
+            top->willMoveToParentViewController(nullptr);
+            updateBar();
         } else {
-            auto below = m_stack[m_stack.size() - 2];
-            View::animate(
-                kTransitionDuration / 2, [&] { candidate->view()->setFrame(m_container->bounds()); },
-                [below](bool) { below->view()->removeFromSuperview(); });
+            // Going back: the callbacks turn around.
+            top->beginAppearanceTransition(true, true);
+            below->beginAppearanceTransition(false, true);
         }
+        Application::shared().beginIgnoringInteractionEvents();
+        View::animate(
+            kTransitionDuration / 2, 0, AnimationOptions::CurveEaseOut,
+            [&] {
+                top->view()->setFrame(complete ? content.offsetBy(width, 0) : content);
+                below->view()->setFrame(complete ? content : content.offsetBy(-width * kParallax, 0));
+            },
+            [self, top, below, complete, content](bool) {
+                Application::shared().endIgnoringInteractionEvents();
+                auto gone = complete ? top : below;
+                gone->view()->removeFromSuperview();
+                View::performWithoutAnimation([&] { gone->view()->setFrame(content); });
+                top->endAppearanceTransition();
+                below->endAppearanceTransition();
+                top->setManagesAppearanceManually(false);
+                below->setManagesAppearanceManually(false);
+                self->m_transitioning = false;
+                if (complete)
+                    top->removeFromParentViewController();
+            });
         break;
     }
     default:

@@ -132,14 +132,35 @@ TEST_F(NavigationControllerTest, InteractivePopSettingsCanBeSavedAndRestored)
 
     // An edge swipe pops the top page.
     auto& app = ui::Application::shared();
+    log.clear();
     auto touch = app.touchDown({5, 300});
     for (int x = 20; x <= 260; x += 20) {
         runFor(0.01);
         app.touchMoved(touch, {double(x), 300});
     }
+    EXPECT_EQ(log, (Log {"B willDisappear", "A willAppear"}));
     app.touchUp(touch, {260, 300});
     runFor(1);
+    EXPECT_EQ(log, (Log {"B willDisappear", "A willAppear", "B didDisappear", "A didAppear"}));
     EXPECT_EQ(navigation->viewControllers().size(), 1u);
+
+    // A short, slow swipe goes back, and the callbacks turn around.
+    navigation->pushViewController(page("C"), false);
+    log.clear();
+    touch = app.touchDown({5, 300});
+    for (int x = 20; x <= 60; x += 20) {
+        runFor(0.2);
+        app.touchMoved(touch, {double(x), 300});
+    }
+    runFor(0.2);
+    app.touchUp(touch, {60, 300});
+    runFor(1);
+    EXPECT_EQ(log,
+        (Log {"C willDisappear", "A willAppear", "C willAppear", "A willDisappear", "C didAppear",
+            "A didDisappear"}));
+    EXPECT_EQ(navigation->viewControllers().size(), 2u);
+    EXPECT_EQ(navigation->topViewController()->view()->frame().origin.x, 0);
+    navigation->popViewController(false);
 
     // Switched off, it does nothing.
     navigation->pushViewController(page("C"), false);
