@@ -76,10 +76,6 @@ public:
     void sendActions();
     // The state the recogniser asked for while it waits for others to fail.
     bool isWaitingForFailures() const { return m_pending.has_value(); }
-    std::optional<GestureState> pendingState() const { return m_pending; }
-    void setPendingState(std::optional<GestureState> state) { m_pending = state; }
-    // Sets the state without the dispatcher's checks (the dispatcher's own use).
-    void applyState(GestureState state) { m_state = state; }
     bool isActive() const { return m_state == GestureState::Began || m_state == GestureState::Changed; }
     bool isFinished() const
     {
@@ -98,6 +94,11 @@ protected:
     TouchSet liveTouches() const;
 
 private:
+    std::optional<GestureState> pendingState() const { return m_pending; }
+    void setPendingState(std::optional<GestureState> state) { m_pending = state; }
+    // Sets the state without the dispatcher's checks.
+    void applyState(GestureState state) { m_state = state; }
+
     struct Target {
         uint64_t id;
         Action action;
