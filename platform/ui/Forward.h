@@ -9,6 +9,7 @@ namespace ui {
 class Responder;
 class View;
 class Layer;
+class ShapeLayer;
 struct LayerState;
 class Window;
 class Application;
@@ -28,6 +29,7 @@ class BasicAnimation;
 class SpringAnimation;
 class TimingFunction;
 class Transaction;
+class TransitionCoordinator;
 struct Transform3D;
 class GestureRecognizer;
 class GestureRecognizerDelegate;
