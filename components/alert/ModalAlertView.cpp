@@ -446,8 +446,12 @@ std::shared_ptr<ModalAlertResponder> ModalAlertView::showTitle(Host host, ImageP
         });
     }
 
-    if (m_usingNewWindow && m_modalAlertWindow)
+    if (m_usingNewWindow && m_modalAlertWindow) {
         m_modalAlertWindow->makeKeyAndVisible();
+        // Showing the window puts the alert's view in; the backdrop belongs under it.
+        if (m_backgroundView->superview() == m_modalAlertWindow)
+            m_modalAlertWindow->sendSubviewToBack(m_backgroundView);
+    }
 
     showView();
     return ModalAlertResponder::init(protector);
@@ -462,12 +466,7 @@ void ModalAlertView::attach(const Host& host)
             return;
         }
         m_backgroundView->setFrame(m_modalAlertWindow->bounds());
-        // Under the alert's own view, which the window shows as its root.
-        auto root = view();
-        if (root->superview() == m_modalAlertWindow)
-            m_modalAlertWindow->insertSubviewBelow(m_backgroundView, root);
-        else
-            m_modalAlertWindow->addSubview(m_backgroundView);
+        m_modalAlertWindow->addSubview(m_backgroundView);
         return;
     }
     m_rootViewController = host;

@@ -93,6 +93,14 @@ int main(int argc, char** argv)
                 return alert;
             },
             {R"({"cmd":"screenshot","path":"%s"})", R"({"cmd":"tap","text":"确定"})"}},
+        {"own-window",
+            [](auto) {
+                // The network-failure warnings: no host, in a window of its own.
+                auto alert = ModalAlertView::createWithNewWindow();
+                alert->showWarning("网络错误", "无法连接到服务器，请稍后再试。", "确定", 0);
+                return alert;
+            },
+            {R"({"cmd":"screenshot","path":"%s"})", R"({"cmd":"tap","text":"确定"})"}},
     };
 
     host::Automation automation;
@@ -112,7 +120,9 @@ int main(int argc, char** argv)
         for (const std::string& command : shot.commands)
             run(foundation::format(command.c_str(), path.c_str()));
         run(R"({"cmd":"advance","seconds":1})");
-        if (alert->view()->superview()) {
+        const bool closed
+            = alert->usingNewWindow() ? !alert->modalAlertWindow() : !alert->view()->superview();
+        if (!closed) {
             std::fprintf(stderr, "%s: the alert did not close\n", shot.name);
             ++failures;
         } else {

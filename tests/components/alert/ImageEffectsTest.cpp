@@ -4,6 +4,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageContext.h"
+#include "platform/ui/View.h"
 
 #include <gtest/gtest.h>
 
@@ -196,4 +197,21 @@ TEST_F(ImageEffectsTest, NamedEffectsAndOneColourImages)
     EXPECT_EQ(dot->pixelWidth(), 1);
     EXPECT_EQ(dot->scale(), 1.0);
     EXPECT_EQ(dot->pixel(0, 0), 0xFF00FF00u);
+}
+
+TEST_F(ImageEffectsTest, ViewSnapshotsAreOpaqueAtTheScreenScale)
+{
+    auto view = ui::View::create({0, 0, 10, 20});
+    view->setBackgroundColor(std::nullopt);
+    auto red = ui::View::create({0, 0, 5, 20});
+    red->setBackgroundColor(Color::rgba(1, 0, 0, 1));
+    view->addSubview(red);
+    auto picture = ImageEffects::convertViewToImage(*view);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->pixelWidth(), 20);
+    EXPECT_EQ(picture->pixelHeight(), 40);
+    EXPECT_EQ(picture->scale(), 2.0);
+    EXPECT_TRUE(picture->isOpaque());
+    EXPECT_EQ(picture->pixel(3, 30), 0xFFFF0000u);
+    EXPECT_EQ(picture->pixel(15, 30), 0xFF000000u); // nothing drawn there: black
 }

@@ -402,6 +402,11 @@ TEST_F(ModalAlertViewTest, OwnWindowBecomesKeyAndGivesTheKeyWindowBack)
     EXPECT_EQ(alert->previousWindow(), window);
     EXPECT_EQ(ui::Application::shared().keyWindow(), alert->modalAlertWindow());
     EXPECT_EQ(alert->backgroundView()->superview(), alert->modalAlertWindow());
+    // The backdrop lies under the alert's own view, which the window shows as its root.
+    const auto& layers = alert->modalAlertWindow()->subviews();
+    ASSERT_EQ(layers.size(), 2u);
+    EXPECT_EQ(layers[0], alert->backgroundView());
+    EXPECT_EQ(layers[1], alert->view());
     alert->viewWillLayoutSubviews();
     const double h = alert->windowHeight();
     const double y = (568 - h - 7) / 2;
