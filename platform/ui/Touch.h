@@ -43,6 +43,9 @@ public:
     // True once a recogniser took the touch away from its view (the view got touchesCancelled).
     bool isCancelledForView() const { return m_cancelledForView; }
     void setCancelledForView(bool cancelled) { m_cancelledForView = cancelled; }
+    // True while recognisers that delay touches began hold this touch back from its view.
+    bool isDelayedForView() const { return m_delayedForView; }
+    void setDelayedForView(bool delayed) { m_delayedForView = delayed; }
 
 private:
     TouchPhase m_phase {TouchPhase::Began};
@@ -54,6 +57,7 @@ private:
     graphics::Point m_previous;
     std::vector<std::weak_ptr<GestureRecognizer>> m_recognizers;
     bool m_cancelledForView {false};
+    bool m_delayedForView {false};
 };
 
 } // namespace ui

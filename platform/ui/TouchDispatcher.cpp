@@ -181,26 +181,67 @@ void TouchDispatcher::dispatch(const std::shared_ptr<Touch>& touch, Phase phase)
                 break;
             }
         }
-        auto view = touch->view();
-        if (view && !touch->isCancelledForView()) {
-            switch (phase) {
-            case Phase::Began:
-                view->touchesBegan(touches, &event);
-                break;
-            case Phase::Moved:
-                view->touchesMoved(touches, &event);
-                break;
-            case Phase::Ended:
-                view->touchesEnded(touches, &event);
-                break;
-            case Phase::Cancelled:
-                view->touchesCancelled(touches, &event);
-                break;
-            }
+        if (phase == Phase::Began && isHeldBack(*touch)) {
+            touch->setDelayedForView(true);
+            m_held.push_back(touch);
+        } else if (!touch->isDelayedForView()) {
+            deliverToView(touch, phase);
         }
         m_current = previous;
     }
     cleanup();
+}
+
+void TouchDispatcher::deliverToView(const std::shared_ptr<Touch>& touch, Phase phase)
+{
+    auto view = touch->view();
+    if (!view || touch->isCancelledForView())
+        return;
+    Event event(touch->timestamp(), {touch});
+    TouchSet touches {touch};
+    switch (phase) {
+    case Phase::Began:
+        view->touchesBegan(touches, &event);
+        break;
+    case Phase::Moved:
+        view->touchesMoved(touches, &event);
+        break;
+    case Phase::Ended:
+        view->touchesEnded(touches, &event);
+        break;
+    case Phase::Cancelled:
+        view->touchesCancelled(touches, &event);
+        break;
+    }
+}
+
+bool TouchDispatcher::isHeldBack(const Touch& touch) const
+{
+    for (const auto& weak : touch.gestureRecognizers()) {
+        auto recognizer = weak.lock();
+        if (recognizer && recognizer->isEnabled() && recognizer->delaysTouchesBegan()
+            && recognizer->state() == GestureState::Possible)
+            return true;
+    }
+    return false;
+}
+
+void TouchDispatcher::releaseHeldTouches()
+{
+    // Once no recogniser holds a touch back any more, its view gets what it missed: the
+    // beginning, and the end when the finger already lifted.
+    auto held = m_held;
+    for (const auto& touch : held) {
+        if (!touch->isCancelledForView() && isHeldBack(*touch))
+            continue;
+        m_held.erase(std::remove(m_held.begin(), m_held.end(), touch), m_held.end());
+        touch->setDelayedForView(false);
+        deliverToView(touch, Phase::Began);
+        if (touch->phase() == TouchPhase::Ended)
+            deliverToView(touch, Phase::Ended);
+        else if (touch->phase() == TouchPhase::Cancelled)
+            deliverToView(touch, Phase::Cancelled);
+    }
 }
 
 std::vector<std::shared_ptr<GestureRecognizer>> TouchDispatcher::requirementsOf(GestureRecognizer& r) const
@@ -334,6 +375,9 @@ void TouchDispatcher::recognize(GestureRecognizer& r, GestureState state)
             if (touch->isCancelledForView() || (ended && touch != m_current))
                 continue;
             touch->setCancelledForView(true);
+            // A touch still held back never reached its view: there is nothing to cancel.
+            if (touch->isDelayedForView())
+                continue;
             if (auto view = touch->view()) {
                 Event event(now(), {touch});
                 view->touchesCancelled({touch}, &event);
@@ -380,6 +424,7 @@ void TouchDispatcher::reevaluateWaiting()
 
 void TouchDispatcher::cleanup()
 {
+    releaseHeldTouches();
     bool again = true;
     while (again) {
         again = false;
@@ -401,6 +446,8 @@ void TouchDispatcher::reset()
     for (const auto& recognizer : active)
         recognizer->reset();
     m_live.clear();
+    m_held.clear();
+    m_current.reset();
     m_lastTapTime = -1e9;
     m_lastTapCount = 0;
 }

@@ -38,10 +38,14 @@ private:
     bool shareTouches(const GestureRecognizer& a, const GestureRecognizer& b) const;
     bool isInvolved(const GestureRecognizer& recognizer) const;
     void cleanup();
+    void deliverToView(const std::shared_ptr<Touch>& touch, Phase phase);
+    bool isHeldBack(const Touch& touch) const;
+    void releaseHeldTouches();
 
     std::vector<std::shared_ptr<GestureRecognizer>> m_active;
     std::vector<std::shared_ptr<Touch>> m_live;
     std::shared_ptr<Touch> m_current;
+    std::vector<std::shared_ptr<Touch>> m_held;
     double m_lastTapTime {-1e9};
     graphics::Point m_lastTapLocation;
     int m_lastTapCount {0};

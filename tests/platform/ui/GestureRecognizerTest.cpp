@@ -234,6 +234,37 @@ TEST_F(GestureRecognizerTest, DelegateCanRequireAFailure)
     EXPECT_EQ(events, std::vector<std::string> {"press"});
 }
 
+TEST_F(GestureRecognizerTest, DelayedTouchesReachTheViewOnlyWhenTheRecogniserFails)
+{
+    auto press = ui::LongPressGestureRecognizer::create([&](GestureRecognizer& r) {
+        if (r.state() == GestureState::Began)
+            events.push_back("press");
+    });
+    press->setDelaysTouchesBegan(true);
+    view->addGestureRecognizer(press);
+
+    auto touch = app().touchDown({50, 150});
+    runFor(0.1);
+    EXPECT_TRUE(view->log.empty());
+    app().touchUp(touch, {50, 150});
+    EXPECT_EQ(view->log, (std::vector<std::string> {"began", "ended"}));
+
+    view->log.clear();
+    touch = app().touchDown({50, 150});
+    runFor(0.6);
+    app().touchMoved(touch, {55, 150});
+    app().touchUp(touch, {55, 150});
+    EXPECT_EQ(events, std::vector<std::string> {"press"});
+    EXPECT_TRUE(view->log.empty());
+
+    // Moving away fails the press at once and lets the touch through.
+    touch = app().touchDown({50, 150});
+    app().touchMoved(touch, {50, 200});
+    EXPECT_EQ(view->log, (std::vector<std::string> {"began"}));
+    app().touchUp(touch, {50, 200});
+    EXPECT_EQ(view->log, (std::vector<std::string> {"began", "ended"}));
+}
+
 TEST_F(GestureRecognizerTest, AncestorsRecognisersSeeTouchesOfSubviews)
 {
     auto child = std::make_shared<TouchView>(graphics::Rect {10, 10, 50, 50});
