@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <limits>
 
 namespace foundation {
@@ -11,6 +12,32 @@ using Json = nlohmann::json;
 namespace {
 
 constexpr const char* kDatePattern = "yyyy-MM-dd HH:mm:ss";
+// Converting a tree recurses once per level; a line of a million '[' must not overflow the stack.
+constexpr int kMaxJsonDepth = 512;
+
+// The deepest nesting of arrays and objects in the text, brackets inside strings not counted.
+int nestingDepth(std::string_view json)
+{
+    int depth = 0, deepest = 0;
+    bool inString = false, escaped = false;
+    for (char c : json) {
+        if (inString) {
+            if (escaped)
+                escaped = false;
+            else if (c == '\\')
+                escaped = true;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
 
 const std::string& emptyString()
 {
@@ -228,6 +255,11 @@ Value& Value::append(Value value)
 
 std::optional<Value> Value::fromJson(std::string_view json, std::string* error)
 {
+    if (nestingDepth(json) > kMaxJsonDepth) {
+        if (error)
+            *error = "JSON nested deeper than " + std::to_string(kMaxJsonDepth) + " levels";
+        return std::nullopt;
+    }
     try {
         return fromNlohmann(Json::parse(json.begin(), json.end()));
     } catch (const Json::exception& e) {

@@ -121,6 +121,13 @@ TEST(ValueTest, MalformedJsonGivesAnError)
         EXPECT_FALSE(error.empty()) << bad;
     }
     EXPECT_EQ(Value::fromJson("{"), std::nullopt) << "the error text is optional";
+
+    // Deep nesting is refused, not a stack overflow; brackets in strings are not nesting.
+    std::string error;
+    EXPECT_EQ(Value::fromJson(std::string(200000, '[') + std::string(200000, ']'), &error), std::nullopt);
+    EXPECT_NE(error.find("nested"), std::string::npos);
+    std::string brackets = "[\"" + std::string(1000, '[') + "\\\"\"]";
+    EXPECT_EQ(Value::fromJson(brackets).value()[size_t(0)].asString().size(), 1001u);
 }
 
 TEST(ValueTest, InvalidUtf8IsReplacedNotThrown)
