@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ostream>
 
 using data::Predicate;
 using foundation::Map;
@@ -29,6 +30,12 @@ struct Brand {
     size_t shots;
     const char* carSource;
 };
+
+// Test names and failure messages show the user, not the struct's bytes.
+void PrintTo(const Brand& brand, std::ostream* out)
+{
+    *out << brand.user;
+}
 
 Map tapLabel(const std::string& label)
 {
