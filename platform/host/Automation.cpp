@@ -58,13 +58,17 @@ std::optional<Point> pointValue(const Value& v)
     return Point {v[size_t(0)].asDouble(), v[1].asDouble()};
 }
 
-// A non-negative number field, or `fallback` when absent; nullopt when present but not valid.
-std::optional<double> seconds(const Value& command, const char* key, double fallback)
+// Longer gestures would only hang the host: runFor steps through every frame of them.
+constexpr double kMaxGestureSeconds = 600;
+constexpr double kMaxBackspaces = 10000;
+
+// A number field from 0 to `limit`, or `fallback` when absent; nullopt when present but not valid.
+std::optional<double> seconds(const Value& command, const char* key, double fallback, double limit)
 {
     if (!command.contains(key))
         return fallback;
     const Value& v = command[key];
-    if (!isNumber(v) || !(v.asDouble() >= 0) || !std::isfinite(v.asDouble()))
+    if (!isNumber(v) || !(v.asDouble() >= 0) || !(v.asDouble() <= limit))
         return std::nullopt;
     return v.asDouble();
 }
@@ -273,9 +277,9 @@ Value Automation::longPress(const Value& command)
     auto point = target(command, error);
     if (!point)
         return failure(error);
-    auto duration = seconds(command, "duration", 0.6);
+    auto duration = seconds(command, "duration", 0.6, kMaxGestureSeconds);
     if (!duration)
-        return failure("\"duration\" must be a non-negative number");
+        return failure("\"duration\" must be a non-negative number up to 600");
     auto& app = ui::Application::shared();
     auto touch = app.touchDown(*point);
     if (!touch)
@@ -292,9 +296,9 @@ Value Automation::drag(const Value& command)
     auto to = pointValue(command["to"]);
     if (!from || !to)
         return failure("\"from\" and \"to\" must be [x, y] pairs of numbers");
-    auto duration = seconds(command, "duration", 0.3);
+    auto duration = seconds(command, "duration", 0.3, kMaxGestureSeconds);
     if (!duration)
-        return failure("\"duration\" must be a non-negative number");
+        return failure("\"duration\" must be a non-negative number up to 600");
     auto& app = ui::Application::shared();
     auto touch = app.touchDown(*from);
     if (!touch)
@@ -323,9 +327,9 @@ Value Automation::type(const Value& command)
 
 Value Automation::backspace(const Value& command)
 {
-    auto count = seconds(command, "count", 1);
+    auto count = seconds(command, "count", 1, kMaxBackspaces);
     if (!count)
-        return failure("\"count\" must be a non-negative number");
+        return failure("\"count\" must be a non-negative number up to 10000");
     auto responder = ui::Responder::firstResponder();
     if (!responder)
         return failure("no first responder to delete from");
@@ -349,8 +353,8 @@ Value Automation::advance(const Value& command)
 {
     if (!command.contains("seconds"))
         return failure("\"seconds\" is missing");
-    auto duration = seconds(command, "seconds", 0);
-    if (!duration || *duration > 3600)
+    auto duration = seconds(command, "seconds", 0, 3600);
+    if (!duration)
         return failure("\"seconds\" must be a number from 0 to 3600");
     foundation::RunLoop::main().runFor(*duration);
     return ok({{"now", foundation::RunLoop::main().now()}});
@@ -362,8 +366,8 @@ Value Automation::wait(const Value& command)
     const Value& key = byLabel ? command["label"] : command["text"];
     if (!key.isString())
         return failure("give \"text\" or \"label\" to wait for");
-    auto timeout = seconds(command, "timeout", 5);
-    if (!timeout || *timeout > 600)
+    auto timeout = seconds(command, "timeout", 5, 600);
+    if (!timeout)
         return failure("\"timeout\" must be a number from 0 to 600");
     auto& loop = foundation::RunLoop::main();
     bool manual = loop.clock() && loop.clock()->isManual();

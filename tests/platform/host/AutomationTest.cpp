@@ -1,5 +1,6 @@
 #include "platform/host/Automation.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Timer.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/PngCodec.h"
@@ -14,6 +15,7 @@
 #include "tests/support/ManualClockTest.h"
 
 #include <filesystem>
+#include <random>
 #include <sstream>
 #include <unistd.h>
 
@@ -100,6 +102,8 @@ TEST_F(AutomationTest, TypesIntoTheFirstResponderAndPressesReturn)
 {
     expectError(R"({"cmd":"type","text":"abc"})", "no first responder");
     ASSERT_TRUE(send(R"({"cmd":"tap","text":"用户名"})")["ok"].asBool());
+    // A live app always has a timer running; an endless gesture would step through its beats.
+    auto ticker = foundation::Timer::scheduled(0.5, true, [](foundation::Timer&) {});
     EXPECT_TRUE(field->isFirstResponder());
     EXPECT_TRUE(send(R"({"cmd":"type","text":"inspector"})")["ok"].asBool());
     EXPECT_TRUE(send(R"({"cmd":"backspace","count":2})")["ok"].asBool());
@@ -184,6 +188,55 @@ TEST_F(AutomationTest, MalformedAndUnknownCommandsGetErrors)
     expectError(R"({"cmd":"tap","text":"登录"})", "not taken");
     ui::Application::shared().endIgnoringInteractionEvents();
     EXPECT_EQ(taps, 0);
+}
+
+TEST_F(AutomationTest, MutatedCommandsAlwaysGetAnAnswerLine)
+{
+    // Seeded, so a failure repeats. Values out of range once overflowed int conversions or made a
+    // gesture run for ever.
+    const std::vector<std::string> templates {R"({"cmd":"tap","text":"登录"})",
+        R"({"cmd":"tap","x":30,"y":50})", R"({"cmd":"longpress","label":"status","duration":0.2})",
+        R"({"cmd":"drag","from":[30,50],"to":[130,60],"duration":0.1})", R"({"cmd":"type","text":"abc"})",
+        R"({"cmd":"backspace","count":2})", R"({"cmd":"return"})", R"({"cmd":"advance","seconds":0.1})",
+        R"({"cmd":"find","text":"状态"})", R"({"cmd":"tree"})", R"({"cmd":"info"})"};
+    const std::vector<std::string> oddValues {"1e308", "-1e308", "-1", "0", "2147483648", "1e18", "\"x\"",
+        "null", "true", "[]", "{}", "[1e308,-1e308]", "[[[[]]]]", "\"\\u0000\"", "\"登\""};
+    std::mt19937 random(20261206);
+    auto pick = [&](size_t n) { return size_t(random() % n); };
+    ASSERT_TRUE(send(R"({"cmd":"tap","text":"用户名"})")["ok"].asBool());
+    // A live app always has a timer running; an endless gesture would step through its beats.
+    auto ticker = foundation::Timer::scheduled(0.5, true, [](foundation::Timer&) {});
+    for (int i = 0; i < 400; ++i) {
+        std::string line = templates[pick(templates.size())];
+        switch (pick(4)) {
+        case 0: { // replace the value after one of the colons past "cmd"
+            std::vector<size_t> colons;
+            for (size_t at = line.find(':', 7); at != std::string::npos; at = line.find(':', at + 1))
+                colons.push_back(at);
+            if (!colons.empty()) {
+                size_t colon = colons[pick(colons.size())];
+                size_t end
+                    = line[colon + 1] == '[' ? line.find(']', colon) + 1 : line.find_first_of(",}", colon);
+                line.replace(colon + 1, end - colon - 1, oddValues[pick(oddValues.size())]);
+            }
+            break;
+        }
+        case 1:
+            line.resize(pick(line.size()));
+            break;
+        case 2:
+            line[pick(line.size())] = char(random());
+            break;
+        default:
+            line.insert(pick(line.size()), oddValues[pick(oddValues.size())]);
+        }
+        std::string answer = automation.handle(line);
+        auto value = Value::fromJson(answer);
+        ASSERT_TRUE(value && (*value)["ok"].isBool()) << line << " -> " << answer;
+        ASSERT_EQ(answer.find('\n'), std::string::npos) << line;
+    }
+    EXPECT_TRUE(send(R"({"cmd":"tap","text":"登录"})")["ok"].asBool()) << "the host still works";
+    ticker->invalidate();
 }
 
 TEST_F(AutomationTest, DragAndLongPressDeliverTouchesOverTime)
