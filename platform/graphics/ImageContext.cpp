@@ -22,12 +22,17 @@ thread_local std::vector<ImageContextEntry> t_contexts;
 
 std::atomic<double> g_screenScale {2.0};
 
+// Past this no bitmap could be allocated, and the pixel count would overflow an int.
+constexpr double kMaxPixelSide = 1 << 20;
+
+// -1 (no bitmap possible) for a size too large to hold.
 int pixelsFor(double points, double scale)
 {
     if (!(points > 0) || !std::isfinite(points))
         return 0;
     // Round away tiny float noise before taking the ceiling (320 * 2.0000000001 is 640 pixels).
-    return int(std::ceil(points * scale - 1e-6));
+    double pixels = std::ceil(points * scale - 1e-6);
+    return pixels > kMaxPixelSide ? -1 : int(pixels);
 }
 
 } // namespace
@@ -37,6 +42,10 @@ void beginImageContext(Size size, bool opaque, double scale)
     if (!(scale > 0))
         scale = screenScale();
     auto image = Image::create(pixelsFor(size.width, scale), pixelsFor(size.height, scale), scale);
+    // A size with no memory behind it still gets a context: drawing does nothing and the image
+    // taken from it has no bitmap, rather than the caller crashing.
+    if (!image)
+        image = Image::createWithoutBitmap(size, scale);
     if (opaque) {
         image->fill(0xFF000000);
         image->setOpaque(true);

@@ -70,6 +70,20 @@ TEST(ImageContext, ContextsStackPerThreadAndOpaqueStartsBlack)
     endImageContext(); // unbalanced end is harmless
 }
 
+TEST(ImageContext, SizeTooLargeForMemoryGivesAnImageWithoutBitmap)
+{
+    for (Size size : {Size {1e9, 10}, Size {10, 1e7}}) {
+        beginImageContext(size, true, 2);
+        ASSERT_NE(currentContext(), nullptr);
+        currentContext()->fillRect({0, 0, 10, 10}, Color::red());
+        auto image = imageFromCurrentContext();
+        endImageContext();
+        ASSERT_NE(image, nullptr);
+        EXPECT_FALSE(image->isBitmapBacked());
+        EXPECT_EQ(image->size(), size);
+    }
+}
+
 TEST(ImageContext, PushedContextsBecomeCurrentWithoutAnImage)
 {
     auto target = Image::create(4, 4);
