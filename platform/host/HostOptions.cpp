@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Format.h"
 
+#include <climits>
 #include <cstdlib>
 
 namespace host {
@@ -12,7 +13,8 @@ std::optional<double> parseNumber(const std::string& text)
 {
     char* end = nullptr;
     double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size() || !(value >= 0))
+    // "inf" would run for ever; anything past an int's range cannot be a frame count.
+    if (text.empty() || end != text.c_str() + text.size() || !(value >= 0) || !(value <= INT_MAX))
         return std::nullopt;
     return value;
 }

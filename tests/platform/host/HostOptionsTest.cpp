@@ -36,6 +36,8 @@ TEST(HostOptionsTest, RejectsUnknownOptionsAndBadValues)
     EXPECT_FALSE(parse({"--frames"}, &error));
     EXPECT_FALSE(parse({"--frames", "many"}, &error));
     EXPECT_FALSE(parse({"--run-for", "-1"}, &error));
+    EXPECT_FALSE(parse({"--run-for", "inf"}, &error));
+    EXPECT_FALSE(parse({"--frames", "1e300"}, &error));
     EXPECT_FALSE(parse({"--window-scale", "9"}, &error));
     EXPECT_FALSE(parse({"--script"}, &error));
     EXPECT_FALSE(parse({"--automation", "--script", "x.jsonl"}, &error));
