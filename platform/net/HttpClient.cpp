@@ -177,6 +177,9 @@ struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
+        // URLs come from server answers: a "file://" one must not read the device's own files.
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(easy, CURLOPT_USERAGENT, "MivoInspector");
         curl_easy_setopt(
             easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max(1.0, request.timeout * 1000)));

@@ -143,6 +143,14 @@ TEST_F(HttpClientTest, FailuresSayWhatWentWrong)
         m_base + "/upload", {}, net::FilePart {"file", "/nonexistent/x.jpg", "x.jpg", "image/jpeg"}, 5));
     EXPECT_EQ(missing.errorKind, HttpErrorKind::File);
 
+    // Only HTTP(S): a URL from an answer cannot read local files.
+    auto secret = std::filesystem::temp_directory_path() / ("mivo-net-secret-" + std::to_string(::getpid()));
+    std::ofstream(secret) << "secret";
+    auto local = run(HttpRequest::get("file://" + secret.string(), 5));
+    std::filesystem::remove(secret);
+    EXPECT_NE(local.errorKind, HttpErrorKind::None);
+    EXPECT_EQ(local.body, "");
+
     // A port nobody listens on: bound once, then closed.
     int socket = ::socket(AF_INET, SOCK_STREAM, 0);
     sockaddr_in address {};
