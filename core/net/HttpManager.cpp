@@ -94,7 +94,8 @@ void HttpManager::postRequestWithBaseUrl(
     const std::string& url, const foundation::Value& parameters, const std::string& requestIdentify)
 {
     auto request = net::HttpRequest::formPost(url, formFields(parameters), m_requestTimeout);
-    m_task = net::HttpClient::shared().start(
+    // The completion holds this object until the request has ended.
+    net::HttpClient::shared().start(
         std::move(request), [self = shared_from_this(), tag = requestIdentify](net::HttpResponse response) {
             self->postFinished(tag, response);
         });
@@ -102,15 +103,14 @@ void HttpManager::postRequestWithBaseUrl(
 
 void HttpManager::postFinished(const std::string& tag, const net::HttpResponse& response)
 {
-    m_task.reset();
     if (!response.succeeded()) {
-        if (m_requestFailiedBlock)
-            m_requestFailiedBlock(tag, transportError(response));
+        if (auto failed = requestFailiedBlock())
+            failed(tag, transportError(response));
         return;
     }
     auto parsed = Value::fromJson(response.body);
-    if (m_requestFinishBlock)
-        m_requestFinishBlock(tag, parsed.value_or(Value()));
+    if (auto finished = requestFinishBlock())
+        finished(tag, parsed.value_or(Value()));
 }
 
 void HttpManager::uploadFileWithBaseUrl(const std::string& url, const foundation::Value& parameters,
@@ -131,7 +131,7 @@ void HttpManager::uploadFileWithBaseUrl(const std::string& url, const foundation
     auto request
         = net::HttpRequest::multipartPost(url, formFields(parameters), std::move(part), m_uploadTimeout);
     auto self = shared_from_this();
-    m_task = net::HttpClient::shared().start(
+    net::HttpClient::shared().start(
         std::move(request),
         [self, tag = requesteIdentify](net::HttpResponse response) { self->uploadFinished(tag, response); },
         [self, tag = requesteIdentify](
@@ -142,8 +142,8 @@ void HttpManager::failUploadLater(const std::string& tag, HttpError error)
 {
     // Even a request refused at once ends later, on the main queue, after the caller set its blocks.
     foundation::RunLoop::main().post([self = shared_from_this(), tag, error = std::move(error)] {
-        if (self->m_uploadFileFailiedBlock)
-            self->m_uploadFileFailiedBlock(tag, error);
+        if (auto failed = self->uploadFileFailiedBlock())
+            failed(tag, error);
     });
 }
 
@@ -153,16 +153,15 @@ void HttpManager::uploadProgressed(const std::string& tag, int64_t sent, int64_t
         return;
     float fraction = static_cast<float>(sent) / static_cast<float>(expected);
     foundation::logf("identify: %s  progress: %f", tag.c_str(), fraction);
-    if (m_uploadPercentBlock)
-        m_uploadPercentBlock(tag, fraction);
+    if (auto percent = uploadPercentBlock())
+        percent(tag, fraction);
 }
 
 void HttpManager::uploadFinished(const std::string& tag, const net::HttpResponse& response)
 {
-    m_task.reset();
     auto fail = [&](HttpError error) {
-        if (m_uploadFileFailiedBlock)
-            m_uploadFileFailiedBlock(tag, error);
+        if (auto failed = uploadFileFailiedBlock())
+            failed(tag, error);
     };
     if (!response.succeeded()) {
         fail(transportError(response));
@@ -184,6 +183,6 @@ void HttpManager::uploadFinished(const std::string& tag, const net::HttpResponse
         }
         parsed = std::move(*json);
     }
-    if (m_uploadFileFinishBlock)
-        m_uploadFileFinishBlock(tag, parsed);
+    if (auto finished = uploadFileFinishBlock())
+        finished(tag, parsed);
 }

@@ -5,10 +5,10 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace net {
-class HttpTask;
 struct HttpResponse;
 } // namespace net
 
@@ -48,16 +48,21 @@ public:
         const std::string& filePath, const std::string& fileName, const std::string& mimeType,
         const std::string& requesteIdentify, const std::string& fileType);
 
-    const FinishBlock& requestFinishBlock() const { return m_requestFinishBlock; }
-    void setRequestFinishBlock(FinishBlock block) { m_requestFinishBlock = std::move(block); }
-    const FailureBlock& requestFailiedBlock() const { return m_requestFailiedBlock; }
-    void setRequestFailiedBlock(FailureBlock block) { m_requestFailiedBlock = std::move(block); }
-    const FinishBlock& uploadFileFinishBlock() const { return m_uploadFileFinishBlock; }
-    void setUploadFileFinishBlock(FinishBlock block) { m_uploadFileFinishBlock = std::move(block); }
-    const FailureBlock& uploadFileFailiedBlock() const { return m_uploadFileFailiedBlock; }
-    void setUploadFileFailiedBlock(FailureBlock block) { m_uploadFileFailiedBlock = std::move(block); }
-    const PercentBlock& uploadPercentBlock() const { return m_uploadPercentBlock; }
-    void setUploadPercentBlock(PercentBlock block) { m_uploadPercentBlock = std::move(block); }
+    // The blocks may be set from any thread (the upload screen sets them on a worker of its queue)
+    // while the main thread delivers the request's events; getters return copies.
+    FinishBlock requestFinishBlock() const { return copyOf(m_requestFinishBlock); }
+    void setRequestFinishBlock(FinishBlock block) { setBlock(m_requestFinishBlock, std::move(block)); }
+    FailureBlock requestFailiedBlock() const { return copyOf(m_requestFailiedBlock); }
+    void setRequestFailiedBlock(FailureBlock block) { setBlock(m_requestFailiedBlock, std::move(block)); }
+    FinishBlock uploadFileFinishBlock() const { return copyOf(m_uploadFileFinishBlock); }
+    void setUploadFileFinishBlock(FinishBlock block) { setBlock(m_uploadFileFinishBlock, std::move(block)); }
+    FailureBlock uploadFileFailiedBlock() const { return copyOf(m_uploadFileFailiedBlock); }
+    void setUploadFileFailiedBlock(FailureBlock block)
+    {
+        setBlock(m_uploadFileFailiedBlock, std::move(block));
+    }
+    PercentBlock uploadPercentBlock() const { return copyOf(m_uploadPercentBlock); }
+    void setUploadPercentBlock(PercentBlock block) { setBlock(m_uploadPercentBlock, std::move(block)); }
 
 private:
     friend class HttpManagerTestApi;
@@ -68,6 +73,18 @@ private:
     void uploadProgressed(const std::string& tag, int64_t sent, int64_t expected);
     void failUploadLater(const std::string& tag, HttpError error);
 
+    template<class Block> Block copyOf(const Block& member) const
+    {
+        std::lock_guard lock(m_blocksMutex);
+        return member;
+    }
+    template<class Block> void setBlock(Block& member, Block value)
+    {
+        std::lock_guard lock(m_blocksMutex);
+        member = std::move(value);
+    }
+
+    mutable std::mutex m_blocksMutex;
     FinishBlock m_requestFinishBlock;
     FailureBlock m_requestFailiedBlock;
     FinishBlock m_uploadFileFinishBlock;
@@ -75,5 +92,4 @@ private:
     PercentBlock m_uploadPercentBlock;
     double m_requestTimeout {kRequestTimeout};
     double m_uploadTimeout {kUploadTimeout};
-    std::shared_ptr<net::HttpTask> m_task;
 };

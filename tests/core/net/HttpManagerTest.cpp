@@ -3,6 +3,7 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
@@ -10,6 +11,9 @@
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
 
 using foundation::Map;
 using foundation::Value;
@@ -291,6 +295,58 @@ TEST_F(HttpManagerTest, UploadFailuresEndInTheFailureBlock)
 
     s_server->behave();
     EXPECT_EQ(upload(fields, "1.jpg", "1").uploadFinished, 1);
+}
+
+// The upload screen starts each file and sets its blocks on a worker of its operation queue; a
+// block may be set again at any time, even while the main thread is delivering that request's events.
+TEST_F(HttpManagerTest, BlocksSetOnAWorkerThreadAreUsed)
+{
+    std::string carId = registerTask();
+    placePhoto("picture", "7.jpg");
+    constexpr size_t kFiles = 4;
+    std::vector<Outcome> outcomes(kFiles);
+    std::vector<std::atomic<bool>> ended(kFiles);
+    auto queue = foundation::OperationQueue::create();
+    for (size_t i = 0; i < kFiles; ++i) {
+        queue->addOperation([&, i] {
+            auto manager = HttpManager::create();
+            auto fields = uploadFields(carId, "7.jpg");
+            fields["seq"] = std::to_string(i + 1);
+            manager->uploadFileWithBaseUrl(url("/FileUpload.ashx?method=upload&time="), fields, "ignored",
+                "7.jpg", "image/jpeg", std::to_string(i + 1), "image");
+            attach(*manager, outcomes[i]);
+            auto finish = manager->uploadFileFinishBlock();
+            manager->setUploadFileFinishBlock([&, i, finish](const std::string& tag, const Value& object) {
+                finish(tag, object);
+                ended[i] = true;
+            });
+            auto fail = manager->uploadFileFailiedBlock();
+            manager->setUploadFileFailiedBlock([&, i, fail](const std::string& tag, const HttpError& error) {
+                fail(tag, error);
+                ended[i] = true;
+            });
+            while (!ended[i]) {
+                manager->setUploadPercentBlock(
+                    [&outcome = outcomes[i]](const std::string&, float f) { outcome.progress.push_back(f); });
+                std::this_thread::yield();
+            }
+        });
+    }
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] {
+            for (auto& done : ended)
+                if (!done)
+                    return false;
+            return true;
+        },
+        20));
+    queue->waitUntilAllOperationsAreFinished();
+    foundation::RunLoop::main().runFor(0.1);
+    for (auto& outcome : outcomes) {
+        EXPECT_EQ(outcome.uploadFinished, 1) << outcome.error.description;
+        EXPECT_EQ(outcome.ends(), 1);
+        EXPECT_FALSE(outcome.offMainThread);
+    }
 }
 
 TEST_F(HttpManagerTest, FileNamesNeverLeaveTheUsersFolder)
