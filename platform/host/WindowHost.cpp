@@ -138,16 +138,15 @@ int WindowHost::run(App& app)
     auto window = launch(app, m_options);
     auto& application = ui::Application::shared();
 
-    LineQueue lines;
-    std::thread reader;
+    // Shared with the reader: it is detached, blocked on stdin, and may push after we return.
+    auto lines = std::make_shared<LineQueue>();
     if (m_options.automation) {
-        reader = std::thread([&lines] {
+        std::thread([lines] {
             std::string line;
             while (std::getline(std::cin, line))
-                lines.push(line);
-            lines.close();
-        });
-        reader.detach();
+                lines->push(line);
+            lines->close();
+        }).detach();
     }
     Automation automation("window");
     render::Renderer renderer;
@@ -202,7 +201,7 @@ int WindowHost::run(App& app)
             }
         }
         while (!quit) {
-            auto line = lines.pop();
+            auto line = lines->pop();
             if (!line)
                 break;
             if (line->find_first_not_of(" \t\r") == std::string::npos)
@@ -210,7 +209,7 @@ int WindowHost::run(App& app)
             std::cout << automation.handle(*line) << std::endl;
             quit = automation.quitRequested();
         }
-        if (m_options.automation && lines.closedAndEmpty())
+        if (m_options.automation && lines->closedAndEmpty())
             quit = true;
 
         loop.runOnce();
