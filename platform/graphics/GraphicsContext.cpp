@@ -99,7 +99,7 @@ void GraphicsContext::translate(double dx, double dy)
 }
 void GraphicsContext::scale(double sx, double sy)
 {
-    cairo_scale(m_cr, sx, sy);
+    concat(AffineTransform::makeScale(sx, sy));
 }
 void GraphicsContext::rotate(double radians)
 {
@@ -109,6 +109,18 @@ void GraphicsContext::rotate(double radians)
 void GraphicsContext::concat(const AffineTransform& t)
 {
     cairo_matrix_t m {t.a, t.b, t.c, t.d, t.tx, t.ty};
+    cairo_matrix_t combined;
+    cairo_get_matrix(m_cr, &combined);
+    cairo_matrix_multiply(&combined, &m, &combined);
+    // Cairo refuses a matrix it cannot invert by failing the whole context for good, which would
+    // blank everything drawn after it. Space squashed to nothing shows nothing: clip it all away
+    // until the next restore instead.
+    if (cairo_matrix_invert(&combined) != CAIRO_STATUS_SUCCESS) {
+        PathKeeper keeper(m_cr);
+        cairo_rectangle(m_cr, 0, 0, 0, 0);
+        cairo_clip(m_cr);
+        return;
+    }
     cairo_transform(m_cr, &m);
 }
 

@@ -160,6 +160,24 @@ TEST(GraphicsContext, StrokeWidthCapsAndScale)
     EXPECT_EQ(alphaAt(*image, 7, 10), 0u);
 }
 
+TEST(GraphicsContext, TransformToNothingHidesDrawingOnlyUntilRestore)
+{
+    auto image = Image::create(20, 20);
+    GraphicsContext context(*image);
+    context.save();
+    context.scale(0, 0);
+    context.fillRect({0, 0, 20, 20}, Color::red());
+    context.restore();
+    EXPECT_EQ(countOpaque(*image), 0);
+    context.save();
+    context.concat({1, 0, 2, 0, 0, 0}); // singular, not a plain scale
+    context.fillRect({0, 0, 20, 20}, Color::red());
+    context.restore();
+    EXPECT_EQ(countOpaque(*image), 0);
+    context.fillRect({0, 0, 10, 10}, Color::red());
+    EXPECT_EQ(countOpaque(*image), 100) << "the context still draws";
+}
+
 TEST(GraphicsContext, ClipAndSaveRestore)
 {
     auto image = Image::create(20, 20);

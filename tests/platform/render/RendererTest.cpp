@@ -168,6 +168,14 @@ TEST_F(RendererTest, TransformsRotateAndScaleAroundTheCentre)
     image = screen();
     EXPECT_TRUE(near(at(*image, 125, 150), kRed));
     EXPECT_TRUE(near(at(*image, 105, 150), kWhite));
+
+    // Scaled to nothing (where pop-in animations start): the view vanishes, and the views drawn
+    // after it still appear.
+    bar->setTransform(graphics::AffineTransform::makeScale(0, 0));
+    add({10, 10, 20, 20}, Color::blue());
+    image = screen();
+    EXPECT_TRUE(near(at(*image, 140, 150), kWhite));
+    EXPECT_TRUE(near(at(*image, 20, 20), kBlue));
 }
 
 TEST_F(RendererTest, ImagesFollowTheContentMode)
