@@ -385,7 +385,9 @@ Reply ServiceApi::upload(const Form& form, UploadedPart& part)
     record.uploadTime = ServerTime::formatLocal(now());
     record.size = static_cast<int64_t>(part.size);
 
-    std::lock_guard lock(m_uploadLocks[static_cast<size_t>(*taskId * 31 + *seq) % m_uploadLocks.size()]);
+    // Unsigned: a hostile seq near the 64-bit limit must not overflow.
+    const uint64_t stripe = static_cast<uint64_t>(*taskId) * 31 + static_cast<uint64_t>(*seq);
+    std::lock_guard lock(m_uploadLocks[stripe % m_uploadLocks.size()]);
     std::error_code ec;
     const auto destination = m_media.filePath(*taskId, record.storedName);
     const auto thumbnail = m_media.thumbPath(*taskId, record.thumbName);

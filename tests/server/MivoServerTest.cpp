@@ -229,6 +229,8 @@ TEST(MivoServerUpload, HostileOrIncompleteUploadsAreRefusedWithoutWritingOutside
     EXPECT_TRUE(std::filesystem::is_empty(s.dataDir() / "data" / "tmp"));
     EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "evil.jpg"));
     EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "data" / "evil.jpg"));
+    // The largest position is odd but harmless: it must not break the server.
+    EXPECT_TRUE(success(s.upload(uploadFields(id, "9223372036854775807", "a.jpg"), "file1", "a.jpg", photo)));
 }
 
 TEST(MivoServerUpload, OversizeFilesAreRefusedWithAClearMessage)
