@@ -108,9 +108,4 @@ TEST_F(NotificationCenterTest, BlockThatReleasesItsObserverIsSafe)
     EXPECT_EQ(count, 1);
 }
 
-TEST_F(NotificationCenterTest, DefaultCenterIsShared)
-{
-    EXPECT_EQ(&NotificationCenter::defaultCenter(), &NotificationCenter::defaultCenter());
-}
-
 } // namespace

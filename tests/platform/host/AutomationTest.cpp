@@ -2,8 +2,6 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/foundation/Value.h"
-#include "platform/graphics/Image.h"
-#include "platform/graphics/PngCodec.h"
 #include "platform/host/Host.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
@@ -14,10 +12,8 @@
 #include "platform/ui/Window.h"
 #include "tests/support/ManualClockTest.h"
 
-#include <filesystem>
 #include <random>
 #include <sstream>
-#include <unistd.h>
 
 namespace {
 
@@ -93,7 +89,6 @@ TEST_F(AutomationTest, TapsByTextLabelAndPoint)
     // Views off the screen or hidden cannot be found.
     label->setFrame({400, 150, 200, 30});
     expectError(R"({"cmd":"tap","label":"status"})", "no visible view");
-    // Hidden views cannot be found.
     button->setHidden(true);
     expectError(R"({"cmd":"tap","text":"登录"})", "no visible view");
 }
@@ -102,8 +97,6 @@ TEST_F(AutomationTest, TypesIntoTheFirstResponderAndPressesReturn)
 {
     expectError(R"({"cmd":"type","text":"abc"})", "no first responder");
     ASSERT_TRUE(send(R"({"cmd":"tap","text":"用户名"})")["ok"].asBool());
-    // A live app always has a timer running; an endless gesture would step through its beats.
-    auto ticker = foundation::Timer::scheduled(0.5, true, [](foundation::Timer&) {});
     EXPECT_TRUE(field->isFirstResponder());
     EXPECT_TRUE(send(R"({"cmd":"type","text":"inspector"})")["ok"].asBool());
     EXPECT_TRUE(send(R"({"cmd":"backspace","count":2})")["ok"].asBool());
@@ -151,19 +144,6 @@ TEST_F(AutomationTest, TreeDumpsClassesFramesAndTexts)
     EXPECT_FALSE(children[2]["hidden"].asBool());
 }
 
-TEST_F(AutomationTest, ScreenshotWritesAPng)
-{
-    auto path = std::filesystem::temp_directory_path() / ("mivo-shot-" + std::to_string(getpid())) / "s.png";
-    Value answer = send(Value(foundation::Map {{"cmd", "screenshot"}, {"path", path.string()}}).toJson());
-    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
-    auto image = graphics::PngCodec::decodeFile(path);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelWidth(), 640);
-    EXPECT_EQ(image->pixel(4, 4), 0xFFFFFFFFu);
-    std::filesystem::remove_all(path.parent_path());
-    expectError(R"({"cmd":"screenshot"})", "path");
-}
-
 TEST_F(AutomationTest, MalformedAndUnknownCommandsGetErrors)
 {
     expectError("not json", "malformed command");
@@ -183,6 +163,7 @@ TEST_F(AutomationTest, MalformedAndUnknownCommandsGetErrors)
     expectError(R"({"cmd":"longpress","text":"登录","duration":null})", "non-negative");
     expectError(R"({"cmd":"type","text":5})", "must be a string");
     expectError(R"({"cmd":"wait"})", "give \"text\"");
+    expectError(R"({"cmd":"screenshot"})", "path");
     // Interaction blocked: the touch is refused, not crashed on.
     ui::Application::shared().beginIgnoringInteractionEvents();
     expectError(R"({"cmd":"tap","text":"登录"})", "not taken");
