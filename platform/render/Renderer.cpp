@@ -25,6 +25,7 @@ using graphics::Rect;
 namespace {
 
 constexpr double kInvisibleAlpha = 0.001;
+constexpr double kMaxPixelSide = 32767;
 
 bool isDrawable(const Color& c)
 {
@@ -88,9 +89,13 @@ std::shared_ptr<Image> Renderer::renderView(ui::View& view)
     m_viewsDrawn = 0;
     const ui::LayerState& state = view.layer().presentation();
     Rect bounds = state.bounds;
-    int width = std::max(1, int(std::ceil(bounds.width() * m_scale)));
-    int height = std::max(1, int(std::ceil(bounds.height() * m_scale)));
-    auto image = Image::create(width, height, m_scale);
+    double width = std::max(1.0, std::ceil(bounds.width() * m_scale));
+    double height = std::max(1.0, std::ceil(bounds.height() * m_scale));
+    // Cairo draws nothing wider or taller than this, and a bitmap that size may not even be
+    // allocatable: such a view snapshots to an image without pixels.
+    if (!(width <= kMaxPixelSide && height <= kMaxPixelSide))
+        return Image::createWithoutBitmap(bounds.size, m_scale);
+    auto image = Image::create(int(width), int(height), m_scale);
     GraphicsContext context(*image);
     // drawSubtree places the view by its transform and position; undo that so that the bounds'
     // origin lands at the image's origin.

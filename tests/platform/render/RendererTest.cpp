@@ -238,6 +238,15 @@ TEST_F(RendererTest, TextIsDrawnThroughTheViews)
     EXPECT_GT(dark, 50);
 }
 
+TEST_F(RendererTest, SnapshotOfAViewTooLargeToDrawHasNoPixels)
+{
+    auto huge = add({0, 0, 1e7, 1e7}, Color::blue());
+    auto image = render::Renderer::snapshot(*huge);
+    ASSERT_NE(image, nullptr);
+    EXPECT_FALSE(image->isBitmapBacked());
+    EXPECT_EQ(image->size(), (graphics::Size {1e7, 1e7}));
+}
+
 TEST_F(RendererTest, SnapshotsDrawTheViewInItsOwnBounds)
 {
     auto view = add({30, 40, 20, 10}, Color::blue());
