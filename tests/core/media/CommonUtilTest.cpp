@@ -228,15 +228,6 @@ TEST_F(CommonUtilTest, SaverRefusesWhatItCannotPlace)
     EXPECT_FALSE(fs::exists(m_home.path().parent_path() / "outside"));
 }
 
-TEST(SafeMediaNames, HostileNamesAreRefused)
-{
-    for (const char* good : {"1733500000000000.jpg", "_1733500000000000.jpg", "user7", "车.jpg"})
-        EXPECT_TRUE(LocalDocumentManager::isSafeFileName(good)) << good;
-    for (const std::string& bad : std::vector<std::string> {"", ".", "..", "../x.jpg", "a/b.jpg",
-             "/etc/passwd", "..\\x.jpg", "a\\b", "picture/..", std::string("a\0b.jpg", 7)})
-        EXPECT_FALSE(LocalDocumentManager::isSafeFileName(bad)) << bad;
-}
-
 // A rejected task as the server's list brings it back: photos 1 to 3 and the video, uploaded.
 class RejectedTaskTest : public CommonUtilTest {
 protected:
@@ -345,16 +336,6 @@ TEST_F(RejectedTaskTest, APhotoNeverTakesTheVideoRecordOfItsPosition)
     EXPECT_EQ(records[1]->fileUrl(), "/files/1");
 }
 
-TEST_F(RejectedTaskTest, AGoneGridIsNotCalled)
-{
-    auto record = list("R1", "image")[0];
-    std::weak_ptr<RecordingTarget> gone = m_target;
-    CommonUtil::imagePickerControllerForSyn(nullptr, photoInfo(), {0, 0}, record, m_target);
-    m_target.reset();
-    EXPECT_TRUE(gone.expired());
-    ASSERT_TRUE(runUntilPending(record));
-}
-
 class ReadyToUploadTest : public CommonUtilTest {
 protected:
     // Marks the first `photos` photo records and, when asked, the video as taken.
@@ -396,17 +377,6 @@ TEST_F(ReadyToUploadTest, VideoAndAllButThreePhotos)
     EXPECT_EQ(ready->createTime(), m_created);
 }
 
-TEST_F(ReadyToUploadTest, KeepsAnExistingServerId)
-{
-    auto lists = makeTask("T13", 13);
-    m_store->updateMivoTask(task("T13"), Map {{"carID", "S77"}, {"oldApplyNO", "OLD"}});
-    take(lists, 13, true);
-    CommonUtil::upDateTaskStatusAfterBack("T13", lists);
-    EXPECT_EQ(task("T13")->taskStatus(), "TOUPLOAD");
-    EXPECT_EQ(task("T13")->carID(), "S77");
-    EXPECT_EQ(task("T13")->oldApplyNO(), "OLD");
-}
-
 TEST_F(ReadyToUploadTest, ShortFirstListsNeverQualify)
 {
     // 0 - 3 and 2 - 3 wrap around as unsigned numbers: no count of photos reaches them.
@@ -424,14 +394,6 @@ TEST_F(ReadyToUploadTest, ShortFirstListsNeverQualify)
     take(three, 0, true);
     CommonUtil::upDateTaskStatusAfterBack("T3", three);
     EXPECT_EQ(task("T3")->taskStatus(), "TOUPLOAD");
-}
-
-TEST_F(ReadyToUploadTest, UnknownTaskChangesNothing)
-{
-    auto lists = makeTask("T4", 3);
-    take(lists, 3, true);
-    CommonUtil::upDateTaskStatusAfterBack("NOPE", lists);
-    EXPECT_EQ(task("T4")->taskStatus(), "PENDING");
 }
 
 } // namespace

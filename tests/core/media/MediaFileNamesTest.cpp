@@ -13,15 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using media::MediaFileNames;
 
-TEST(MediaFileNames, KeepsTheStampForms)
-{
-    EXPECT_EQ(
-        MediaFileNames::mediaName(1733500000000000, MediaFileNames::Kind::Photo), "1733500000000000.jpg");
-    EXPECT_EQ(
-        MediaFileNames::mediaName(1733500000000000, MediaFileNames::Kind::Video), "1733500000000000.mp4");
-    EXPECT_EQ(MediaFileNames::thumbnailName(1733500000000000), "_1733500000000000.jpg");
-}
-
 TEST(MediaFileNames, NeverReusesATakenStamp)
 {
     fs::path folder = fs::temp_directory_path() / ("mivo-names-" + std::to_string(::getpid()));

@@ -1,5 +1,4 @@
 #include "core/net/GetBaseUrlAndPortModel.h"
-#include "core/net/UserInfo.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/TempHome.h"
 
@@ -50,16 +49,6 @@ TEST_F(BaseUrlTest, HostAndPortFromTheDefaults)
     EXPECT_EQ(GetBaseUrlAndPortModel::getBaseUrlAndPort(), "https://secure.example.com:443/Services");
     set(" 192.168.0.9 ", " 9000 ");
     EXPECT_EQ(GetBaseUrlAndPortModel::getBaseImageUrlModel(), "http://192.168.0.9:9000");
-}
-
-TEST(UserInfoTest, OneSharedInstance)
-{
-    auto user = UserInfo::sharedInstance();
-    user->setUserId(-5);
-    user->setCompanyName("Kestro");
-    EXPECT_EQ(UserInfo::sharedInstance().get(), user.get());
-    EXPECT_EQ(UserInfo::sharedInstance()->userId(), -5);
-    EXPECT_EQ(UserInfo::sharedInstance()->companyName(), "Kestro");
 }
 
 } // namespace
