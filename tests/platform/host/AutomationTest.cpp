@@ -57,7 +57,7 @@ protected:
         auto value = Value::fromJson(answer);
         EXPECT_TRUE(value) << answer;
         EXPECT_EQ(answer.find('\n'), std::string::npos);
-        return value.value_or(Value());
+        return value ? std::move(*value) : Value();
     }
     void expectError(const std::string& line, const std::string& fragment)
     {
