@@ -388,22 +388,43 @@ Reply ServiceApi::upload(const Form& form, UploadedPart& part)
     // Unsigned: a hostile seq near the 64-bit limit must not overflow.
     const uint64_t stripe = static_cast<uint64_t>(*taskId) * 31 + static_cast<uint64_t>(*seq);
     std::lock_guard lock(m_uploadLocks[stripe % m_uploadLocks.size()]);
+    namespace fs = std::filesystem;
     std::error_code ec;
     const auto destination = m_media.filePath(*taskId, record.storedName);
     const auto thumbnail = m_media.thumbPath(*taskId, record.thumbName);
-    std::filesystem::create_directories(thumbnail.parent_path(), ec);
-    if (auto previous = m_store.file(*taskId, *seq)) {
-        if (previous->storedName != record.storedName)
-            std::filesystem::remove(m_media.filePath(*taskId, previous->storedName), ec);
-        if (previous->thumbName != record.thumbName)
-            std::filesystem::remove(m_media.thumbPath(*taskId, previous->thumbName), ec);
-    }
-    std::filesystem::rename(part.tempFile, destination, ec);
-    if (ec)
-        return fail("文件保存失败: " + ec.message());
-    if (!Thumbnailer::makeThumbnail(destination, thumbnail, type == "video"))
+    fs::create_directories(thumbnail.parent_path(), ec);
+    // The earlier file of this position stays until the new one and its thumbnail are in place, so
+    // a failed replacement loses nothing and leaves nothing behind.
+    auto tempThumbnail = part.tempFile;
+    tempThumbnail += ".thumb.jpg";
+    auto discardThumbnail = [&] { fs::remove(tempThumbnail, ec); };
+    if (!Thumbnailer::makeThumbnail(part.tempFile, tempThumbnail, type == "video")) {
+        discardThumbnail();
         return fail("缩略图生成失败");
+    }
+    auto previous = m_store.file(*taskId, *seq);
+    const bool replacesFile = previous && previous->storedName == record.storedName;
+    fs::rename(part.tempFile, destination, ec);
+    if (ec) {
+        std::string reason = ec.message();
+        discardThumbnail();
+        return fail("文件保存失败: " + reason);
+    }
+    fs::rename(tempThumbnail, thumbnail, ec);
+    if (ec) {
+        std::string reason = ec.message();
+        discardThumbnail();
+        if (!replacesFile)
+            fs::remove(destination, ec);
+        return fail("文件保存失败: " + reason);
+    }
     m_store.putFile(record);
+    if (previous) {
+        if (previous->storedName != record.storedName)
+            fs::remove(m_media.filePath(*taskId, previous->storedName), ec);
+        if (previous->thumbName != record.thumbName)
+            fs::remove(m_media.thumbPath(*taskId, previous->thumbName), ec);
+    }
     if (task->status == kStatusRejected) {
         // Shot again after a rejection: back in the queue, out of the rejected list.
         double stamp = now();

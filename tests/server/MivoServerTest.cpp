@@ -158,6 +158,13 @@ TEST(MivoServerUpload, StoresTheFileServesItAndItsThumbnail)
     // DCT scaling to the smallest factor that still covers the target: 1600 x 1200 at 1/4.
     EXPECT_EQ(w, 400);
     EXPECT_EQ(h, 300);
+
+    // A video's thumbnail is its first frame (the placeholder would be 160 x 120).
+    std::ifstream in(MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4", std::ios::binary);
+    std::string video((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    auto movie = s.upload(uploadFields(id, "14", "5.mp4", "video"), "file14", "5.mp4", video, "video/mp4");
+    ASSERT_TRUE(success(movie)) << movie.body;
+    EXPECT_EQ(jpegSize(s.get(movie.json["Data"]["Thumbnail"]).body), std::make_pair(240, 180));
 }
 
 TEST(MivoServerUpload, NamesWithSpacesAndChineseGetEncodedUrls)
@@ -192,6 +199,24 @@ TEST(MivoServerUpload, SameSeqReplacesTheEarlierFile)
     ASSERT_EQ(list.json["Data"].size(), 1u);
     ASSERT_EQ(list.json["Data"][0]["CarFilesList"].size(), 1u);
     EXPECT_EQ(list.json["Data"][0]["CarFilesList"][0]["FileName"], "b.jpg");
+}
+
+TEST(MivoServerUpload, AFailedReplacementKeepsTheEarlierFile)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV1");
+    std::string photo = makeJpeg(64, 64);
+    auto first = s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", photo);
+    ASSERT_TRUE(success(first));
+    // Something in the way of the new thumbnail makes the replacement fail.
+    const auto folder = s.dataDir() / "data" / "media" / id;
+    std::filesystem::create_directories(folder / "thumbs" / "1-b.jpg" / "x");
+    auto second = s.upload(uploadFields(id, "1", "b.jpg"), "file1", "b.jpg", makeJpeg(32, 32));
+    EXPECT_FALSE(success(second));
+    EXPECT_EQ(s.get(first.json["Data"]["FileUrl"]).body, photo);
+    EXPECT_EQ(s.get(first.json["Data"]["Thumbnail"]).status, 200);
+    EXPECT_FALSE(std::filesystem::exists(folder / "1-b.jpg"));
+    EXPECT_TRUE(std::filesystem::is_empty(s.dataDir() / "data" / "tmp"));
 }
 
 TEST(MivoServerUpload, HostileOrIncompleteUploadsAreRefusedWithoutWritingOutside)
