@@ -67,6 +67,40 @@ void clearRect(Image& canvas, int left, int top, int width, int height)
             canvas.setPixel(x, y, 0);
 }
 
+constexpr int64_t kMaxCanvasPixels = int64_t(1) << 26;
+constexpr int64_t kMaxTotalBytes = int64_t(1) << 30;
+
+// giflib allocates every frame at the size its descriptor claims before decoding a byte of it, so
+// a forged 50-byte file could ask for gigabytes. This walks the block structure (no decoding) and
+// says whether the frames' claimed sizes are within bounds; what it cannot parse it leaves to giflib.
+bool frameSizesFit(std::span<const uint8_t> b)
+{
+    auto colorTable = [](uint8_t packed) { return (packed & 0x80) ? size_t(3) << ((packed & 7) + 1) : 0; };
+    auto skipSubBlocks = [&](size_t at) {
+        while (at < b.size() && b[at] != 0)
+            at += size_t(b[at]) + 1;
+        return at + 1;
+    };
+    if (b.size() < 13)
+        return true;
+    size_t at = 13 + colorTable(b[10]);
+    int64_t total = 0;
+    while (at < b.size()) {
+        if (b[at] == 0x21 && at + 1 < b.size()) {
+            at = skipSubBlocks(at + 2);
+        } else if (b[at] == 0x2C && at + 10 <= b.size()) {
+            int64_t width = b[at + 5] | (b[at + 6] << 8), height = b[at + 7] | (b[at + 8] << 8);
+            total += width * height;
+            if (width * height > kMaxCanvasPixels || total > kMaxTotalBytes)
+                return false;
+            at = skipSubBlocks(at + 10 + colorTable(b[at + 9]) + 1);
+        } else {
+            return true;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 bool GifDecoder::isGif(std::span<const uint8_t> b)
@@ -83,6 +117,10 @@ std::optional<GifAnimation> GifDecoder::decode(std::span<const uint8_t> bytes, s
     }
     if (!isGif(bytes)) {
         setError(error, "data is not a GIF image");
+        return std::nullopt;
+    }
+    if (!frameSizesFit(bytes)) {
+        setError(error, "GIF animation is empty or too large to decode");
         return std::nullopt;
     }
     Reader reader {bytes};
@@ -115,8 +153,6 @@ std::optional<GifAnimation> GifDecoder::decode(std::span<const uint8_t> bytes, s
         width = d.Left + d.Width;
         height = d.Top + d.Height;
     }
-    constexpr int64_t kMaxCanvasPixels = int64_t(1) << 26;
-    constexpr int64_t kMaxTotalBytes = int64_t(1) << 30;
     int64_t canvasPixels = int64_t(width) * height;
     if (width <= 0 || height <= 0 || canvasPixels > kMaxCanvasPixels
         || canvasPixels * 4 * gif->ImageCount > kMaxTotalBytes) {

@@ -335,6 +335,13 @@ TEST(GifDecoder, BadInputFailsWithAClearError)
     }
     std::vector<uint8_t> header = {'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0};
     EXPECT_FALSE(GifDecoder::decode(header, &error));
+
+    // A small screen whose one frame claims 9000 x 9000 pixels (after an extension to walk past)
+    // is refused before anything is allocated for it.
+    std::vector<uint8_t> forged = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0, 0, 0, 0x21, 0xF9, 4, 0, 0, 0,
+        0, 0, 0x2C, 0, 0, 0, 0, 0x28, 0x23, 0x28, 0x23, 0, 2, 2, 0x4C, 0x01, 0, 0x3B};
+    EXPECT_FALSE(GifDecoder::decode(forged, &error));
+    EXPECT_EQ(error, "GIF animation is empty or too large to decode");
 }
 
 TEST(ImageDecoding, SniffsTheFormat)
