@@ -77,30 +77,6 @@ TEST_F(MediaSaverTest, SavesAPhotoWithAThumbnailThatDecode)
     EXPECT_GT(distinctColours(*thumbnail), 8);
 }
 
-TEST_F(MediaSaverTest, PortraitAndSmallPhotosKeepTheirShape)
-{
-    auto portrait
-        = graphics::JpegCodec::decodeFile(MIVO_SOURCE_DIR "/Resources/camera/sample-photo-4-portrait.jpg");
-    ASSERT_TRUE(portrait);
-    auto prepared = MediaSaver::preparePhoto(*portrait);
-    ASSERT_TRUE(prepared);
-    auto thumbnail = graphics::JpegCodec::decode(prepared->thumbnail);
-    ASSERT_TRUE(thumbnail);
-    EXPECT_EQ(thumbnail->pixelWidth(), 90);
-    EXPECT_EQ(thumbnail->pixelHeight(), 120);
-
-    // Smaller than the box: never enlarged.
-    auto small = graphics::Image::create(100, 50);
-    small->fill(0xFF336699);
-    small->setOpaque(true);
-    prepared = MediaSaver::preparePhoto(*small);
-    ASSERT_TRUE(prepared);
-    thumbnail = graphics::JpegCodec::decode(prepared->thumbnail);
-    ASSERT_TRUE(thumbnail);
-    EXPECT_EQ(thumbnail->pixelWidth(), 100);
-    EXPECT_EQ(thumbnail->pixelHeight(), 50);
-}
-
 TEST_F(MediaSaverTest, TwoShotsInOneSecondGetTwoNames)
 {
     auto photo = graphics::JpegCodec::decodeFile(kSamplePhoto);

@@ -12,7 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kSampleVideo = MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4";
 // Made with: ffmpeg -f lavfi -i testsrc=size=160x120:rate=10:duration=1 -c:v mpeg4 -f mov
 const fs::path kQuickTimeMovie = MIVO_SOURCE_DIR "/tests/core/media/data/short-quicktime.mov";
 
@@ -27,15 +26,6 @@ protected:
 
     fs::path m_folder;
 };
-
-TEST_F(VideoRemuxerTest, CopiesAnMp4ByteForByte)
-{
-    EXPECT_TRUE(media::VideoRemuxer::isMp4(kSampleVideo));
-    fs::path target = m_folder / "1.mp4";
-    std::string error;
-    ASSERT_TRUE(media::VideoRemuxer::copyAsMp4(kSampleVideo, target, &error)) << error;
-    EXPECT_EQ(foundation::readFile(target), foundation::readFile(kSampleVideo));
-}
 
 TEST_F(VideoRemuxerTest, RemuxesAQuickTimeMovieIntoAPlayableMp4)
 {

@@ -17,16 +17,4 @@ TEST(DateUtilTest, StampIsWholeSecondsTimesAMillion)
     EXPECT_LE(stamp / 1000000, static_cast<int64_t>(after));
 }
 
-TEST(DateUtilTest, DateTextIsLocalTimeOfTheMoment)
-{
-    double moment = 1717171717.75;
-    std::string text = DateUtil::getTotalDateByTimeStamp(moment);
-    ASSERT_EQ(text.size(), 19u);
-    EXPECT_EQ(text[4], '-');
-    EXPECT_EQ(text[10], ' ');
-    auto parsed = foundation::Date::parseLocal(text, "yyyy-MM-dd HH:mm:ss");
-    ASSERT_TRUE(parsed);
-    EXPECT_EQ(parsed->secondsSince1970(), std::floor(moment));
-}
-
 } // namespace
