@@ -2,6 +2,7 @@
 
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/ScrollView.h"
 #include "screens/shell/RequestUrlUtil.h"
 #include "screens/tasks/TaskRecordUtil.h"
 
@@ -13,6 +14,11 @@ constexpr double kRowHeight = 56;
 void TaskListViewController::viewDidLoad()
 {
     MainBaseViewController::viewDidLoad();
+    m_listView = ui::ScrollView::create(view()->bounds());
+    m_listView->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
+    // As the phone's lists: a short list still gives under the finger.
+    m_listView->setAlwaysBounceVertical(true);
+    view()->addSubview(m_listView);
     m_emptyLabel = ui::Label::create({16, kTop + 40, view()->bounds().width() - 32, 30});
     m_emptyLabel->setText("暂无任务");
     m_emptyLabel->setTextAlignment(graphics::TextAlignment::Center);
@@ -66,9 +72,15 @@ void TaskListViewController::reloadList()
         detail->setTextColor(graphics::Color::darkGray());
         detail->setUserInteractionEnabled(false);
         row->addSubview(detail);
-        view()->addSubview(row);
+        m_listView->addSubview(row);
         m_rows.push_back(row);
     }
+    m_listView->setContentSize({width, kTop + m_tasks.size() * kRowHeight});
+    // A shorter list than before keeps no offset past its end.
+    graphics::Point offset = m_listView->contentOffset();
+    graphics::Point maximum = m_listView->maximumContentOffset();
+    if (offset.y > maximum.y)
+        m_listView->setContentOffset({offset.x, maximum.y});
 }
 
 void TaskListViewController::selectTask(size_t index)

@@ -10,10 +10,12 @@
 namespace ui {
 class Button;
 class Label;
+class ScrollView;
 } // namespace ui
 
-// Base of the four task lists: the user's tasks of one state from the store, one row each; a tap
-// on a row opens the task's shot grid by the list's segue, the task being the segue's sender.
+// Base of the four task lists: the user's tasks of one state from the store, one row each in a
+// scroll view; a tap on a row opens the task's shot grid by the list's segue, the task being the
+// segue's sender.
 class TaskListViewController : public MainBaseViewController {
 public:
     const char* className() const override { return "TaskListViewController"; }
@@ -26,6 +28,8 @@ public:
     virtual std::string gridSegueIdentifier() const = 0;
 
     const std::vector<std::shared_ptr<MivoTask>>& tasks() const { return m_tasks; }
+    // The rows scroll in it; its content is as tall as the rows.
+    const std::shared_ptr<ui::ScrollView>& listView() const { return m_listView; }
     // Reads the list again from the store and redraws the rows.
     void reloadList();
     void selectTask(size_t index);
@@ -37,6 +41,7 @@ protected:
 
 private:
     std::vector<std::shared_ptr<MivoTask>> m_tasks;
+    std::shared_ptr<ui::ScrollView> m_listView;
     std::vector<std::shared_ptr<ui::View>> m_rows;
     std::shared_ptr<ui::Label> m_emptyLabel;
 };

@@ -4,7 +4,9 @@
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/store/UpdateTime.h"
 #include "platform/data/Predicate.h"
+#include "platform/host/Automation.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/ScrollView.h"
 #include "screens/shell/ShellSegues.h"
 #include "screens/tasks/FinishedCollectionViewController.h"
 #include "screens/tasks/FinishedTaskListViewController.h"
@@ -14,6 +16,7 @@
 #include "screens/tasks/PendingTaskListViewController.h"
 #include "screens/tasks/RejectedCollectionViewController.h"
 #include "screens/tasks/RejectedTaskListViewController.h"
+#include "screens/tasks/TaskRecordUtil.h"
 #include "screens/tasks/ToUploadCollectionViewController.h"
 #include "screens/tasks/UploadTaskListViewController.h"
 #include "screens/tasks/UploadTaskViewController.h"
@@ -238,4 +241,59 @@ TEST_F(TaskScreensTest, FinishedTasksComeBackAndAListFailureIsShown)
     ASSERT_TRUE(runUntil([&] { return !list->isRequestRunning(); }));
     EXPECT_EQ(alertText(*list), "网络超时,请重新尝试!");
     EXPECT_EQ(list->tasks().size(), 1u) << "the stored tasks still show";
+}
+
+TEST_F(TaskScreensTest, ALongListScrollsSoThatItsLastRowOpensItsGrid)
+{
+    ASSERT_TRUE(m_sliding = logIn("arvel"));
+    auto user = UserInfo::sharedInstance();
+    for (int i = 0; i < 15; ++i) {
+        NewTaskFields fields {"L" + std::to_string(600 + i), "上海浦东仓", "平安保险", "86000", "常规产品",
+            TaskRecordUtil::kPlanRemoveSeal};
+        ASSERT_TRUE(TaskRecordUtil::storeNewTask(
+            fields, user->companyName(), "arvel", user->userId(), foundation::Date::now()));
+    }
+    auto list = open<PendingTaskListViewController>(ShellSegues::kToPendingList);
+    ASSERT_TRUE(list);
+    ASSERT_EQ(list->tasks().size(), 15u);
+    auto scroll = list->listView();
+    EXPECT_EQ(scroll->contentSize().height, 15 * 56);
+    EXPECT_GT(scroll->contentSize().height, scroll->bounds().height());
+
+    host::Automation automation;
+    auto answer = [&](const std::string& line) {
+        return foundation::Value::fromJson(automation.handle(line)).value_or(foundation::Value());
+    };
+    EXPECT_FALSE(answer(R"({"cmd":"tap","label":"任务:L614"})")["ok"].asBool()) << "below the screen";
+
+    ASSERT_TRUE(answer(R"({"cmd":"drag","from":[160,500],"to":[160,150],"duration":0.3})")["ok"].asBool());
+    EXPECT_TRUE(scroll->isDecelerating()) << "the drag ended as a flick";
+    ASSERT_TRUE(answer(R"({"cmd":"advance","seconds":4})")["ok"].asBool());
+    EXPECT_FALSE(scroll->isDecelerating());
+    EXPECT_EQ(scroll->contentOffset().y, scroll->maximumContentOffset().y) << "it came to rest at the end";
+
+    auto tap = answer(R"({"cmd":"tap","label":"任务:L614"})");
+    ASSERT_TRUE(tap["ok"].asBool()) << tap.toJson();
+    foundation::RunLoop::main().runFor(0.5);
+    auto grid = std::dynamic_pointer_cast<PendingCollectionViewController>(top());
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->applyTaskNO(), "L614");
+
+    // Back on the list the position is kept; with fewer tasks it ends at the new end.
+    homeStack(m_sliding)->popViewController(false);
+    foundation::RunLoop::main().runFor(0.5);
+    EXPECT_EQ(scroll->contentOffset().y, scroll->maximumContentOffset().y);
+    auto manager = IMivoDataBaseManager::sharedManager();
+    for (int i = 5; i < 15; ++i) {
+        auto task
+            = manager->listMivoTasks(Predicate::withFormat("applyNO=%@", "L" + std::to_string(600 + i)));
+        manager->updateMivoTask(task->front(), foundation::Map {{"taskStatus", "TOUPLOAD"}});
+    }
+    list->reloadList();
+    EXPECT_EQ(scroll->contentOffset().y, 0) << "five rows fit";
+    ASSERT_TRUE(answer(R"({"cmd":"tap","label":"任务:L604"})")["ok"].asBool());
+    foundation::RunLoop::main().runFor(0.5);
+    grid = std::dynamic_pointer_cast<PendingCollectionViewController>(top());
+    ASSERT_TRUE(grid);
+    EXPECT_EQ(grid->applyTaskNO(), "L604");
 }
