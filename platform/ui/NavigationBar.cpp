@@ -6,10 +6,22 @@
 #include "platform/ui/NavigationItem.h"
 #include "platform/ui/Touch.h"
 
+#include <algorithm>
+
 namespace ui {
 
 namespace {
 constexpr double kSideWidth = 80;
+constexpr double kMargin = 8;
+constexpr const char* kBackChevron = "< ";
+graphics::Font titleFont()
+{
+    return graphics::Font::boldSystemFont(17);
+}
+graphics::Font buttonFont()
+{
+    return graphics::Font::systemFont(17);
+}
 const graphics::Color kTint = graphics::Color::rgba(0, 0.478, 1);
 } // namespace
 
@@ -25,11 +37,37 @@ NavigationBar::NavigationBar(graphics::Rect frame)
     setAutoresizingMask(Autoresizing::FlexibleWidth);
 }
 
-void NavigationBar::setTopItem(NavigationItem* item, bool showsBack)
+void NavigationBar::setTopItem(NavigationItem* item, bool showsBack, NavigationItem* backItem)
 {
     m_topItem = item;
     m_showsBack = showsBack;
+    m_backItem = backItem;
     setNeedsDisplay();
+}
+
+std::string NavigationBar::backButtonTitle() const
+{
+    if (!m_backItem)
+        return kDefaultBackTitle;
+    if (auto back = m_backItem->backBarButtonItem(); back && !back->title().empty())
+        return back->title();
+    const std::string& title = m_backItem->title();
+    if (title.empty())
+        return kDefaultBackTitle;
+    // The previous title when it fits left of the centred title, as on the phone.
+    double width = bounds().width();
+    double titleWidth = m_topItem ? graphics::TextLayout::lineWidth(m_topItem->title(), titleFont()) : 0;
+    titleWidth = std::min(titleWidth, width - 2 * kSideWidth);
+    double room = std::max(kSideWidth, (width - titleWidth) / 2 - 2 * kMargin);
+    if (graphics::TextLayout::lineWidth(kBackChevron + title, buttonFont()) > room)
+        return kDefaultBackTitle;
+    return title;
+}
+
+double NavigationBar::backButtonWidth() const
+{
+    return std::max(
+        kSideWidth, graphics::TextLayout::lineWidth(kBackChevron + backButtonTitle(), buttonFont()));
 }
 
 void NavigationBar::setBarTintColor(std::optional<graphics::Color> color)
@@ -46,8 +84,8 @@ void NavigationBar::draw(graphics::GraphicsContext& context, graphics::Rect)
     context.fillRect({b.minX(), b.maxY() - 0.5, b.width(), 0.5}, graphics::Color::white(0.7));
     if (!m_topItem)
         return;
-    auto title = graphics::Font::boldSystemFont(17);
-    auto button = graphics::Font::systemFont(17);
+    auto title = titleFont();
+    auto button = buttonFont();
     auto line = [&](const std::string& text, const graphics::Font& font, graphics::Rect r,
                     graphics::Color color, graphics::TextAlignment alignment) {
         double h = font.lineHeight();
@@ -60,9 +98,11 @@ void NavigationBar::draw(graphics::GraphicsContext& context, graphics::Rect)
     if (auto left = m_topItem->leftBarButtonItem())
         line(left->title(), button, {content.minX() + 8, content.minY(), kSideWidth, kHeight}, kTint,
             graphics::TextAlignment::Left);
-    else if (m_showsBack)
-        line("< Back", button, {content.minX() + 8, content.minY(), kSideWidth, kHeight}, kTint,
+    else if (m_showsBack) {
+        line(kBackChevron + backButtonTitle(), button,
+            {content.minX() + kMargin, content.minY(), backButtonWidth(), kHeight}, kTint,
             graphics::TextAlignment::Left);
+    }
     if (auto right = m_topItem->rightBarButtonItem())
         line(right->title(), button, {content.maxX() - kSideWidth - 8, content.minY(), kSideWidth, kHeight},
             kTint, graphics::TextAlignment::Right);
@@ -78,10 +118,10 @@ void NavigationBar::touchesEnded(const TouchSet& touches, const Event*)
     if (!m_topItem || touches.empty())
         return;
     graphics::Point p = touches.front()->locationInView(this);
-    if (p.x < kSideWidth + 8) {
-        if (auto left = m_topItem->leftBarButtonItem())
-            left->trigger();
-        else if (m_showsBack && onBack)
+    if (auto left = m_topItem->leftBarButtonItem(); left && p.x < kSideWidth + kMargin) {
+        left->trigger();
+    } else if (!left && m_showsBack && p.x < backButtonWidth() + kMargin) {
+        if (onBack)
             onBack();
     } else if (p.x > bounds().width() - kSideWidth - 8) {
         if (auto right = m_topItem->rightBarButtonItem())

@@ -14,10 +14,18 @@ public:
     const char* className() const override { return "NavigationBar"; }
     static constexpr double kHeight = 44;
 
-    // The top controller's item and whether a back button shows.
-    void setTopItem(NavigationItem* item, bool showsBack);
+    // The top controller's item, whether a back button shows, and the item below it (whose
+    // title the back button takes).
+    void setTopItem(NavigationItem* item, bool showsBack, NavigationItem* backItem = nullptr);
     NavigationItem* topItem() const { return m_topItem; }
+    NavigationItem* backItem() const { return m_backItem; }
     bool showsBackButton() const { return m_showsBack; }
+    // The back item's back button title if it has one, else its title when that fits beside the
+    // top item's, else "返回".
+    std::string backButtonTitle() const;
+    static constexpr const char* kDefaultBackTitle = "返回";
+    // How wide the back button is, chevron included (taps within it go back).
+    double backButtonWidth() const;
     std::optional<graphics::Color> barTintColor() const { return m_barTint; }
     void setBarTintColor(std::optional<graphics::Color> color);
     std::function<void()> onBack;
@@ -29,6 +37,7 @@ public:
 
 private:
     NavigationItem* m_topItem {nullptr};
+    NavigationItem* m_backItem {nullptr};
     std::optional<graphics::Color> m_barTint;
     bool m_showsBack {false};
 };

@@ -107,8 +107,9 @@ void NavigationController::updateBar()
     if (!m_bar)
         return;
     auto top = topViewController();
+    auto below = m_stack.size() > 1 ? m_stack[m_stack.size() - 2] : nullptr;
     m_bar->setTopItem(top ? &top->navigationItem() : nullptr,
-        m_stack.size() > 1 && top && !top->navigationItem().hidesBackButton());
+        below && top && !top->navigationItem().hidesBackButton(), below ? &below->navigationItem() : nullptr);
 }
 
 void NavigationController::setNavigationBarHidden(bool hidden, bool)

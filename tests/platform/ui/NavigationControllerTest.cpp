@@ -1,5 +1,6 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/foundation/Log.h"
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/PanGestureRecognizer.h"
@@ -171,6 +172,37 @@ TEST_F(NavigationControllerTest, InteractivePopSettingsCanBeSavedAndRestored)
     app.touchUp(touch, {260, 300});
     runFor(1);
     EXPECT_EQ(navigation->viewControllers().size(), 2u);
+}
+
+TEST_F(NavigationControllerTest, BackButtonShowsThePreviousTitleWhenItFits)
+{
+    auto a = page("A"), b = page("B");
+    a->setTitle("首页");
+    b->setTitle("待拍摄任务");
+    auto navigation = show(a);
+    auto bar = navigation->navigationBar();
+    navigation->pushViewController(b, false);
+    EXPECT_EQ(bar->backItem(), &a->navigationItem());
+    EXPECT_EQ(bar->backButtonTitle(), "首页");
+    a->setTitle("已上传等待审核的全部任务列表");
+    EXPECT_EQ(bar->backButtonTitle(), "返回") << "too long to sit beside the title";
+    a->setTitle("");
+    EXPECT_EQ(bar->backButtonTitle(), "返回");
+    a->navigationItem().setBackBarButtonItem(ui::BarButtonItem::create("列表"));
+    EXPECT_EQ(bar->backButtonTitle(), "列表");
+
+    // A tap on it, also past the bar's usual side width when the title is wide, goes back.
+    a->navigationItem().setBackBarButtonItem(nullptr);
+    a->setTitle("上传任务");
+    double width = bar->backButtonWidth();
+    EXPECT_GT(width, 80);
+    auto& app = ui::Application::shared();
+    auto touch = app.touchDown({width, 42});
+    app.touchUp(touch, {width, 42});
+    runFor(1);
+    EXPECT_EQ(navigation->topViewController(), a);
+    EXPECT_EQ(bar->backItem(), nullptr);
+    EXPECT_FALSE(bar->showsBackButton());
 }
 
 class StoryboardTest : public NavigationControllerTest {
