@@ -261,19 +261,20 @@ TEST_F(TaskScreensTest, ALongListScrollsSoThatItsLastRowOpensItsGrid)
     EXPECT_GT(scroll->contentSize().height, scroll->bounds().height());
 
     host::Automation automation;
-    auto answer = [&](const std::string& line) {
-        return foundation::Value::fromJson(automation.handle(line)).value_or(foundation::Value());
+    // Whether the automation carried the command out.
+    auto done = [&](const std::string& line) {
+        auto reply = foundation::Value::fromJson(automation.handle(line));
+        return reply && (*reply)["ok"].asBool();
     };
-    EXPECT_FALSE(answer(R"({"cmd":"tap","label":"任务:L614"})")["ok"].asBool()) << "below the screen";
+    EXPECT_FALSE(done(R"({"cmd":"tap","label":"任务:L614"})")) << "below the screen";
 
-    ASSERT_TRUE(answer(R"({"cmd":"drag","from":[160,500],"to":[160,150],"duration":0.3})")["ok"].asBool());
+    ASSERT_TRUE(done(R"({"cmd":"drag","from":[160,500],"to":[160,150],"duration":0.3})"));
     EXPECT_TRUE(scroll->isDecelerating()) << "the drag ended as a flick";
-    ASSERT_TRUE(answer(R"({"cmd":"advance","seconds":4})")["ok"].asBool());
+    ASSERT_TRUE(done(R"({"cmd":"advance","seconds":4})"));
     EXPECT_FALSE(scroll->isDecelerating());
     EXPECT_EQ(scroll->contentOffset().y, scroll->maximumContentOffset().y) << "it came to rest at the end";
 
-    auto tap = answer(R"({"cmd":"tap","label":"任务:L614"})");
-    ASSERT_TRUE(tap["ok"].asBool()) << tap.toJson();
+    ASSERT_TRUE(done(R"({"cmd":"tap","label":"任务:L614"})")) << "the last row is on screen";
     foundation::RunLoop::main().runFor(0.5);
     auto grid = std::dynamic_pointer_cast<PendingCollectionViewController>(top());
     ASSERT_TRUE(grid);
@@ -291,7 +292,7 @@ TEST_F(TaskScreensTest, ALongListScrollsSoThatItsLastRowOpensItsGrid)
     }
     list->reloadList();
     EXPECT_EQ(scroll->contentOffset().y, 0) << "five rows fit";
-    ASSERT_TRUE(answer(R"({"cmd":"tap","label":"任务:L604"})")["ok"].asBool());
+    ASSERT_TRUE(done(R"({"cmd":"tap","label":"任务:L604"})"));
     foundation::RunLoop::main().runFor(0.5);
     grid = std::dynamic_pointer_cast<PendingCollectionViewController>(top());
     ASSERT_TRUE(grid);
