@@ -442,7 +442,7 @@ double ScrollView::advance(AxisMotion& m, double now, double minimum, double max
                 continue;
             }
             double t = std::min(std::max(0.0, now - m.start), stopTime);
-            double position = m.position + m.velocity * (std::exp(k * t) - 1) / k;
+            double position = m.position + m.velocity * std::expm1(k * t) / k;
             if (now - m.start < stopTime)
                 return position;
             if (outside) {
