@@ -12,9 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 #include <set>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
@@ -195,6 +201,37 @@ TEST_F(CommonUtilTest, QuickShotsGetTheirOwnFiles)
     }
     EXPECT_EQ(names.size(), 3u);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_picture), fs::directory_iterator()), 6);
+}
+
+// The camera's movie is still being read (a pipe nobody writes to yet) when the saver must already
+// have returned: the main thread never waits for the save queue.
+TEST_F(CommonUtilTest, SaverReturnsBeforeTheMovieIsRead)
+{
+    auto lists = makeTask("A104", 13);
+    fs::path pipe = m_home.path() / "incoming.mp4";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    ui::ImagePickerInfo info = movieInfo();
+    info.mediaURL = pipe;
+    auto previousHandler = std::signal(SIGPIPE, SIG_IGN);
+    std::atomic<bool> returned {false};
+    std::atomic<bool> fedBeforeReturn {false};
+    std::thread camera([&] {
+        // The deadline only keeps a saver that blocks from hanging the test.
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!returned && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        fedBeforeReturn = !returned;
+        std::ofstream(pipe, std::ios::binary) << *foundation::readFile(kSampleVideo);
+    });
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    CommonUtil::imagePickerController(nullptr, info, {1, 0}, lists);
+    returned = true;
+    camera.join();
+    std::signal(SIGPIPE, previousHandler);
+    EXPECT_FALSE(fedBeforeReturn);
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil(
+        [&] { return lists[1][0]->taskStatus() == "PENDING" || capture.contains("cannot save the movie"); },
+        kTimeout));
 }
 
 TEST_F(CommonUtilTest, SaverRefusesWhatItCannotPlace)
