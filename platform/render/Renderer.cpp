@@ -7,6 +7,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/ShapeLayer.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
@@ -56,6 +57,20 @@ bool intersectsClip(cairo_t* cr, const Rect& rect)
     cairo_clip_extents(cr, &x0, &y0, &x1, &y1);
     Rect clip {x0, y0, x1 - x0, y1 - y0};
     return rect.intersects(clip);
+}
+
+// Where a shape layer's path may paint, strokes included: it may reach beyond the bounds.
+Rect shapeExtent(const ui::ShapeLayer& shape)
+{
+    if (!shape.path() || shape.path()->isEmpty())
+        return Rect::null();
+    Rect extent = shape.path()->bounds();
+    if (shape.strokeColor() && shape.lineWidth() > 0) {
+        // A miter join reaches out half the miter limit times the line width.
+        double reach = shape.lineWidth() / 2 * std::max(1.0, shape.path()->miterLimit());
+        extent = extent.insetBy(-reach, -reach);
+    }
+    return extent;
 }
 
 } // namespace
@@ -125,7 +140,10 @@ void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
     const ui::Layer& layer = view.layer();
     Rect bounds = state.bounds;
     // A clipping view outside the visible area can show nothing, nor can its subviews.
-    bool visible = intersectsClip(cr, bounds.insetBy(-state.borderWidth, -state.borderWidth));
+    Rect extent = bounds.insetBy(-state.borderWidth, -state.borderWidth);
+    if (auto shape = dynamic_cast<const ui::ShapeLayer*>(&layer); shape && !layer.masksToBounds())
+        extent = extent.unionWith(shapeExtent(*shape));
+    bool visible = intersectsClip(cr, extent);
     if (!visible && (layer.masksToBounds() || view.subviews().empty())) {
         bool shadowCanShow = state.shadowOpacity > 0 && state.shadowColor
             && intersectsClip(cr,
@@ -177,6 +195,12 @@ void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
     if (layer.masksToBounds()) {
         addShape(context, bounds, state.cornerRadius);
         context.clip();
+    }
+    // A shape layer's path is its content, drawn under whatever the view draws itself.
+    if (auto shape = dynamic_cast<const ui::ShapeLayer*>(&layer)) {
+        context.save();
+        shape->drawShape(context);
+        context.restore();
     }
     context.save();
     view.draw(context, bounds);

@@ -10,8 +10,8 @@
 namespace render {
 
 // Draws view trees with Cairo from the layers' presentation values: background with rounded
-// corners, shadow, content (the view's draw()), subviews, border, clipping, masks, transforms and
-// group opacity. Views that are hidden, fully transparent or clipped away are skipped.
+// corners, shadow, content (a shape layer's path, then the view's draw()), subviews, border, clipping, masks,
+// transforms and group opacity. Views that are hidden, fully transparent or clipped away are skipped.
 class Renderer final {
 public:
     // 0 means the main screen's scale.

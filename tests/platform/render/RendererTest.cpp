@@ -6,6 +6,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/ShapeLayer.h"
 #include "platform/ui/Window.h"
 #include "tests/support/ManualClockTest.h"
 
@@ -50,6 +51,14 @@ constexpr Rgba kRed {255, 0, 0, 255};
 constexpr Rgba kBlue {0, 0, 255, 255};
 constexpr Rgba kGreen {0, 255, 0, 255};
 constexpr Rgba kNothing {0, 0, 0, 0};
+
+class ShapeView final : public ui::View {
+public:
+    explicit ShapeView(Rect frame)
+        : View(frame, [](ui::View& view) { return std::make_unique<ui::ShapeLayer>(view); })
+    { }
+    ui::ShapeLayer& shape() { return static_cast<ui::ShapeLayer&>(layer()); }
+};
 
 class RendererTest : public mivo::test::ManualClockTest {
 protected:
@@ -277,6 +286,50 @@ TEST_F(RendererTest, PresentationValuesAreDrawnDuringAnimations)
     auto image = screen();
     EXPECT_TRUE(near(at(*image, 60, 210), kRed));
     EXPECT_TRUE(near(at(*image, 110, 210), kWhite));
+}
+
+TEST_F(RendererTest, ShapeLayersFillAndStrokeTheirPathOverTheBackground)
+{
+    auto view = std::make_shared<ShapeView>(Rect {20, 20, 100, 100});
+    view->setBackgroundColor(Color::blue());
+    // A ring by the even-odd rule: the hole shows the background.
+    graphics::BezierPath ring = graphics::BezierPath::rect({10, 10, 80, 80});
+    ring.append(graphics::BezierPath::rect({30, 30, 40, 40}));
+    ring.setUsesEvenOddFillRule(true);
+    view->shape().setPath(ring);
+    view->shape().setFillColor(Color::red());
+    view->shape().setStrokeColor(Color::green());
+    view->shape().setLineWidth(4);
+    window->addSubview(view);
+
+    auto image = screen();
+    EXPECT_TRUE(near(at(*image, 25, 25), kBlue));
+    EXPECT_TRUE(near(at(*image, 40, 40), kRed));
+    EXPECT_TRUE(near(at(*image, 70, 70), kBlue));
+    // The stroke straddles the path: 2 points each side of it.
+    EXPECT_TRUE(near(at(*image, 70, 29), kGreen));
+    EXPECT_TRUE(near(at(*image, 70, 31), kGreen));
+
+    // A path reaching beyond the bounds of a view that does not clip still shows there.
+    view->shape().setPath(graphics::BezierPath::rect({-15, 40, 10, 10}));
+    view->shape().setStrokeColor(std::nullopt);
+    image = screen();
+    EXPECT_TRUE(near(at(*image, 10, 65), kRed));
+    view->layer().setMasksToBounds(true);
+    image = screen();
+    EXPECT_TRUE(near(at(*image, 10, 65), kWhite));
+}
+
+TEST_F(RendererTest, ShapeOutsideItsEmptyBoundsIsStillDrawn)
+{
+    // Bounds of zero size, as shape layers often have: the path alone says where it paints.
+    auto view = std::make_shared<ShapeView>(Rect {50, 50, 0, 0});
+    view->shape().setPath(graphics::BezierPath::oval({-10, -10, 20, 20}));
+    view->shape().setFillColor(Color::red());
+    window->addSubview(view);
+    auto image = screen();
+    EXPECT_TRUE(near(at(*image, 50, 50), kRed));
+    EXPECT_TRUE(near(at(*image, 50, 65), kWhite));
 }
 
 } // namespace
