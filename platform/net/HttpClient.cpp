@@ -189,6 +189,12 @@ struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
         // The stand-in and real servers answer at once; waiting for "100 Continue" only adds delay.
         transfer.headers = curl_slist_append(transfer.headers, "Expect:");
 
+        if (request.method == HttpRequest::Method::Post) {
+            // libcurl sends a request again when a reused keep-alive connection turns out dead
+            // before any reply; a POST ("add", an upload) must not reach the server twice.
+            curl_easy_setopt(easy, CURLOPT_FRESH_CONNECT, 1L);
+            curl_easy_setopt(easy, CURLOPT_FORBID_REUSE, 1L);
+        }
         if (request.method == HttpRequest::Method::Get) {
             curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
         } else if (request.multipart) {
