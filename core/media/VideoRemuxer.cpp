@@ -110,7 +110,9 @@ bool remux(AVFormatContext* input, const std::filesystem::path& destination, std
         return fail("out of memory");
     int rc = 0;
     while ((rc = av_read_frame(input, packet)) >= 0) {
-        int target = mapping[packet->stream_index];
+        // A stream that appears mid-file (MPEG-TS, FLV) has no output stream: skip its packets.
+        int index = packet->stream_index;
+        int target = index >= 0 && static_cast<size_t>(index) < mapping.size() ? mapping[index] : -1;
         if (target >= 0) {
             av_packet_rescale_ts(
                 packet, input->streams[packet->stream_index]->time_base, output->streams[target]->time_base);
