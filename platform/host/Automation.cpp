@@ -18,6 +18,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <vector>
 
 namespace host {
 
@@ -103,6 +104,29 @@ Rect presentationScreenFrame(const ui::View& view)
     for (const ui::View* v = &view; v && v->superview(); v = v->superview().get())
         rect = v->layer().presentation().toSuperviewTransform().apply(rect);
     return rect;
+}
+
+// The view a touch at `screenPoint` lands on, found as the touch dispatcher finds it.
+std::shared_ptr<ui::View> hitView(Point screenPoint)
+{
+    auto windows = ui::Application::shared().windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        if ((*it)->isHidden())
+            continue;
+        Point local = (*it)->layer().modelState().fromSuperview(screenPoint);
+        if (auto hit = (*it)->hitTest(local, nullptr))
+            return hit;
+    }
+    return nullptr;
+}
+
+// "Label "行 3"": the class and what the view shows, for error messages.
+std::string describe(const ui::View& view)
+{
+    std::string text = view.automationText();
+    if (text.empty())
+        text = view.accessibilityLabel();
+    return text.empty() ? std::string(view.className()) : std::string(view.className()) + " \"" + text + "\"";
 }
 
 Value node(const ui::View& view)
@@ -195,32 +219,63 @@ Value Automation::run(const Value& command)
     return failure("unknown command: " + name);
 }
 
-std::shared_ptr<ui::View> Automation::findView(const std::string& text, bool labelOnly)
+std::optional<Automation::Match> Automation::match(const std::string& text, bool labelOnly)
 {
-    std::shared_ptr<ui::View> exact, partial;
-    Rect screen = ui::Screen::mainScreen().bounds();
+    std::vector<std::shared_ptr<ui::View>> exact, partial;
     for (auto& window : ui::Application::shared().windows()) {
         forEachView(*window, true, [&](const ui::View& view, bool visible) {
-            // Off-screen views (a dialog slid away, an empty frame) cannot be tapped either.
-            if (!visible || !screenFrame(view).intersects(screen))
+            // Off-screen or clipped-away views (a dialog slid away, a row scrolled out of its list,
+            // an empty frame) cannot be tapped either.
+            if (!visible || visibleFrame(view).isEmpty())
                 return;
             std::string shown = labelOnly ? std::string() : view.automationText();
             const std::string& label = view.accessibilityLabel();
             auto self = std::const_pointer_cast<ui::View>(view.sharedAs<ui::View>());
             if ((!labelOnly && shown == text) || label == text)
-                exact = self;
+                exact.push_back(self);
             else if (!text.empty()
                 && ((!labelOnly && shown.find(text) != std::string::npos)
                     || label.find(text) != std::string::npos))
-                partial = self;
+                partial.push_back(self);
         });
     }
-    return exact ? exact : partial;
+    std::optional<Match> covered;
+    for (auto* matches : {&exact, &partial}) {
+        for (auto it = matches->rbegin(); it != matches->rend(); ++it) {
+            Match m {*it, visibleFrame(**it).center(), nullptr};
+            // A view that takes no touches hands them to its ancestors: landing on one of those is
+            // landing on the view. Anything else there is in front of it.
+            auto hit = hitView(m.point);
+            if (!hit || hit->isDescendantOfView(m.view.get()) || m.view->isDescendantOfView(hit.get()))
+                return m;
+            if (!covered) {
+                m.coveredBy = std::move(hit);
+                covered = std::move(m);
+            }
+        }
+    }
+    return covered;
+}
+
+std::shared_ptr<ui::View> Automation::findView(const std::string& text, bool labelOnly)
+{
+    auto found = match(text, labelOnly);
+    return found ? found->view : nullptr;
 }
 
 Rect Automation::screenFrame(const ui::View& view)
 {
     return view.convertRectToView(view.bounds(), nullptr);
+}
+
+Rect Automation::visibleFrame(const ui::View& view)
+{
+    Rect visible = screenFrame(view).intersection(ui::Screen::mainScreen().bounds());
+    for (auto ancestor = view.superview(); ancestor && !visible.isEmpty(); ancestor = ancestor->superview()) {
+        if (ancestor->clipsToBounds())
+            visible = visible.intersection(screenFrame(*ancestor));
+    }
+    return visible;
 }
 
 Value Automation::tree()
@@ -246,13 +301,17 @@ std::optional<Point> Automation::target(const Value& command, std::string& error
         error = "give \"text\", \"label\" or \"x\" and \"y\"";
         return std::nullopt;
     }
-    auto view = findView(key.asString(), byLabel);
-    if (!view) {
+    auto found = match(key.asString(), byLabel);
+    if (!found) {
         error = "no visible view with " + std::string(byLabel ? "label" : "text") + " \"" + key.asString()
             + "\"";
         return std::nullopt;
     }
-    return screenFrame(*view).center();
+    if (found->coveredBy) {
+        error = describe(*found->view) + " is covered by " + describe(*found->coveredBy);
+        return std::nullopt;
+    }
+    return found->point;
 }
 
 Value Automation::tap(const Value& command)

@@ -32,11 +32,24 @@ public:
     std::string handle(std::string_view line);
     bool quitRequested() const { return m_quit; }
 
+    // A view named by text or label, and where a tap on it lands.
+    struct Match {
+        std::shared_ptr<ui::View> view;
+        // The centre of the view's visible part, in screen coordinates.
+        graphics::Point point;
+        // The view a touch at `point` would reach instead of this one; null when it reaches it.
+        std::shared_ptr<ui::View> coveredBy;
+    };
     // The topmost visible view whose text or accessibility label is `text` (exact match first,
-    // then the first view containing it), in screen painter order.
+    // then the topmost view containing it), in screen painter order; a match that another view
+    // covers at its aim point is passed over for one that is not, and returned only if all are.
+    static std::optional<Match> match(const std::string& text, bool labelOnly);
     static std::shared_ptr<ui::View> findView(const std::string& text, bool labelOnly);
     // The view's frame in screen coordinates (model values).
     static graphics::Rect screenFrame(const ui::View& view);
+    // The part of that frame that can be seen: cut by the screen and by every ancestor that clips
+    // to its bounds. Empty (isEmpty()) when nothing of it shows.
+    static graphics::Rect visibleFrame(const ui::View& view);
     // The whole screen as a tree of nodes (class, frame, text, label, hidden, alpha, children).
     static foundation::Value tree();
 
@@ -52,7 +65,8 @@ private:
     foundation::Value wait(const foundation::Value& command);
     foundation::Value screenshot(const foundation::Value& command);
     foundation::Value find(const foundation::Value& command);
-    // The point a command aims at: "x"/"y", or the centre of the view named by "text"/"label".
+    // The point a command aims at: "x"/"y", or the centre of the visible part of the view named by
+    // "text"/"label", unless another view covers it there.
     std::optional<graphics::Point> target(const foundation::Value& command, std::string& error) const;
 
     std::string m_hostKind;

@@ -8,6 +8,8 @@
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/ScrollView.h"
+#include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/TextField.h"
 #include "platform/ui/Window.h"
 #include "tests/support/ManualClockTest.h"
@@ -91,6 +93,77 @@ TEST_F(AutomationTest, TapsByTextLabelAndPoint)
     expectError(R"({"cmd":"tap","label":"status"})", "no visible view");
     button->setHidden(true);
     expectError(R"({"cmd":"tap","text":"登录"})", "no visible view");
+}
+
+TEST_F(AutomationTest, TapsOnlyTheVisiblePartOfRowsScrolledUnderABar)
+{
+    // A list below a bar, as a navigation bar sits over a scrolled table.
+    auto list = ui::ScrollView::create({0, 64, 320, 200});
+    window->addSubview(list);
+    auto bar = ui::View::create({0, 0, 320, 64});
+    window->addSubview(bar);
+    std::vector<int> rowTaps(6);
+    for (int i = 0; i < 6; ++i) {
+        auto row = ui::Button::create(graphics::Rect {0, 44.0 * i, 320, 44});
+        row->setTitle("行 " + std::to_string(i), ui::ControlState::Normal);
+        row->addAction(ui::ControlEvents::TouchUpInside, [&rowTaps, i](ui::Control&) { ++rowTaps[i]; });
+        list->addSubview(row);
+    }
+    list->setContentSize({320, 264});
+    int barTaps = 0;
+    bar->addGestureRecognizer(ui::TapGestureRecognizer::create([&](ui::GestureRecognizer&) { ++barTaps; }));
+
+    // Row 0 spans 34..78 on screen, of which 64..78 shows below the bar.
+    list->setContentOffset({0, 30});
+    Value answer = send(R"({"cmd":"tap","text":"行 0"})");
+    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
+    EXPECT_EQ(answer["y"].asDouble(), 71);
+    EXPECT_EQ(rowTaps[0], 1);
+    // Row 5 (254..298) is cut by the list's bottom edge at 264.
+    answer = send(R"({"cmd":"tap","text":"行 5"})");
+    EXPECT_EQ(answer["y"].asDouble(), 259);
+    EXPECT_EQ(rowTaps[5], 1);
+
+    // Scrolled wholly out of the list, the row is not there to tap, nor to find.
+    list->setContentOffset({0, 50});
+    expectError(R"({"cmd":"tap","text":"行 0"})", "no visible view");
+    expectError(R"({"cmd":"find","text":"行 0"})", "no visible view");
+    EXPECT_TRUE(send(R"({"cmd":"find","text":"行 1"})")["ok"].asBool());
+    EXPECT_EQ(barTaps, 0);
+    EXPECT_EQ(rowTaps[0], 1);
+}
+
+TEST_F(AutomationTest, CoveredViewsGiveWayToAnUncoveredMatchOrAnError)
+{
+    auto low = ui::Button::create(graphics::Rect {20, 300, 120, 44});
+    low->setTitle("确定", ui::ControlState::Normal);
+    window->addSubview(low);
+    auto high = ui::Button::create(graphics::Rect {20, 10, 120, 44});
+    high->setTitle("确定", ui::ControlState::Normal);
+    window->addSubview(high);
+    auto cover = ui::Label::create({0, 0, 320, 64});
+    cover->setText("标题");
+    cover->setUserInteractionEnabled(true);
+    window->addSubview(cover);
+    int lowTaps = 0, highTaps = 0;
+    low->addAction(ui::ControlEvents::TouchUpInside, [&](ui::Control&) { ++lowTaps; });
+    high->addAction(ui::ControlEvents::TouchUpInside, [&](ui::Control&) { ++highTaps; });
+
+    // The topmost match sits under the cover: the other one is tapped.
+    Value answer = send(R"({"cmd":"tap","text":"确定"})");
+    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
+    EXPECT_EQ(answer["y"].asDouble(), 322);
+    EXPECT_EQ(lowTaps, 1);
+    EXPECT_EQ(highTaps, 0);
+
+    low->removeFromSuperview();
+    expectError(R"({"cmd":"tap","text":"确定"})", R"("确定" is covered by Label "标题")");
+    expectError(R"({"cmd":"longpress","text":"确定"})", "is covered by");
+    EXPECT_EQ(highTaps, 0);
+    // A cover that takes no touches lets them through.
+    cover->setUserInteractionEnabled(false);
+    EXPECT_TRUE(send(R"({"cmd":"tap","text":"确定"})")["ok"].asBool());
+    EXPECT_EQ(highTaps, 1);
 }
 
 TEST_F(AutomationTest, TypesIntoTheFirstResponderAndPressesReturn)
