@@ -10,8 +10,6 @@
 #include "platform/ui/Window.h"
 #include "tests/support/ManualClockTest.h"
 
-#include <cmath>
-
 namespace alerttest {
 
 // A phone screen with one window showing `host`, on the manual clock.
@@ -42,17 +40,20 @@ protected:
         ManualClockTest::TearDown();
     }
 
+    // How often the alert has said it was dismissed.
+    static std::shared_ptr<int> countDismissals(ModalAlertView& alert)
+    {
+        auto count = std::make_shared<int>(0);
+        alert.alertIsDismissed([count] { ++*count; });
+        return count;
+    }
+
     // Lets the run loop lay out what changed.
     void settle() { runFor(0); }
 
     std::shared_ptr<ui::Window> window;
     std::shared_ptr<ui::ViewController> host;
 };
-
-inline bool near(double a, double b)
-{
-    return std::fabs(a - b) < 1e-6;
-}
 
 } // namespace alerttest
 

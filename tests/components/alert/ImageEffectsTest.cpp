@@ -5,10 +5,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageContext.h"
 #include "platform/ui/View.h"
+#include "tests/components/alert/PixelBuffers.h"
 
 #include <gtest/gtest.h>
-
-#include <random>
 
 using graphics::Color;
 using graphics::Image;
@@ -32,11 +31,10 @@ protected:
 
     static void expectEqualImages(const Image& a, const Image& b)
     {
-        ASSERT_EQ(a.pixelWidth(), b.pixelWidth());
-        ASSERT_EQ(a.pixelHeight(), b.pixelHeight());
-        for (int y = 0; y < a.pixelHeight(); ++y)
-            for (int x = 0; x < a.pixelWidth(); ++x)
-                ASSERT_EQ(a.pixel(x, y), b.pixel(x, y)) << "at " << x << ", " << y;
+        auto left = alerttest::fromImage(a), right = alerttest::fromImage(b);
+        ASSERT_EQ(left.width, right.width);
+        ASSERT_EQ(left.height, right.height);
+        alerttest::expectSamePixels(left, right, "images");
     }
 };
 
@@ -96,32 +94,12 @@ TEST_F(ImageEffectsTest, RadiusOneAtScaleTwoIsThreeBoxesOfFive)
     ASSERT_TRUE(blurred);
 
     // Independently: three box passes of 5 x 5 with clamped edges, rounded each time.
-    const int w = 30, h = 22, r = 2;
-    std::vector<int> current(static_cast<size_t>(w * h * 4));
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 4; ++c)
-                current[(y * w + x) * 4 + c] = channel(image->pixel(x, y), 8 * c);
-    for (int pass = 0; pass < 3; ++pass) {
-        std::vector<int> next(current.size());
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                for (int c = 0; c < 4; ++c) {
-                    int sum = 0;
-                    for (int dy = -r; dy <= r; ++dy)
-                        for (int dx = -r; dx <= r; ++dx)
-                            sum += current[(std::clamp(y + dy, 0, h - 1) * w + std::clamp(x + dx, 0, w - 1))
-                                    * 4
-                                + c];
-                    next[(y * w + x) * 4 + c] = (sum + 12) / 25;
-                }
-        current = next;
-    }
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            for (int c = 0; c < 4; ++c)
-                ASSERT_EQ(channel(blurred->pixel(x, y), 8 * c), current[(y * w + x) * 4 + c])
-                    << x << ", " << y;
+    auto source = alerttest::fromImage(*image);
+    auto once = alerttest::referenceBox(source, 5);
+    auto twice = alerttest::referenceBox(once, 5);
+    auto expected = alerttest::referenceBox(twice, 5);
+    auto actual = alerttest::fromImage(*blurred);
+    alerttest::expectSamePixels(actual, expected, "radius 1");
 }
 
 TEST_F(ImageEffectsTest, AnOpaqueImageGivesTheSameResultByTheShortWay)

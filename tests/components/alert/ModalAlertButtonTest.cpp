@@ -21,14 +21,18 @@ void expectColor(std::optional<Color> actual, double r, double g, double b, doub
 
 } // namespace
 
-TEST(ModalAlertButton, AlwaysStartsWithTheDefaultFrame)
+TEST(ModalAlertButton, StartsWithTheDefaultFrameAndNoColourPressedOrNot)
 {
-    EXPECT_RECT_EQ(ModalAlertButton::create()->frame(), 0, 0, 216, 35);
     EXPECT_RECT_EQ(ModalAlertButton::create({40, 50, 10, 500})->frame(), 0, 0, 216, 35);
     auto button = ModalAlertButton::create();
+    EXPECT_RECT_EQ(button->frame(), 0, 0, 216, 35);
     EXPECT_EQ(button->actionType(), ModalAlertButton::ActionType::None);
     EXPECT_FALSE(button->defaultBackgroundColor());
-    EXPECT_FALSE(button->backgroundColor());
+    for (bool pressed : {true, false}) {
+        button->setHighlighted(pressed);
+        EXPECT_FALSE(button->backgroundColor());
+    }
+    EXPECT_FALSE(ModalAlertButton::darkerColorForColor(std::nullopt));
 }
 
 TEST(ModalAlertButton, PressedShowsTheDarkerColourAndReleasedTheDefault)
@@ -63,16 +67,6 @@ TEST(ModalAlertButton, ATouchOnScreenDarkensWhileDown)
     ui::Application::shared().touchUp(touch, {50, 30});
     expectColor(button->backgroundColor(), 0.5, 0.5, 0.5, 1);
     ui::Application::shared().resetForTesting();
-}
-
-TEST(ModalAlertButton, WithoutADefaultColourThereIsNoBackgroundPressedOrNot)
-{
-    auto button = ModalAlertButton::create();
-    button->setHighlighted(true);
-    EXPECT_FALSE(button->backgroundColor());
-    button->setHighlighted(false);
-    EXPECT_FALSE(button->backgroundColor());
-    EXPECT_FALSE(ModalAlertButton::darkerColorForColor(std::nullopt));
 }
 
 TEST(ModalAlertButton, LighterAndDarkerClampAtTheEnds)

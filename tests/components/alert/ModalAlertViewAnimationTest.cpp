@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using graphics::Color;
 
 namespace {
+
+constexpr double kNone = NAN;
 
 class ModalAlertViewAnimationTest : public alerttest::AlertTest {
 protected:
@@ -33,147 +37,134 @@ protected:
 
 } // namespace
 
-TEST_F(ModalAlertViewAnimationTest, DefaultDropsInWithASpringOverTheShadowAndFadesOut)
-{
-    auto alert = show(2);
-    // The shadow is there at once; the view's model alpha is 1 at once too.
-    EXPECT_EQ(alert->backgroundView()->alpha(), 0.7);
-    EXPECT_EQ(shown(alert->backgroundView()).opacity, 0.7);
-    EXPECT_EQ(alert->backgroundView()->backgroundColor(), Color::black());
-    EXPECT_EQ(alert->backgroundOpacity(), 0.7);
-    EXPECT_EQ(alert->view()->alpha(), 1);
-    EXPECT_TRUE(alert->isVisible());
-    // Before the layout pass the view has the backdrop's size, one screen above.
-    EXPECT_RECT_EQ(alert->view()->frame(), 0, 0, 320, 568);
-    EXPECT_RECT_EQ(shown(alert->view()).frame(), 0, -568, 320, 568);
-    EXPECT_EQ(shown(alert->view()).opacity, 0);
-
-    settle();
-    const graphics::Rect card = alert->view()->frame();
-    EXPECT_EQ(card.width(), 240);
-    runFor(0.25);
-    EXPECT_GT(shown(alert->view()).opacity, 0);
-    runFor(0.3);
-    EXPECT_RECT_EQ(shown(alert->view()).frame(), card.minX(), card.minY(), 240, card.height());
-    EXPECT_EQ(shown(alert->view()).opacity, 1);
-
-    alert->hideView();
-    EXPECT_EQ(alert->view()->alpha(), 0);
-    EXPECT_EQ(alert->backgroundView()->alpha(), 0);
-    EXPECT_FALSE(alert->isVisible());
-    runFor(0.15);
-    EXPECT_GT(shown(alert->backgroundView()).opacity, 0.0);
-    EXPECT_LT(shown(alert->backgroundView()).opacity, 0.7);
-    runFor(0.13);
-    EXPECT_TRUE(attached(alert));
-    runFor(0.05);
-    EXPECT_FALSE(alert->view()->superview());
-    EXPECT_FALSE(alert->backgroundView()->superview());
-    EXPECT_TRUE(host->childViewControllers().empty());
-}
-
-TEST_F(ModalAlertViewAnimationTest, FadeInTakesTheShadowFromZeroBackToItsOpacity)
-{
-    auto alert = show(0);
-    EXPECT_EQ(alert->backgroundView()->alpha(), 0.7);
-    EXPECT_EQ(shown(alert->backgroundView()).opacity, 0);
-    EXPECT_EQ(shown(alert->view()).opacity, 0);
-    runFor(0.15);
-    // Ease-in: less than half way at half the time.
-    EXPECT_GT(shown(alert->backgroundView()).opacity, 0);
-    EXPECT_LT(shown(alert->backgroundView()).opacity, 0.35);
-    EXPECT_LT(shown(alert->view()).opacity, 0.5);
-    runFor(0.17);
-    EXPECT_EQ(shown(alert->backgroundView()).opacity, 0.7);
-    EXPECT_EQ(shown(alert->view()).opacity, 1);
-}
-
-TEST_F(ModalAlertViewAnimationTest, EdgeSlideInsStartOffScreenAndSettleOnTheCentre)
+TEST_F(ModalAlertViewAnimationTest, ShowAnimationsStartWhereTheirTypeSaysAndEndCentred)
 {
     const struct {
         int64_t type;
-        double x, y;
-    } starts[] = {{1, 0, 568}, {3, -320, 0}, {4, 320, 0}};
-    for (const auto& start : starts) {
-        SCOPED_TRACE(start.type);
-        auto alert = show(start.type);
-        EXPECT_RECT_EQ(shown(alert->view()).frame(), start.x, start.y, 320, 568);
+        double startX, startY; // the presented frame before the first layout pass, if it moves
+        double scale; // the presented starting scale, if it scales
+        double half; // at this time the view is on its way in, 0.05 after twice it is opaque
+        double arrived; // from here on it rests in the centre
+    } table[] = {
+        {0, kNone, kNone, kNone, 0.15, 0.35},
+        {1, 0, 568, kNone, 0.15, 0.6},
+        {2, 0, -568, kNone, 0.25, 0.55},
+        {3, -320, 0, kNone, 0.15, 0.6},
+        {4, 320, 0, kNone, 0.15, 0.6},
+        {5, kNone, kNone, 3.0, 0.15, 0.35},
+        {6, kNone, kNone, 0.1, 0.15, 0.35},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.type);
+        auto alert = show(row.type);
+        EXPECT_EQ(alert->view()->alpha(), 1);
+        EXPECT_TRUE(alert->isVisible());
         EXPECT_EQ(shown(alert->view()).opacity, 0);
+        if (!std::isnan(row.startX))
+            EXPECT_RECT_EQ(shown(alert->view()).frame(), row.startX, row.startY, 320, 568);
+        if (!std::isnan(row.scale)) {
+            EXPECT_EQ(alert->view()->transform().a, 1);
+            EXPECT_NEAR(shown(alert->view()).transform.a, row.scale, 1e-9);
+            EXPECT_NEAR(shown(alert->view()).transform.d, row.scale, 1e-9);
+        }
         settle();
-        runFor(0.15);
+        runFor(row.half);
         EXPECT_GT(shown(alert->view()).opacity, 0);
-        runFor(0.2);
+        runFor(row.half + 0.05);
         EXPECT_EQ(shown(alert->view()).opacity, 1);
-        runFor(0.25);
-        // Centred on the backdrop at the end.
+        EXPECT_TRUE(shown(alert->view()).transform.isIdentity());
+        runFor(row.arrived - 2 * row.half - 0.05);
+        EXPECT_RECT_EQ(shown(alert->view()).frame(), alert->view()->frame().minX(),
+            alert->view()->frame().minY(), 240, alert->view()->frame().height());
         EXPECT_NEAR(shown(alert->view()).position.x, 160, 1e-6);
         EXPECT_NEAR(shown(alert->view()).position.y, 284, 1e-6);
         alert->hideView();
-        runFor(0.4);
+        runFor(0.7);
     }
 }
 
-TEST_F(ModalAlertViewAnimationTest, ScaleInsGrowOrShrinkToTheIdentity)
+TEST_F(ModalAlertViewAnimationTest, TheDefaultSpringShowsTheShadowAtOnceTheFadeInRaisesIt)
 {
-    for (auto [type, scale] : {std::pair {int64_t {5}, 3.0}, std::pair {int64_t {6}, 0.1}}) {
-        SCOPED_TRACE(type);
-        auto alert = show(type);
-        EXPECT_EQ(alert->view()->transform().a, 1);
-        EXPECT_NEAR(shown(alert->view()).transform.a, scale, 1e-9);
-        EXPECT_NEAR(shown(alert->view()).transform.d, scale, 1e-9);
-        EXPECT_EQ(shown(alert->view()).opacity, 0);
-        runFor(0.32);
-        EXPECT_TRUE(shown(alert->view()).transform.isIdentity());
-        EXPECT_EQ(shown(alert->view()).opacity, 1);
-        alert->hideView();
-        runFor(0.4);
-    }
+    auto spring = show(2);
+    EXPECT_EQ(spring->backgroundView()->alpha(), 0.7);
+    EXPECT_EQ(shown(spring->backgroundView()).opacity, 0.7);
+    EXPECT_EQ(spring->backgroundView()->backgroundColor(), Color::black());
+    EXPECT_EQ(spring->backgroundOpacity(), 0.7);
+    // Before the layout pass the view has the backdrop's size.
+    EXPECT_RECT_EQ(spring->view()->frame(), 0, 0, 320, 568);
+    spring->hideView();
+    runFor(0.7);
+
+    auto fade = show(0);
+    EXPECT_EQ(fade->backgroundView()->alpha(), 0.7);
+    EXPECT_EQ(shown(fade->backgroundView()).opacity, 0);
+    runFor(0.15);
+    // Ease-in: less than half way at half the time.
+    EXPECT_GT(shown(fade->backgroundView()).opacity, 0);
+    EXPECT_LT(shown(fade->backgroundView()).opacity, 0.35);
+    EXPECT_LT(shown(fade->view()).opacity, 0.5);
+    runFor(0.17);
+    EXPECT_EQ(shown(fade->backgroundView()).opacity, 0.7);
 }
 
-TEST_F(ModalAlertViewAnimationTest, SlideOutsMoveForPointThreeSecondsThenFadeAndDetach)
+TEST_F(ModalAlertViewAnimationTest, HideAnimationsMoveOrScaleThenFadeAndDetach)
 {
     const struct {
         int64_t type;
-        double dx, dy;
-    } moves[] = {{1, 0, 568}, {2, 0, -568}, {3, -320, 0}, {4, 320, 0}};
-    for (const auto& move : moves) {
-        SCOPED_TRACE(move.type);
-        auto alert = show(0, move.type);
+        double dx, dy; // the move, if it moves
+        double scale; // the final scale, if it scales
+        double attachedUntil, detachedBy; // from the hide
+    } table[] = {
+        {0, kNone, kNone, kNone, 0.28, 0.33},
+        {1, 0, 568, kNone, 0.56, 0.66},
+        {2, 0, -568, kNone, 0.56, 0.66},
+        {3, -320, 0, kNone, 0.56, 0.66},
+        {4, 320, 0, kNone, 0.56, 0.66},
+        {5, kNone, kNone, 0.1, kNone, 0.66},
+        {6, kNone, kNone, 3.0, kNone, 0.66},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.type);
+        auto alert = show(0, row.type);
         runFor(0.6);
         const graphics::Rect before = alert->view()->frame();
-        int dismissed = 0;
-        alert->alertIsDismissed([&] { ++dismissed; });
+        auto dismissed = countDismissals(*alert);
         alert->hideView();
-        EXPECT_EQ(dismissed, 1);
-        EXPECT_RECT_EQ(alert->view()->frame(), before.minX() + move.dx, before.minY() + move.dy,
-            before.width(), before.height());
-        EXPECT_EQ(alert->view()->alpha(), 1);
-        runFor(0.31);
-        EXPECT_RECT_EQ(shown(alert->view()).frame(), before.minX() + move.dx, before.minY() + move.dy,
-            before.width(), before.height());
-        EXPECT_EQ(alert->view()->alpha(), 0);
-        runFor(0.25);
-        EXPECT_TRUE(attached(alert));
-        runFor(0.1);
-        EXPECT_FALSE(attached(alert));
-    }
-}
-
-TEST_F(ModalAlertViewAnimationTest, ScaleOutsThenFade)
-{
-    for (auto [type, scale] : {std::pair {int64_t {5}, 0.1}, std::pair {int64_t {6}, 3.0}}) {
-        SCOPED_TRACE(type);
-        auto alert = show(0, type);
-        runFor(0.6);
-        alert->hideView();
-        EXPECT_NEAR(alert->view()->transform().a, scale, 1e-9);
-        EXPECT_EQ(alert->view()->alpha(), 0);
-        EXPECT_EQ(alert->backgroundView()->alpha(), 0.7);
-        runFor(0.31);
-        EXPECT_NEAR(shown(alert->view()).transform.a, scale, 1e-9);
-        EXPECT_EQ(alert->backgroundView()->alpha(), 0);
-        runFor(0.35);
-        EXPECT_FALSE(attached(alert));
+        EXPECT_EQ(*dismissed, 1);
+        if (!std::isnan(row.dx)) {
+            // A move first, then the fade.
+            EXPECT_RECT_EQ(alert->view()->frame(), before.minX() + row.dx, before.minY() + row.dy,
+                before.width(), before.height());
+            EXPECT_EQ(alert->view()->alpha(), 1);
+            runFor(0.31);
+            EXPECT_RECT_EQ(shown(alert->view()).frame(), before.minX() + row.dx, before.minY() + row.dy,
+                before.width(), before.height());
+            EXPECT_EQ(alert->view()->alpha(), 0);
+            runFor(row.attachedUntil - 0.31);
+        } else if (!std::isnan(row.scale)) {
+            // The scale and the card's fade at once, the shadow after them.
+            EXPECT_NEAR(alert->view()->transform().a, row.scale, 1e-9);
+            EXPECT_EQ(alert->view()->alpha(), 0);
+            EXPECT_EQ(alert->backgroundView()->alpha(), 0.7);
+            runFor(0.31);
+            EXPECT_NEAR(shown(alert->view()).transform.a, row.scale, 1e-9);
+            EXPECT_EQ(alert->backgroundView()->alpha(), 0);
+        } else {
+            EXPECT_FALSE(alert->isVisible());
+            EXPECT_EQ(alert->view()->alpha(), 0);
+            EXPECT_EQ(alert->backgroundView()->alpha(), 0);
+            runFor(0.15);
+            EXPECT_GT(shown(alert->backgroundView()).opacity, 0.0);
+            EXPECT_LT(shown(alert->backgroundView()).opacity, 0.7);
+            runFor(row.attachedUntil - 0.15);
+        }
+        if (!std::isnan(row.attachedUntil)) {
+            EXPECT_TRUE(attached(alert));
+        }
+        runFor(row.detachedBy - (std::isnan(row.attachedUntil) ? 0.31 : row.attachedUntil));
+        EXPECT_FALSE(alert->view()->superview());
+        EXPECT_FALSE(alert->backgroundView()->superview());
+        EXPECT_TRUE(host->childViewControllers().empty());
     }
 }
 
@@ -182,33 +173,32 @@ TEST_F(ModalAlertViewAnimationTest, UnknownTypesAnimateNothing)
     auto alert = show(42, 42);
     EXPECT_EQ(alert->view()->alpha(), 0);
     EXPECT_FALSE(alert->isVisible());
-    int dismissed = 0;
-    alert->alertIsDismissed([&] { ++dismissed; });
+    auto dismissed = countDismissals(*alert);
     alert->hideView();
-    EXPECT_EQ(dismissed, 1);
+    EXPECT_EQ(*dismissed, 1);
     runFor(1);
     EXPECT_TRUE(attached(alert));
 }
 
 TEST_F(ModalAlertViewAnimationTest, BlurAndTransparentBackdropsRiseToFullOpacity)
 {
-    auto blurred = show(0, 0, 1);
-    ASSERT_TRUE(blurred->backgroundView()->image());
-    EXPECT_EQ(blurred->backgroundView()->image()->pixelWidth(), 640);
-    EXPECT_EQ(blurred->backgroundView()->image()->pixelHeight(), 1136);
-    EXPECT_EQ(blurred->backgroundOpacity(), 1.0);
-    EXPECT_EQ(shown(blurred->backgroundView()).opacity, 0);
-    runFor(0.32);
-    EXPECT_EQ(shown(blurred->backgroundView()).opacity, 1.0);
-    blurred->hideView();
-    runFor(0.4);
-
-    auto clear = show(0, 0, 2);
-    EXPECT_EQ(clear->backgroundView()->backgroundColor(), Color::clear());
-    EXPECT_EQ(clear->backgroundOpacity(), 1.0);
-    EXPECT_EQ(shown(clear->backgroundView()).opacity, 0);
-    runFor(0.15);
-    EXPECT_GT(shown(clear->backgroundView()).opacity, 0);
-    runFor(0.17);
-    EXPECT_EQ(shown(clear->backgroundView()).opacity, 1.0);
+    for (int64_t backdrop : {1, 2}) {
+        SCOPED_TRACE(backdrop);
+        auto alert = show(0, 0, backdrop);
+        if (backdrop == 1) {
+            ASSERT_TRUE(alert->backgroundView()->image());
+            EXPECT_EQ(alert->backgroundView()->image()->pixelWidth(), 640);
+            EXPECT_EQ(alert->backgroundView()->image()->pixelHeight(), 1136);
+        } else {
+            EXPECT_EQ(alert->backgroundView()->backgroundColor(), Color::clear());
+        }
+        EXPECT_EQ(alert->backgroundOpacity(), 1.0);
+        EXPECT_EQ(shown(alert->backgroundView()).opacity, 0);
+        runFor(0.15);
+        EXPECT_GT(shown(alert->backgroundView()).opacity, 0);
+        runFor(0.17);
+        EXPECT_EQ(shown(alert->backgroundView()).opacity, 1.0);
+        alert->hideView();
+        runFor(0.7);
+    }
 }
