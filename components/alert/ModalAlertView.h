@@ -286,6 +286,10 @@ private:
     void giveNextReturnKey();
     void detach();
     void finishSlideIn();
+    void slideIn(graphics::Point from, graphics::Point to);
+    void scaleIn(double fromScale);
+    void slideOutBy(double dx, double dy);
+    void scaleOut(double toScale);
 
     mutable std::mutex m_atomicMutex;
     std::shared_ptr<ui::Label> m_labelTitle;

@@ -9,7 +9,9 @@
 
 using graphics::AffineTransform;
 using graphics::Color;
+using graphics::Point;
 using graphics::Rect;
+using graphics::Size;
 
 namespace {
 
@@ -127,20 +129,25 @@ void ModalAlertView::finishSlideIn()
         [protector] { protector->view()->setCenter(protector->m_backgroundView->center()); });
 }
 
-void ModalAlertView::slideInFromBottom()
+void ModalAlertView::slideIn(Point from, Point to)
 {
     auto protector = self();
-    const Rect backdrop = m_backgroundView->frame();
-    view()->setFrame({backdrop.minX(), backdrop.height(), backdrop.width(), backdrop.height()});
+    const Size size = m_backgroundView->frame().size;
+    view()->setFrame({from, size});
     ui::View::animate(
         kSlideDuration,
-        [this] {
-            const Rect frame = m_backgroundView->frame();
+        [this, to, size] {
             m_backgroundView->setAlpha(m_backgroundOpacity);
-            view()->setFrame({frame.minX(), 0, frame.width(), frame.height()});
+            view()->setFrame({to, size});
             view()->setAlpha(1);
         },
         [protector](bool) { protector->finishSlideIn(); });
+}
+
+void ModalAlertView::slideInFromBottom()
+{
+    const Rect backdrop = m_backgroundView->frame();
+    slideIn({backdrop.minX(), backdrop.height()}, {backdrop.minX(), 0});
 }
 
 void ModalAlertView::slideInFromTop()
@@ -161,31 +168,27 @@ void ModalAlertView::slideInFromTop()
 
 void ModalAlertView::slideInFromLeft()
 {
-    auto protector = self();
     const Rect backdrop = m_backgroundView->frame();
-    view()->setFrame({-backdrop.width(), backdrop.minY(), backdrop.width(), backdrop.height()});
-    ui::View::animate(
-        kSlideDuration,
-        [this] {
-            const Rect frame = m_backgroundView->frame();
-            m_backgroundView->setAlpha(m_backgroundOpacity);
-            view()->setFrame({0, frame.minY(), frame.width(), frame.height()});
-            view()->setAlpha(1);
-        },
-        [protector](bool) { protector->finishSlideIn(); });
+    slideIn({-backdrop.width(), backdrop.minY()}, {0, backdrop.minY()});
 }
 
 void ModalAlertView::slideInFromRight()
 {
-    auto protector = self();
     const Rect backdrop = m_backgroundView->frame();
-    view()->setFrame({backdrop.width(), backdrop.minY(), backdrop.width(), backdrop.height()});
+    slideIn({backdrop.width(), backdrop.minY()}, {0, backdrop.minY()});
+}
+
+// Grows (from a scale above 1: shrinks) into place while fading in.
+void ModalAlertView::scaleIn(double fromScale)
+{
+    auto protector = self();
+    view()->setTransform(AffineTransform::makeScale(fromScale, fromScale));
+    view()->setAlpha(0);
     ui::View::animate(
         kSlideDuration,
         [this] {
-            const Rect frame = m_backgroundView->frame();
             m_backgroundView->setAlpha(m_backgroundOpacity);
-            view()->setFrame({0, frame.minY(), frame.width(), frame.height()});
+            view()->setTransform(AffineTransform::identity());
             view()->setAlpha(1);
         },
         [protector](bool) { protector->finishSlideIn(); });
@@ -193,34 +196,12 @@ void ModalAlertView::slideInFromRight()
 
 void ModalAlertView::slideInFromCenter()
 {
-    auto protector = self();
-    view()->setTransform(AffineTransform::identity().concatenated(AffineTransform::makeScale(3.0, 3.0)));
-    view()->setAlpha(0);
-    ui::View::animate(
-        kSlideDuration,
-        [this] {
-            m_backgroundView->setAlpha(m_backgroundOpacity);
-            view()->setTransform(
-                AffineTransform::identity().concatenated(AffineTransform::makeScale(1.0, 1.0)));
-            view()->setAlpha(1);
-        },
-        [protector](bool) { protector->finishSlideIn(); });
+    scaleIn(3.0);
 }
 
 void ModalAlertView::slideInToCenter()
 {
-    auto protector = self();
-    view()->setTransform(AffineTransform::identity().concatenated(AffineTransform::makeScale(0.1, 0.1)));
-    view()->setAlpha(0);
-    ui::View::animate(
-        kSlideDuration,
-        [this] {
-            m_backgroundView->setAlpha(m_backgroundOpacity);
-            view()->setTransform(
-                AffineTransform::identity().concatenated(AffineTransform::makeScale(1.0, 1.0)));
-            view()->setAlpha(1);
-        },
-        [protector](bool) { protector->finishSlideIn(); });
+    scaleIn(0.1);
 }
 
 // Hide animations.
@@ -249,64 +230,54 @@ void ModalAlertView::detach()
     }
 }
 
-void ModalAlertView::slideOutToBottom()
+// The edge slide-outs move the view off by (dx, dy), then fade.
+void ModalAlertView::slideOutBy(double dx, double dy)
 {
     auto protector = self();
     ui::View::animate(
-        kSlideDuration,
-        [this] { view()->setFrame(view()->frame().offsetBy(0, m_backgroundView->frame().height())); },
+        kSlideDuration, [this, dx, dy] { view()->setFrame(view()->frame().offsetBy(dx, dy)); },
         [protector](bool) { protector->fadeOut(); });
+}
+
+void ModalAlertView::slideOutToBottom()
+{
+    slideOutBy(0, m_backgroundView->frame().height());
 }
 
 void ModalAlertView::slideOutToTop()
 {
-    auto protector = self();
-    ui::View::animate(
-        kSlideDuration,
-        [this] { view()->setFrame(view()->frame().offsetBy(0, -m_backgroundView->frame().height())); },
-        [protector](bool) { protector->fadeOut(); });
+    slideOutBy(0, -m_backgroundView->frame().height());
 }
 
 void ModalAlertView::slideOutToLeft()
 {
-    auto protector = self();
-    ui::View::animate(
-        kSlideDuration,
-        [this] { view()->setFrame(view()->frame().offsetBy(-m_backgroundView->frame().width(), 0)); },
-        [protector](bool) { protector->fadeOut(); });
+    slideOutBy(-m_backgroundView->frame().width(), 0);
 }
 
 void ModalAlertView::slideOutToRight()
 {
+    slideOutBy(m_backgroundView->frame().width(), 0);
+}
+
+// Shrinks (to a scale above 1: grows) while fading, then fades the backdrop.
+void ModalAlertView::scaleOut(double toScale)
+{
     auto protector = self();
     ui::View::animate(
         kSlideDuration,
-        [this] { view()->setFrame(view()->frame().offsetBy(m_backgroundView->frame().width(), 0)); },
+        [this, toScale] {
+            view()->setTransform(AffineTransform::makeScale(toScale, toScale));
+            view()->setAlpha(0);
+        },
         [protector](bool) { protector->fadeOut(); });
 }
 
 void ModalAlertView::slideOutToCenter()
 {
-    auto protector = self();
-    ui::View::animate(
-        kSlideDuration,
-        [this] {
-            view()->setTransform(
-                AffineTransform::identity().concatenated(AffineTransform::makeScale(0.1, 0.1)));
-            view()->setAlpha(0);
-        },
-        [protector](bool) { protector->fadeOut(); });
+    scaleOut(0.1);
 }
 
 void ModalAlertView::slideOutFromCenter()
 {
-    auto protector = self();
-    ui::View::animate(
-        kSlideDuration,
-        [this] {
-            view()->setTransform(
-                AffineTransform::identity().concatenated(AffineTransform::makeScale(3.0, 3.0)));
-            view()->setAlpha(0);
-        },
-        [protector](bool) { protector->fadeOut(); });
+    scaleOut(3.0);
 }
