@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
@@ -14,6 +15,19 @@ namespace mivo::test {
 std::filesystem::path AppProcess::binary()
 {
     return std::filesystem::path(MIVO_BINARY_DIR) / "app" / "mivo-inspector";
+}
+
+std::filesystem::path AppProcess::makeHome()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "mivo-e2e-XXXXXX").string();
+    return mkdtemp(pattern.data()) ? std::filesystem::path(pattern) : std::filesystem::path();
+}
+
+void AppProcess::removeHome(const std::filesystem::path& home)
+{
+    std::error_code error;
+    if (!home.empty() && !std::getenv("MIVO_KEEP_TEST_DATA"))
+        std::filesystem::remove_all(home, error);
 }
 
 AppProcess::AppProcess(const std::filesystem::path& home, const std::string& server, int port)
@@ -104,25 +118,16 @@ std::optional<std::string> AppProcess::readLine(double timeoutSeconds)
     }
 }
 
-std::optional<foundation::Value> AppProcess::send(const foundation::Value& command, double timeoutSeconds)
+foundation::Value AppProcess::must(const foundation::Value& command, double timeoutSeconds)
 {
-    if (m_pid <= 0)
-        return std::nullopt;
     std::string line = command.toJson() + "\n";
-    if (write(m_in, line.data(), line.size()) != ssize_t(line.size()))
-        return std::nullopt;
-    auto answer = readLine(timeoutSeconds);
-    if (!answer)
-        return std::nullopt;
-    return foundation::Value::fromJson(*answer);
-}
-
-foundation::Value AppProcess::must(const foundation::Value& command)
-{
-    auto answer = send(command);
-    if (!answer)
+    std::optional<std::string> answer;
+    if (m_pid > 0 && write(m_in, line.data(), line.size()) == ssize_t(line.size()))
+        answer = readLine(timeoutSeconds);
+    auto parsed = answer ? foundation::Value::fromJson(*answer) : std::nullopt;
+    if (!parsed)
         return foundation::Map {{"ok", false}, {"error", "no answer to " + command.toJson()}};
-    return *answer;
+    return *parsed;
 }
 
 std::string AppProcess::log() const

@@ -20,15 +20,15 @@ public:
     AppProcess& operator=(const AppProcess&) = delete;
 
     bool isRunning() const { return m_pid > 0; }
-    // Sends one command and returns its parsed answer (nullopt when the app died or said nothing
-    // within the timeout).
-    std::optional<foundation::Value> send(const foundation::Value& command, double timeoutSeconds = 30);
-    // send() that must succeed; the answer, or a map with "error".
-    foundation::Value must(const foundation::Value& command);
+    // Sends one command; its parsed answer, or a map with "error" when the app died or said nothing.
+    foundation::Value must(const foundation::Value& command, double timeoutSeconds = 30);
     // Everything the app wrote to stderr (its device log).
     std::string log() const;
 
     static std::filesystem::path binary();
+    // A fresh folder for an app's home, and its removal unless MIVO_KEEP_TEST_DATA is set.
+    static std::filesystem::path makeHome();
+    static void removeHome(const std::filesystem::path& home);
 
 private:
     std::optional<std::string> readLine(double timeoutSeconds);

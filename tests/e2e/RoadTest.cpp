@@ -12,7 +12,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <ostream>
 
 using data::Predicate;
@@ -37,49 +36,30 @@ void PrintTo(const Brand& brand, std::ostream* out)
     *out << brand.user;
 }
 
-Map tapLabel(const std::string& label)
+// Automation commands: a tap or a wait finds its view by "label" or by "text".
+Map tap(const char* by, const std::string& what)
 {
-    return {{"cmd", "tap"}, {"label", label}};
+    return {{"cmd", "tap"}, {by, what}};
 }
-Map tapText(const std::string& text)
+Map wait(const char* by, const std::string& what)
 {
-    return {{"cmd", "tap"}, {"text", text}};
-}
-Map tapPoint(double x, double y)
-{
-    return {{"cmd", "tap"}, {"x", x}, {"y", y}};
+    return {{"cmd", "wait"}, {by, what}, {"timeout", 15}};
 }
 Map type(const std::string& text)
 {
     return {{"cmd", "type"}, {"text", text}};
 }
-Map waitText(const std::string& text)
-{
-    return {{"cmd", "wait"}, {"text", text}, {"timeout", 15}};
-}
-Map waitLabel(const std::string& label)
-{
-    return {{"cmd", "wait"}, {"label", label}, {"timeout", 15}};
-}
-Map advance(double seconds)
-{
-    return {{"cmd", "advance"}, {"seconds", seconds}};
-}
-
+const Map kSettle {{"cmd", "advance"}, {"seconds", 1}};
 // The home button on the right of the navigation bar.
-Map tapHome()
-{
-    return tapPoint(300, 42);
-}
+const Map kTapHome {{"cmd", "tap"}, {"x", 300}, {"y", 42}};
 
 class RoadTest : public ::testing::TestWithParam<Brand> {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_server.isRunning());
-        std::string pattern = (std::filesystem::temp_directory_path() / "mivo-e2e-XXXXXX").string();
-        ASSERT_TRUE(mkdtemp(pattern.data()));
-        m_home = pattern;
+        m_home = AppProcess::makeHome();
+        ASSERT_FALSE(m_home.empty());
         m_app = std::make_unique<AppProcess>(m_home, "http://127.0.0.1", m_server.port());
         ASSERT_TRUE(m_app->isRunning());
     }
@@ -91,10 +71,7 @@ protected:
         foundation::RunLoop::main().reset();
         foundation::Paths::setHome({});
         foundation::UserDefaults::standard().reload();
-        if (!std::getenv("MIVO_KEEP_TEST_DATA")) {
-            std::error_code error;
-            std::filesystem::remove_all(m_home, error);
-        }
+        AppProcess::removeHome(m_home);
     }
 
     // Runs commands in order; the first that fails is reported with the app's log.
@@ -158,14 +135,15 @@ TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
     const std::filesystem::path resources = std::filesystem::path(MIVO_SOURCE_DIR) / "Resources" / "camera";
 
     // Log in.
-    run({waitText("登录"), tapLabel("用户名"), Map {{"cmd", "backspace"}, {"count", 40}}, type(brand.user),
-        tapLabel("密码"), type("123456"), tapText("登录"), waitText("新建任务"), advance(1)});
+    run({wait("text", "登录"), tap("label", "用户名"), Map {{"cmd", "backspace"}, {"count", 40}},
+        type(brand.user), tap("label", "密码"), type("123456"), tap("text", "登录"), wait("text", "新建任务"),
+        kSettle});
 
     // Create a task; its grid opens.
-    run({tapText("新建任务"), advance(1), waitText("开始拍摄"), tapLabel("申请编号"), type(applyNO),
-        tapLabel("库存地点"), type("上海浦东仓"), tapLabel("保险公司"), type("平安保险"),
-        tapLabel("成交价格"), type("86000"), tapLabel("产品类型"), tapLabel("拍摄方案"), tapText("开始拍摄"),
-        waitText(std::string("拍摄方案: ") + brand.plan), advance(1)});
+    run({tap("text", "新建任务"), kSettle, wait("text", "开始拍摄"), tap("label", "申请编号"), type(applyNO),
+        tap("label", "库存地点"), type("上海浦东仓"), tap("label", "保险公司"), type("平安保险"),
+        tap("label", "成交价格"), type("86000"), tap("label", "产品类型"), tap("label", "拍摄方案"),
+        tap("text", "开始拍摄"), wait("text", std::string("拍摄方案: ") + brand.plan), kSettle});
     ASSERT_NE(tree().find(applyNO), std::string::npos);
 
     // Its records: the brand's shot list plus the video.
@@ -188,8 +166,8 @@ TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
     }
 
     // Home, then the pending list shows it.
-    run({tapHome(), advance(1), waitText("待拍摄任务 (1)"), tapText("待拍摄任务"), advance(1),
-        waitLabel("任务:" + applyNO)});
+    run({kTapHome, kSettle, wait("text", "待拍摄任务 (1)"), tap("text", "待拍摄任务"), kSettle,
+        wait("label", "任务:" + applyNO)});
     ASSERT_NE(tree().find(applyNO), std::string::npos) << "the pending list shows the task";
 
     // The server registers it (as the upload screen will), takes two photos and the video, and rejects it.
@@ -207,8 +185,8 @@ TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
     ASSERT_TRUE(m_server.reject(*carId, "照片不清晰"));
 
     // The rejected list brings it back.
-    run({tapHome(), advance(1), waitText("已驳回任务"), tapText("已驳回任务"), advance(1),
-        waitText("驳回原因: 照片不清晰")});
+    run({kTapHome, kSettle, wait("text", "已驳回任务"), tap("text", "已驳回任务"), kSettle,
+        wait("text", "驳回原因: 照片不清晰")});
     ASSERT_NE(tree().find(applyNO), std::string::npos);
     {
         auto manager = store();
@@ -241,7 +219,7 @@ TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
     }
 
     // Its grid opens with the server's records.
-    run({tapLabel("任务:" + applyNO), advance(1), waitText("照片记录: 2  视频记录: 1")});
+    run({tap("label", "任务:" + applyNO), kSettle, wait("text", "照片记录: 2  视频记录: 1")});
 }
 
 INSTANTIATE_TEST_SUITE_P(Brands, RoadTest,

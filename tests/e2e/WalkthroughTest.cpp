@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <sys/wait.h>
 
 // The run command's headless demo: it must walk the whole road it knows and leave its screenshots.
@@ -12,9 +11,8 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
 {
     testsupport::StandInServer server;
     ASSERT_TRUE(server.isRunning());
-    std::string pattern = (std::filesystem::temp_directory_path() / "mivo-walk-XXXXXX").string();
-    ASSERT_TRUE(mkdtemp(pattern.data()));
-    std::filesystem::path home = pattern;
+    const auto home = mivo::test::AppProcess::makeHome();
+    ASSERT_FALSE(home.empty());
 
     std::string command = mivo::test::AppProcess::binary().string() + " --home '" + home.string()
         + "' --server http://127.0.0.1 --port " + std::to_string(server.port())
@@ -31,9 +29,5 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
     for (const char* shot :
         {"01-login.png", "02-home.png", "03-new-task.png", "04-grid.png", "05-pending.png"})
         EXPECT_GT(std::filesystem::file_size(home / "walkthrough" / shot), 1000u) << shot;
-
-    if (!std::getenv("MIVO_KEEP_TEST_DATA")) {
-        std::error_code error;
-        std::filesystem::remove_all(home, error);
-    }
+    mivo::test::AppProcess::removeHome(home);
 }
