@@ -89,22 +89,21 @@ TEST_F(NavigationTest, MenuEntriesOpenTheirScreensOnTheHomeStack)
     EXPECT_EQ(sliding->topViewController()->view()->frame().minX(), SlidingViewController::kRevealWidth);
 
     const auto& entries = LeftMenuViewController::entries();
-    size_t pending = std::find_if(entries.begin(), entries.end(), [](const auto& e) {
-        return e.title == "待拍摄任务";
-    }) - entries.begin();
-    menu->selectEntry(pending);
-    foundation::RunLoop::main().runFor(0.5);
+    auto select = [&](const char* title) {
+        auto entry
+            = std::find_if(entries.begin(), entries.end(), [&](const auto& e) { return e.title == title; });
+        ASSERT_NE(entry, entries.end()) << title;
+        menu->selectEntry(size_t(entry - entries.begin()));
+        foundation::RunLoop::main().runFor(0.5);
+    };
+    select("待拍摄任务");
     auto stack = homeStack(sliding);
     ASSERT_EQ(stack->viewControllers().size(), 2u);
     EXPECT_TRUE(std::dynamic_pointer_cast<PendingTaskListViewController>(stack->topViewController()));
     EXPECT_FALSE(sliding->isMenuOpen());
 
     // Another entry replaces it rather than piling up.
-    size_t finished = std::find_if(entries.begin(), entries.end(), [](const auto& e) {
-        return e.title == "已完成任务";
-    }) - entries.begin();
-    menu->selectEntry(finished);
-    foundation::RunLoop::main().runFor(0.5);
+    select("已完成任务");
     ASSERT_EQ(stack->viewControllers().size(), 2u);
     EXPECT_TRUE(std::dynamic_pointer_cast<FinishedTaskListViewController>(stack->topViewController()));
 }

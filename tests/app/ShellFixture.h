@@ -28,7 +28,6 @@
 namespace mivo::test {
 
 // The whole app in this process on a fresh home, pointed at one stand-in server per test suite.
-// Real time: the network answers on its own thread and the run loop takes the answers in.
 class ShellFixture : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { s_server = new testsupport::StandInServer(); }

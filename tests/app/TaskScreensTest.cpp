@@ -21,6 +21,8 @@
 #include "screens/tasks/UploadTaskListViewController.h"
 #include "screens/tasks/UploadTaskViewController.h"
 
+#include <functional>
+
 using data::Predicate;
 using mivo::test::ShellFixture;
 
@@ -38,11 +40,17 @@ protected:
         auto stack = homeStack(m_sliding);
         stack->popToRootViewController(false);
         stack->topViewController()->performSegueWithIdentifier(segue);
-        foundation::RunLoop::main().runFor(0.5);
+        step();
         return std::dynamic_pointer_cast<Screen>(stack->topViewController());
     }
 
     std::shared_ptr<ui::ViewController> top() { return homeStack(m_sliding)->topViewController(); }
+    static void step(double seconds = 0.5) { foundation::RunLoop::main().runFor(seconds); }
+    static auto tasksNamed(const std::string& applyNO)
+    {
+        return IMivoDataBaseManager::sharedManager()->listMivoTasks(
+            Predicate::withFormat("applyNO=%@", applyNO));
+    }
 
     // Fills the create-task screen; the first product type and the plan at `planIndex`.
     static void fill(NewTaskViewController& screen, const std::string& applyNO, int planIndex = 0)
@@ -60,19 +68,18 @@ protected:
     {
         screen.submit();
         runUntil([&] { return !screen.isRequestRunning(); });
-        foundation::RunLoop::main().runFor(0.5);
+        step();
         return top().get() != &screen;
     }
 
     // Registers a task with the server as the upload screen would, and returns its id.
     std::string registerTask(const std::string& applyNoWithPrefix, const std::string& userId = "1001")
     {
-        auto reply = s_server->post("/Services/CarTask.ashx?method=add&time=1",
+        s_server->post("/Services/CarTask.ashx?method=add&time=1",
             {{"userId", userId}, {"applyNo", applyNoWithPrefix}, {"stockArea", "北京仓"},
                 {"undertakeCompany", "人保"}, {"secondhandPrice", "90000"}, {"carSource", "1"},
                 {"regDate", "2020-01-01"}, {"loantype", "常规产品"}});
-        auto carId = s_server->carIdOf(applyNoWithPrefix);
-        return carId.value_or("");
+        return s_server->carIdOf(applyNoWithPrefix).value_or("");
     }
 
     std::shared_ptr<SlidingViewController> m_sliding;
@@ -95,24 +102,11 @@ TEST_F(TaskScreensTest, CreatingATaskStoresItAndOpensItsGrid)
     EXPECT_NE(s_server->log().find("CarTask.ashx?method=validate"), std::string::npos);
 
     auto manager = IMivoDataBaseManager::sharedManager();
-    auto tasks = manager->listMivoTasks(Predicate::withFormat("applyNO=%@", "N100"));
+    auto tasks = tasksNamed("N100");
     ASSERT_TRUE(tasks && tasks->size() == 1);
     EXPECT_EQ(tasks->front()->createUser(), "arvel");
     EXPECT_EQ(tasks->front()->productType(), "常规产品");
     EXPECT_EQ(manager->listMivoUploadTasks(Predicate::withFormat("applyNO=%@", "N100"))->size(), 15u);
-}
-
-TEST_F(TaskScreensTest, ATakenNumberIsRefusedAndNothingIsStored)
-{
-    ASSERT_FALSE(registerTask("AVN200").empty());
-    auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
-    ASSERT_TRUE(screen);
-    fill(*screen, "N200");
-    EXPECT_FALSE(submit(*screen));
-    EXPECT_EQ(alertText(*screen), "申请编号已存在") << "the server's reason, with the order prefix sent";
-    EXPECT_TRUE(IMivoDataBaseManager::sharedManager()
-                    ->listMivoTasks(Predicate::withFormat("applyNO=%@", "N200"))
-                    ->empty());
 }
 
 TEST_F(TaskScreensTest, AStoredNumberIsNotStoredTwice)
@@ -129,24 +123,36 @@ TEST_F(TaskScreensTest, AStoredNumberIsNotStoredTwice)
         14u);
 }
 
-TEST_F(TaskScreensTest, BadFieldsAndNetworkFailuresAreShown)
+TEST_F(TaskScreensTest, RefusedTasksSayWhyAndStoreNothing)
 {
-    auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
-    fill(*screen, "N400");
-    screen->dealPriceField()->setText("abc");
-    size_t before = s_server->log().size();
-    EXPECT_FALSE(submit(*screen));
-    EXPECT_EQ(alertText(*screen), "成交价格须为大于0的数字");
-    EXPECT_EQ(s_server->log().size(), before) << "nothing is sent for bad fields";
-
-    screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
-    fill(*screen, "N401");
-    ASSERT_TRUE(s_server->misbehave("drop", 0, "/Services/CarTask.ashx"));
-    EXPECT_FALSE(submit(*screen));
-    EXPECT_EQ(alertText(*screen), "网络超时,请重新尝试!");
-    EXPECT_TRUE(IMivoDataBaseManager::sharedManager()
-                    ->listMivoTasks(Predicate::withFormat("applyNO=%@", "N401"))
-                    ->empty());
+    const struct {
+        const char* applyNO;
+        std::function<void(NewTaskViewController&)> prepare;
+        const char* why;
+        bool sends;
+    } table[] = {
+        // The server's reason, with the order prefix sent.
+        {"N200", [&](auto&) { EXPECT_FALSE(registerTask("AVN200").empty()); }, "申请编号已存在", true},
+        {"N400", [](auto& screen) { screen.dealPriceField()->setText("abc"); }, "成交价格须为大于0的数字",
+            false},
+        {"N401", [](auto&) { EXPECT_TRUE(s_server->misbehave("drop", 0, "/Services/CarTask.ashx")); },
+            "网络超时,请重新尝试!", true},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.applyNO);
+        auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
+        ASSERT_TRUE(screen);
+        fill(*screen, row.applyNO);
+        row.prepare(*screen);
+        const size_t before = s_server->log().size();
+        EXPECT_FALSE(submit(*screen));
+        EXPECT_EQ(alertText(*screen), row.why);
+        if (!row.sends) {
+            EXPECT_EQ(s_server->log().size(), before) << "nothing is sent for bad fields";
+        }
+        EXPECT_TRUE(tasksNamed(row.applyNO)->empty());
+        s_server->behave();
+    }
 }
 
 TEST_F(TaskScreensTest, LocalListsOpenTheirGridsWithTheTasksValues)
@@ -159,25 +165,24 @@ TEST_F(TaskScreensTest, LocalListsOpenTheirGridsWithTheTasksValues)
     ASSERT_TRUE(pending);
     ASSERT_EQ(pending->tasks().size(), 1u);
     pending->selectTask(0);
-    foundation::RunLoop::main().runFor(0.5);
+    step();
     auto grid = std::dynamic_pointer_cast<PendingCollectionViewController>(top());
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->applyTaskNO(), "N500");
     EXPECT_EQ(grid->applyTaskPhotoType(), "拆密封条-方案1");
 
-    auto manager = IMivoDataBaseManager::sharedManager();
-    auto task = manager->listMivoTasks(Predicate::withFormat("applyNO=%@", "N500"))->front();
-    manager->updateMivoTask(task, foundation::Map {{"taskStatus", "TOUPLOAD"}, {"carID", "321"}});
+    IMivoDataBaseManager::sharedManager()->updateMivoTask(
+        tasksNamed("N500")->front(), foundation::Map {{"taskStatus", "TOUPLOAD"}, {"carID", "321"}});
     auto upload = open<UploadTaskListViewController>(ShellSegues::kToUploadList);
     ASSERT_EQ(upload->tasks().size(), 1u);
     upload->selectTask(0);
-    foundation::RunLoop::main().runFor(0.5);
+    step();
     auto uploadGrid = std::dynamic_pointer_cast<ToUploadCollectionViewController>(top());
     ASSERT_TRUE(uploadGrid);
     EXPECT_EQ(uploadGrid->uuidForTask(), "321");
 
     uploadGrid->performSegueWithIdentifier(ShellSegues::kToUploadMonitor);
-    foundation::RunLoop::main().runFor(0.6);
+    step(0.6);
     auto monitor = std::dynamic_pointer_cast<UploadTaskViewController>(presentedFrom(uploadGrid));
     ASSERT_TRUE(monitor);
     EXPECT_EQ(monitor->applyTaskNO(), "N500");
@@ -206,7 +211,7 @@ TEST_F(TaskScreensTest, RejectedTasksComeBackFromTheServer)
         << "the server's sysdate is kept for the next fetch";
 
     list->selectTask(0);
-    foundation::RunLoop::main().runFor(0.5);
+    step();
     auto grid = std::dynamic_pointer_cast<RejectedCollectionViewController>(top());
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->applyTaskNO(), "R100");
@@ -214,7 +219,7 @@ TEST_F(TaskScreensTest, RejectedTasksComeBackFromTheServer)
     EXPECT_EQ(grid->uuidForTask(), carId);
     EXPECT_EQ(grid->synMivoTask(), task);
     grid->performSegueWithIdentifier(ShellSegues::kToUploadMonitor);
-    foundation::RunLoop::main().runFor(0.6);
+    step(0.6);
     auto monitor = std::dynamic_pointer_cast<UploadTaskViewController>(presentedFrom(grid));
     ASSERT_TRUE(monitor);
     EXPECT_EQ(monitor->uploadModel(), "RejectModel");
@@ -230,7 +235,7 @@ TEST_F(TaskScreensTest, FinishedTasksComeBackAndAListFailureIsShown)
     ASSERT_EQ(list->tasks().size(), 1u) << alertText(*list);
     EXPECT_EQ(list->tasks()[0]->assessPrice(), "85000");
     list->selectTask(0);
-    foundation::RunLoop::main().runFor(0.5);
+    step();
     auto grid = std::dynamic_pointer_cast<FinishedCollectionViewController>(top());
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->applyTaskNO(), "F100");
@@ -275,25 +280,22 @@ TEST_F(TaskScreensTest, ALongListScrollsSoThatItsLastRowOpensItsGrid)
     EXPECT_EQ(scroll->contentOffset().y, scroll->maximumContentOffset().y) << "it came to rest at the end";
 
     ASSERT_TRUE(done(R"({"cmd":"tap","label":"任务:L614"})")) << "the last row is on screen";
-    foundation::RunLoop::main().runFor(0.5);
+    step();
     auto grid = std::dynamic_pointer_cast<PendingCollectionViewController>(top());
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->applyTaskNO(), "L614");
 
     // Back on the list the position is kept; with fewer tasks it ends at the new end.
     homeStack(m_sliding)->popViewController(false);
-    foundation::RunLoop::main().runFor(0.5);
+    step();
     EXPECT_EQ(scroll->contentOffset().y, scroll->maximumContentOffset().y);
-    auto manager = IMivoDataBaseManager::sharedManager();
-    for (int i = 5; i < 15; ++i) {
-        auto task
-            = manager->listMivoTasks(Predicate::withFormat("applyNO=%@", "L" + std::to_string(600 + i)));
-        manager->updateMivoTask(task->front(), foundation::Map {{"taskStatus", "TOUPLOAD"}});
-    }
+    for (int i = 5; i < 15; ++i)
+        IMivoDataBaseManager::sharedManager()->updateMivoTask(
+            tasksNamed("L" + std::to_string(600 + i))->front(), foundation::Map {{"taskStatus", "TOUPLOAD"}});
     list->reloadList();
     EXPECT_EQ(scroll->contentOffset().y, 0) << "five rows fit";
     ASSERT_TRUE(done(R"({"cmd":"tap","label":"任务:L604"})"));
-    foundation::RunLoop::main().runFor(0.5);
+    step();
     grid = std::dynamic_pointer_cast<PendingCollectionViewController>(top());
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->applyTaskNO(), "L604");
