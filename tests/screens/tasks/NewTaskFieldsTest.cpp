@@ -27,25 +27,24 @@ TEST(NewTaskFieldsTest, CompleteFieldsPass)
 
 TEST(NewTaskFieldsTest, EachMissingFieldIsNamedInOrder)
 {
+    const struct {
+        std::string NewTaskFields::*field;
+        const char* blank;
+        std::string problem;
+    } table[] = {
+        {&NewTaskFields::applyNO, "   ", "请输入申请编号"},
+        {&NewTaskFields::baseLocation, "", "请输入库存地点"},
+        {&NewTaskFields::ensureCompany, "\t", "请输入保险公司"},
+        {&NewTaskFields::dealPrice, "", "请输入成交价格"},
+        {&NewTaskFields::productType, "", NewTaskViewController::kChooseProductType},
+        {&NewTaskFields::photoType, "", NewTaskViewController::kChoosePhotoPlan},
+    };
+    for (const auto& row : table) {
+        auto f = valid();
+        f.*row.field = row.blank;
+        EXPECT_EQ(problem(f), row.problem);
+    }
     auto f = valid();
-    f.applyNO = "   ";
-    EXPECT_EQ(problem(f), "请输入申请编号");
-    f = valid();
-    f.baseLocation = "";
-    EXPECT_EQ(problem(f), "请输入库存地点");
-    f = valid();
-    f.ensureCompany = "\t";
-    EXPECT_EQ(problem(f), "请输入保险公司");
-    f = valid();
-    f.dealPrice = "";
-    EXPECT_EQ(problem(f), "请输入成交价格");
-    f = valid();
-    f.productType = "";
-    EXPECT_EQ(problem(f), NewTaskViewController::kChooseProductType);
-    f = valid();
-    f.photoType = "";
-    EXPECT_EQ(problem(f), NewTaskViewController::kChoosePhotoPlan);
-    f = valid();
     f.applyNO = "";
     f.photoType = "";
     EXPECT_EQ(problem(f), "请输入申请编号") << "the first problem is reported";
