@@ -168,7 +168,6 @@ TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
     // Home, then the pending list shows it.
     run({kTapHome, kSettle, wait("text", "待拍摄任务 (1)"), tap("text", "待拍摄任务"), kSettle,
         wait("label", "任务:" + applyNO)});
-    ASSERT_NE(tree().find(applyNO), std::string::npos) << "the pending list shows the task";
 
     // The server registers it (as the upload screen will), takes two photos and the video, and rejects it.
     auto registered = m_server.post("/Services/CarTask.ashx?method=add&time=1",
@@ -187,7 +186,6 @@ TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
     // The rejected list brings it back.
     run({kTapHome, kSettle, wait("text", "已驳回任务"), tap("text", "已驳回任务"), kSettle,
         wait("text", "驳回原因: 照片不清晰")});
-    ASSERT_NE(tree().find(applyNO), std::string::npos);
     {
         auto manager = store();
         auto tasks = manager->listMivoTasks(Predicate::withFormat("carID=%@", *carId));
@@ -218,7 +216,7 @@ TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
         EXPECT_EQ(local->size(), brand.shots + 1);
     }
 
-    // Its grid opens with the server's records.
+    // Its row is on the rejected list, and its grid opens with the server's records.
     run({tap("label", "任务:" + applyNO), kSettle, wait("text", "照片记录: 2  视频记录: 1")});
 }
 
