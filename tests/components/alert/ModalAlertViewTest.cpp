@@ -146,6 +146,7 @@ TEST_F(ModalAlertViewTest, StylesColourTheBadgeAndPickTheIcon)
         SCOPED_TRACE(static_cast<int>(row.style));
         EXPECT_EQ(alert->circleView()->backgroundColor(), row.color);
         EXPECT_EQ(alert->circleIconImageView()->image(), row.icon);
+        EXPECT_FALSE(alert->circleIconImageView()->rendersAsTemplate());
         EXPECT_EQ(field->layer().borderColor(), row.color);
         ASSERT_EQ(alert->buttons().size(), 2u);
         for (const auto& button : alert->buttons()) {
@@ -164,7 +165,7 @@ TEST_F(ModalAlertViewTest, StylesColourTheBadgeAndPickTheIcon)
     }
 }
 
-TEST_F(ModalAlertViewTest, CustomDoublesTheIconAndCustomColourWinsEverywhere)
+TEST_F(ModalAlertViewTest, CustomDoublesTheIconCustomColourWinsEverywhereAndATintMakesATemplate)
 {
     auto image = graphics::Image::create(10, 10, 2);
     auto alert = ModalAlertView::create();
@@ -183,6 +184,14 @@ TEST_F(ModalAlertViewTest, CustomDoublesTheIconAndCustomColourWinsEverywhere)
     EXPECT_EQ(field->layer().borderColor(), Color::green());
     EXPECT_EQ(custom->buttons()[0]->defaultBackgroundColor(), Color::green());
     EXPECT_EQ(custom->circleIconImageView()->image(), AlertIconKit::imageOfWarning());
+
+    // An icon tint makes the icon a template image.
+    auto tinted = ModalAlertView::create();
+    tinted->setIconTintColor(Color::red());
+    tinted->showSuccess(host, "成功", "内容", "确定", 0);
+    EXPECT_EQ(tinted->circleIconImageView()->image(), AlertIconKit::imageOfCheckmark());
+    EXPECT_TRUE(tinted->circleIconImageView()->rendersAsTemplate());
+    EXPECT_EQ(tinted->circleIconImageView()->tintColor(), Color::red());
 }
 
 TEST_F(ModalAlertViewTest, UnknownStyleAndWaiting)
@@ -210,20 +219,6 @@ TEST_F(ModalAlertViewTest, UnknownStyleAndWaiting)
         host, nullptr, std::nullopt, "标题", "内容", 0, std::nullopt, ModalAlertViewStyle::Waiting);
     EXPECT_FALSE(bare->activityIndicatorView());
     EXPECT_FALSE(bare->circleIconImageView()->image());
-}
-
-TEST_F(ModalAlertViewTest, IconTintMakesATemplateImage)
-{
-    auto plain = ModalAlertView::create();
-    plain->showSuccess(host, "成功", "内容", "确定", 0);
-    EXPECT_FALSE(plain->circleIconImageView()->rendersAsTemplate());
-
-    auto alert = ModalAlertView::create();
-    alert->setIconTintColor(Color::red());
-    alert->showSuccess(host, "成功", "内容", "确定", 0);
-    EXPECT_EQ(alert->circleIconImageView()->image(), AlertIconKit::imageOfCheckmark());
-    EXPECT_TRUE(alert->circleIconImageView()->rendersAsTemplate());
-    EXPECT_EQ(alert->circleIconImageView()->tintColor(), Color::red());
 }
 
 TEST_F(ModalAlertViewTest, HostedShowAttachesToTheHost)
@@ -309,18 +304,7 @@ TEST_F(ModalAlertViewTest, TheHandleChangesTextsAndCloses)
     EXPECT_FALSE(alert->isVisible());
 }
 
-TEST_F(ModalAlertViewTest, AMissingSoundIsLoggedAndTheShowGoesOn)
-{
-    foundation::LogCapture log(foundation::LogCapture::Echo::No);
-    auto alert = ModalAlertView::create();
-    alert->setSoundURL(std::filesystem::path("/nonexistent/sound.wav"));
-    EXPECT_FALSE(alert->audioPlayer());
-    alert->showSuccess(host, "成功", "内容", "确定", 0);
-    EXPECT_TRUE(log.contains("You need to set your sound file first"));
-    EXPECT_TRUE(alert->isVisible());
-}
-
-TEST_F(ModalAlertViewTest, ASoundFilePlaysWhenShown)
+TEST_F(ModalAlertViewTest, ASoundFilePlaysWhenShownAMissingOneIsLoggedAndTheShowGoesOn)
 {
     // Half a second of 16-bit mono silence at 8 kHz: the 44-byte header, then zeros.
     const auto path = std::filesystem::temp_directory_path() / "mivo-alert-test-sound.wav";
@@ -339,6 +323,13 @@ TEST_F(ModalAlertViewTest, ASoundFilePlaysWhenShown)
     EXPECT_FALSE(log.contains("You need to set your sound file first"));
     alert->audioPlayer()->stop();
     std::filesystem::remove(path);
+
+    auto silent = ModalAlertView::create();
+    silent->setSoundURL(std::filesystem::path("/nonexistent/sound.wav"));
+    EXPECT_FALSE(silent->audioPlayer());
+    silent->showSuccess(host, "成功", "内容", "确定", 0);
+    EXPECT_TRUE(log.contains("You need to set your sound file first"));
+    EXPECT_TRUE(silent->isVisible());
 }
 
 TEST_F(ModalAlertViewTest, OwnWindowBecomesKeyAndGivesTheKeyWindowBack)
