@@ -148,8 +148,11 @@ void Application::scheduleLayout()
 {
     if (g_layoutTimer && g_layoutTimer->isValid())
         return;
-    g_layoutTimer
-        = foundation::RunLoop::main().performAfter(0, [] { Application::shared().layoutWindows(); });
+    g_layoutTimer = foundation::RunLoop::main().performAfter(0, [] {
+        // A one-shot timer stays valid while it runs: let the pass's own requests schedule the next.
+        g_layoutTimer.reset();
+        Application::shared().layoutWindows();
+    });
 }
 
 void Application::resetForTesting()

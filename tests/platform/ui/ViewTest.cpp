@@ -248,4 +248,34 @@ TEST_F(ViewTest, SizeToFitUsesSizeThatFits)
     EXPECT_EQ(View::create()->intrinsicContentSize().width, View::kNoIntrinsicMetric);
 }
 
+TEST_F(ViewTest, LayoutRequestedDuringALayoutPassRunsAtTheNextTurn)
+{
+    std::vector<std::string> log;
+    auto window = ui::Window::create({0, 0, 320, 568});
+    window->makeKeyAndVisible();
+    auto first = std::make_shared<HookView>(Rect {0, 0, 10, 10});
+    first->log = &log;
+    // Lays out after `first` in the pass and then marks it again.
+    class Marking final : public View {
+    public:
+        using View::View;
+        std::shared_ptr<View> other;
+        bool once = true;
+        void layoutSubviews() override
+        {
+            if (once)
+                other->setNeedsLayout();
+            once = false;
+        }
+    };
+    auto second = std::make_shared<Marking>(Rect {0, 0, 10, 10});
+    second->other = first;
+    window->addSubview(first);
+    window->addSubview(second);
+    turn();
+    EXPECT_EQ(first->layouts, 1);
+    runFor(0.1);
+    EXPECT_EQ(first->layouts, 2);
+}
+
 } // namespace
