@@ -34,14 +34,17 @@ LayerAnimations::~LayerAnimations()
     postStops(std::move(stops));
 }
 
-std::function<void()> LayerAnimations::stopCall(Entry& entry, bool finished)
+std::function<void()> LayerAnimations::stopCall(
+    Entry& entry, bool finished, const std::vector<std::shared_ptr<AnimationGroup>>& carriedOn)
 {
     entry.done = true;
-    return [animation = entry.animation, groups = entry.groups, finished] {
+    return [animation = entry.animation, groups = entry.groups, finished, carriedOn] {
         if (animation->didStop())
             animation->didStop()(finished);
+        // A block that sets a property twice replaces its own animation: that group is not
+        // interrupted, the replacement finishes for it.
         for (const auto& group : groups)
-            group->leave(finished);
+            group->leave(finished || std::find(carriedOn.begin(), carriedOn.end(), group) != carriedOn.end());
     };
 }
 
@@ -58,7 +61,7 @@ void LayerAnimations::add(Entry entry)
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         if (it->key == entry.key) {
             if (!it->done)
-                stops.push_back(stopCall(*it, false));
+                stops.push_back(stopCall(*it, false, entry.groups));
             it = m_entries.erase(it);
         } else {
             ++it;

@@ -54,7 +54,8 @@ public:
     std::vector<Entry> takeForTesting() { return std::exchange(m_entries, {}); }
 
 private:
-    static std::function<void()> stopCall(Entry& entry, bool finished);
+    static std::function<void()> stopCall(
+        Entry& entry, bool finished, const std::vector<std::shared_ptr<AnimationGroup>>& carriedOn = {});
     void postStops(std::vector<std::function<void()>> stops);
 
     Layer& m_layer;

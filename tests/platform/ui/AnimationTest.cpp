@@ -112,6 +112,20 @@ TEST_F(AnimationTest, ReplacedAnimationCompletesUnfinishedAndTheNewOneFinishes)
     EXPECT_EQ(second, std::vector<bool> {true});
 }
 
+TEST_F(AnimationTest, SettingAPropertyTwiceInOneBlockStillFinishes)
+{
+    View::animate(
+        0.3,
+        [&] {
+            view->setAlpha(0.5);
+            view->setAlpha(0);
+        },
+        record());
+    runFor(1);
+    EXPECT_EQ(completions, std::vector<bool> {true});
+    EXPECT_EQ(view->layer().presentation().opacity, 0);
+}
+
 TEST_F(AnimationTest, BeginFromCurrentStateStartsFromThePresentation)
 {
     View::animate(
