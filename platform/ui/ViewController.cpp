@@ -236,6 +236,13 @@ void ViewController::presentViewController(
     auto finish = [covered, controller, completion = std::move(completion), animated, coversPresenter](bool) {
         if (animated)
             Application::shared().endIgnoringInteractionEvents();
+        // A dismissal begun while this presentation ran owns the views and the callbacks now.
+        if (controller->m_beingDismissed || covered->m_presented != controller) {
+            controller->m_beingPresented = false;
+            if (completion)
+                completion();
+            return;
+        }
         if (coversPresenter && covered->isViewLoaded() && covered->m_view->superview()
             && covered->m_view->superview() == controller->m_view->superview())
             covered->m_view->removeFromSuperview();

@@ -142,6 +142,27 @@ TEST_F(ViewControllerTest, ModalPresentationCallbacksInThePlatformOrder)
     EXPECT_EQ(b->view()->window(), nullptr);
 }
 
+TEST_F(ViewControllerTest, DismissalDuringAnAnimatedPresentationLeavesThePresenterOnScreen)
+{
+    auto a = showRoot("A");
+    auto b = make("B");
+    a->presentViewController(b, true, [&] { log.push_back("presented"); });
+    runFor(0.1);
+    log.clear();
+    b->dismissViewController(true, [&] { log.push_back("dismissed"); });
+    runFor(0.2);
+    // The presentation's end changes nothing of the dismissal under way.
+    EXPECT_EQ(log, (Log {"B willDisappear*", "A willAppear*", "presented"}));
+    runFor(1);
+    EXPECT_EQ(log,
+        (Log {
+            "B willDisappear*", "A willAppear*", "presented", "A didAppear", "B didDisappear", "dismissed"}));
+    EXPECT_EQ(a->view()->window(), window);
+    EXPECT_EQ(b->view()->window(), nullptr);
+    EXPECT_EQ(a->presentedViewController(), nullptr);
+    EXPECT_FALSE(ui::Application::shared().isIgnoringInteractionEvents());
+}
+
 TEST_F(ViewControllerTest, AnimatedPresentationSlidesUpAndBlocksTouches)
 {
     auto a = showRoot("A");
