@@ -520,6 +520,9 @@ std::shared_ptr<View> View::hitTest(graphics::Point point, const Event* event)
 {
     if (m_hidden || !m_userInteractionEnabled || alpha() < 0.01 || m_layer->blocksUserInteraction())
         return nullptr;
+    // Scaled to nothing, the view covers no point (a singular map cannot take one into it).
+    if (!m_layer->modelState().transform.isInvertible())
+        return nullptr;
     if (!pointInside(point, event))
         return nullptr;
     auto subviews = m_subviews;

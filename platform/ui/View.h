@@ -129,8 +129,8 @@ public:
     // Model-value map from this view's bounds coordinates to its root's (window) coordinates.
     graphics::AffineTransform transformToRoot() const;
 
-    // Hit testing: skips hidden views, alpha below 0.01, interaction off and views that are being
-    // animated without AllowUserInteraction.
+    // Hit testing: skips hidden views, alpha below 0.01, interaction off, views scaled to nothing
+    // and views that are being animated without AllowUserInteraction.
     virtual std::shared_ptr<View> hitTest(graphics::Point point, const Event* event);
     virtual bool pointInside(graphics::Point point, const Event* event) const;
 

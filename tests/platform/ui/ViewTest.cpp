@@ -117,6 +117,12 @@ TEST_F(ViewTest, HitTestingSkipsHiddenTransparentAndInertViews)
     scaled->setTransform(AffineTransform::makeScale(2, 2));
     root->addSubview(scaled);
     EXPECT_EQ(root->hitTest({185, 185}, nullptr), scaled);
+    // Scaled to nothing (as views shrink away), a view covers no point.
+    auto shrunk = View::create(root->bounds());
+    root->addSubview(shrunk);
+    shrunk->setTransform(AffineTransform::makeScale(0, 0));
+    EXPECT_EQ(root->hitTest({150, 150}, nullptr), root);
+    EXPECT_EQ(root->hitTest({30, 30}, nullptr), back);
 }
 
 TEST_F(ViewTest, SubviewOrderOperations)
