@@ -261,6 +261,21 @@ std::vector<std::shared_ptr<GestureRecognizer>> TouchDispatcher::requirementsOf(
     return result;
 }
 
+TouchDispatcher::Requirement TouchDispatcher::requirementState(GestureRecognizer& r) const
+{
+    // Any recogniser it requires to fail that recognised wins over waiting for the others.
+    bool mustWait = false;
+    for (const auto& other : requirementsOf(r)) {
+        if (!isInvolved(*other))
+            continue;
+        if (isRecognized(other->state()))
+            return Requirement::Fail;
+        if (other->state() == GestureState::Possible)
+            mustWait = true;
+    }
+    return mustWait ? Requirement::Wait : Requirement::Met;
+}
+
 bool TouchDispatcher::isInvolved(const GestureRecognizer& recognizer) const
 {
     return std::any_of(
@@ -302,18 +317,10 @@ void TouchDispatcher::requestState(GestureRecognizer& r, GestureState state)
                 fail(r);
                 break;
             }
-            bool mustWait = false, mustFail = false;
-            for (const auto& other : requirementsOf(r)) {
-                if (!isInvolved(*other))
-                    continue;
-                if (isRecognized(other->state()))
-                    mustFail = true;
-                else if (other->state() == GestureState::Possible)
-                    mustWait = true;
-            }
-            if (mustFail) {
+            Requirement requirement = requirementState(r);
+            if (requirement == Requirement::Fail) {
                 fail(r);
-            } else if (mustWait) {
+            } else if (requirement == Requirement::Wait) {
                 r.setPendingState(state);
             } else {
                 recognize(r, state);
@@ -403,18 +410,10 @@ void TouchDispatcher::reevaluateWaiting()
     for (const auto& waiting : active) {
         if (!waiting->isWaitingForFailures() || waiting->state() != GestureState::Possible)
             continue;
-        bool mustWait = false, mustFail = false;
-        for (const auto& other : requirementsOf(*waiting)) {
-            if (!isInvolved(*other))
-                continue;
-            if (isRecognized(other->state()))
-                mustFail = true;
-            else if (other->state() == GestureState::Possible)
-                mustWait = true;
-        }
-        if (mustFail) {
+        Requirement requirement = requirementState(*waiting);
+        if (requirement == Requirement::Fail) {
             fail(*waiting);
-        } else if (!mustWait) {
+        } else if (requirement == Requirement::Met) {
             GestureState state = *waiting->pendingState();
             waiting->setPendingState(std::nullopt);
             recognize(*waiting, state);

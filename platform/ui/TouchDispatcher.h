@@ -34,6 +34,9 @@ private:
     void fail(GestureRecognizer& recognizer);
     void reevaluateWaiting();
     std::vector<std::shared_ptr<GestureRecognizer>> requirementsOf(GestureRecognizer& recognizer) const;
+    // Where a recogniser stands with the recognisers it requires to fail.
+    enum class Requirement { Met, Wait, Fail };
+    Requirement requirementState(GestureRecognizer& recognizer) const;
     bool canRunTogether(GestureRecognizer& a, GestureRecognizer& b) const;
     bool shareTouches(const GestureRecognizer& a, const GestureRecognizer& b) const;
     bool isInvolved(const GestureRecognizer& recognizer) const;
