@@ -234,6 +234,40 @@ TEST_F(GestureRecognizerTest, DelegateCanRequireAFailure)
     EXPECT_EQ(events, std::vector<std::string> {"press"});
 }
 
+TEST_F(GestureRecognizerTest, ActionsMayReleaseTheirViewAndRecogniserMidGesture)
+{
+    // The recognisers and views here live only in the hierarchy, which the actions take apart.
+    auto child = std::make_shared<TouchView>(graphics::Rect {0, 0, 100, 100});
+    view->addSubview(child);
+    auto tap = ui::TapGestureRecognizer::create([&](GestureRecognizer&) {
+        child->removeFromSuperview();
+        child.reset();
+        events.push_back("tap");
+    });
+    child->addGestureRecognizer(tap);
+    tap.reset();
+    tapAt({40, 150});
+    tapAt({40, 150});
+    EXPECT_EQ(events, std::vector<std::string> {"tap"});
+
+    auto pan = ui::PanGestureRecognizer::create([&](GestureRecognizer& r) {
+        if (r.state() == GestureState::Began) {
+            view->removeFromSuperview();
+            view.reset();
+        }
+        events.push_back("pan");
+    });
+    view->addGestureRecognizer(pan);
+    pan.reset();
+    auto touch = app().touchDown({40, 150});
+    app().touchMoved(touch, {80, 150});
+    app().touchMoved(touch, {120, 150});
+    app().touchUp(touch, {120, 150});
+    runFor(1);
+    EXPECT_EQ(events, (std::vector<std::string> {"tap", "pan", "pan", "pan"}));
+    EXPECT_EQ(window->subviews().size(), 0u);
+}
+
 TEST_F(GestureRecognizerTest, DelayedTouchesReachTheViewOnlyWhenTheRecogniserFails)
 {
     auto press = ui::LongPressGestureRecognizer::create([&](GestureRecognizer& r) {
