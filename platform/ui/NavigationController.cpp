@@ -26,7 +26,12 @@ std::shared_ptr<NavigationController> NavigationController::create(std::shared_p
 }
 
 NavigationController::NavigationController() = default;
-NavigationController::~NavigationController() = default;
+NavigationController::~NavigationController()
+{
+    // The bar points at the pages' items, which go with this controller; its view may stay.
+    if (m_bar)
+        m_bar->setTopItem(nullptr, false);
+}
 
 std::shared_ptr<ViewController> NavigationController::topViewController() const
 {

@@ -174,6 +174,21 @@ TEST_F(NavigationControllerTest, InteractivePopSettingsCanBeSavedAndRestored)
     EXPECT_EQ(navigation->viewControllers().size(), 2u);
 }
 
+TEST_F(NavigationControllerTest, BarOutlivingItsControllerShowsNoItems)
+{
+    std::shared_ptr<ui::NavigationBar> bar;
+    {
+        auto navigation = NavigationController::create(page("A"));
+        navigation->pushViewController(page("B"), false);
+        bar = navigation->navigationBar();
+        ASSERT_NE(bar->topItem(), nullptr);
+    }
+    // The pages and their items went with the controller.
+    EXPECT_EQ(bar->topItem(), nullptr);
+    EXPECT_EQ(bar->backItem(), nullptr);
+    EXPECT_EQ(bar->automationText(), "");
+}
+
 TEST_F(NavigationControllerTest, BackButtonShowsThePreviousTitleWhenItFits)
 {
     auto a = page("A"), b = page("B");
