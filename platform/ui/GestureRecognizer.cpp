@@ -1,5 +1,7 @@
 #include "platform/ui/GestureRecognizer.h"
 
+#include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Timer.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/Touch.h"
@@ -17,7 +19,10 @@ GestureRecognizer::GestureRecognizer(Action action)
         addTarget(std::move(action));
 }
 
-GestureRecognizer::~GestureRecognizer() = default;
+GestureRecognizer::~GestureRecognizer()
+{
+    cancelTimer();
+}
 
 uint64_t GestureRecognizer::addTarget(Action action)
 {
@@ -140,8 +145,27 @@ void GestureRecognizer::touchesCancelled(const TouchSet&, const Event&)
     setState(GestureState::Cancelled);
 }
 
+void GestureRecognizer::scheduleTimer(double seconds, std::function<void(GestureRecognizer&)> fire)
+{
+    cancelTimer();
+    std::weak_ptr<GestureRecognizer> weak = weak_from_this();
+    m_timer = foundation::RunLoop::main().performAfter(seconds, [weak, fire = std::move(fire)] {
+        if (auto self = weak.lock())
+            if (self->state() == GestureState::Possible && !self->isWaitingForFailures())
+                fire(*self);
+    });
+}
+
+void GestureRecognizer::cancelTimer()
+{
+    if (m_timer)
+        m_timer->invalidate();
+    m_timer.reset();
+}
+
 void GestureRecognizer::reset()
 {
+    cancelTimer();
     m_state = GestureState::Possible;
     m_pending.reset();
     m_touches.clear();

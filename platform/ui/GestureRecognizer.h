@@ -9,6 +9,10 @@
 #include <optional>
 #include <vector>
 
+namespace foundation {
+class Timer;
+}
+
 namespace ui {
 
 enum class GestureState { Possible, Began, Changed, Ended, Cancelled, Failed, Recognized = Ended };
@@ -92,6 +96,10 @@ protected:
     graphics::Point lastLocation() const { return m_lastLocation; }
     // Touches of this gesture that have not ended.
     TouchSet liveTouches() const;
+    // One pending deadline, replaced by the next and cancelled by reset: `fire` runs after
+    // `seconds` only while the recogniser is still possible and waits for no other to fail.
+    void scheduleTimer(double seconds, std::function<void(GestureRecognizer&)> fire);
+    void cancelTimer();
 
 private:
     std::optional<GestureState> pendingState() const { return m_pending; }
@@ -112,6 +120,7 @@ private:
     graphics::Point m_lastLocation; // window coordinates
     std::weak_ptr<Window> m_lastWindow;
     std::optional<GestureState> m_pending;
+    std::shared_ptr<foundation::Timer> m_timer;
     GestureState m_state {GestureState::Possible};
     bool m_enabled {true};
     bool m_cancelsTouchesInView {true};

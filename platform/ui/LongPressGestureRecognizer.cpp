@@ -1,7 +1,5 @@
 #include "platform/ui/LongPressGestureRecognizer.h"
 
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/Timer.h"
 #include "platform/ui/Touch.h"
 
 #include <cmath>
@@ -11,12 +9,6 @@ namespace ui {
 std::shared_ptr<LongPressGestureRecognizer> LongPressGestureRecognizer::create(Action action)
 {
     return std::make_shared<LongPressGestureRecognizer>(std::move(action));
-}
-
-LongPressGestureRecognizer::~LongPressGestureRecognizer()
-{
-    if (m_timer)
-        m_timer->invalidate();
 }
 
 void LongPressGestureRecognizer::touchesBegan(const TouchSet& touches, const Event&)
@@ -32,13 +24,8 @@ void LongPressGestureRecognizer::touchesBegan(const TouchSet& touches, const Eve
     if (live < size_t(m_touchesRequired))
         return;
     m_start = touches.front()->locationInWindow();
-    if (m_timer)
-        m_timer->invalidate();
-    std::weak_ptr<GestureRecognizer> weak = weak_from_this();
-    m_timer = foundation::RunLoop::main().performAfter(m_minimumDuration, [weak] {
-        if (auto self = weak.lock())
-            if (self->state() == GestureState::Possible && !self->isWaitingForFailures())
-                static_cast<LongPressGestureRecognizer&>(*self).setState(GestureState::Began);
+    scheduleTimer(m_minimumDuration, [](GestureRecognizer& self) {
+        static_cast<LongPressGestureRecognizer&>(self).setState(GestureState::Began);
     });
 }
 
@@ -50,8 +37,7 @@ void LongPressGestureRecognizer::touchesMoved(const TouchSet& touches, const Eve
     }
     graphics::Point p = touches.front()->locationInWindow();
     if (std::hypot(p.x - m_start.x, p.y - m_start.y) > m_allowableMovement) {
-        if (m_timer)
-            m_timer->invalidate();
+        cancelTimer();
         setState(GestureState::Failed);
     }
 }
@@ -60,24 +46,14 @@ void LongPressGestureRecognizer::touchesEnded(const TouchSet&, const Event&)
 {
     if (!liveTouches().empty())
         return;
-    if (m_timer)
-        m_timer->invalidate();
+    cancelTimer();
     setState(isActive() ? GestureState::Ended : GestureState::Failed);
 }
 
 void LongPressGestureRecognizer::touchesCancelled(const TouchSet&, const Event&)
 {
-    if (m_timer)
-        m_timer->invalidate();
+    cancelTimer();
     setState(isActive() ? GestureState::Cancelled : GestureState::Failed);
-}
-
-void LongPressGestureRecognizer::reset()
-{
-    GestureRecognizer::reset();
-    if (m_timer)
-        m_timer->invalidate();
-    m_timer.reset();
 }
 
 } // namespace ui

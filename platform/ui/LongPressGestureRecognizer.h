@@ -4,10 +4,6 @@
 
 #include <memory>
 
-namespace foundation {
-class Timer;
-}
-
 namespace ui {
 
 // Begins when the fingers stay down for minimumPressDuration without moving more than
@@ -18,7 +14,6 @@ public:
     explicit LongPressGestureRecognizer(Action action = {})
         : GestureRecognizer(std::move(action))
     { }
-    ~LongPressGestureRecognizer() override;
 
     const char* className() const override { return "LongPressGestureRecognizer"; }
 
@@ -33,10 +28,8 @@ public:
     void touchesMoved(const TouchSet& touches, const Event& event) override;
     void touchesEnded(const TouchSet& touches, const Event& event) override;
     void touchesCancelled(const TouchSet& touches, const Event& event) override;
-    void reset() override;
 
 private:
-    std::shared_ptr<foundation::Timer> m_timer;
     graphics::Point m_start;
     double m_minimumDuration {0.5};
     double m_allowableMovement {10};

@@ -1,7 +1,5 @@
 #include "platform/ui/TapGestureRecognizer.h"
 
-#include "platform/foundation/RunLoop.h"
-#include "platform/foundation/Timer.h"
 #include "platform/ui/Touch.h"
 
 #include <algorithm>
@@ -14,30 +12,15 @@ std::shared_ptr<TapGestureRecognizer> TapGestureRecognizer::create(Action action
     return std::make_shared<TapGestureRecognizer>(std::move(action));
 }
 
-TapGestureRecognizer::~TapGestureRecognizer()
-{
-    if (m_timer)
-        m_timer->invalidate();
-}
-
-void TapGestureRecognizer::startTimer(double seconds)
-{
-    if (m_timer)
-        m_timer->invalidate();
-    std::weak_ptr<GestureRecognizer> weak = weak_from_this();
-    m_timer = foundation::RunLoop::main().performAfter(seconds, [weak] {
-        if (auto self = std::static_pointer_cast<TapGestureRecognizer>(weak.lock()))
-            if (self->state() == GestureState::Possible && !self->isWaitingForFailures())
-                self->fail();
-    });
-}
-
 void TapGestureRecognizer::fail()
 {
-    if (m_timer)
-        m_timer->invalidate();
-    m_timer.reset();
+    cancelTimer();
     setState(GestureState::Failed);
+}
+
+void TapGestureRecognizer::failLater(double seconds)
+{
+    scheduleTimer(seconds, [](GestureRecognizer& self) { static_cast<TapGestureRecognizer&>(self).fail(); });
 }
 
 void TapGestureRecognizer::touchesBegan(const TouchSet& touches, const Event&)
@@ -53,7 +36,7 @@ void TapGestureRecognizer::touchesBegan(const TouchSet& touches, const Event&)
         fail();
         return;
     }
-    startTimer(kMaxTapDuration);
+    failLater(kMaxTapDuration);
 }
 
 void TapGestureRecognizer::touchesMoved(const TouchSet& touches, const Event&)
@@ -73,13 +56,11 @@ void TapGestureRecognizer::touchesEnded(const TouchSet&, const Event&)
     }
     ++m_tapsDone;
     if (m_tapsDone >= m_tapsRequired) {
-        if (m_timer)
-            m_timer->invalidate();
-        m_timer.reset();
+        cancelTimer();
         setState(GestureState::Recognized);
         return;
     }
-    startTimer(kMultiTapInterval);
+    failLater(kMultiTapInterval);
 }
 
 void TapGestureRecognizer::touchesCancelled(const TouchSet&, const Event&)
@@ -90,9 +71,6 @@ void TapGestureRecognizer::touchesCancelled(const TouchSet&, const Event&)
 void TapGestureRecognizer::reset()
 {
     GestureRecognizer::reset();
-    if (m_timer)
-        m_timer->invalidate();
-    m_timer.reset();
     m_tapsDone = 0;
     m_maxTouches = 0;
 }

@@ -4,10 +4,6 @@
 
 #include <memory>
 
-namespace foundation {
-class Timer;
-}
-
 namespace ui {
 
 // Recognises a number of taps with a number of fingers. Each tap must end within kMaxTapDuration
@@ -18,7 +14,6 @@ public:
     explicit TapGestureRecognizer(Action action = {})
         : GestureRecognizer(std::move(action))
     { }
-    ~TapGestureRecognizer() override;
 
     const char* className() const override { return "TapGestureRecognizer"; }
     static constexpr double kMultiTapInterval = 0.35;
@@ -38,9 +33,8 @@ public:
 
 private:
     void fail();
-    void startTimer(double seconds);
+    void failLater(double seconds);
 
-    std::shared_ptr<foundation::Timer> m_timer;
     graphics::Point m_start;
     int m_tapsRequired {1};
     int m_touchesRequired {1};
