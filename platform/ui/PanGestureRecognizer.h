@@ -52,7 +52,6 @@ private:
 
     std::deque<Sample> m_samples;
     graphics::Point m_start; // window coordinates where translation is zero
-    graphics::Point m_startOffset; // set by setTranslation, in window coordinates
     int m_minTouches {1};
     int m_maxTouches {1000};
     Edge m_edge {Edge::None};
