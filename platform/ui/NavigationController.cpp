@@ -150,9 +150,10 @@ std::vector<std::shared_ptr<ViewController>> NavigationController::popToViewCont
     auto it = std::find(m_stack.begin(), m_stack.end(), controller);
     if (it == m_stack.end() || it + 1 == m_stack.end())
         return {};
-    std::vector<std::shared_ptr<ViewController>> popped(it + 1, m_stack.end());
+    auto kept = static_cast<size_t>(it - m_stack.begin()) + 1;
+    std::vector<std::shared_ptr<ViewController>> popped(m_stack.begin() + kept, m_stack.end());
     auto from = m_stack.back();
-    m_stack.erase(it + 1, m_stack.end());
+    m_stack.resize(kept);
     for (const auto& gone : popped) {
         gone->willMoveToParentViewController(nullptr);
         if (gone != from)
