@@ -354,6 +354,7 @@ std::shared_ptr<ModalAlertResponder> ModalAlertView::showTitle(Host host, ImageP
     OptionalText completeText, Style style)
 {
     auto protector = self();
+    ++m_showCount;
     attach(host);
 
     view()->setAlpha(0);

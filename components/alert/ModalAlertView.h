@@ -340,4 +340,6 @@ private:
     double m_windowHeight {178};
     double m_subTitleY {70};
     double m_subTitleHeight {90};
+    // Counts shows, so that a hide overtaken by a new show leaves the alert up.
+    uint64_t m_showCount {0};
 };

@@ -209,13 +209,18 @@ void ModalAlertView::slideInToCenter()
 void ModalAlertView::fadeOut()
 {
     auto protector = self();
+    const uint64_t shown = m_showCount;
     ui::View::animate(
         kFadeDuration,
         [this] {
             m_backgroundView->setAlpha(0);
             view()->setAlpha(0);
         },
-        [protector](bool) { protector->detach(); });
+        [protector, shown](bool) {
+            // Shown again meanwhile: the new message stays up.
+            if (protector->m_showCount == shown)
+                protector->detach();
+        });
 }
 
 void ModalAlertView::detach()
@@ -234,9 +239,13 @@ void ModalAlertView::detach()
 void ModalAlertView::slideOutBy(double dx, double dy)
 {
     auto protector = self();
+    const uint64_t shown = m_showCount;
     ui::View::animate(
         kSlideDuration, [this, dx, dy] { view()->setFrame(view()->frame().offsetBy(dx, dy)); },
-        [protector](bool) { protector->fadeOut(); });
+        [protector, shown](bool) {
+            if (protector->m_showCount == shown)
+                protector->fadeOut();
+        });
 }
 
 void ModalAlertView::slideOutToBottom()
@@ -263,13 +272,17 @@ void ModalAlertView::slideOutToRight()
 void ModalAlertView::scaleOut(double toScale)
 {
     auto protector = self();
+    const uint64_t shown = m_showCount;
     ui::View::animate(
         kSlideDuration,
         [this, toScale] {
             view()->setTransform(AffineTransform::makeScale(toScale, toScale));
             view()->setAlpha(0);
         },
-        [protector](bool) { protector->fadeOut(); });
+        [protector, shown](bool) {
+            if (protector->m_showCount == shown)
+                protector->fadeOut();
+        });
 }
 
 void ModalAlertView::slideOutToCenter()

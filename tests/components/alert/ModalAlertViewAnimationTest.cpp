@@ -202,3 +202,33 @@ TEST_F(ModalAlertViewAnimationTest, BlurAndTransparentBackdropsRiseToFullOpacity
         runFor(0.7);
     }
 }
+
+TEST_F(ModalAlertViewAnimationTest, AShowDuringTheHideKeepsTheNewMessageUp)
+{
+    // A screen that keeps one alert may show its next message while the last one still fades.
+    for (int64_t hideType : {0, 3}) {
+        SCOPED_TRACE(hideType);
+        auto alert = show(2, hideType);
+        runFor(0.6);
+        auto dismissed = countDismissals(*alert);
+        alert->hideView();
+        runFor(0.1);
+        alert->showSuccess(host, "数据全部上传成功!", "", std::nullopt, 0);
+        runFor(1);
+        EXPECT_EQ(*dismissed, 1);
+        EXPECT_TRUE(attached(alert));
+        EXPECT_EQ(host->childViewControllers().size(), 1u);
+        EXPECT_TRUE(alert->isVisible());
+        EXPECT_EQ(shown(alert->view()).opacity, 1);
+        EXPECT_TRUE(shown(alert->view()).transform.isIdentity());
+        EXPECT_NEAR(shown(alert->view()).position.x, 160, 1e-6);
+        EXPECT_NEAR(shown(alert->backgroundView()).opacity, 0.7, 1e-9);
+
+        // Its own hide still detaches it.
+        alert->hideView();
+        runFor(0.7);
+        EXPECT_FALSE(alert->view()->superview());
+        EXPECT_FALSE(alert->backgroundView()->superview());
+        EXPECT_TRUE(host->childViewControllers().empty());
+    }
+}
