@@ -582,11 +582,41 @@ void ModalAlertView::disableInteractivePopGesture()
     recognizer->setDelegate(std::static_pointer_cast<ui::GestureRecognizerDelegate>(self()));
 }
 
+namespace {
+
+// Whether two weak references name the same object, even once it is going.
+template<class A, class B> bool sameObject(const std::weak_ptr<A>& a, const std::weak_ptr<B>& b)
+{
+    return !a.owner_before(b) && !b.owner_before(a);
+}
+
+} // namespace
+
 // Runs when the alert goes, on the recogniser it changed.
 void ModalAlertView::restoreInteractivePopGesture()
 {
-    if (auto recognizer = m_interactivePopGestureRecognizer.lock()) {
-        recognizer->setEnabled(m_restoreInteractivePopGestureEnabled);
-        recognizer->setDelegate(m_restoreInteractivePopGestureDelegate);
+    auto recognizer = m_interactivePopGestureRecognizer.lock();
+    if (!recognizer)
+        return;
+    // Another alert shown later on the same screen may hold the gesture now, having saved this
+    // alert as the delegate to put back. Going first, this alert hands it the state to restore, so
+    // that the back-swipe stays off while that alert is up and comes back when it goes.
+    const std::weak_ptr<Responder> me = weak_from_this();
+    const auto current = recognizer->delegate();
+    if (!sameObject(current, me)) {
+        auto holder = std::dynamic_pointer_cast<ModalAlertView>(current.lock());
+        for (int hops = 0; holder && hops < 64; ++hops) {
+            if (holder->m_interactivePopGestureRecognizer.lock() != recognizer)
+                break;
+            if (sameObject(holder->m_restoreInteractivePopGestureDelegate, me)) {
+                holder->m_restoreInteractivePopGestureEnabled = m_restoreInteractivePopGestureEnabled;
+                holder->m_restoreInteractivePopGestureDelegate = m_restoreInteractivePopGestureDelegate;
+                return;
+            }
+            holder = std::dynamic_pointer_cast<ModalAlertView>(
+                holder->m_restoreInteractivePopGestureDelegate.lock());
+        }
     }
+    recognizer->setEnabled(m_restoreInteractivePopGestureEnabled);
+    recognizer->setDelegate(m_restoreInteractivePopGestureDelegate);
 }

@@ -464,3 +464,41 @@ TEST_F(ModalAlertViewTest, APresentedHostLaysOutInItsOwnSize)
     EXPECT_RECT_EQ(alert->view()->frame(), 30, (400 - h) / 2, 240, h);
     EXPECT_RECT_EQ(alert->backgroundView()->frame(), 0, 0, 300, 400);
 }
+
+TEST_F(ModalAlertViewTest, AlertsOverlappingOnOneScreenGiveTheBackSwipeBackWhicheverGoesFirst)
+{
+    auto navigation = ui::NavigationController::create(host);
+    window->setRootViewController(navigation);
+    settle();
+    auto recognizer = navigation->interactivePopGestureRecognizer();
+    ASSERT_TRUE(recognizer);
+    struct Delegate : ui::GestureRecognizerDelegate { };
+    auto original = std::make_shared<Delegate>();
+
+    // The order in which three overlapping alerts go away.
+    const std::vector<std::vector<int>> orders = {{0, 1, 2}, {2, 1, 0}, {1, 0, 2}, {0, 2, 1}};
+    for (const auto& order : orders) {
+        SCOPED_TRACE(testing::PrintToString(order));
+        recognizer->setEnabled(true);
+        recognizer->setDelegate(original);
+        std::vector<std::shared_ptr<ModalAlertView>> alerts;
+        for (int i = 0; i < 3; ++i) {
+            alerts.push_back(ModalAlertView::create());
+            alerts.back()->showError(host, "提示", "网络超时,请重新尝试!", "确定", 0);
+        }
+        for (size_t k = 0; k < order.size(); ++k) {
+            std::weak_ptr<ModalAlertView> weak = alerts[order[k]];
+            alerts[order[k]]->hideView();
+            runFor(0.5);
+            alerts[order[k]].reset();
+            runFor(0.1);
+            ASSERT_TRUE(weak.expired());
+            if (k + 1 < order.size()) {
+                // Off while any alert is still up.
+                EXPECT_FALSE(recognizer->isEnabled());
+            }
+        }
+        EXPECT_TRUE(recognizer->isEnabled());
+        EXPECT_EQ(recognizer->delegate().lock(), original);
+    }
+}
