@@ -360,6 +360,9 @@ void View::layoutSubtree()
         if (controller)
             controller->viewLayoutWillRun();
         layoutSubviews();
+        // What the view asks of itself while it lays out (resizing itself, say) this pass covers;
+        // asking again would lay it out on every turn.
+        m_needsLayout = false;
         if (controller)
             controller->viewLayoutDidRun();
     }

@@ -282,6 +282,22 @@ TEST_F(ViewTest, LayoutRequestedDuringALayoutPassRunsAtTheNextTurn)
     EXPECT_EQ(first->layouts, 1);
     runFor(0.1);
     EXPECT_EQ(first->layouts, 2);
+
+    // A view that resizes itself as it lays out settles.
+    class Growing final : public View {
+    public:
+        using View::View;
+        int layouts = 0;
+        void layoutSubviews() override
+        {
+            ++layouts;
+            setBounds({0, 0, 10.0 + layouts, 10});
+        }
+    };
+    auto growing = std::make_shared<Growing>(Rect {0, 0, 10, 10});
+    window->addSubview(growing);
+    runFor(0.1);
+    EXPECT_EQ(growing->layouts, 1);
 }
 
 } // namespace
