@@ -461,7 +461,10 @@ std::shared_ptr<ModalAlertResponder> ModalAlertView::showTitle(Host host, ImageP
 void ModalAlertView::attach(const Host& host)
 {
     if (m_usingNewWindow) {
-        m_previousWindow = ui::Application::shared().keyWindow();
+        // Shown again while up, its own window is key: the window to give back stays the one saved.
+        auto key = ui::Application::shared().keyWindow();
+        if (!key || key != m_modalAlertWindow)
+            m_previousWindow = std::move(key);
         if (!m_modalAlertWindow) {
             m_backgroundView->setFrame(Rect {});
             return;

@@ -502,3 +502,17 @@ TEST_F(ModalAlertViewTest, AlertsOverlappingOnOneScreenGiveTheBackSwipeBackWhich
         EXPECT_EQ(recognizer->delegate().lock(), original);
     }
 }
+
+TEST_F(ModalAlertViewTest, AnOwnWindowAlertShownAgainWhileUpStillGivesTheKeyWindowBack)
+{
+    auto alert = ModalAlertView::createWithNewWindow();
+    alert->showWarning("网络错误", "请检查网络连接", "确定", 0);
+    runFor(0.6);
+    alert->showWarning("网络错误", "网络超时,请重新尝试!", std::nullopt, 0);
+    EXPECT_EQ(ui::Application::shared().keyWindow(), alert->modalAlertWindow());
+    EXPECT_EQ(alert->previousWindow(), window);
+    alert->hideView();
+    runFor(0.5);
+    EXPECT_FALSE(alert->modalAlertWindow());
+    EXPECT_EQ(ui::Application::shared().keyWindow(), window);
+}
