@@ -48,13 +48,19 @@ void ServerTaskListViewController::listFinished(const Value& reply)
         showError(message);
         return;
     }
+    bool allStored = true;
     TaskRecordUtil::mergeServerTasks(
-        reply["Data"], taskStatus(), RequestUrlUtil::currentUserName(), mergeRule());
-    // Only after the merge: a failed fetch must not skip the tasks it did not bring.
+        reply["Data"], taskStatus(), RequestUrlUtil::currentUserName(), mergeRule(), &allStored);
+    // Only after a whole merge: the server sends a task once after its change, so a fetch whose
+    // tasks did not all reach the store must be asked again from the same time.
     const Value& sysdate = reply["sysdate"];
-    if (sysdate.isString() && !sysdate.asString().empty())
+    if (allStored && sysdate.isString() && !sysdate.asString().empty())
         setLastUpdateTime(UserInfo::sharedInstance()->userId(), sysdate.asString());
     reloadList();
+    if (!allStored) {
+        foundation::logf("--------error------@%s", "the server's tasks could not all be stored");
+        showError(kStoreFailureMessage);
+    }
 }
 
 void ServerTaskListViewController::listFailed(const HttpError& error)

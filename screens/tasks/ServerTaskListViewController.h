@@ -12,6 +12,7 @@ struct HttpError;
 class ServerTaskListViewController : public TaskListViewController {
 public:
     const char* className() const override { return "ServerTaskListViewController"; }
+    static constexpr const char* kStoreFailureMessage = "任务保存失败,请重新尝试!";
 
     void viewWillAppear(bool animated) override;
 

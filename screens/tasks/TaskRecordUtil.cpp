@@ -115,10 +115,11 @@ std::vector<std::shared_ptr<MivoTask>> TaskRecordUtil::tasksWithStatus(
 }
 
 size_t TaskRecordUtil::mergeServerTasks(const Value& tasks, const std::string& taskStatus,
-    const std::string& createUser, IMivoDataBaseManager::MergeRule rule)
+    const std::string& createUser, IMivoDataBaseManager::MergeRule rule, bool* allStored)
 {
     auto manager = IMivoDataBaseManager::sharedManager();
     size_t merged = 0;
+    bool stored = true;
     for (const Value& entry : tasks.asArray()) {
         std::string carID = textOf(entry["CarID"]);
         if (!entry.isMap() || carID.empty()) {
@@ -149,8 +150,10 @@ size_t TaskRecordUtil::mergeServerTasks(const Value& tasks, const std::string& t
             values["updateDate"] = *date;
         if (auto date = foundation::Date::parseLocal(textOf(entry["CreateTime"]), "yyyy-MM-dd HH:mm:ss"))
             values["createTime"] = *date;
-        if (!manager->upsertMivoTask(values))
+        if (!manager->upsertMivoTask(values)) {
+            stored = false;
             continue;
+        }
         ++merged;
 
         for (const Value& file : entry["CarFilesList"].asArray()) {
@@ -162,7 +165,7 @@ size_t TaskRecordUtil::mergeServerTasks(const Value& tasks, const std::string& t
                 continue;
             }
             std::string fileCarID = textOf(file["carTaskId"]);
-            manager->upsertMivoUploadTask(
+            auto record = manager->upsertMivoUploadTask(
                 Map {
                     {"carID", fileCarID.empty() ? carID : fileCarID},
                     {"applyNO", applyNO},
@@ -174,8 +177,12 @@ size_t TaskRecordUtil::mergeServerTasks(const Value& tasks, const std::string& t
                     {"taskStatus", "UPLOADED"},
                 },
                 rule);
+            if (!record)
+                stored = false;
         }
     }
+    if (allStored)
+        *allStored = stored;
     return merged;
 }
 

@@ -47,9 +47,10 @@ public:
     // Merges the "Data" of a server list into the store: each task as `taskStatus` ("FINISHED" or
     // "REJECTED"), each of its files as an "UPLOADED" media record matched on carID, taskPosition
     // and resourceType. Entries that are not objects or carry no "CarID" are skipped (logged).
-    // Returns the number of tasks merged.
+    // Returns the number of tasks merged; `allStored` (when given) becomes false when the store
+    // refused a task or a file, which the next fetch must then bring again.
     static size_t mergeServerTasks(const foundation::Value& tasks, const std::string& taskStatus,
-        const std::string& createUser, IMivoDataBaseManager::MergeRule rule);
+        const std::string& createUser, IMivoDataBaseManager::MergeRule rule, bool* allStored = nullptr);
 
     // What the finished grid is handed: the task's image records sorted by taskPosition as
     // integers, then its video records in store order.

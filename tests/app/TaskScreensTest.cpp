@@ -4,6 +4,7 @@
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/store/UpdateTime.h"
 #include "platform/data/Predicate.h"
+#include "platform/foundation/Paths.h"
 #include "platform/host/Automation.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/ScrollView.h"
@@ -22,6 +23,7 @@
 #include "screens/tasks/UploadTaskViewController.h"
 
 #include <functional>
+#include <sqlite3.h>
 
 using data::Predicate;
 using mivo::test::ShellFixture;
@@ -80,6 +82,17 @@ protected:
                 {"undertakeCompany", "人保"}, {"secondhandPrice", "90000"}, {"carSource", "1"},
                 {"regDate", "2020-01-01"}, {"loantype", "常规产品"}});
         return s_server->carIdOf(applyNoWithPrefix).value_or("");
+    }
+
+    // Runs SQL on the app's store file through a connection of its own (the app's stays open).
+    static bool storeSql(const char* sql)
+    {
+        sqlite3* db = nullptr;
+        bool ok = sqlite3_open((foundation::Paths::documents() / "IMivoDataBaseManager.sqlite").c_str(), &db)
+                == SQLITE_OK
+            && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(db);
+        return ok;
     }
 
     std::shared_ptr<SlidingViewController> m_sliding;
@@ -299,4 +312,28 @@ TEST_F(TaskScreensTest, ALongListScrollsSoThatItsLastRowOpensItsGrid)
     grid = std::dynamic_pointer_cast<PendingCollectionViewController>(top());
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->applyTaskNO(), "L604");
+}
+
+TEST_F(TaskScreensTest, ServerTasksTheStoreRefusedAreAskedForAgain)
+{
+    ASSERT_TRUE(m_sliding = logIn("arvel"));
+    std::string carId = registerTask("AVS100");
+    ASSERT_TRUE(s_server->reject(carId, "照片不清晰"));
+    ASSERT_TRUE(storeSql(
+        "CREATE TRIGGER refuse BEFORE INSERT ON MivoTask BEGIN SELECT RAISE(ABORT, 'disk full'); END"));
+
+    auto list = open<RejectedTaskListViewController>(ShellSegues::kToRejectedList);
+    ASSERT_TRUE(list);
+    ASSERT_TRUE(runUntil([&] { return !list->isRequestRunning(); }));
+    EXPECT_TRUE(list->tasks().empty());
+    EXPECT_EQ(alertText(*list), "任务保存失败,请重新尝试!")
+        << "not an empty list as if nothing were rejected";
+    EXPECT_EQ(UpdateTime::rejectedUpdateTime(1001), "") << "the next fetch starts from the same time";
+
+    ASSERT_TRUE(storeSql("DROP TRIGGER refuse"));
+    list = open<RejectedTaskListViewController>(ShellSegues::kToRejectedList);
+    ASSERT_TRUE(runUntil([&] { return !list->isRequestRunning(); }));
+    ASSERT_EQ(list->tasks().size(), 1u) << alertText(*list);
+    EXPECT_EQ(list->tasks()[0]->carID(), carId);
+    EXPECT_FALSE(UpdateTime::rejectedUpdateTime(1001).empty());
 }
