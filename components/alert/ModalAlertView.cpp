@@ -5,6 +5,7 @@
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Timer.h"
+#include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Application.h"
@@ -358,6 +359,8 @@ std::shared_ptr<ModalAlertResponder> ModalAlertView::showTitle(Host host, ImageP
     attach(host);
 
     view()->setAlpha(0);
+    // A scale left by an earlier hide would show this message shrunk or blown up.
+    view()->setTransform(graphics::AffineTransform::identity());
     setBackground();
 
     std::optional<Color> viewColor;

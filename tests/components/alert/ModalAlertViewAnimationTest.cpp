@@ -206,7 +206,7 @@ TEST_F(ModalAlertViewAnimationTest, BlurAndTransparentBackdropsRiseToFullOpacity
 TEST_F(ModalAlertViewAnimationTest, AShowDuringTheHideKeepsTheNewMessageUp)
 {
     // A screen that keeps one alert may show its next message while the last one still fades.
-    for (int64_t hideType : {0, 3}) {
+    for (int64_t hideType : {0, 3, 5, 6}) {
         SCOPED_TRACE(hideType);
         auto alert = show(2, hideType);
         runFor(0.6);
@@ -230,5 +230,24 @@ TEST_F(ModalAlertViewAnimationTest, AShowDuringTheHideKeepsTheNewMessageUp)
         EXPECT_FALSE(alert->view()->superview());
         EXPECT_FALSE(alert->backgroundView()->superview());
         EXPECT_TRUE(host->childViewControllers().empty());
+    }
+}
+
+TEST_F(ModalAlertViewAnimationTest, AnAlertHiddenByScalingShowsAgainAtItsSize)
+{
+    for (int64_t hideType : {5, 6}) {
+        SCOPED_TRACE(hideType);
+        auto alert = show(2, hideType);
+        runFor(0.6);
+        alert->hideView();
+        runFor(0.7);
+        ASSERT_FALSE(alert->view()->superview());
+        alert->showSuccess(host, "提示", "数据全部上传成功!", std::nullopt, 0);
+        runFor(1);
+        EXPECT_TRUE(alert->view()->transform().isIdentity());
+        EXPECT_TRUE(shown(alert->view()).transform.isIdentity());
+        EXPECT_NEAR(shown(alert->view()).frame().width(), 240, 1e-6);
+        alert->hideView();
+        runFor(0.7);
     }
 }
