@@ -198,6 +198,7 @@ void NavigationController::transition(
     std::shared_ptr<ViewController> from, std::shared_ptr<ViewController> to, bool push, bool animated)
 {
     auto self = std::static_pointer_cast<NavigationController>(sharedAs<ViewController>());
+    abandonInteractivePop();
     auto finishMoves = [self, from, to] {
         bool fromGone
             = from && std::find(self->m_stack.begin(), self->m_stack.end(), from) == self->m_stack.end();
@@ -277,6 +278,29 @@ void NavigationController::transition(
         finish);
 }
 
+void NavigationController::abandonInteractivePop()
+{
+    // A push or pop while the finger is still down: the swipe turns back at once and leaves
+    // the stack to the change.
+    auto top = std::exchange(m_popCandidate, nullptr);
+    auto below = std::exchange(m_popBelow, nullptr);
+    if (!top)
+        return;
+    top->beginAppearanceTransition(true, false);
+    below->beginAppearanceTransition(false, false);
+    graphics::Rect content = m_container->bounds();
+    View::performWithoutAnimation([&] {
+        below->view()->removeFromSuperview();
+        below->view()->setFrame(content);
+        top->view()->setFrame(content);
+    });
+    top->endAppearanceTransition();
+    below->endAppearanceTransition();
+    top->setManagesAppearanceManually(false);
+    below->setManagesAppearanceManually(false);
+    m_transitioning = false;
+}
+
 void NavigationController::handleEdgePan(GestureRecognizer& recognizer)
 {
     auto& pan = static_cast<PanGestureRecognizer&>(recognizer);
@@ -288,7 +312,8 @@ void NavigationController::handleEdgePan(GestureRecognizer& recognizer)
             break;
         // The pop starts as the finger moves: the page below comes in from its parallax place.
         m_popCandidate = m_stack.back();
-        auto below = m_stack[m_stack.size() - 2];
+        m_popBelow = m_stack[m_stack.size() - 2];
+        auto below = m_popBelow;
         auto belowView = below->view();
         m_transitioning = true;
         m_popCandidate->setManagesAppearanceManually(true);
@@ -304,17 +329,16 @@ void NavigationController::handleEdgePan(GestureRecognizer& recognizer)
             double x = std::clamp(pan.translationInView(view().get()).x, 0.0, width);
             View::performWithoutAnimation([&] {
                 m_popCandidate->view()->setFrame(content.offsetBy(x, 0));
-                m_stack[m_stack.size() - 2]->view()->setFrame(
-                    content.offsetBy(-width * kParallax * (1 - x / width), 0));
+                m_popBelow->view()->setFrame(content.offsetBy(-width * kParallax * (1 - x / width), 0));
             });
         }
         break;
     case GestureState::Ended:
     case GestureState::Cancelled: {
         auto top = std::exchange(m_popCandidate, nullptr);
+        auto below = std::exchange(m_popBelow, nullptr);
         if (!top)
             break;
-        auto below = m_stack[m_stack.size() - 2];
         double x = pan.translationInView(view().get()).x;
         bool complete = pan.state() == GestureState::Ended
             && (x > width / 2 || pan.velocityInView(view().get()).x > 500);
@@ -337,8 +361,10 @@ void NavigationController::handleEdgePan(GestureRecognizer& recognizer)
             },
             [self, top, below, complete, content](bool) {
                 Application::shared().endIgnoringInteractionEvents();
+                // Unless a push or pop meanwhile brought it back to the top.
                 auto gone = complete ? top : below;
-                gone->view()->removeFromSuperview();
+                if (gone != self->topViewController())
+                    gone->view()->removeFromSuperview();
                 View::performWithoutAnimation([&] { gone->view()->setFrame(content); });
                 top->endAppearanceTransition();
                 below->endAppearanceTransition();

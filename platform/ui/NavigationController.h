@@ -47,12 +47,14 @@ private:
     void layoutContent();
     void updateBar();
     void handleEdgePan(GestureRecognizer& recognizer);
+    void abandonInteractivePop();
 
     std::vector<std::shared_ptr<ViewController>> m_stack;
     std::shared_ptr<NavigationBar> m_bar;
     std::shared_ptr<View> m_container;
     std::shared_ptr<PanGestureRecognizer> m_popRecognizer;
     std::shared_ptr<ViewController> m_popCandidate;
+    std::shared_ptr<ViewController> m_popBelow;
     bool m_barHidden {false};
     bool m_transitioning {false};
 };

@@ -5,6 +5,7 @@
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/Storyboard.h"
+#include "platform/ui/Touch.h"
 #include "platform/ui/Window.h"
 #include "tests/platform/ui/UiTest.h"
 
@@ -187,6 +188,51 @@ TEST_F(NavigationControllerTest, BarOutlivingItsControllerShowsNoItems)
     EXPECT_EQ(bar->topItem(), nullptr);
     EXPECT_EQ(bar->backItem(), nullptr);
     EXPECT_EQ(bar->automationText(), "");
+}
+
+TEST_F(NavigationControllerTest, StackChangesDuringAnEdgeSwipeTakeOver)
+{
+    auto navigation = show(page("A"));
+    auto a = navigation->topViewController();
+    auto b = page("B");
+    navigation->pushViewController(b, false);
+    auto& app = ui::Application::shared();
+    auto move = [&](const std::shared_ptr<ui::Touch>& touch, double from, double to) {
+        for (double x = from; x <= to; x += 20) {
+            runFor(0.01);
+            app.touchMoved(touch, {x, 300});
+        }
+    };
+
+    // A pop while the finger is down: the swipe gives way, and its last moves change nothing.
+    auto touch = app.touchDown({5, 300});
+    move(touch, 20, 100);
+    log.clear();
+    navigation->popToRootViewController(false);
+    EXPECT_EQ(log,
+        (Log {"B willAppear", "A willDisappear", "B didAppear", "A didDisappear", "B willDisappear",
+            "A willAppear", "B didDisappear", "A didAppear"}));
+    move(touch, 120, 200);
+    app.touchUp(touch, {200, 300});
+    runFor(1);
+    EXPECT_EQ(navigation->viewControllers().size(), 1u);
+    EXPECT_EQ(a->view()->window(), window);
+    EXPECT_EQ(a->view()->frame(), a->view()->superview()->bounds());
+    EXPECT_EQ(b->view()->window(), nullptr);
+
+    // A pop while a short, slow swipe springs back leaves the page below on screen.
+    navigation->pushViewController(b, false);
+    touch = app.touchDown({5, 300});
+    for (double x : {20.0, 40.0, 60.0}) {
+        runFor(0.2);
+        app.touchMoved(touch, {x, 300});
+    }
+    app.touchUp(touch, {60, 300});
+    EXPECT_EQ(navigation->viewControllers().size(), 2u);
+    navigation->popViewController(false);
+    runFor(1);
+    EXPECT_EQ(a->view()->window(), window);
+    EXPECT_EQ(b->view()->window(), nullptr);
 }
 
 TEST_F(NavigationControllerTest, BackButtonShowsThePreviousTitleWhenItFits)
