@@ -27,6 +27,8 @@ fi
 data=${MIVO_DATA_DIR:-$root/out/run}
 if [[ $keep -eq 0 ]]; then rm -rf "$data"; fi
 mkdir -p "$data/app" "$data/server"
+# A kept folder holds the last run's port file: wait for this server's, not that one.
+rm -f "$data/server/port"
 
 "$server" --host 127.0.0.1 --port 0 --data "$data/server" --port-file "$data/server/port" &
 server_pid=$!
