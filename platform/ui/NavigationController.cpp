@@ -204,7 +204,8 @@ void NavigationController::transition(
             = from && std::find(self->m_stack.begin(), self->m_stack.end(), from) == self->m_stack.end();
         if (fromGone)
             from->removeFromParentViewController();
-        if (to)
+        // A pop that came before this push finished has taken `to` out again.
+        if (to && to->parentViewController() == self)
             to->didMoveToParentViewController(self.get());
     };
     if (!isViewLoaded()) {
@@ -219,6 +220,9 @@ void NavigationController::transition(
     std::shared_ptr<View> toView = to ? to->view() : nullptr;
     std::shared_ptr<View> fromView = from && from->isViewLoaded() ? from->view() : nullptr;
 
+    uint64_t serial = ++m_transitionSerial;
+    m_transitionFrom = from;
+    m_transitionTo = to;
     if (from)
         from->setManagesAppearanceManually(true);
     if (to)
@@ -242,24 +246,30 @@ void NavigationController::transition(
             m_container->insertSubviewBelow(toView, fromView);
     }
     m_transitioning = true;
-    auto finish = [self, from, to, fromView, toView, content, onScreen, animated, finishMoves](bool) {
+    auto finish = [self, serial, from, to, fromView, toView, content, onScreen, animated, finishMoves](bool) {
         if (animated)
             Application::shared().endIgnoringInteractionEvents();
-        if (fromView && fromView != toView) {
+        // A push or pop that began before this one ended owns the controllers it moves.
+        bool latest = self->m_transitionSerial == serial;
+        auto ownsStill = [&](const std::shared_ptr<ViewController>& c) {
+            return c && (latest || (c != self->m_transitionFrom.lock() && c != self->m_transitionTo.lock()));
+        };
+        if (fromView && fromView != toView && from != self->topViewController()) {
             fromView->removeFromSuperview();
             View::performWithoutAnimation([&] { fromView->setFrame(content); });
         }
         if (onScreen) {
-            if (from)
+            if (ownsStill(from))
                 from->endAppearanceTransition();
-            if (to)
+            if (ownsStill(to))
                 to->endAppearanceTransition();
         }
-        if (from)
+        if (ownsStill(from))
             from->setManagesAppearanceManually(false);
-        if (to)
+        if (ownsStill(to))
             to->setManagesAppearanceManually(false);
-        self->m_transitioning = false;
+        if (latest)
+            self->m_transitioning = false;
         finishMoves();
     };
     if (!animated) {

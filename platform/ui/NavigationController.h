@@ -55,6 +55,10 @@ private:
     std::shared_ptr<PanGestureRecognizer> m_popRecognizer;
     std::shared_ptr<ViewController> m_popCandidate;
     std::shared_ptr<ViewController> m_popBelow;
+    // The latest push or pop, so that an earlier one ending late leaves its controllers alone.
+    uint64_t m_transitionSerial {0};
+    std::weak_ptr<ViewController> m_transitionFrom;
+    std::weak_ptr<ViewController> m_transitionTo;
     bool m_barHidden {false};
     bool m_transitioning {false};
 };

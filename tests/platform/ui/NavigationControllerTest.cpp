@@ -9,6 +9,7 @@
 #include "platform/ui/Window.h"
 #include "tests/platform/ui/UiTest.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -233,6 +234,46 @@ TEST_F(NavigationControllerTest, StackChangesDuringAnEdgeSwipeTakeOver)
     runFor(1);
     EXPECT_EQ(a->view()->window(), window);
     EXPECT_EQ(b->view()->window(), nullptr);
+}
+
+TEST_F(NavigationControllerTest, APushOrPopBeforeTheLastOneEndsTakesOver)
+{
+    auto navigation = show(page("A"));
+    auto a = navigation->topViewController();
+    auto b = page("B");
+    auto c = page("C");
+    auto onScreen = [&](const std::shared_ptr<ViewController>& only) {
+        for (const auto& controller : std::vector<std::shared_ptr<ViewController>> {a, b, c})
+            if ((controller->isViewLoaded() && controller->view()->window()) != (controller == only))
+                return false;
+        return only->view()->frame() == only->view()->superview()->bounds();
+    };
+
+    navigation->pushViewController(b, true);
+    runFor(0.1);
+    navigation->popViewController(true);
+    runFor(1);
+    EXPECT_TRUE(onScreen(a));
+    EXPECT_EQ(log,
+        (Log {"B didLoad", "A willDisappear", "B willAppear", "B willDisappear", "A willAppear",
+            "B didDisappear", "A didAppear"}));
+
+    navigation->pushViewController(b, true);
+    runFor(0.1);
+    navigation->popViewController(false);
+    runFor(1);
+    EXPECT_TRUE(onScreen(a));
+    EXPECT_EQ(b->parentViewController(), nullptr);
+
+    log.clear();
+    navigation->pushViewController(b, true);
+    runFor(0.1);
+    navigation->pushViewController(c, true);
+    runFor(1);
+    EXPECT_TRUE(onScreen(c));
+    EXPECT_EQ(log.back(), "C didAppear");
+    EXPECT_NE(std::find(log.begin(), log.end(), "A didDisappear"), log.end());
+    EXPECT_FALSE(navigation->isTransitioning());
 }
 
 TEST_F(NavigationControllerTest, BackButtonShowsThePreviousTitleWhenItFits)
