@@ -1,11 +1,12 @@
 #include "components/alert/ImageEffects.h"
 
-#include "components/alert/BoxBlur.h"
-#include "components/alert/SaturationMatrix.h"
 #include "platform/foundation/Log.h"
+#include "platform/graphics/BoxBlur.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageContext.h"
+#include "platform/graphics/PixelBuffer.h"
+#include "platform/graphics/SaturationMatrix.h"
 #include "platform/render/Renderer.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
@@ -15,10 +16,13 @@
 #include <cmath>
 #include <cstring>
 
+using graphics::BoxBlur;
 using graphics::Color;
 using graphics::GraphicsContext;
 using graphics::Image;
+using graphics::PixelBuffer;
 using graphics::Rect;
+using graphics::SaturationMatrix;
 using graphics::Size;
 
 namespace {

@@ -2,13 +2,14 @@
 // of the buffer), single-threaded, on screen-sized snapshots. After the runs a table gives each
 // size and radius with the ratio of our time to OpenCV's.
 
-#include "components/alert/BoxBlur.h"
 #include "components/alert/ImageEffects.h"
-#include "components/alert/SaturationMatrix.h"
+#include "platform/graphics/BoxBlur.h"
 #include "platform/graphics/Color.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageContext.h"
+#include "platform/graphics/PixelBuffer.h"
+#include "platform/graphics/SaturationMatrix.h"
 
 #include <benchmark/benchmark.h>
 
@@ -22,6 +23,10 @@
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>
 #endif
+
+using graphics::BoxBlur;
+using graphics::PixelBuffer;
+using graphics::SaturationMatrix;
 
 namespace {
 

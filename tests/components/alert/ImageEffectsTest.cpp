@@ -1,11 +1,10 @@
 #include "components/alert/ImageEffects.h"
-#include "components/alert/BoxBlur.h"
-#include "components/alert/SaturationMatrix.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageContext.h"
+#include "platform/graphics/SaturationMatrix.h"
 #include "platform/ui/View.h"
-#include "tests/components/alert/PixelBuffers.h"
+#include "tests/platform/graphics/PixelBuffers.h"
 
 #include <gtest/gtest.h>
 
@@ -31,10 +30,10 @@ protected:
 
     static void expectEqualImages(const Image& a, const Image& b)
     {
-        auto left = alerttest::fromImage(a), right = alerttest::fromImage(b);
+        auto left = graphicstest::fromImage(a), right = graphicstest::fromImage(b);
         ASSERT_EQ(left.width, right.width);
         ASSERT_EQ(left.height, right.height);
-        alerttest::expectSamePixels(left, right, "images");
+        graphicstest::expectSamePixels(left, right, "images");
     }
 };
 
@@ -94,12 +93,12 @@ TEST_F(ImageEffectsTest, RadiusOneAtScaleTwoIsThreeBoxesOfFive)
     ASSERT_TRUE(blurred);
 
     // Independently: three box passes of 5 x 5 with clamped edges, rounded each time.
-    auto source = alerttest::fromImage(*image);
-    auto once = alerttest::referenceBox(source, 5);
-    auto twice = alerttest::referenceBox(once, 5);
-    auto expected = alerttest::referenceBox(twice, 5);
-    auto actual = alerttest::fromImage(*blurred);
-    alerttest::expectSamePixels(actual, expected, "radius 1");
+    auto source = graphicstest::fromImage(*image);
+    auto once = graphicstest::referenceBox(source, 5);
+    auto twice = graphicstest::referenceBox(once, 5);
+    auto expected = graphicstest::referenceBox(twice, 5);
+    auto actual = graphicstest::fromImage(*blurred);
+    graphicstest::expectSamePixels(actual, expected, "radius 1");
 }
 
 TEST_F(ImageEffectsTest, AnOpaqueImageGivesTheSameResultByTheShortWay)
@@ -119,7 +118,7 @@ TEST_F(ImageEffectsTest, SaturationWithoutBlurStillDrawsTheChangedImage)
     image->fill(0xFF2080C0); // red 0x20, green 0x80, blue 0xC0
     auto inverted = ImageEffects::applyBlurWithRadius(*image, 0, std::nullopt, -1.0);
     ASSERT_TRUE(inverted);
-    const auto m = SaturationMatrix::make(-1.0);
+    const auto m = graphics::SaturationMatrix::make(-1.0);
     const int in[4] = {0xC0, 0x80, 0x20, 0xFF};
     for (int j = 0; j < 3; ++j) {
         int sum = 0;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "components/alert/BoxBlur.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/PixelBuffer.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <random>
 #include <vector>
 
-namespace alerttest {
+namespace graphicstest {
 
 // A pixel buffer with its own storage and some slack at the end of each row, so that code which
 // confuses width and row bytes shows up.
@@ -25,7 +25,7 @@ struct OwnedBuffer {
         , rowBytes(4 * static_cast<size_t>(w) + 12)
         , bytes(rowBytes * static_cast<size_t>(h), 0)
     { }
-    PixelBuffer view() { return {bytes.data(), width, height, rowBytes}; }
+    graphics::PixelBuffer view() { return {bytes.data(), width, height, rowBytes}; }
     uint8_t& at(int x, int y, int c) { return bytes[static_cast<size_t>(y) * rowBytes + 4 * x + c]; }
 };
 
@@ -80,4 +80,4 @@ inline OwnedBuffer fromImage(const graphics::Image& image)
     return out;
 }
 
-} // namespace alerttest
+} // namespace graphicstest

@@ -1,9 +1,11 @@
 #pragma once
 
-#include "components/alert/PixelBuffer.h"
+#include "platform/graphics/PixelBuffer.h"
 
 #include <array>
 #include <cstdint>
+
+namespace graphics {
 
 // The colour-saturation change of the blur backdrop, as an integer 4 x 4 matrix over pixels in
 // memory order blue, green, red, alpha (premultiplied). Entry [i * 4 + j] is the weight of input
@@ -22,3 +24,5 @@ public:
     // data. Source and destination may be the same buffer.
     static void apply(const PixelBuffer& source, const PixelBuffer& destination, const Matrix&);
 };
+
+} // namespace graphics

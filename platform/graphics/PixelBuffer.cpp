@@ -1,8 +1,12 @@
-#include "components/alert/PixelBuffer.h"
+#include "platform/graphics/PixelBuffer.h"
 
 #include "platform/graphics/Image.h"
 
-PixelBuffer PixelBuffer::of(graphics::Image& image)
+namespace graphics {
+
+PixelBuffer PixelBuffer::of(Image& image)
 {
     return {image.data(), image.pixelWidth(), image.pixelHeight(), static_cast<size_t>(image.stride())};
 }
+
+} // namespace graphics

@@ -1,12 +1,13 @@
-#include "components/alert/BoxBlur.h"
-#include "components/alert/SaturationMatrix.h"
-#include "tests/components/alert/PixelBuffers.h"
+#include "platform/graphics/BoxBlur.h"
+#include "platform/graphics/SaturationMatrix.h"
+#include "tests/platform/graphics/PixelBuffers.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-using namespace alerttest;
+using namespace graphics;
+using namespace graphicstest;
 
 TEST(BoxBlur, BoxSizeFollowsRadiusAndScaleAndIsOdd)
 {

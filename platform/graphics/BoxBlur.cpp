@@ -1,4 +1,4 @@
-#include "components/alert/BoxBlur.h"
+#include "platform/graphics/BoxBlur.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +9,8 @@
 #include <immintrin.h>
 #define MIVO_BOX_BLUR_X86 1
 #endif
+
+namespace graphics {
 
 namespace {
 
@@ -362,3 +364,5 @@ bool BoxBlur::hasVectorPath()
     return false;
 #endif
 }
+
+} // namespace graphics

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "components/alert/PixelBuffer.h"
+#include "platform/graphics/PixelBuffer.h"
 
 #include <cstdint>
+
+namespace graphics {
 
 // Box convolution of four-channel 8-bit pixels with edge extension: pixels beyond the border
 // repeat the edge pixel. Each output channel is the box's sum divided by its area, rounded to
@@ -25,3 +27,5 @@ public:
     // Whether Implementation::Best runs vector code on this processor.
     static bool hasVectorPath();
 };
+
+} // namespace graphics

@@ -1,4 +1,4 @@
-#include "components/alert/SaturationMatrix.h"
+#include "platform/graphics/SaturationMatrix.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +9,8 @@
 #include <immintrin.h>
 #define MIVO_SATURATION_X86 1
 #endif
+
+namespace graphics {
 
 namespace {
 
@@ -124,3 +126,5 @@ void SaturationMatrix::apply(const PixelBuffer& source, const PixelBuffer& desti
             applyPixelPortable(in + 4 * x, out + 4 * x, matrix);
     }
 }
+
+} // namespace graphics

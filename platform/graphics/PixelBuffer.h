@@ -4,8 +4,8 @@
 #include <cstdint>
 
 namespace graphics {
+
 class Image;
-}
 
 // A view of 32-bit four-channel pixels (premultiplied BGRA here); it owns nothing.
 struct PixelBuffer {
@@ -15,5 +15,7 @@ struct PixelBuffer {
     size_t rowBytes = 0;
 
     uint8_t* row(int y) const { return data + static_cast<size_t>(y) * rowBytes; }
-    static PixelBuffer of(graphics::Image&);
+    static PixelBuffer of(Image&);
 };
+
+} // namespace graphics
