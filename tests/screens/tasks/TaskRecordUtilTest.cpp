@@ -2,9 +2,11 @@
 
 #include "core/store/GetCourseArrayModel.h"
 #include "platform/data/Predicate.h"
+#include "platform/foundation/Paths.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 using data::Predicate;
 using foundation::Array;
@@ -244,4 +246,29 @@ TEST_F(TaskRecordUtilTest, FinishedGridGetsImagesByNumberThenVideos)
     EXPECT_EQ(uploads[2]->taskPosition(), "10") << "positions compare as numbers, not as text";
     EXPECT_EQ(uploads[3]->resourceType(), "video");
     EXPECT_TRUE(TaskRecordUtil::finishedUploads("nothing").empty());
+}
+
+TEST_F(TaskRecordUtilTest, AMergeSaysWhenTheStoreRefusedAFile)
+{
+    Value list = Array {serverTask("96", "K1", Array {serverFile("96", "1", "image")})};
+    bool allStored = false;
+    TaskRecordUtil::mergeServerTasks(list, "REJECTED", "arvel", MergeRule::OnlyWhileUploaded, &allStored);
+    EXPECT_TRUE(allStored);
+
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((foundation::Paths::documents() / "IMivoDataBaseManager.sqlite").c_str(), &db),
+        SQLITE_OK);
+    ASSERT_EQ(
+        sqlite3_exec(db,
+            "CREATE TRIGGER refuse BEFORE INSERT ON MivoUploadTask BEGIN SELECT RAISE(ABORT, 'full'); END",
+            nullptr, nullptr, nullptr),
+        SQLITE_OK);
+    sqlite3_close(db);
+    list = Array {
+        serverTask("96", "K1", Array {serverFile("96", "1", "image"), serverFile("96", "2", "image")})};
+    EXPECT_EQ(
+        TaskRecordUtil::mergeServerTasks(list, "REJECTED", "arvel", MergeRule::OnlyWhileUploaded, &allStored),
+        1u);
+    EXPECT_FALSE(allStored) << "the second file is not in the store";
+    EXPECT_EQ(records("carID=%@", "96").size(), 1u);
 }
