@@ -11,6 +11,7 @@
 #include "platform/ui/Window.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace ui {
 
@@ -289,6 +290,12 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
         return;
     }
     auto presented = covered->m_presented;
+    if (presented->m_beingDismissed) {
+        // Already on its way out: this request ends when that dismissal does.
+        if (completion)
+            presented->m_pendingDismissCompletions.push_back(std::move(completion));
+        return;
+    }
     // Anything the presented controller presented goes first, without animation.
     if (presented->m_presented)
         presented->dismissViewController(false, nullptr);
@@ -319,8 +326,11 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
         if (covered->m_presented == presented)
             covered->m_presented.reset();
         presented->m_presenting.reset();
+        auto later = std::exchange(presented->m_pendingDismissCompletions, {});
         if (completion)
             completion();
+        for (const auto& waiting : later)
+            waiting();
     };
     if (animated && window) {
         Application::shared().beginIgnoringInteractionEvents();

@@ -154,6 +154,7 @@ private:
     std::vector<std::shared_ptr<ViewController>> m_children;
     std::weak_ptr<ViewController> m_presenting;
     std::shared_ptr<ViewController> m_presented;
+    std::vector<std::function<void()>> m_pendingDismissCompletions;
     std::weak_ptr<Storyboard> m_storyboard;
     std::string m_storyboardIdentifier;
     ModalTransitionStyle m_transitionStyle {ModalTransitionStyle::CoverVertical};

@@ -163,6 +163,25 @@ TEST_F(ViewControllerTest, DismissalDuringAnAnimatedPresentationLeavesThePresent
     EXPECT_FALSE(ui::Application::shared().isIgnoringInteractionEvents());
 }
 
+TEST_F(ViewControllerTest, ASecondDismissalWaitsForTheFirst)
+{
+    auto a = showRoot("A");
+    auto b = make("B");
+    a->presentViewController(b, false);
+    log.clear();
+    b->dismissViewController(true, [&] { log.push_back("first"); });
+    runFor(0.1);
+    b->dismissViewController(true, [&] { log.push_back("second"); });
+    runFor(0.1);
+    EXPECT_EQ(b->view()->window(), window);
+    EXPECT_EQ(log, (Log {"B willDisappear*", "A willAppear*"}));
+    runFor(1);
+    EXPECT_EQ(
+        log, (Log {"B willDisappear*", "A willAppear*", "A didAppear", "B didDisappear", "first", "second"}));
+    EXPECT_EQ(b->view()->window(), nullptr);
+    EXPECT_EQ(a->presentedViewController(), nullptr);
+}
+
 TEST_F(ViewControllerTest, AnimatedPresentationSlidesUpAndBlocksTouches)
 {
     auto a = showRoot("A");
