@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <optional>
 
 namespace ui {
 
@@ -67,8 +68,20 @@ graphics::AffineTransform interpolate(
 
 AnimationValue interpolate(const AnimationValue& from, const AnimationValue& to, double t)
 {
-    if (from.index() != to.index())
+    if (from.index() != to.index()) {
+        // A 3D transform given to a "transform" animation meets the layer's affine one.
+        auto as3D = [](const AnimationValue& v) -> std::optional<Transform3D> {
+            if (auto t3 = std::get_if<Transform3D>(&v))
+                return *t3;
+            if (auto affine = std::get_if<graphics::AffineTransform>(&v))
+                return Transform3D::fromAffine(*affine);
+            return std::nullopt;
+        };
+        auto a = as3D(from), b = as3D(to);
+        if (a && b)
+            return interpolate(AnimationValue(*a), AnimationValue(*b), t);
         return to;
+    }
     return std::visit(
         [&](const auto& a) -> AnimationValue {
             using T = std::decay_t<decltype(a)>;

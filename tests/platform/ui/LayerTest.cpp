@@ -45,6 +45,18 @@ TEST_F(LayerTest, KeyPathAnimationShowsItsCurveWithoutTouchingTheModel)
     EXPECT_EQ(layer().animationForKey("cornerRadius"), nullptr);
 }
 
+TEST_F(LayerTest, ThreeDimensionalTransformAnimatesToTheAffineModel)
+{
+    auto animation = BasicAnimation::create("transform");
+    animation->setTimingFunction(TimingFunction::linear());
+    animation->setFromValue(ui::Transform3D::makeScale(3, 3, 1));
+    animation->setDuration(1);
+    layer().addAnimation(animation, "grow");
+    runFor(0.5);
+    EXPECT_NEAR(layer().presentation().transform.a, 2, 1e-9);
+    EXPECT_NEAR(layer().presentation().transform.d, 2, 1e-9);
+}
+
 TEST_F(LayerTest, TheLayerKeepsACopyAndAKeyReplacesItsAnimation)
 {
     auto first = BasicAnimation::create("opacity");
