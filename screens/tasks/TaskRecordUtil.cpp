@@ -58,28 +58,40 @@ std::shared_ptr<MivoTask> TaskRecordUtil::storeNewTask(const NewTaskFields& fiel
     foundation::Date createTime)
 {
     auto manager = IMivoDataBaseManager::sharedManager();
-    auto task = manager->insertMivoTask(Map {
-        {"applyNO", fields.applyNO},
-        {"baseLocation", fields.baseLocation},
-        {"ensureCompany", fields.ensureCompany},
-        {"dealPrice", fields.dealPrice},
-        {"productType", fields.productType},
-        {"photoType", fields.photoType},
-        {"createUser", createUser},
-        {"creareUserid", userId},
-        {"createTime", createTime},
-        {"taskStatus", "PENDING"},
-        {"carID", ""},
-        {"oldApplyNO", ""},
-    });
-    if (!task) {
-        foundation::logf("--------error------@%s", "the new task could not be stored");
+    auto context = manager->managedObjectContext();
+    if (!context) {
+        foundation::logf("--------error------@%s", "the new task could not be stored: the store is not open");
         return nullptr;
     }
+    // The task and its media records go into the file in one save: a failure leaves none of them,
+    // rather than a task without its shots that a later delete might fail to take out again.
+    std::vector<std::shared_ptr<data::ManagedObject>> inserted;
+    auto insert = [&](const char* entity, const Map& values) {
+        auto object = manager->insertNewObject(entity);
+        if (!object)
+            return std::shared_ptr<data::ManagedObject>();
+        for (const auto& [key, value] : values)
+            object->setValue(key, value);
+        inserted.push_back(object);
+        return object;
+    };
+    auto task = std::static_pointer_cast<MivoTask>(insert(MivoTask::kEntityName,
+        Map {
+            {"applyNO", fields.applyNO},
+            {"baseLocation", fields.baseLocation},
+            {"ensureCompany", fields.ensureCompany},
+            {"dealPrice", fields.dealPrice},
+            {"productType", fields.productType},
+            {"photoType", fields.photoType},
+            {"createUser", createUser},
+            {"creareUserid", userId},
+            {"createTime", createTime},
+            {"taskStatus", "PENDING"},
+            {"carID", ""},
+            {"oldApplyNO", ""},
+        }));
 
     auto shots = GetCourseArrayModel::getConstantArrayByType(listTypeFor(companyName, fields.photoType));
-    std::vector<Map> records;
-    records.reserve(shots.size() + 1);
     auto record = [&](const char* type, std::string position) {
         return Map {
             {"applyNO", fields.applyNO},
@@ -94,16 +106,20 @@ std::shared_ptr<MivoTask> TaskRecordUtil::storeNewTask(const NewTaskFields& fiel
             {"screenshotPath", ""},
         };
     };
-    for (size_t i = 0; i < shots.size(); ++i)
-        records.push_back(record("image", foundation::format("%d", int(i + 1))));
-    records.push_back(
-        record("video", foundation::format("%lu", static_cast<unsigned long>(shots.size() + 1))));
-    if (!manager->insertMivoUploadTasks(records)) {
-        foundation::logf("--------error------@%s", "the media records of the new task could not be stored");
-        manager->deleteObject(task);
-        return nullptr;
-    }
-    return task;
+    bool made = task != nullptr;
+    for (size_t i = 0; made && i < shots.size(); ++i)
+        made = insert(MivoUploadTask::kEntityName, record("image", foundation::format("%d", int(i + 1))))
+            != nullptr;
+    if (made)
+        made = insert(MivoUploadTask::kEntityName,
+                   record("video", foundation::format("%lu", static_cast<unsigned long>(shots.size() + 1))))
+            != nullptr;
+    if (made && manager->saveContext())
+        return task;
+    foundation::logf("--------error------@%s", "the new task and its media records could not be stored");
+    for (const auto& object : inserted)
+        context->deleteObject(object);
+    return nullptr;
 }
 
 std::vector<std::shared_ptr<MivoTask>> TaskRecordUtil::tasksWithStatus(

@@ -34,6 +34,17 @@ protected:
         return {applyNO, "上海浦东仓", "平安保险", "86000", "常规产品", plan};
     }
 
+    // Runs SQL on the store file through a connection of its own (the store's stays open).
+    static bool storeSql(const char* sql)
+    {
+        sqlite3* db = nullptr;
+        bool ok = sqlite3_open((foundation::Paths::documents() / "IMivoDataBaseManager.sqlite").c_str(), &db)
+                == SQLITE_OK
+            && sqlite3_exec(db, sql, nullptr, nullptr, nullptr) == SQLITE_OK;
+        sqlite3_close(db);
+        return ok;
+    }
+
     mivo::test::TempHome m_home;
 };
 
@@ -113,6 +124,26 @@ TEST_F(TaskRecordUtilTest, NewTaskStoresOneDefaultRecordPerShotThenTheVideo)
             }
         }
     }
+}
+
+TEST_F(TaskRecordUtilTest, ANewTaskIsStoredWholeOrNotAtAll)
+{
+    ASSERT_TRUE(TaskRecordUtil::storeNewTask(
+        fields("M0", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(1)));
+    // The media records cannot be written, and neither can a task be taken out again.
+    ASSERT_TRUE(storeSql(
+        "CREATE TRIGGER refuseRecords BEFORE INSERT ON MivoUploadTask BEGIN SELECT RAISE(ABORT, 'full'); END;"
+        "CREATE TRIGGER refuseDelete BEFORE DELETE ON MivoTask BEGIN SELECT RAISE(ABORT, 'full'); END"));
+    EXPECT_FALSE(TaskRecordUtil::storeNewTask(
+        fields("M1", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(2)));
+    EXPECT_FALSE(TaskRecordUtil::applyNOIsTaken("M1"));
+
+    // What the next start of the app finds in the file.
+    BaseDatabaseManager::resetSharedManagersForTesting();
+    auto tasks = IMivoDataBaseManager::sharedManager()->listMivoTasks(std::nullopt);
+    ASSERT_TRUE(tasks);
+    ASSERT_EQ(tasks->size(), 1u) << "no task without its media records";
+    EXPECT_EQ(tasks->front()->applyNO(), "M0");
 }
 
 TEST_F(TaskRecordUtilTest, TakenNumbersIgnoreDeletedTasks)
@@ -255,15 +286,8 @@ TEST_F(TaskRecordUtilTest, AMergeSaysWhenTheStoreRefusedAFile)
     TaskRecordUtil::mergeServerTasks(list, "REJECTED", "arvel", MergeRule::OnlyWhileUploaded, &allStored);
     EXPECT_TRUE(allStored);
 
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open((foundation::Paths::documents() / "IMivoDataBaseManager.sqlite").c_str(), &db),
-        SQLITE_OK);
-    ASSERT_EQ(
-        sqlite3_exec(db,
-            "CREATE TRIGGER refuse BEFORE INSERT ON MivoUploadTask BEGIN SELECT RAISE(ABORT, 'full'); END",
-            nullptr, nullptr, nullptr),
-        SQLITE_OK);
-    sqlite3_close(db);
+    ASSERT_TRUE(storeSql(
+        "CREATE TRIGGER refuse BEFORE INSERT ON MivoUploadTask BEGIN SELECT RAISE(ABORT, 'full'); END"));
     list = Array {
         serverTask("96", "K1", Array {serverFile("96", "1", "image"), serverFile("96", "2", "image")})};
     EXPECT_EQ(
