@@ -22,29 +22,13 @@
 #include "screens/tasks/UploadTaskListViewController.h"
 #include "screens/tasks/UploadTaskViewController.h"
 
-#include <chrono>
 #include <functional>
 #include <sqlite3.h>
-#include <thread>
 
 using data::Predicate;
 using mivo::test::ShellFixture;
 
 namespace {
-
-// The server logs a request just after its reply has gone out: let the last line land.
-size_t settledLogSize(const testsupport::StandInServer& server)
-{
-    size_t size = server.log().size();
-    for (int i = 0; i < 40; ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(25));
-        size_t now = server.log().size();
-        if (now == size)
-            break;
-        size = now;
-    }
-    return size;
-}
 
 class TaskScreensTest : public ShellFixture {
 protected:
@@ -173,7 +157,7 @@ TEST_F(TaskScreensTest, RefusedTasksSayWhyAndStoreNothing)
         ASSERT_TRUE(screen);
         fill(*screen, row.applyNO);
         row.prepare(*screen);
-        const size_t before = settledLogSize(*s_server);
+        const size_t before = s_server->settledLog().size();
         EXPECT_FALSE(submit(*screen));
         EXPECT_EQ(alertText(*screen), row.why);
         if (!row.sends) {

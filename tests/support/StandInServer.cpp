@@ -141,6 +141,19 @@ std::string StandInServer::log() const
     return readFile(m_dataDir / "server.log");
 }
 
+std::string StandInServer::settledLog() const
+{
+    std::string last = log();
+    for (int i = 0; i < 40; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+        std::string now = log();
+        if (now == last)
+            break;
+        last = std::move(now);
+    }
+    return last;
+}
+
 StandInServer::Response StandInServer::post(
     const std::string& path, const std::map<std::string, std::string>& form) const
 {

@@ -29,6 +29,8 @@ public:
     std::string mediaBaseUrl() const; // "http://127.0.0.1:PORT"
     const std::filesystem::path& dataDir() const { return m_dataDir; }
     std::string log() const; // the server's request log so far
+    // The log once it stops growing: the server writes a request's line just after its reply.
+    std::string settledLog() const;
 
     // Admin commands; true when the server answered Success.
     bool finish(const std::string& carId, const std::string& price = {});
