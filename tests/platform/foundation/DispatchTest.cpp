@@ -8,35 +8,13 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <thread>
 
 using namespace foundation;
 
 namespace {
-
-// A gate that worker operations wait on, so tests control exactly when they finish.
-class Gate {
-public:
-    void open()
-    {
-        {
-            std::lock_guard lock(m_mutex);
-            m_open = true;
-        }
-        m_changed.notify_all();
-    }
-    void wait()
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return m_open; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    bool m_open {false};
-};
 
 using DispatchTest = mivo::test::ManualClockTest;
 
@@ -65,7 +43,7 @@ TEST_F(DispatchTest, SerialQueueRunsInOrderOffTheMainThreadThenHandsBack)
     EXPECT_FALSE(queue->isCurrent());
 }
 
-TEST_F(DispatchTest, ReleasedQueueStillRunsWhatWasQueued)
+TEST_F(DispatchTest, ReleasedQueueRunsWhatWasQueuedEvenWhenItsOwnBlockReleasesIt)
 {
     std::atomic<int> ran {0};
     {
@@ -74,10 +52,7 @@ TEST_F(DispatchTest, ReleasedQueueStillRunsWhatWasQueued)
             queue->async([&] { ++ran; });
     }
     EXPECT_EQ(ran, 10);
-}
 
-TEST_F(DispatchTest, QueueReleasedByItsOwnBlockDoesNotDeadlock)
-{
     std::atomic<bool> done {false};
     auto queue = DispatchQueue::createSerial("self-releasing");
     auto* raw = queue.get();
@@ -177,21 +152,21 @@ TEST(OperationQueueTest, CancelAllLeavesTheRunningOperationAlone)
 {
     auto queue = OperationQueue::create();
     queue->setMaxConcurrentOperationCount(1);
-    Gate started, release;
+    std::promise<void> started, release;
     std::atomic<bool> firstFinished {false};
     std::atomic<int> others {0};
     queue->addOperation([&] {
-        started.open();
-        release.wait();
+        started.set_value();
+        release.get_future().wait();
         firstFinished = true;
     });
     for (int i = 0; i < 5; ++i)
         queue->addOperation([&] { ++others; });
-    started.wait();
+    started.get_future().wait();
     EXPECT_EQ(queue->operationCount(), 6u);
     queue->cancelAllOperations();
     EXPECT_EQ(queue->operationCount(), 1u);
-    release.open();
+    release.set_value();
     queue->waitUntilAllOperationsAreFinished();
     EXPECT_TRUE(firstFinished);
     EXPECT_EQ(others, 0);

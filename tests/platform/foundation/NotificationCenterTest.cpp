@@ -46,15 +46,21 @@ TEST_F(NotificationCenterTest, RemovingObserversByNameOrEntirely)
     EXPECT_EQ(b, 1);
 }
 
-TEST_F(NotificationCenterTest, DestroyedObserverStopsReceiving)
+TEST_F(NotificationCenterTest, DestroyedObserverStopsReceivingEvenWhenItsBlockReleasedIt)
 {
     auto observer = std::make_shared<int>(0);
-    int count = 0;
+    auto selfReleasing = std::make_shared<int>(0);
+    int count = 0, selfCount = 0;
     center.addObserver(observer, "N", [&](const Notification&) { ++count; });
+    center.addObserver(selfReleasing, "N", [&](const Notification&) {
+        ++selfCount;
+        selfReleasing.reset();
+    });
     center.post("N");
     observer.reset();
     center.post("N");
     EXPECT_EQ(count, 1);
+    EXPECT_EQ(selfCount, 1);
 }
 
 TEST_F(NotificationCenterTest, ObserversMayChangeRegistrationsDuringDelivery)
@@ -93,19 +99,6 @@ TEST_F(NotificationCenterTest, PostFromAWorkerArrivesOnMainThroughTheQueue)
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return count > 0; }, 10));
     EXPECT_TRUE(onMain);
     EXPECT_EQ(count, 5);
-}
-
-TEST_F(NotificationCenterTest, BlockThatReleasesItsObserverIsSafe)
-{
-    auto observer = std::make_shared<int>(0);
-    int count = 0;
-    center.addObserver(observer, "N", [&](const Notification&) {
-        ++count;
-        observer.reset();
-    });
-    center.post("N");
-    center.post("N");
-    EXPECT_EQ(count, 1);
 }
 
 } // namespace

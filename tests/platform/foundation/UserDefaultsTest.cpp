@@ -47,7 +47,7 @@ TEST(UserDefaultsTest, ValuesSurviveARoundTripThroughTheFile)
     EXPECT_EQ(reread.integer("missing"), 0);
 }
 
-TEST(UserDefaultsTest, EverySetIsOnDiskAtOnceAndRemoveDeletes)
+TEST(UserDefaultsTest, EverySetIsOnDiskAtOnceWithoutTemporaryFiles)
 {
     mivo::test::TempHome home;
     auto& defaults = UserDefaults::standard();
@@ -58,14 +58,9 @@ TEST(UserDefaultsTest, EverySetIsOnDiskAtOnceAndRemoveDeletes)
     defaults.set("a", 1);
     defaults.set("a", Value());
     EXPECT_TRUE(defaults.value("a").isNull()) << "setting null removes";
-}
-
-TEST(UserDefaultsTest, AtomicWritesLeaveNoTemporaryFiles)
-{
-    mivo::test::TempHome home;
-    auto& defaults = UserDefaults::standard();
     for (int i = 0; i < 20; ++i)
         defaults.set("counter", i);
+    // Atomic writes leave no temporary files behind.
     EXPECT_EQ(filesIn(defaults.filePath().parent_path()), std::vector<std::string> {UserDefaults::kFileName});
 }
 
