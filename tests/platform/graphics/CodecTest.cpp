@@ -55,6 +55,26 @@ std::vector<uint8_t> truncated(const std::vector<uint8_t>& bytes, size_t keep)
 
 const std::vector<uint8_t> kGarbage = {'h', 'e', 'l', 'l', 'o', 0, 1, 2, 3, 0xFF, 0xFE, 7, 7, 7, 7, 7};
 
+// Each decodes input that must be refused and returns the error text it gave.
+std::string jpegError(const std::vector<uint8_t>& bytes, int scale = 1)
+{
+    std::string error;
+    EXPECT_FALSE(JpegCodec::decode(bytes, scale, &error));
+    return error;
+}
+std::string pngError(const std::vector<uint8_t>& bytes)
+{
+    std::string error;
+    EXPECT_FALSE(PngCodec::decode(bytes, 1, &error));
+    return error;
+}
+std::string gifError(const std::vector<uint8_t>& bytes)
+{
+    std::string error;
+    EXPECT_FALSE(GifDecoder::decode(bytes, &error));
+    return error;
+}
+
 } // namespace
 
 TEST(JpegCodec, RoundTripAtQuality90KeepsThePicture)
@@ -95,32 +115,20 @@ TEST(JpegCodec, DctScaledDecodeGivesScaledSizes)
         EXPECT_EQ(size->first, c.width);
         EXPECT_EQ(size->second, c.height);
     }
-    std::string error;
-    EXPECT_FALSE(JpegCodec::decode(*bytes, 3, &error));
-    EXPECT_NE(error.find("scale"), std::string::npos);
+    EXPECT_NE(jpegError(*bytes, 3).find("scale"), std::string::npos);
 }
 
 TEST(JpegCodec, BadInputFailsWithAClearError)
 {
     auto bytes = JpegCodec::encode(*makePhoto(256, 256), 90);
     ASSERT_TRUE(bytes);
-    std::string error;
-    EXPECT_FALSE(JpegCodec::decode(truncated(*bytes, bytes->size() / 2), 1, &error));
-    EXPECT_NE(error.find("truncated"), std::string::npos) << error;
-    error.clear();
-    EXPECT_FALSE(JpegCodec::decode(truncated(*bytes, bytes->size() / 2), 8, &error));
-    EXPECT_FALSE(error.empty());
-    error.clear();
-    EXPECT_FALSE(JpegCodec::decode(truncated(*bytes, 40), 1, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(JpegCodec::decode(kGarbage, 1, &error));
-    EXPECT_EQ(error, "data is not a JPEG image");
-    EXPECT_FALSE(JpegCodec::decode({}, 1, &error));
-    EXPECT_EQ(error, "JPEG data is empty");
+    EXPECT_NE(jpegError(truncated(*bytes, bytes->size() / 2)).find("truncated"), std::string::npos);
+    EXPECT_FALSE(jpegError(truncated(*bytes, bytes->size() / 2), 8).empty());
+    EXPECT_FALSE(jpegError(truncated(*bytes, 40)).empty());
+    EXPECT_EQ(jpegError(kGarbage), "data is not a JPEG image");
+    EXPECT_EQ(jpegError({}), "JPEG data is empty");
     // A JPEG signature followed by garbage.
-    std::vector<uint8_t> fake = {0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
-    EXPECT_FALSE(JpegCodec::decode(fake, 1, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(jpegError({0xFF, 0xD8, 0xFF, 0xE0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}).empty());
     // A header that claims 65280 x 65280 pixels is refused before any memory is taken.
     auto forged = *bytes;
     for (size_t i = 2; i + 9 < forged.size(); ++i)
@@ -129,8 +137,8 @@ TEST(JpegCodec, BadInputFailsWithAClearError)
             forged[i + 6] = forged[i + 8] = 0x00;
             break;
         }
-    EXPECT_FALSE(JpegCodec::decode(forged, 1, &error));
-    EXPECT_EQ(error, "JPEG image is too large");
+    EXPECT_EQ(jpegError(forged), "JPEG image is too large");
+    std::string error;
     EXPECT_FALSE(JpegCodec::decodeFile("/nonexistent/photo.jpg", 1, &error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
     EXPECT_FALSE(JpegCodec::encode(*Image::createWithoutBitmap({10, 10}), 90, &error));
@@ -179,23 +187,16 @@ TEST(PngCodec, OpaqueImagesRoundTripWithoutAlpha)
 
 TEST(PngCodec, BadInputFailsWithAClearError)
 {
-    std::string error;
-    EXPECT_FALSE(PngCodec::decode({}, 1, &error));
-    EXPECT_EQ(error, "PNG data is empty");
-    EXPECT_FALSE(PngCodec::decode(kGarbage, 1, &error));
-    EXPECT_EQ(error, "data is not a PNG image");
+    EXPECT_EQ(pngError({}), "PNG data is empty");
+    EXPECT_EQ(pngError(kGarbage), "data is not a PNG image");
     auto bytes = PngCodec::encode(*makePhoto(64, 64));
     ASSERT_TRUE(bytes);
-    error.clear();
-    EXPECT_FALSE(PngCodec::decode(truncated(*bytes, bytes->size() / 2), 1, &error));
-    EXPECT_FALSE(error.empty());
-    error.clear();
-    EXPECT_FALSE(PngCodec::decode(truncated(*bytes, 12), 1, &error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(pngError(truncated(*bytes, bytes->size() / 2)).empty());
+    EXPECT_FALSE(pngError(truncated(*bytes, 12)).empty());
     auto corrupt = *bytes;
     for (size_t i = 60; i < corrupt.size(); i += 7)
         corrupt[i] ^= 0x5A;
-    EXPECT_FALSE(PngCodec::decode(corrupt, 1, &error));
+    EXPECT_FALSE(pngError(corrupt).empty());
 }
 
 namespace {
@@ -320,28 +321,19 @@ TEST(GifDecoder, InterlacedFramesComeOutInRowOrder)
 
 TEST(GifDecoder, BadInputFailsWithAClearError)
 {
-    std::string error;
-    EXPECT_FALSE(GifDecoder::decode(threeFrameGif(false), &error));
-    EXPECT_EQ(error, "GIF has no frames");
-    EXPECT_FALSE(GifDecoder::decode({}, &error));
-    EXPECT_EQ(error, "GIF data is empty");
-    EXPECT_FALSE(GifDecoder::decode(kGarbage, &error));
-    EXPECT_EQ(error, "data is not a GIF image");
+    EXPECT_EQ(gifError(threeFrameGif(false)), "GIF has no frames");
+    EXPECT_EQ(gifError({}), "GIF data is empty");
+    EXPECT_EQ(gifError(kGarbage), "data is not a GIF image");
     auto bytes = threeFrameGif();
-    for (size_t keep : {size_t(6), size_t(13), bytes.size() / 2, bytes.size() - 2}) {
-        error.clear();
-        EXPECT_FALSE(GifDecoder::decode(truncated(bytes, keep), &error)) << keep;
-        EXPECT_FALSE(error.empty()) << keep;
-    }
-    std::vector<uint8_t> header = {'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0};
-    EXPECT_FALSE(GifDecoder::decode(header, &error));
+    for (size_t keep : {size_t(6), size_t(13), bytes.size() / 2, bytes.size() - 2})
+        EXPECT_FALSE(gifError(truncated(bytes, keep)).empty()) << keep;
+    EXPECT_FALSE(gifError({'G', 'I', 'F', '8', '9', 'a', 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0}).empty());
 
     // A small screen whose one frame claims 9000 x 9000 pixels (after an extension to walk past)
     // is refused before anything is allocated for it.
     std::vector<uint8_t> forged = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0, 0, 0, 0x21, 0xF9, 4, 0, 0, 0,
         0, 0, 0x2C, 0, 0, 0, 0, 0x28, 0x23, 0x28, 0x23, 0, 2, 2, 0x4C, 0x01, 0, 0x3B};
-    EXPECT_FALSE(GifDecoder::decode(forged, &error));
-    EXPECT_EQ(error, "GIF animation is empty or too large to decode");
+    EXPECT_EQ(gifError(forged), "GIF animation is empty or too large to decode");
 }
 
 TEST(ImageDecoding, SniffsTheFormat)

@@ -83,7 +83,7 @@ TEST(Geometry, InsetOffsetAndIntegral)
     EXPECT_EQ(lerp(Rect {0, 0, 10, 10}, Rect {10, 20, 30, 40}, 0.5), (Rect {5, 10, 20, 25}));
 }
 
-TEST(AffineTransform, ConcatenationAppliesThisThenOther)
+TEST(AffineTransform, ConcatenationAppliesThisThenOtherAndRotationIsClockwise)
 {
     auto scale = AffineTransform::makeScale(2, 3);
     auto move = AffineTransform::makeTranslation(10, 20);
@@ -92,16 +92,13 @@ TEST(AffineTransform, ConcatenationAppliesThisThenOther)
     // translated() puts the translation first, like the platform's Translate.
     expectNear(scale.translated(10, 20).apply(Point {1, 1}), Point {22, 63});
     expectNear(AffineTransform::identity().scaled(2, 2).rotated(M_PI / 2).apply(Point {1, 0}), Point {0, 2});
-}
-
-TEST(AffineTransform, RotationIsClockwiseOnAYDownScreen)
-{
+    // Rotation is clockwise on a y-down screen.
     auto r = AffineTransform::makeRotation(M_PI / 2);
     expectNear(r.apply(Point {1, 0}), Point {0, 1});
     expectNear(r.apply(Point {0, 1}), Point {-1, 0});
 }
 
-TEST(AffineTransform, InvertRoundTripsAndSingularStaysUnchanged)
+TEST(AffineTransform, InvertRoundTripsSingularStaysAndRectsMapToBoundingBoxes)
 {
     auto t = AffineTransform::makeRotation(0.7).scaled(2, 0.5).translated(3, -4);
     auto back = t.concatenated(t.inverted());
@@ -111,10 +108,7 @@ TEST(AffineTransform, InvertRoundTripsAndSingularStaysUnchanged)
     auto singular = AffineTransform::makeScale(0, 1);
     EXPECT_FALSE(singular.isInvertible());
     EXPECT_EQ(singular.inverted(), singular);
-}
-
-TEST(AffineTransform, RectIsMappedToItsBoundingBox)
-{
+    // A rect maps to its bounding box.
     auto r = AffineTransform::makeRotation(M_PI / 4).apply(Rect {0, 0, 10, 10});
     EXPECT_NEAR(r.width(), 10 * std::sqrt(2.0), 1e-9);
     EXPECT_NEAR(r.minX(), -10 / std::sqrt(2.0), 1e-9);
