@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(BoxBlurTest, SpreadsASpotSymmetricallyAndKeepsItsMass)
+TEST(BoxBlurTest, SpreadsASpotSymmetricallyAndKeepsItsMassUnlessSigmaIsZero)
 {
     const int size = 41;
     std::vector<uint8_t> mask(size * size, 0);
@@ -24,13 +24,11 @@ TEST(BoxBlurTest, SpreadsASpotSymmetricallyAndKeepsItsMass)
     EXPECT_EQ(mask[20 * size + 14], mask[20 * size + 26]);
     EXPECT_EQ(mask[14 * size + 20], mask[26 * size + 20]);
     EXPECT_EQ(mask[0], 0);
-}
 
-TEST(BoxBlurTest, ZeroSigmaLeavesTheMaskAlone)
-{
-    std::vector<uint8_t> mask {0, 255, 0, 0};
-    render::BoxBlur::blurAlpha(mask.data(), 4, 1, 4, 0);
-    EXPECT_EQ(mask, (std::vector<uint8_t> {0, 255, 0, 0}));
+    // A zero sigma leaves the mask alone.
+    std::vector<uint8_t> line {0, 255, 0, 0};
+    render::BoxBlur::blurAlpha(line.data(), 4, 1, 4, 0);
+    EXPECT_EQ(line, (std::vector<uint8_t> {0, 255, 0, 0}));
     EXPECT_EQ(render::BoxBlur::boxRadius(0), 0);
     EXPECT_GE(render::BoxBlur::boxRadius(0.3), 1);
 }
