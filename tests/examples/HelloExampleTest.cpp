@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <poll.h>
 #include <string>
 #include <sys/wait.h>
@@ -126,6 +127,15 @@ Value frameOf(Child& child, const char* label)
     return child.send(std::string(R"({"cmd":"find","label":")") + label + "\"}")["node"]["frame"];
 }
 
+// Takes a screenshot through automation and reads it back.
+std::shared_ptr<graphics::Image> screenshot(Child& child, const std::filesystem::path& path)
+{
+    Value answer
+        = child.send(Value(foundation::Map {{"cmd", "screenshot"}, {"path", path.string()}}).toJson());
+    EXPECT_TRUE(answer["ok"].asBool()) << answer.toJson();
+    return graphics::PngCodec::decodeFile(path);
+}
+
 // Red enough to be the box, read at a point of the screenshot.
 bool isBoxRed(const graphics::Image& image, double x, double y)
 {
@@ -157,11 +167,7 @@ TEST(HelloExampleTest, AutomationMovesTheBoxAndTypesIntoTheField)
     EXPECT_LT(midX, 220);
 
     ASSERT_TRUE(child.send(R"({"cmd":"advance","seconds":0.3})")["ok"].asBool());
-    auto shot = dir / "moved.png";
-    Value answer
-        = child.send(Value(foundation::Map {{"cmd", "screenshot"}, {"path", shot.string()}}).toJson());
-    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
-    auto image = graphics::PngCodec::decodeFile(shot);
+    auto image = screenshot(child, dir / "moved.png");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->pixelWidth(), 640);
     EXPECT_TRUE(isBoxRed(*image, 270, 220)); // where the box went
@@ -192,25 +198,16 @@ TEST(HelloExampleTest, ScriptModeRunsAFileAndReportsFailures)
 {
     auto dir = tempDir("mivo-hello-script");
     auto script = dir / "walk.jsonl";
-    {
-        FILE* f = fopen(script.c_str(), "w");
-        ASSERT_TRUE(f);
-        fputs("{\"cmd\":\"tap\",\"text\":\"移动\"}\n{\"cmd\":\"advance\",\"seconds\":0.3}\n"
-              "{\"cmd\":\"find\",\"label\":\"box\"}\n",
-            f);
-        fclose(f);
-    }
+    std::ofstream(script) << R"({"cmd":"tap","text":"移动"})" << '\n'
+                          << R"({"cmd":"advance","seconds":0.3})" << '\n'
+                          << R"({"cmd":"find","label":"box"})" << '\n';
     Child ok({EXAMPLE_HELLO, "--headless", "--script", script.string(), "--home", dir.string()});
     EXPECT_TRUE(ok.readLine(20)["ok"].asBool());
     EXPECT_TRUE(ok.readLine(20)["ok"].asBool());
     EXPECT_EQ(ok.readLine(20)["node"]["frame"].toJson(), "[240,190,60,60]");
     EXPECT_EQ(ok.wait(10), 0);
 
-    {
-        FILE* f = fopen(script.c_str(), "a");
-        fputs("{\"cmd\":\"tap\",\"text\":\"不存在\"}\n", f);
-        fclose(f);
-    }
+    std::ofstream(script, std::ios::app) << R"({"cmd":"tap","text":"不存在"})" << '\n';
     Child failing({EXAMPLE_HELLO, "--headless", "--script", script.string(), "--home", dir.string()});
     EXPECT_EQ(failing.wait(20), 1);
     std::filesystem::remove_all(dir);
@@ -234,11 +231,7 @@ TEST(HelloExampleTest, OpensInAWindowUnderXvfb)
     EXPECT_TRUE(child.send(R"({"cmd":"tap","text":"移动"})")["ok"].asBool());
     EXPECT_TRUE(child.send(R"({"cmd":"advance","seconds":0.4})")["ok"].asBool());
     EXPECT_EQ(frameOf(child, "box").toJson(), "[240,190,60,60]");
-    auto shot = dir / "window.png";
-    Value answer
-        = child.send(Value(foundation::Map {{"cmd", "screenshot"}, {"path", shot.string()}}).toJson());
-    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
-    auto image = graphics::PngCodec::decodeFile(shot);
+    auto image = screenshot(child, dir / "window.png");
     ASSERT_TRUE(image);
     EXPECT_TRUE(isBoxRed(*image, 270, 220));
     EXPECT_TRUE(child.send(R"({"cmd":"quit"})")["ok"].asBool());
