@@ -94,24 +94,55 @@ nlohmann::json InProcessServer::login(const std::string& user, const std::string
 std::string InProcessServer::addTask(
     const std::string& applyNo, int64_t userId, const std::string& carSource) const
 {
-    auto reply = post("/Services/CarTask.ashx?method=add&time=1",
-        {{"userId", std::to_string(userId)}, {"applyNo", applyNo}, {"stockArea", "上海"},
-            {"undertakeCompany", "平安"}, {"secondhandPrice", "88000"}, {"carSource", carSource},
-            {"regDate", "2016-03-01 10:20:30"}, {"loantype", "0"}});
-    EXPECT_TRUE(reply.json.value("Success", false)) << reply.body;
+    auto reply = carTask("add", taskForm(applyNo, userId, carSource));
+    EXPECT_TRUE(success(reply)) << reply.body;
     return reply.json["Data"].value("serverId", "");
+}
+
+InProcessServer::Reply InProcessServer::carTask(
+    const std::string& method, const std::map<std::string, std::string>& form) const
+{
+    return post("/Services/CarTask.ashx?method=" + method + "&time=1", form);
+}
+
+InProcessServer::Reply InProcessServer::listOf(
+    const std::string& method, const std::string& since, const std::string& loginName) const
+{
+    return carTask(method, {{"LoginName", loginName}, {"updateDate", since}});
+}
+
+Form taskForm(const std::string& applyNo, int64_t userId, const std::string& carSource)
+{
+    return {{"userId", std::to_string(userId)}, {"applyNo", applyNo}, {"stockArea", "上海"},
+        {"undertakeCompany", "平安"}, {"secondhandPrice", "88000"}, {"carSource", carSource},
+        {"regDate", "2016-03-01 10:20:30"}, {"loantype", "0"}};
+}
+
+Form uploadFields(
+    const std::string& carId, const std::string& seq, const std::string& fileName, const std::string& type)
+{
+    return {{"filename", fileName}, {"carTaskId", carId}, {"seq", seq}, {"carSource", "0"}, {"maxseq", "13"},
+        {"filelastModifyTime", "2425-11-03 05:52:00"}, {"imgisoriginal", "0"}, {"optional", ""},
+        {"picMode", "1"}, {"type", type}};
+}
+
+bool success(const InProcessServer::Reply& reply)
+{
+    return reply.json.is_object() && reply.json.value("Success", false);
+}
+
+std::string msg(const InProcessServer::Reply& reply)
+{
+    return reply.json.is_object() ? reply.json.value("Msg", "") : "<not JSON: " + reply.body + ">";
 }
 
 std::string makeJpeg(int width, int height)
 {
     std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            unsigned char* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-            p[0] = static_cast<unsigned char>(x * 255 / width);
-            p[1] = static_cast<unsigned char>(y * 255 / height);
-            p[2] = 128;
-        }
+    for (size_t i = 0; i < rgb.size() / 3; ++i) {
+        rgb[i * 3] = static_cast<unsigned char>(static_cast<int>(i % width) * 255 / width);
+        rgb[i * 3 + 1] = static_cast<unsigned char>(static_cast<int>(i / width) * 255 / height);
+        rgb[i * 3 + 2] = 128;
     }
     tjhandle handle = tjInitCompress();
     unsigned char* out = nullptr;

@@ -41,12 +41,26 @@ public:
     nlohmann::json login(const std::string& user, const std::string& password = "123456") const;
     std::string addTask(
         const std::string& applyNo, int64_t userId = 1001, const std::string& carSource = "0") const;
+    Reply carTask(const std::string& method, const std::map<std::string, std::string>& form) const;
+    // A list or count method of CarTask for a login name, changed since a date.
+    Reply listOf(const std::string& method, const std::string& since = "",
+        const std::string& loginName = "arvel") const;
 
 private:
     std::filesystem::path m_dataDir;
     std::shared_ptr<std::atomic<double>> m_now;
     std::unique_ptr<server::MivoServer> m_server;
 };
+
+using Form = std::map<std::string, std::string>;
+// Every field of "add" for a task.
+Form taskForm(const std::string& applyNo, int64_t userId = 1001, const std::string& carSource = "0");
+// Every field the app sends with a file.
+Form uploadFields(const std::string& carId, const std::string& seq, const std::string& fileName,
+    const std::string& type = "image");
+bool success(const InProcessServer::Reply& reply);
+// The reply's "Msg", or the body when it is not JSON.
+std::string msg(const InProcessServer::Reply& reply);
 
 // A JPEG of the given size (a colour gradient), made with TurboJPEG.
 std::string makeJpeg(int width, int height);

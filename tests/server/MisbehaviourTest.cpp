@@ -7,6 +7,8 @@
 using server::Misbehaviour;
 using server::MisbehaviourMode;
 using servertest::InProcessServer;
+using servertest::success;
+using servertest::uploadFields;
 
 TEST(MisbehaviourRules, FirstMatchingPrefixAppliesAndCountsDown)
 {
@@ -24,37 +26,19 @@ TEST(MisbehaviourRules, FirstMatchingPrefixAppliesAndCountsDown)
     EXPECT_FALSE(m.take("/Services/Login.ashx"));
 }
 
-class MisbehavingServer : public ::testing::Test {
-protected:
-    void misbehave(const std::string& mode, const std::string& path = "", int count = 1, int delayMs = 0)
-    {
-        auto reply = s.post("/admin/misbehave",
-            {{"mode", mode}, {"path", path}, {"count", std::to_string(count)},
-                {"delayMs", std::to_string(delayMs)}});
-        ASSERT_TRUE(reply.json.value("Success", false)) << reply.body;
-    }
-    InProcessServer::Reply validate() const
-    {
-        return s.post("/Services/CarTask.ashx?method=validate&time=1", {{"applyNo", "AV1"}});
-    }
-    InProcessServer::Reply upload() const
-    {
-        return s.upload({{"filename", "a.jpg"}, {"carTaskId", id}, {"seq", "1"}, {"type", "image"}}, "file1",
-            "a.jpg", servertest::makeJpeg(64, 64));
-    }
-
+TEST(MisbehavingServer, Status500AndNonJsonBodies)
+{
     InProcessServer s;
     std::string id = s.addTask("AV0");
-};
-
-TEST_F(MisbehavingServer, Status500AndNonJsonBodies)
-{
-    misbehave("500");
-    auto error = validate();
+    auto misbehave = [&](const std::string& mode, const std::string& path) {
+        ASSERT_TRUE(success(s.post("/admin/misbehave", {{"mode", mode}, {"path", path}, {"count", "1"}})));
+    };
+    misbehave("500", "");
+    auto error = s.carTask("validate", {{"applyNo", "AV1"}});
     EXPECT_EQ(error.status, 500);
     EXPECT_TRUE(error.json.is_discarded());
     misbehave("nonjson", "/Services/FileUpload.ashx");
-    auto html = upload();
+    auto html = s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", servertest::makeJpeg(64, 64));
     EXPECT_EQ(html.status, 200);
     EXPECT_EQ(html.contentType, "text/html");
     EXPECT_TRUE(html.json.is_discarded());

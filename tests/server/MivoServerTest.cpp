@@ -10,28 +10,14 @@ using servertest::InProcessServer;
 using servertest::jpegSize;
 using servertest::makeJpeg;
 
+using servertest::msg;
+using servertest::success;
+using servertest::uploadFields;
+
 namespace {
 
 const char* const kValidate = "/Services/CarTask.ashx?method=validate&time=1";
-const char* const kAdd = "/Services/CarTask.ashx?method=add&time=1";
-
-std::map<std::string, std::string> uploadFields(const std::string& carId, const std::string& seq,
-    const std::string& fileName, const std::string& type = "image")
-{
-    return {{"filename", fileName}, {"carTaskId", carId}, {"seq", seq}, {"carSource", "0"}, {"maxseq", "13"},
-        {"filelastModifyTime", "2425-11-03 05:52:00"}, {"imgisoriginal", "0"}, {"optional", ""},
-        {"picMode", "1"}, {"type", type}};
-}
-
-std::string msg(const InProcessServer::Reply& reply)
-{
-    return reply.json.is_object() ? reply.json.value("Msg", "") : "<not JSON: " + reply.body + ">";
-}
-
-bool success(const InProcessServer::Reply& reply)
-{
-    return reply.json.is_object() && reply.json.value("Success", false);
-}
+const char* const kUserInfo = "/Services/userinfo.ashx?method=";
 
 } // namespace
 
@@ -58,7 +44,7 @@ TEST(MivoServerLogin, EachBrandLogsInWithItsCompanyAndPrefix)
     }
 }
 
-TEST(MivoServerLogin, WrongPasswordUnknownUserAndMissingFieldsFail)
+TEST(MivoServerLogin, BadCredentialsDeviceBindingAndPasswordChange)
 {
     InProcessServer s;
     auto wrong = s.login("arvel", "654321");
@@ -69,20 +55,14 @@ TEST(MivoServerLogin, WrongPasswordUnknownUserAndMissingFieldsFail)
     auto empty = s.post("/Services/Login.ashx?time=1", {{"simid", "x"}});
     EXPECT_FALSE(success(empty));
     EXPECT_EQ(empty.json["Data"]["errorstate"], 2);
-}
 
-TEST(MivoServerLogin, DeviceBindingAndPasswordChange)
-{
-    InProcessServer s;
+    const std::string bind = std::string(kUserInfo) + "updatesimid&time=1";
     EXPECT_EQ(s.login("kestro")["Data"]["simidstate"], "0");
-    auto bind = s.post(
-        "/Services/userinfo.ashx?method=updatesimid&time=1", {{"username", "kestro"}, {"simid", "sim-1"}});
-    EXPECT_TRUE(success(bind)) << bind.body;
+    EXPECT_TRUE(success(s.post(bind, {{"username", "kestro"}, {"simid", "sim-1"}})));
     EXPECT_EQ(s.login("kestro")["Data"]["simidstate"], "1");
-    EXPECT_FALSE(success(s.post(
-        "/Services/userinfo.ashx?method=updatesimid&time=1", {{"username", "ghost"}, {"simid", "s"}})));
+    EXPECT_FALSE(success(s.post(bind, {{"username", "ghost"}, {"simid", "s"}})));
 
-    const char* pwd = "/Services/userinfo.ashx?method=updatepwd&time=1";
+    const std::string pwd = std::string(kUserInfo) + "updatepwd&time=1";
     EXPECT_EQ(
         msg(s.post(pwd, {{"username", "kestro"}, {"oldpassword", "bad"}, {"password", "n"}})), "原密码错误");
     EXPECT_FALSE(success(s.post(pwd, {{"username", "kestro"}, {"oldpassword", "123456"}})));
@@ -103,23 +83,15 @@ TEST(MivoServerTasks, ValidateAddAndChangeApplicationNumber)
     EXPECT_EQ(msg(taken), "申请编号已存在");
     EXPECT_EQ(msg(s.post(kValidate, {})), "缺少参数: applyNo");
 
-    // A second add of the same number is refused; its id stays the first one's.
-    auto again = s.post(kAdd,
-        {{"userId", "1001"}, {"applyNo", "AV2016001"}, {"stockArea", ""}, {"undertakeCompany", ""},
-            {"secondhandPrice", ""}, {"carSource", "0"}, {"regDate", ""}, {"loantype", "0"}});
-    EXPECT_EQ(msg(again), "申请编号已存在");
-    auto missing = s.post(kAdd, {{"userId", "1001"}, {"applyNo", "AV9"}});
-    EXPECT_EQ(msg(missing), "缺少参数: stockArea");
-    auto ghost = s.post(kAdd,
-        {{"userId", "42"}, {"applyNo", "AV9"}, {"stockArea", ""}, {"undertakeCompany", ""},
-            {"secondhandPrice", ""}, {"carSource", "0"}, {"regDate", ""}, {"loantype", "0"}});
-    EXPECT_EQ(msg(ghost), "用户不存在");
+    EXPECT_EQ(msg(s.carTask("add", servertest::taskForm("AV2016001"))), "申请编号已存在");
+    EXPECT_EQ(msg(s.carTask("add", {{"userId", "1001"}, {"applyNo", "AV9"}})), "缺少参数: stockArea");
+    EXPECT_EQ(msg(s.carTask("add", servertest::taskForm("AV9", 42))), "用户不存在");
 
-    const char* change = "/Services/CarTask.ashx?method=updateapplyno&time=1";
-    std::string other = s.addTask("AV2016002");
-    EXPECT_EQ(msg(s.post(change, {{"serverId", id}, {"applyNo", "AV2016002"}})), "申请编号已存在");
-    EXPECT_EQ(msg(s.post(change, {{"serverId", "999"}, {"applyNo", "AV7"}})), "任务不存在");
-    EXPECT_TRUE(success(s.post(change, {{"serverId", id}, {"applyNo", "AV2016003"}})));
+    s.addTask("AV2016002");
+    EXPECT_EQ(
+        msg(s.carTask("updateapplyno", {{"serverId", id}, {"applyNo", "AV2016002"}})), "申请编号已存在");
+    EXPECT_EQ(msg(s.carTask("updateapplyno", {{"serverId", "999"}, {"applyNo", "AV7"}})), "任务不存在");
+    EXPECT_TRUE(success(s.carTask("updateapplyno", {{"serverId", id}, {"applyNo", "AV2016003"}})));
     EXPECT_TRUE(success(s.post(kValidate, {{"applyNo", "AV2016001"}})));
     EXPECT_FALSE(success(s.post(kValidate, {{"applyNo", "AV2016003"}})));
 }
@@ -127,7 +99,7 @@ TEST(MivoServerTasks, ValidateAddAndChangeApplicationNumber)
 TEST(MivoServerTasks, UnknownEndpointsAndMethodsAnswerInTheEnvelope)
 {
     InProcessServer s;
-    auto method = s.post("/Services/CarTask.ashx?method=explode&time=1", {});
+    auto method = s.carTask("explode", {});
     EXPECT_FALSE(success(method));
     EXPECT_NE(msg(method).find("explode"), std::string::npos);
     auto path = s.post("/Services/Nothing.ashx?time=1", {});
@@ -151,13 +123,10 @@ TEST(MivoServerUpload, StoresTheFileServesItAndItsThumbnail)
     EXPECT_EQ(served.contentType, "image/jpeg");
     EXPECT_EQ(served.body, photo);
 
-    std::string thumbUrl = reply.json["Data"]["Thumbnail"];
-    auto thumb = s.get(thumbUrl);
+    auto thumb = s.get(reply.json["Data"]["Thumbnail"]);
     EXPECT_EQ(thumb.status, 200);
-    auto [w, h] = jpegSize(thumb.body);
     // DCT scaling to the smallest factor that still covers the target: 1600 x 1200 at 1/4.
-    EXPECT_EQ(w, 400);
-    EXPECT_EQ(h, 300);
+    EXPECT_EQ(jpegSize(thumb.body), std::make_pair(400, 300));
 
     // A video's thumbnail is its first frame (the placeholder would be 160 x 120).
     std::ifstream in(MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4", std::ios::binary);
@@ -165,58 +134,44 @@ TEST(MivoServerUpload, StoresTheFileServesItAndItsThumbnail)
     auto movie = s.upload(uploadFields(id, "14", "5.mp4", "video"), "file14", "5.mp4", video, "video/mp4");
     ASSERT_TRUE(success(movie)) << movie.body;
     EXPECT_EQ(jpegSize(s.get(movie.json["Data"]["Thumbnail"]).body), std::make_pair(240, 180));
-}
 
-TEST(MivoServerUpload, NamesWithSpacesAndChineseGetEncodedUrls)
-{
-    InProcessServer s;
-    std::string id = s.addTask("AV1");
-    std::string photo = makeJpeg(64, 64);
-    auto reply = s.upload(uploadFields(id, "2", "车头 1.jpg"), "file2", "车头 1.jpg", photo);
-    ASSERT_TRUE(success(reply)) << reply.body;
-    std::string url = reply.json["Data"]["FileUrl"];
-    EXPECT_EQ(url, "/media/" + id + "/2-%E8%BD%A6%E5%A4%B4%201.jpg");
-    EXPECT_EQ(s.get(url).body, photo);
-    EXPECT_EQ(s.get(reply.json["Data"]["Thumbnail"]).status, 200);
+    // Names with spaces and Chinese are stored as given and percent-encoded in the URLs.
+    std::string small = makeJpeg(64, 64);
+    auto named = s.upload(uploadFields(id, "2", "车头 1.jpg"), "file2", "车头 1.jpg", small);
+    ASSERT_TRUE(success(named)) << named.body;
+    EXPECT_EQ(named.json["Data"]["FileUrl"], "/media/" + id + "/2-%E8%BD%A6%E5%A4%B4%201.jpg");
+    EXPECT_EQ(s.get(named.json["Data"]["FileUrl"]).body, small);
+    EXPECT_EQ(s.get(named.json["Data"]["Thumbnail"]).status, 200);
     EXPECT_TRUE(std::filesystem::exists(s.dataDir() / "data" / "media" / id / "2-车头 1.jpg"));
 }
 
-TEST(MivoServerUpload, SameSeqReplacesTheEarlierFile)
+TEST(MivoServerUpload, SameSeqReplacesTheEarlierFileOnlyOnceTheNewOneIsInPlace)
 {
     InProcessServer s;
     std::string id = s.addTask("AV1");
+    const auto folder = s.dataDir() / "data" / "media" / id;
     auto first = s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", makeJpeg(320, 240));
-    auto second = s.upload(uploadFields(id, "1", "b.jpg"), "file1", "b.jpg", makeJpeg(640, 480));
+    const std::string photo = makeJpeg(640, 480);
+    auto second = s.upload(uploadFields(id, "1", "b.jpg"), "file1", "b.jpg", photo);
     ASSERT_TRUE(success(first));
     ASSERT_TRUE(success(second));
     EXPECT_EQ(s.get(first.json["Data"]["FileUrl"]).status, 404);
     EXPECT_EQ(s.get(second.json["Data"]["FileUrl"]).status, 200);
-    EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "data" / "media" / id / "1-a.jpg"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "1-a.jpg"));
 
-    ASSERT_TRUE(s.post("/admin/finish", {{"carId", id}}).json["Success"].get<bool>());
-    auto list = s.post(
-        "/Services/CarTask.ashx?method=endlist&time=1", {{"LoginName", "arvel"}, {"updateDate", ""}});
+    // Something in the way of the next thumbnail makes the replacement fail: b stays.
+    std::filesystem::create_directories(folder / "thumbs" / "1-c.jpg" / "x");
+    EXPECT_FALSE(success(s.upload(uploadFields(id, "1", "c.jpg"), "file1", "c.jpg", makeJpeg(32, 32))));
+    EXPECT_EQ(s.get(second.json["Data"]["FileUrl"]).body, photo);
+    EXPECT_EQ(s.get(second.json["Data"]["Thumbnail"]).status, 200);
+    EXPECT_FALSE(std::filesystem::exists(folder / "1-c.jpg"));
+    EXPECT_TRUE(std::filesystem::is_empty(s.dataDir() / "data" / "tmp"));
+
+    ASSERT_TRUE(success(s.post("/admin/finish", {{"carId", id}})));
+    auto list = s.listOf("endlist");
     ASSERT_EQ(list.json["Data"].size(), 1u);
     ASSERT_EQ(list.json["Data"][0]["CarFilesList"].size(), 1u);
     EXPECT_EQ(list.json["Data"][0]["CarFilesList"][0]["FileName"], "b.jpg");
-}
-
-TEST(MivoServerUpload, AFailedReplacementKeepsTheEarlierFile)
-{
-    InProcessServer s;
-    std::string id = s.addTask("AV1");
-    std::string photo = makeJpeg(64, 64);
-    auto first = s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", photo);
-    ASSERT_TRUE(success(first));
-    // Something in the way of the new thumbnail makes the replacement fail.
-    const auto folder = s.dataDir() / "data" / "media" / id;
-    std::filesystem::create_directories(folder / "thumbs" / "1-b.jpg" / "x");
-    auto second = s.upload(uploadFields(id, "1", "b.jpg"), "file1", "b.jpg", makeJpeg(32, 32));
-    EXPECT_FALSE(success(second));
-    EXPECT_EQ(s.get(first.json["Data"]["FileUrl"]).body, photo);
-    EXPECT_EQ(s.get(first.json["Data"]["Thumbnail"]).status, 200);
-    EXPECT_FALSE(std::filesystem::exists(folder / "1-b.jpg"));
-    EXPECT_TRUE(std::filesystem::is_empty(s.dataDir() / "data" / "tmp"));
 }
 
 TEST(MivoServerUpload, HostileOrIncompleteUploadsAreRefusedWithoutWritingOutside)
@@ -272,15 +227,6 @@ TEST(MivoServerUpload, OversizeFilesAreRefusedWithAClearMessage)
     EXPECT_TRUE(success(s.upload(uploadFields(id, "1", "ok.jpg"), "file1", "ok.jpg", makeJpeg(32, 32))));
 }
 
-TEST(MivoServerUpload, AFinishedTaskTakesNoMoreFiles)
-{
-    InProcessServer s;
-    std::string id = s.addTask("AV1");
-    ASSERT_TRUE(success(s.post("/admin/finish", {{"carId", id}})));
-    EXPECT_EQ(msg(s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", makeJpeg(32, 32))),
-        "任务已完成, 不能再上传文件");
-}
-
 TEST(MivoServerLists, RejectAndFinishReachTheListsWithFilesAndTheDateFilter)
 {
     InProcessServer s;
@@ -299,22 +245,15 @@ TEST(MivoServerLists, RejectAndFinishReachTheListsWithFilesAndTheDateFilter)
     s.setNow(t0 + 120);
     ASSERT_TRUE(success(s.post("/admin/finish", {{"carId", b}, {"price", "76000"}})));
 
-    auto list = [&](const char* method, const std::string& since) {
-        return s.post(std::string("/Services/CarTask.ashx?method=") + method + "&time=1",
-            {{"LoginName", "arvel"}, {"updateDate", since}});
-    };
-    auto rejected = list("overrulelist", "");
+    auto rejected = s.listOf("overrulelist");
     ASSERT_TRUE(success(rejected)) << rejected.body;
     EXPECT_EQ(rejected.json["sysdate"], "2026-03-01 10:02:00");
     ASSERT_EQ(rejected.json["Data"].size(), 1u); // kestro's rejection is not arvel's
     const auto& task = rejected.json["Data"][0];
-    EXPECT_EQ(task["CarID"], a);
-    EXPECT_EQ(task["carSource"], "0");
-    EXPECT_EQ(task["ApplyNo"], "AV1");
-    EXPECT_EQ(task["ApplyNoWithoutPrefix"], "1");
-    EXPECT_EQ(task["RejectReason"], "照片模糊");
-    EXPECT_EQ(task["StockArea"], "上海");
-    EXPECT_EQ(task["UpdateDate"], "2026-03-01 10:01:00");
+    for (const auto& [key, value] : std::map<std::string, std::string> {{"CarID", a}, {"carSource", "0"},
+             {"ApplyNo", "AV1"}, {"ApplyNoWithoutPrefix", "1"}, {"RejectReason", "照片模糊"},
+             {"StockArea", "上海"}, {"UpdateDate", "2026-03-01 10:01:00"}})
+        EXPECT_EQ(task[key], value) << key;
     const auto& files = task["CarFilesList"];
     ASSERT_EQ(files.size(), 2u);
     EXPECT_EQ(files[0]["carTaskId"], a);
@@ -327,7 +266,7 @@ TEST(MivoServerLists, RejectAndFinishReachTheListsWithFilesAndTheDateFilter)
     EXPECT_EQ(s.get(files[1]["Thumbnail"]).status, 200);
     EXPECT_EQ(s.get(files[0]["Thumbnail"]).status, 200);
 
-    auto finished = list("endlist", "2026-03-01 10:01:30");
+    auto finished = s.listOf("endlist", "2026-03-01 10:01:30");
     ASSERT_EQ(finished.json["Data"].size(), 1u);
     EXPECT_EQ(finished.json["Data"][0]["CarID"], b);
     EXPECT_EQ(finished.json["Data"][0]["carSource"], "1");
@@ -335,51 +274,36 @@ TEST(MivoServerLists, RejectAndFinishReachTheListsWithFilesAndTheDateFilter)
     EXPECT_TRUE(finished.json["Data"][0]["CarFilesList"].empty());
 
     // Changes at the given second are included (nothing is lost between two polls); later dates filter.
-    EXPECT_EQ(list("overrulelist", "2026-03-01 10:01:00").json["Data"].size(), 1u);
-    EXPECT_EQ(list("overrulelist", "2026-03-01 10:01:01").json["Data"].size(), 0u);
-    EXPECT_EQ(list("endlist", "2026-03-01 10:02:01").json["Data"].size(), 0u);
+    EXPECT_EQ(s.listOf("overrulelist", "2026-03-01 10:01:00").json["Data"].size(), 1u);
+    EXPECT_EQ(s.listOf("overrulelist", "2026-03-01 10:01:01").json["Data"].size(), 0u);
+    EXPECT_EQ(s.listOf("endlist", "2026-03-01 10:02:01").json["Data"].size(), 0u);
+    EXPECT_EQ(s.listOf("overrulecount").json["Data"]["Count"], 1);
+    EXPECT_EQ(s.listOf("endcount", "2026-03-01 10:00:00").json["Data"]["Count"], 1);
+    EXPECT_EQ(s.listOf("endcount", "2026-03-01 10:03:00").json["Data"]["Count"], 0);
 
-    auto count = [&](const char* method, const std::string& since) {
-        return s
-            .post(std::string("/Services/CarTask.ashx?method=") + method + "&time=1",
-                {{"LoginName", "arvel"}, {"updateDate", since}})
-            .json["Data"]["Count"]
-            .get<int>();
-    };
-    EXPECT_EQ(count("overrulecount", ""), 1);
-    EXPECT_EQ(count("endcount", "2026-03-01 10:00:00"), 1);
-    EXPECT_EQ(count("endcount", "2026-03-01 10:03:00"), 0);
-
-    auto bad = list("endlist", "yesterday");
+    auto bad = s.listOf("endlist", "yesterday");
     EXPECT_FALSE(success(bad));
     EXPECT_TRUE(bad.json["Data"].is_array());
-    EXPECT_EQ(msg(list("endlist", "")), "");
-    EXPECT_EQ(msg(s.post("/Services/CarTask.ashx?method=endlist&time=1",
-                  {{"LoginName", "ghost"}, {"updateDate", ""}})),
-        "用户不存在");
-    EXPECT_EQ(msg(s.post("/Services/CarTask.ashx?method=endcount&time=1", {{"LoginName", "arvel"}})),
-        "缺少参数: updateDate");
+    EXPECT_EQ(msg(s.listOf("endlist")), "");
+    EXPECT_EQ(msg(s.listOf("endlist", "", "ghost")), "用户不存在");
+    EXPECT_EQ(msg(s.carTask("endcount", {{"LoginName", "arvel"}})), "缺少参数: updateDate");
 }
 
-TEST(MivoServerLists, ARejectedTaskShotAgainLeavesTheRejectedList)
+TEST(MivoServerLists, ARejectedTaskShotAgainLeavesTheRejectedListAndAFinishedOneTakesNoFiles)
 {
     InProcessServer s;
     std::string id = s.addTask("AV1");
     ASSERT_TRUE(success(s.post("/admin/reject", {{"carId", id}})));
-    auto count = [&] {
-        return s
-            .post("/Services/CarTask.ashx?method=overrulecount&time=1",
-                {{"LoginName", "arvel"}, {"updateDate", ""}})
-            .json["Data"]["Count"]
-            .get<int>();
-    };
-    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(s.listOf("overrulecount").json["Data"]["Count"], 1);
     ASSERT_TRUE(
         success(s.upload(uploadFields(id, "1", "again.jpg"), "file1", "again.jpg", makeJpeg(32, 32))));
-    EXPECT_EQ(count(), 0);
-    // Rejected once more, it comes back.
+    EXPECT_EQ(s.listOf("overrulecount").json["Data"]["Count"], 0);
+    // Rejected once more, it comes back; once finished, it takes no more files.
     ASSERT_TRUE(success(s.post("/admin/reject", {{"carId", id}})));
-    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(s.listOf("overrulecount").json["Data"]["Count"], 1);
+    ASSERT_TRUE(success(s.post("/admin/finish", {{"carId", id}})));
+    EXPECT_EQ(msg(s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", makeJpeg(32, 32))),
+        "任务已完成, 不能再上传文件");
 }
 
 TEST(MivoServerAdmin, AddedUsersLogInAndBadAdminCommandsFail)
@@ -420,8 +344,7 @@ TEST(MivoServerUpload, AllFilesOfATaskCanArriveAtOnce)
     for (const auto& failure : failures)
         EXPECT_TRUE(failure.empty()) << failure;
     ASSERT_TRUE(success(s.post("/admin/finish", {{"carId", id}})));
-    auto list = s.post(
-        "/Services/CarTask.ashx?method=endlist&time=1", {{"LoginName", "arvel"}, {"updateDate", ""}});
+    auto list = s.listOf("endlist");
     const auto& files = list.json["Data"][0]["CarFilesList"];
     ASSERT_EQ(files.size(), 19u);
     for (size_t i = 0; i < files.size(); ++i)
