@@ -42,12 +42,10 @@ protected:
     void SetUp() override
     {
         UiTest::SetUp();
-        window = ui::Window::create(ui::Screen::mainScreen().bounds());
+        window = keyWindow();
         root = std::make_shared<Turning>();
         window->setRootViewController(root);
-        window->makeKeyAndVisible();
     }
-    ui::Application& app() { return ui::Application::shared(); }
     std::shared_ptr<ui::Window> window;
     std::shared_ptr<Turning> root;
 };

@@ -15,22 +15,18 @@ void writeWav(const std::string& path, double seconds)
     uint32_t samples = uint32_t(rate * seconds);
     uint32_t data = samples * 2;
     std::ofstream out(path, std::ios::binary);
-    auto u32 = [&](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
+    auto put = [&](std::initializer_list<std::pair<uint32_t, int>> fields) { // little-endian values
+        for (auto [value, bytes] : fields)
+            out.write(reinterpret_cast<const char*>(&value), bytes);
+    };
     out.write("RIFF", 4);
-    u32(36 + data);
+    put({{36 + data, 4}});
+    // PCM format chunk: size, format 1, mono, rate, byte rate, block align, bits.
     out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);
-    u16(1);
-    u32(rate);
-    u32(rate * 2);
-    u16(2);
-    u16(16);
+    put({{16, 4}, {1, 2}, {1, 2}, {rate, 4}, {rate * 2, 4}, {2, 2}, {16, 2}});
     out.write("data", 4);
-    u32(data);
-    std::string zeros(data, '\0');
-    out.write(zeros.data(), zeros.size());
+    put({{data, 4}});
+    out << std::string(data, '\0');
 }
 
 class AudioPlayerTest : public mivo::test::ManualClockTest {

@@ -1,12 +1,9 @@
 #include "platform/ui/Button.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/TextLayout.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
-#include "platform/ui/Screen.h"
-#include "platform/ui/Window.h"
-#include "tests/support/ManualClockTest.h"
+#include "tests/platform/ui/UiTest.h"
 
 #include <cmath>
 
@@ -15,19 +12,7 @@ namespace {
 using graphics::Color;
 using ui::ControlState;
 
-class ButtonTest : public mivo::test::ManualClockTest {
-protected:
-    void SetUp() override
-    {
-        ManualClockTest::SetUp();
-        ui::Application::shared().resetForTesting();
-    }
-    void TearDown() override
-    {
-        ui::Application::shared().resetForTesting();
-        ManualClockTest::TearDown();
-    }
-};
+class ButtonTest : public mivo::test::UiTest { };
 
 TEST_F(ButtonTest, StatesFallBackToNormal)
 {
@@ -52,6 +37,15 @@ TEST_F(ButtonTest, StatesFallBackToNormal)
     // Selected + highlighted has no title of its own: the selected one wins over normal.
     EXPECT_EQ(button->currentTitle(), "选中");
     EXPECT_EQ(button->automationText(), "选中");
+
+    // A system button dims its title while pressed unless given a colour for that.
+    auto system = ui::Button::create(ui::ButtonType::System);
+    system->setTitle("Go", ControlState::Normal);
+    Color normal = system->currentTitleColor();
+    system->setHighlighted(true);
+    EXPECT_LT(system->currentTitleColor().a, normal.a);
+    system->setTitleColor(Color::black(), ControlState::Highlighted);
+    EXPECT_EQ(system->currentTitleColor(), Color::black());
 }
 
 TEST_F(ButtonTest, BackgroundImagesFollowTheState)
@@ -70,17 +64,6 @@ TEST_F(ButtonTest, BackgroundImagesFollowTheState)
     button->setHighlighted(true);
     EXPECT_EQ(background->image(), pressed);
     EXPECT_EQ(button->currentBackgroundImage(), pressed);
-}
-
-TEST_F(ButtonTest, SystemButtonDimsWhilePressedUnlessGivenAColour)
-{
-    auto button = ui::Button::create(ui::ButtonType::System);
-    button->setTitle("Go", ControlState::Normal);
-    Color normal = button->currentTitleColor();
-    button->setHighlighted(true);
-    EXPECT_LT(button->currentTitleColor().a, normal.a);
-    button->setTitleColor(Color::black(), ControlState::Highlighted);
-    EXPECT_EQ(button->currentTitleColor(), Color::black());
 }
 
 TEST_F(ButtonTest, SizeToFitAddsContentInsetsAndCentresTheTitle)
@@ -108,15 +91,14 @@ TEST_F(ButtonTest, SizeToFitAddsContentInsetsAndCentresTheTitle)
 
 TEST_F(ButtonTest, TapOnTitleReachesTheButton)
 {
-    auto window = ui::Window::create(ui::Screen::mainScreen().bounds());
-    window->makeKeyAndVisible();
+    auto window = keyWindow();
     auto button = ui::Button::create(graphics::Rect {20, 20, 120, 44});
     button->setTitle("确定", ControlState::Normal);
     window->addSubview(button);
-    ui::Application::shared().layoutWindows();
+    app().layoutWindows();
     int taps = 0;
     button->addAction(ui::ControlEvents::TouchUpInside, [&](ui::Control&) { ++taps; });
-    ui::Application::shared().tap({80, 42});
+    app().tap({80, 42});
     EXPECT_EQ(taps, 1);
 }
 

@@ -1,11 +1,7 @@
 #include "platform/ui/Control.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Keyboard.h"
-#include "platform/ui/Screen.h"
 #include "platform/ui/TapGestureRecognizer.h"
-#include "platform/ui/Touch.h"
-#include "platform/ui/Window.h"
-#include "tests/support/ManualClockTest.h"
+#include "tests/platform/ui/UiTest.h"
 
 #include <vector>
 
@@ -49,15 +45,13 @@ public:
     }
 };
 
-class ControlTest : public mivo::test::ManualClockTest {
+class ControlTest : public mivo::test::UiTest {
 protected:
     void SetUp() override
     {
-        ManualClockTest::SetUp();
-        ui::Application::shared().resetForTesting();
+        UiTest::SetUp();
         ui::Keyboard::shared().reset();
-        window = ui::Window::create(ui::Screen::mainScreen().bounds());
-        window->makeKeyAndVisible();
+        window = keyWindow();
         control = std::make_shared<ToggleControl>(graphics::Rect {100, 100, 80, 40});
         window->addSubview(control);
         for (auto event : {ControlEvents::TouchDown, ControlEvents::TouchUpInside,
@@ -66,11 +60,6 @@ protected:
             control->addAction(event, [this, event](ui::Control&) { events.push_back(event); });
         }
     }
-    void TearDown() override
-    {
-        ui::Application::shared().resetForTesting();
-        ManualClockTest::TearDown();
-    }
     int count(ControlEvents event) const { return int(std::count(events.begin(), events.end(), event)); }
 
     std::shared_ptr<ui::Window> window;
@@ -78,82 +67,69 @@ protected:
     std::vector<ControlEvents> events;
 };
 
-TEST_F(ControlTest, TouchUpInsideAfterTrackingWithHighlight)
+TEST_F(ControlTest, TrackingHighlightsAndEndsInsideOutsideOrCancelled)
 {
-    auto& app = ui::Application::shared();
-    auto touch = app.touchDown({140, 120});
-    ASSERT_TRUE(touch);
-    EXPECT_TRUE(control->isTracking());
-    EXPECT_TRUE(control->isHighlighted());
-    EXPECT_EQ(count(ControlEvents::TouchDown), 1);
-    app.touchMoved(touch, {150, 125});
-    EXPECT_TRUE(control->isHighlighted());
-    app.touchUp(touch, {150, 125});
-    EXPECT_FALSE(control->isTracking());
-    EXPECT_FALSE(control->isHighlighted());
-    EXPECT_EQ(count(ControlEvents::TouchUpInside), 1);
-    EXPECT_EQ(count(ControlEvents::TouchUpOutside), 0);
-    EXPECT_EQ(count(ControlEvents::ValueChanged), 1);
-    EXPECT_TRUE(control->value);
-    EXPECT_EQ(control->begins, 1);
-    EXPECT_EQ(control->continues, 1);
-    EXPECT_EQ(control->ends, 1);
-    // The end hook runs after tracking stopped.
-    EXPECT_FALSE(control->trackingSeenAtEnd);
-}
-
-TEST_F(ControlTest, DragFarOutsideEndsOutsideWithoutValueChange)
-{
-    auto& app = ui::Application::shared();
-    auto touch = app.touchDown({140, 120});
-    app.touchMoved(touch, {140, 300});
-    EXPECT_FALSE(control->isHighlighted());
-    EXPECT_TRUE(control->isTracking());
-    EXPECT_EQ(count(ControlEvents::TouchDragExit), 1);
-    app.touchMoved(touch, {140, 130});
-    EXPECT_TRUE(control->isHighlighted());
-    EXPECT_EQ(count(ControlEvents::TouchDragEnter), 1);
-    app.touchMoved(touch, {400, 400});
-    app.touchUp(touch, {400, 400});
-    EXPECT_EQ(count(ControlEvents::TouchUpOutside), 1);
-    EXPECT_EQ(count(ControlEvents::TouchUpInside), 0);
-    EXPECT_EQ(count(ControlEvents::ValueChanged), 0);
-    EXPECT_FALSE(control->value);
-}
-
-TEST_F(ControlTest, NearMissWithinTheMarginStillCountsInside)
-{
-    auto& app = ui::Application::shared();
-    auto touch = app.touchDown({140, 120});
-    // 40 points below the bottom edge: inside the platform's 70-point slop.
-    app.touchMoved(touch, {140, 180});
-    EXPECT_TRUE(control->isHighlighted());
-    app.touchUp(touch, {140, 180});
-    EXPECT_EQ(count(ControlEvents::TouchUpInside), 1);
-}
-
-TEST_F(ControlTest, CancelledTouchSendsCancelAndNoUp)
-{
-    auto& app = ui::Application::shared();
-    auto touch = app.touchDown({140, 120});
-    app.touchCancelled(touch);
-    EXPECT_FALSE(control->isTracking());
-    EXPECT_FALSE(control->isHighlighted());
-    EXPECT_EQ(control->cancels, 1);
-    EXPECT_EQ(count(ControlEvents::TouchCancel), 1);
-    EXPECT_EQ(count(ControlEvents::TouchUpInside) + count(ControlEvents::TouchUpOutside), 0);
+    using E = ControlEvents;
+    struct Move {
+        Point to;
+        bool highlighted;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Move> moves;
+        bool cancel;
+        std::vector<ControlEvents> expected;
+    };
+    const Case cases[] = {
+        {"up inside", {{{150, 125}, true}}, false, {E::TouchDown, E::ValueChanged, E::TouchUpInside}},
+        // 40 points below the bottom edge: inside the platform's 70-point slop.
+        {"near miss", {{{140, 180}, true}}, false, {E::TouchDown, E::ValueChanged, E::TouchUpInside}},
+        {"out, back and far out", {{{140, 300}, false}, {{140, 130}, true}, {{400, 400}, false}}, false,
+            {E::TouchDown, E::TouchDragExit, E::TouchDragEnter, E::TouchDragExit, E::TouchUpOutside}},
+        {"cancelled", {}, true, {E::TouchDown, E::TouchCancel}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        events.clear();
+        control->value = false;
+        control->begins = control->continues = control->ends = control->cancels = 0;
+        control->trackingSeenAtEnd = true;
+        auto touch = app().touchDown({140, 120});
+        ASSERT_TRUE(touch);
+        EXPECT_TRUE(control->isTracking());
+        EXPECT_TRUE(control->isHighlighted());
+        for (const auto& move : c.moves) {
+            app().touchMoved(touch, move.to);
+            EXPECT_TRUE(control->isTracking());
+            EXPECT_EQ(control->isHighlighted(), move.highlighted);
+        }
+        if (c.cancel)
+            app().touchCancelled(touch);
+        else
+            app().touchUp(touch, c.moves.back().to);
+        EXPECT_FALSE(control->isTracking());
+        EXPECT_FALSE(control->isHighlighted());
+        EXPECT_EQ(events, c.expected);
+        EXPECT_EQ(control->value, count(E::ValueChanged) == 1);
+        EXPECT_EQ(control->begins, 1);
+        EXPECT_EQ(control->continues, int(c.moves.size()));
+        EXPECT_EQ(control->ends, c.cancel ? 0 : 1);
+        EXPECT_EQ(control->cancels, c.cancel ? 1 : 0);
+        // The end hook runs after tracking stopped.
+        EXPECT_EQ(control->trackingSeenAtEnd, c.cancel);
+    }
 }
 
 TEST_F(ControlTest, DisabledControlTakesNoTouches)
 {
     control->setEnabled(false);
     EXPECT_TRUE(any(control->state() & ui::ControlState::Disabled));
-    ui::Application::shared().tap({140, 120});
+    app().tap({140, 120});
     EXPECT_TRUE(events.empty());
     EXPECT_EQ(window->hitTest({140, 120}, nullptr), window);
 }
 
-TEST_F(ControlTest, TargetsAndRemoval)
+TEST_F(ControlTest, TargetsRemovalAndSenders)
 {
     int targetRuns = 0, blockRuns = 0;
     auto target = std::make_shared<int>(0);
@@ -183,6 +159,11 @@ TEST_F(ControlTest, TargetsAndRemoval)
     target.reset();
     control->sendActionsForControlEvents(ControlEvents::TouchDown);
     EXPECT_EQ(targetRuns, 2);
+
+    auto plain = ui::Control::create();
+    ui::Control* seen = nullptr;
+    plain->sendAction([&](ui::Control& sender) { seen = &sender; });
+    EXPECT_EQ(seen, plain.get());
 }
 
 TEST_F(ControlTest, ActionMayRemoveOtherActionsAndItsControl)
@@ -209,22 +190,14 @@ TEST_F(ControlTest, SuperviewSingleTapDoesNotSwallowTheControlsTap)
             ++superTaps;
     });
     window->addGestureRecognizer(tap);
-    ui::Application::shared().tap({140, 120});
+    app().tap({140, 120});
     runFor(0.5);
     EXPECT_EQ(count(ControlEvents::TouchUpInside), 1);
     EXPECT_EQ(superTaps, 0);
     // Beside the control the recogniser works as before.
-    ui::Application::shared().tap({20, 400});
+    app().tap({20, 400});
     runFor(0.5);
     EXPECT_EQ(superTaps, 1);
-}
-
-TEST_F(ControlTest, SendActionGivesThatControlAsSender)
-{
-    auto plain = ui::Control::create();
-    ui::Control* seen = nullptr;
-    plain->sendAction([&](ui::Control& sender) { seen = &sender; });
-    EXPECT_EQ(seen, plain.get());
 }
 
 } // namespace

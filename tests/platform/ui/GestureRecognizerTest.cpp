@@ -1,10 +1,7 @@
-#include "platform/ui/Application.h"
 #include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/LongPressGestureRecognizer.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/TapGestureRecognizer.h"
-#include "platform/ui/Touch.h"
-#include "platform/ui/Window.h"
 #include "tests/platform/ui/UiTest.h"
 
 #include <string>
@@ -32,19 +29,10 @@ protected:
     void SetUp() override
     {
         UiTest::SetUp();
-        window = ui::Window::create({0, 0, 320, 568});
-        window->makeKeyAndVisible();
+        window = keyWindow();
         view = std::make_shared<TouchView>(graphics::Rect {0, 100, 320, 300});
         window->addSubview(view);
     }
-    ui::Application& app() { return ui::Application::shared(); }
-    void tapAt(Point p)
-    {
-        auto touch = app().touchDown(p);
-        runFor(0.05);
-        app().touchUp(touch, p);
-    }
-
     std::shared_ptr<ui::Window> window;
     std::shared_ptr<TouchView> view;
     std::vector<std::string> events;
@@ -118,7 +106,6 @@ TEST_F(GestureRecognizerTest, LongPressBeginsAtHalfASecond)
                                                           : "other");
     });
     view->addGestureRecognizer(press);
-    EXPECT_EQ(press->minimumPressDuration(), 0.5);
     auto touch = app().touchDown({50, 150});
     runFor(0.49);
     EXPECT_TRUE(events.empty());

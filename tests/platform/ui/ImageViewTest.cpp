@@ -1,8 +1,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
-#include "platform/ui/Application.h"
-#include "tests/support/ManualClockTest.h"
+#include "tests/platform/ui/UiTest.h"
 
 namespace {
 
@@ -13,17 +12,14 @@ using ui::ImageView;
 
 TEST(ImageViewTest, ContentModesPlaceTheImage)
 {
-    Rect bounds {0, 0, 40, 20};
-    Size image {10, 10};
-    EXPECT_EQ(ImageView::rectForContentMode(ContentMode::ScaleToFill, image, bounds), bounds);
-    EXPECT_EQ(ImageView::rectForContentMode(ContentMode::AspectFit, image, bounds), (Rect {10, 0, 20, 20}));
-    EXPECT_EQ(ImageView::rectForContentMode(ContentMode::AspectFill, image, bounds), (Rect {0, -10, 40, 40}));
-    EXPECT_EQ(ImageView::rectForContentMode(ContentMode::Center, image, bounds), (Rect {15, 5, 10, 10}));
-    EXPECT_EQ(ImageView::rectForContentMode(ContentMode::Left, image, bounds), (Rect {0, 5, 10, 10}));
-    EXPECT_EQ(ImageView::rectForContentMode(ContentMode::Right, image, bounds), (Rect {30, 5, 10, 10}));
-    EXPECT_EQ(
-        ImageView::rectForContentMode(ContentMode::BottomRight, image, bounds), (Rect {30, 10, 10, 10}));
-    EXPECT_EQ(ImageView::rectForContentMode(ContentMode::Top, image, bounds), (Rect {15, 0, 10, 10}));
+    const Rect bounds {0, 0, 40, 20};
+    const std::pair<ContentMode, Rect> cases[]
+        = {{ContentMode::ScaleToFill, bounds}, {ContentMode::AspectFit, {10, 0, 20, 20}},
+            {ContentMode::AspectFill, {0, -10, 40, 40}}, {ContentMode::Center, {15, 5, 10, 10}},
+            {ContentMode::Left, {0, 5, 10, 10}}, {ContentMode::Right, {30, 5, 10, 10}},
+            {ContentMode::BottomRight, {30, 10, 10, 10}}, {ContentMode::Top, {15, 0, 10, 10}}};
+    for (auto [mode, expected] : cases)
+        EXPECT_EQ(ImageView::rectForContentMode(mode, Size {10, 10}, bounds), expected) << int(mode);
 }
 
 TEST(ImageViewTest, MadeFromAnImageTakesItsSizeAndNoTouches)
@@ -39,14 +35,7 @@ TEST(ImageViewTest, MadeFromAnImageTakesItsSizeAndNoTouches)
     EXPECT_EQ(view->displayedImage(), highlighted);
 }
 
-class ImageAnimationTest : public mivo::test::ManualClockTest {
-protected:
-    void TearDown() override
-    {
-        ui::Application::shared().resetForTesting();
-        ManualClockTest::TearDown();
-    }
-};
+class ImageAnimationTest : public mivo::test::UiTest { };
 
 TEST_F(ImageAnimationTest, AnimationImagesCycleOverTheDuration)
 {
@@ -66,10 +55,6 @@ TEST_F(ImageAnimationTest, AnimationImagesCycleOverTheDuration)
     runFor(0.4);
     EXPECT_FALSE(view->isAnimating()); // two cycles done
 }
-
-} // namespace
-
-namespace {
 
 TEST(ImageViewTest, TemplateImagesTakeTheTintColour)
 {

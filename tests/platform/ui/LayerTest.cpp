@@ -45,7 +45,7 @@ TEST_F(LayerTest, KeyPathAnimationShowsItsCurveWithoutTouchingTheModel)
     EXPECT_EQ(layer().animationForKey("cornerRadius"), nullptr);
 }
 
-TEST_F(LayerTest, ThreeDimensionalTransformAnimatesToTheAffineModel)
+TEST_F(LayerTest, TransformAnimationsShowOverTheAffineModelAndFillForwardsHoldsTheEnd)
 {
     auto animation = BasicAnimation::create("transform");
     animation->setTimingFunction(TimingFunction::linear());
@@ -55,6 +55,21 @@ TEST_F(LayerTest, ThreeDimensionalTransformAnimatesToTheAffineModel)
     runFor(0.5);
     EXPECT_NEAR(layer().presentation().transform.a, 2, 1e-9);
     EXPECT_NEAR(layer().presentation().transform.d, 2, 1e-9);
+    runFor(0.5);
+    EXPECT_TRUE(layer().presentation().transform.isIdentity());
+
+    auto scale = BasicAnimation::create("transform.scale");
+    scale->setFromValue(1.0);
+    scale->setToValue(2.0);
+    scale->setDuration(0.2);
+    scale->setFillMode(FillMode::Forwards);
+    scale->setRemovedOnCompletion(false);
+    layer().addAnimation(scale, "grow");
+    runFor(1);
+    EXPECT_NEAR(layer().presentation().transform.a, 2, 1e-9);
+    EXPECT_TRUE(layer().affineTransform().isIdentity());
+    layer().removeAnimation("grow");
+    EXPECT_TRUE(layer().presentation().transform.isIdentity());
 }
 
 TEST_F(LayerTest, TheLayerKeepsACopyAndAKeyReplacesItsAnimation)
@@ -76,22 +91,6 @@ TEST_F(LayerTest, TheLayerKeepsACopyAndAKeyReplacesItsAnimation)
     turn();
     EXPECT_EQ(stops, std::vector<std::string> {"first stopped"});
     EXPECT_EQ(layer().animationKeys(), std::vector<std::string> {"fade"});
-}
-
-TEST_F(LayerTest, FillForwardsWithoutRemovalHoldsTheEndValue)
-{
-    auto animation = BasicAnimation::create("transform.scale");
-    animation->setFromValue(1.0);
-    animation->setToValue(2.0);
-    animation->setDuration(0.2);
-    animation->setFillMode(FillMode::Forwards);
-    animation->setRemovedOnCompletion(false);
-    layer().addAnimation(animation, "grow");
-    runFor(1);
-    EXPECT_NEAR(layer().presentation().transform.a, 2, 1e-9);
-    EXPECT_TRUE(layer().affineTransform().isIdentity());
-    layer().removeAnimation("grow");
-    EXPECT_TRUE(layer().presentation().transform.isIdentity());
 }
 
 TEST_F(LayerTest, TransactionCompletionWaitsForItsAnimations)
@@ -132,15 +131,10 @@ TEST_F(LayerTest, DisabledActionsKeepChangesInsideBlocksStill)
     EXPECT_EQ(layer().shadowOpacity(), 0.5);
 }
 
-TEST_F(LayerTest, LayerPropertiesAreStoredAndNilColoursAnimateThroughClear)
+TEST_F(LayerTest, MasksToBoundsClipsTheViewAndNilColoursAnimateThroughClear)
 {
-    layer().setShadowPath(graphics::BezierPath::roundedRect({0, 0, 10, 10}, 4));
-    layer().setShouldRasterize(true);
-    layer().setRasterizationScale(2);
     layer().setMasksToBounds(true);
     EXPECT_TRUE(view->clipsToBounds());
-    EXPECT_TRUE(layer().shadowPath().has_value());
-    EXPECT_EQ(layer().shadowOffset(), (graphics::Size {0, -3}));
 
     view->setBackgroundColor(graphics::Color::red());
     View::animate(

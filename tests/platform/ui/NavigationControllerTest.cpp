@@ -1,7 +1,6 @@
 #include "platform/ui/NavigationController.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/BarButtonItem.h"
-#include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/Storyboard.h"
@@ -68,6 +67,15 @@ protected:
         log.clear();
         return navigation;
     }
+    // Moves the finger along y 300 in 20-point steps, `stepTime` apart.
+    void swipe(const std::shared_ptr<ui::Touch>& touch, double from, double to, double stepTime)
+    {
+        for (double x = from; x <= to; x += 20) {
+            if (stepTime > 0)
+                runFor(stepTime);
+            app().touchMoved(touch, {x, 300});
+        }
+    }
 };
 
 TEST_F(NavigationControllerTest, PushAndPopRunAppearanceCallbacksInOrder)
@@ -113,36 +121,19 @@ TEST_F(NavigationControllerTest, PopToRootAndSetViewControllers)
     EXPECT_EQ(c->view()->convertRectToView(c->view()->bounds(), nullptr), window->bounds());
 }
 
-TEST_F(NavigationControllerTest, InteractivePopSettingsCanBeSavedAndRestored)
+TEST_F(NavigationControllerTest, EdgeSwipePopsOrSpringsBackAndCanBeSwitchedOff)
 {
-    struct Refuse final : ui::GestureRecognizerDelegate {
-        std::optional<bool> gestureRecognizerShouldBegin(ui::GestureRecognizer&) override { return false; }
-    };
     auto navigation = show(page("A"));
     navigation->pushViewController(page("B"), false);
     auto recognizer = navigation->interactivePopGestureRecognizer();
     ASSERT_NE(recognizer, nullptr);
-    bool savedEnabled = recognizer->isEnabled();
-    auto savedDelegate = recognizer->delegate();
-    auto refuse = std::make_shared<Refuse>();
-    recognizer->setEnabled(false);
-    recognizer->setDelegate(refuse);
-    EXPECT_FALSE(recognizer->isEnabled());
-    recognizer->setEnabled(savedEnabled);
-    recognizer->setDelegate(savedDelegate);
     EXPECT_TRUE(recognizer->isEnabled());
-    EXPECT_EQ(recognizer->delegate().lock(), nullptr);
 
-    // An edge swipe pops the top page.
-    auto& app = ui::Application::shared();
     log.clear();
-    auto touch = app.touchDown({5, 300});
-    for (int x = 20; x <= 260; x += 20) {
-        runFor(0.01);
-        app.touchMoved(touch, {double(x), 300});
-    }
+    auto touch = app().touchDown({5, 300});
+    swipe(touch, 20, 260, 0.01);
     EXPECT_EQ(log, (Log {"B willDisappear", "A willAppear"}));
-    app.touchUp(touch, {260, 300});
+    app().touchUp(touch, {260, 300});
     runFor(1);
     EXPECT_EQ(log, (Log {"B willDisappear", "A willAppear", "B didDisappear", "A didAppear"}));
     EXPECT_EQ(navigation->viewControllers().size(), 1u);
@@ -150,13 +141,10 @@ TEST_F(NavigationControllerTest, InteractivePopSettingsCanBeSavedAndRestored)
     // A short, slow swipe goes back, and the callbacks turn around.
     navigation->pushViewController(page("C"), false);
     log.clear();
-    touch = app.touchDown({5, 300});
-    for (int x = 20; x <= 60; x += 20) {
-        runFor(0.2);
-        app.touchMoved(touch, {double(x), 300});
-    }
+    touch = app().touchDown({5, 300});
+    swipe(touch, 20, 60, 0.2);
     runFor(0.2);
-    app.touchUp(touch, {60, 300});
+    app().touchUp(touch, {60, 300});
     runFor(1);
     EXPECT_EQ(log,
         (Log {"C willDisappear", "A willAppear", "C willAppear", "A willDisappear", "C didAppear",
@@ -168,10 +156,9 @@ TEST_F(NavigationControllerTest, InteractivePopSettingsCanBeSavedAndRestored)
     // Switched off, it does nothing.
     navigation->pushViewController(page("C"), false);
     recognizer->setEnabled(false);
-    touch = app.touchDown({5, 300});
-    for (int x = 20; x <= 260; x += 20)
-        app.touchMoved(touch, {double(x), 300});
-    app.touchUp(touch, {260, 300});
+    touch = app().touchDown({5, 300});
+    swipe(touch, 20, 260, 0);
+    app().touchUp(touch, {260, 300});
     runFor(1);
     EXPECT_EQ(navigation->viewControllers().size(), 2u);
 }
@@ -197,24 +184,17 @@ TEST_F(NavigationControllerTest, StackChangesDuringAnEdgeSwipeTakeOver)
     auto a = navigation->topViewController();
     auto b = page("B");
     navigation->pushViewController(b, false);
-    auto& app = ui::Application::shared();
-    auto move = [&](const std::shared_ptr<ui::Touch>& touch, double from, double to) {
-        for (double x = from; x <= to; x += 20) {
-            runFor(0.01);
-            app.touchMoved(touch, {x, 300});
-        }
-    };
 
     // A pop while the finger is down: the swipe gives way, and its last moves change nothing.
-    auto touch = app.touchDown({5, 300});
-    move(touch, 20, 100);
+    auto touch = app().touchDown({5, 300});
+    swipe(touch, 20, 100, 0.01);
     log.clear();
     navigation->popToRootViewController(false);
     EXPECT_EQ(log,
         (Log {"B willAppear", "A willDisappear", "B didAppear", "A didDisappear", "B willDisappear",
             "A willAppear", "B didDisappear", "A didAppear"}));
-    move(touch, 120, 200);
-    app.touchUp(touch, {200, 300});
+    swipe(touch, 120, 200, 0.01);
+    app().touchUp(touch, {200, 300});
     runFor(1);
     EXPECT_EQ(navigation->viewControllers().size(), 1u);
     EXPECT_EQ(a->view()->window(), window);
@@ -223,12 +203,9 @@ TEST_F(NavigationControllerTest, StackChangesDuringAnEdgeSwipeTakeOver)
 
     // A pop while a short, slow swipe springs back leaves the page below on screen.
     navigation->pushViewController(b, false);
-    touch = app.touchDown({5, 300});
-    for (double x : {20.0, 40.0, 60.0}) {
-        runFor(0.2);
-        app.touchMoved(touch, {x, 300});
-    }
-    app.touchUp(touch, {60, 300});
+    touch = app().touchDown({5, 300});
+    swipe(touch, 20, 60, 0.2);
+    app().touchUp(touch, {60, 300});
     EXPECT_EQ(navigation->viewControllers().size(), 2u);
     navigation->popViewController(false);
     runFor(1);
@@ -298,9 +275,8 @@ TEST_F(NavigationControllerTest, BackButtonShowsThePreviousTitleWhenItFits)
     a->setTitle("上传任务");
     double width = bar->backButtonWidth();
     EXPECT_GT(width, 80);
-    auto& app = ui::Application::shared();
-    auto touch = app.touchDown({width, 42});
-    app.touchUp(touch, {width, 42});
+    auto touch = app().touchDown({width, 42});
+    app().touchUp(touch, {width, 42});
     runFor(1);
     EXPECT_EQ(navigation->topViewController(), a);
     EXPECT_EQ(bar->backItem(), nullptr);
@@ -309,7 +285,7 @@ TEST_F(NavigationControllerTest, BackButtonShowsThePreviousTitleWhenItFits)
 
 class StoryboardTest : public NavigationControllerTest {
 protected:
-    std::shared_ptr<ui::Storyboard> storyboard = ui::Storyboard::storyboardWithName("Main");
+    std::shared_ptr<ui::Storyboard> storyboard;
     void SetUp() override
     {
         NavigationControllerTest::SetUp();
@@ -325,16 +301,23 @@ protected:
         storyboard->registerSegue("", "toViewer", {ui::SegueKind::Modal, "Viewer", {}});
         storyboard->registerSegue("List", "blocked", {ui::SegueKind::Push, "Grid", {}});
     }
+    // Shows the initial navigation controller; returns it and its list page.
+    std::pair<std::shared_ptr<NavigationController>, std::shared_ptr<Page>> showHome()
+    {
+        auto home
+            = std::dynamic_pointer_cast<NavigationController>(storyboard->instantiateInitialViewController());
+        if (!home)
+            return {};
+        show(home);
+        return {home, std::static_pointer_cast<Page>(home->topViewController())};
+    }
 };
 
 TEST_F(StoryboardTest, PushSegueCallsPrepareBeforeTheDestinationLoads)
 {
-    auto home
-        = std::dynamic_pointer_cast<NavigationController>(storyboard->instantiateInitialViewController());
+    auto [home, list] = showHome();
     ASSERT_NE(home, nullptr);
     EXPECT_EQ(ui::Storyboard::storyboardWithName("Main"), storyboard);
-    show(home);
-    auto list = std::static_pointer_cast<Page>(home->topViewController());
     EXPECT_EQ(list->storyboard(), storyboard);
     EXPECT_EQ(list->storyboardIdentifier(), "List");
 
@@ -349,10 +332,8 @@ TEST_F(StoryboardTest, PushSegueCallsPrepareBeforeTheDestinationLoads)
 
 TEST_F(StoryboardTest, ModalSeguesAndGuards)
 {
-    auto home
-        = std::dynamic_pointer_cast<NavigationController>(storyboard->instantiateInitialViewController());
-    show(home);
-    auto list = std::static_pointer_cast<Page>(home->topViewController());
+    auto [home, list] = showHome();
+    ASSERT_NE(home, nullptr);
     list->performSegueWithIdentifier("toViewer");
     runFor(1);
     // The navigation controller, at the top of the chain, presents.

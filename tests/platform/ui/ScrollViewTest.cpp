@@ -1,10 +1,7 @@
 #include "platform/ui/ScrollView.h"
 
-#include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/PanGestureRecognizer.h"
-#include "platform/ui/Touch.h"
-#include "platform/ui/Window.h"
 #include "tests/platform/ui/UiTest.h"
 
 #include <algorithm>
@@ -46,8 +43,7 @@ protected:
     void SetUp() override
     {
         UiTest::SetUp();
-        window = ui::Window::create({0, 0, 320, 568});
-        window->makeKeyAndVisible();
+        window = keyWindow();
         scroll = ui::ScrollView::create({0, kTop, 320, 500});
         for (int i = 0; i < 40; ++i) {
             auto row = ui::Button::create({0, i * 50.0, 320, 49});
@@ -63,7 +59,6 @@ protected:
         window->addSubview(scroll);
     }
 
-    ui::Application& app() { return ui::Application::shared(); }
     double offset() const { return scroll->contentOffset().y; }
 
     // Moves the finger in `steps` equal steps of `stepTime` seconds each.
@@ -89,12 +84,6 @@ protected:
         Point to {from.x, from.y + dy};
         move(touch, from, to, 10, 1.0 / 60);
         app().touchUp(touch, to);
-    }
-    void tapAt(Point p)
-    {
-        auto touch = app().touchDown(p);
-        runFor(0.05);
-        app().touchUp(touch, p);
     }
 
     std::shared_ptr<ui::Window> window;

@@ -1,11 +1,9 @@
 #include "platform/ui/TextField.h"
 #include "platform/foundation/NotificationCenter.h"
-#include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Screen.h"
-#include "platform/ui/Window.h"
-#include "tests/support/ManualClockTest.h"
+#include "tests/platform/ui/UiTest.h"
 
 #include <string>
 #include <vector>
@@ -46,15 +44,13 @@ public:
     }
 };
 
-class TextFieldTest : public mivo::test::ManualClockTest {
+class TextFieldTest : public mivo::test::UiTest {
 protected:
     void SetUp() override
     {
-        ManualClockTest::SetUp();
-        ui::Application::shared().resetForTesting();
+        UiTest::SetUp();
         Keyboard::shared().reset();
-        window = ui::Window::create(ui::Screen::mainScreen().bounds());
-        window->makeKeyAndVisible();
+        window = keyWindow();
         first = ui::TextField::create({20, 100, 200, 30});
         second = ui::TextField::create({20, 150, 200, 30});
         window->addSubview(first);
@@ -69,8 +65,7 @@ protected:
     {
         foundation::NotificationCenter::defaultCenter().removeObserver(observer.get());
         Keyboard::shared().reset();
-        ui::Application::shared().resetForTesting();
-        ManualClockTest::TearDown();
+        UiTest::TearDown();
     }
     std::vector<std::string> names() const
     {
@@ -203,13 +198,13 @@ TEST_F(TextFieldTest, TapBeginsEditingAndClearButtonShowsWhileEditing)
     first->setClearButtonMode(ui::TextFieldViewMode::WhileEditing);
     first->setText("abc");
     EXPECT_FALSE(first->isClearButtonVisible());
-    ui::Application::shared().tap({60, 115});
+    app().tap({60, 115});
     EXPECT_TRUE(first->isFirstResponder());
     EXPECT_TRUE(first->isClearButtonVisible());
     first->layoutIfNeeded();
     graphics::Rect clear = first->convertRectToView(first->clearButtonRect(), nullptr);
     EXPECT_LT(first->textRect().maxX(), first->clearButtonRect().minX());
-    ui::Application::shared().tap(clear.center());
+    app().tap(clear.center());
     EXPECT_EQ(first->text(), "");
     EXPECT_TRUE(first->isFirstResponder());
 }
@@ -225,10 +220,6 @@ TEST_F(TextFieldTest, LeftViewInsetsTheText)
     EXPECT_FALSE(first->leftView()->isHidden());
     EXPECT_EQ(first->leftView()->frame(), (graphics::Rect {0, 5, 10, 20}));
 }
-
-} // namespace
-
-namespace {
 
 TEST_F(TextFieldTest, EndEditingAndLeavingTheWindowCloseTheKeyboard)
 {

@@ -70,19 +70,15 @@ TEST(TimingFunctionTest, TransformsInterpolateThroughRotationNotThroughZero)
 {
     auto from = graphics::AffineTransform::identity();
     auto to = graphics::AffineTransform::makeRotation(std::numbers::pi / 2);
-    auto mid = ui::interpolate(from, to, 0.5);
-    auto expected = graphics::AffineTransform::makeRotation(std::numbers::pi / 4);
-    EXPECT_NEAR(mid.a, expected.a, 1e-9);
-    EXPECT_NEAR(mid.b, expected.b, 1e-9);
-    EXPECT_NEAR(mid.c, expected.c, 1e-9);
-    EXPECT_NEAR(mid.d, expected.d, 1e-9);
-
-    auto scaled = ui::interpolate(graphics::AffineTransform::makeScale(0.4, 0.4),
-        graphics::AffineTransform::makeTranslation(10, 20), 0.5);
-    EXPECT_NEAR(scaled.a, 0.7, 1e-9);
-    EXPECT_NEAR(scaled.d, 0.7, 1e-9);
-    EXPECT_NEAR(scaled.tx, 5, 1e-9);
-    EXPECT_NEAR(scaled.ty, 10, 1e-9);
+    auto expectNear = [](const graphics::AffineTransform& t, const graphics::AffineTransform& e) {
+        for (auto [got, want] :
+            {std::pair {t.a, e.a}, {t.b, e.b}, {t.c, e.c}, {t.d, e.d}, {t.tx, e.tx}, {t.ty, e.ty}})
+            EXPECT_NEAR(got, want, 1e-9);
+    };
+    expectNear(ui::interpolate(from, to, 0.5), graphics::AffineTransform::makeRotation(std::numbers::pi / 4));
+    expectNear(ui::interpolate(graphics::AffineTransform::makeScale(0.4, 0.4),
+                   graphics::AffineTransform::makeTranslation(10, 20), 0.5),
+        {0.7, 0, 0, 0.7, 5, 10});
 }
 
 } // namespace
