@@ -9,6 +9,8 @@
 
 namespace {
 
+using Strings = std::vector<std::string>;
+
 using graphics::Point;
 using ui::GestureRecognizer;
 using ui::GestureState;
@@ -47,15 +49,15 @@ TEST_F(GestureRecognizerTest, TapRecognisesAndTakesTheTouchFromItsView)
     });
     view->addGestureRecognizer(tap);
     tapAt({40, 150});
-    EXPECT_EQ(events, std::vector<std::string> {"tap"});
+    EXPECT_EQ(events, Strings {"tap"});
     EXPECT_EQ(where, (Point {40, 50}));
-    EXPECT_EQ(view->log, (std::vector<std::string> {"began", "cancelled"}));
+    EXPECT_EQ(view->log, (Strings {"began", "cancelled"}));
     EXPECT_EQ(tap->state(), GestureState::Possible); // reset for the next gesture
 
     tap->setCancelsTouchesInView(false);
     view->log.clear();
     tapAt({40, 150});
-    EXPECT_EQ(view->log, (std::vector<std::string> {"began", "ended"}));
+    EXPECT_EQ(view->log, (Strings {"began", "ended"}));
 
     // A finger that wanders off is no tap.
     auto touch = app().touchDown({40, 150});
@@ -78,16 +80,16 @@ TEST_F(GestureRecognizerTest, SingleTapWaitsForTheDoubleTapToFail)
     runFor(ui::TapGestureRecognizer::kMultiTapInterval - 0.01);
     EXPECT_TRUE(events.empty());
     runFor(0.02);
-    EXPECT_EQ(events, std::vector<std::string> {"single"});
+    EXPECT_EQ(events, Strings {"single"});
 
     events.clear();
     runFor(1);
     tapAt({100, 200});
     runFor(0.1);
     tapAt({102, 201});
-    EXPECT_EQ(events, std::vector<std::string> {"double"});
+    EXPECT_EQ(events, Strings {"double"});
     runFor(1);
-    EXPECT_EQ(events, std::vector<std::string> {"double"});
+    EXPECT_EQ(events, Strings {"double"});
     EXPECT_EQ(single->state(), GestureState::Possible);
     EXPECT_EQ(twice->state(), GestureState::Possible);
 
@@ -95,7 +97,7 @@ TEST_F(GestureRecognizerTest, SingleTapWaitsForTheDoubleTapToFail)
     events.clear();
     tapAt({100, 200});
     runFor(1);
-    EXPECT_EQ(events, std::vector<std::string> {"single"});
+    EXPECT_EQ(events, Strings {"single"});
 }
 
 TEST_F(GestureRecognizerTest, LongPressBeginsAtHalfASecond)
@@ -110,11 +112,11 @@ TEST_F(GestureRecognizerTest, LongPressBeginsAtHalfASecond)
     runFor(0.49);
     EXPECT_TRUE(events.empty());
     runFor(0.01);
-    EXPECT_EQ(events, std::vector<std::string> {"began"});
-    EXPECT_EQ(view->log, (std::vector<std::string> {"began", "cancelled"}));
+    EXPECT_EQ(events, Strings {"began"});
+    EXPECT_EQ(view->log, (Strings {"began", "cancelled"}));
     app().touchMoved(touch, {80, 150});
     app().touchUp(touch, {80, 150});
-    EXPECT_EQ(events, (std::vector<std::string> {"began", "other", "ended"}));
+    EXPECT_EQ(events, (Strings {"began", "other", "ended"}));
 
     // Moving more than 10 points before the time is up fails it.
     events.clear();
@@ -180,10 +182,10 @@ TEST_F(GestureRecognizerTest, DelegateGatesTouchesAndBeginning)
     gate->begin = false;
     tapAt({10, 110});
     EXPECT_TRUE(events.empty());
-    EXPECT_EQ(view->log, (std::vector<std::string> {"began", "ended", "began", "ended"}));
+    EXPECT_EQ(view->log, (Strings {"began", "ended", "began", "ended"}));
     gate->begin = true;
     tapAt({10, 110});
-    EXPECT_EQ(events, std::vector<std::string> {"tap"});
+    EXPECT_EQ(events, Strings {"tap"});
 
     tap->setEnabled(false);
     tapAt({10, 110});
@@ -211,14 +213,14 @@ TEST_F(GestureRecognizerTest, DelegateCanRequireAFailure)
     view->addGestureRecognizer(press);
     view->addGestureRecognizer(tap);
     tapAt({10, 110});
-    EXPECT_EQ(events, std::vector<std::string> {"tap"});
+    EXPECT_EQ(events, Strings {"tap"});
 
     // While a long press wins, the tap that waited for it fails.
     events.clear();
     auto touch = app().touchDown({10, 110});
     runFor(0.6);
     app().touchUp(touch, {10, 110});
-    EXPECT_EQ(events, std::vector<std::string> {"press"});
+    EXPECT_EQ(events, Strings {"press"});
 }
 
 TEST_F(GestureRecognizerTest, ActionsMayReleaseTheirViewAndRecogniserMidGesture)
@@ -235,7 +237,7 @@ TEST_F(GestureRecognizerTest, ActionsMayReleaseTheirViewAndRecogniserMidGesture)
     tap.reset();
     tapAt({40, 150});
     tapAt({40, 150});
-    EXPECT_EQ(events, std::vector<std::string> {"tap"});
+    EXPECT_EQ(events, Strings {"tap"});
 
     auto pan = ui::PanGestureRecognizer::create([&](GestureRecognizer& r) {
         if (r.state() == GestureState::Began) {
@@ -251,7 +253,7 @@ TEST_F(GestureRecognizerTest, ActionsMayReleaseTheirViewAndRecogniserMidGesture)
     app().touchMoved(touch, {120, 150});
     app().touchUp(touch, {120, 150});
     runFor(1);
-    EXPECT_EQ(events, (std::vector<std::string> {"tap", "pan", "pan", "pan"}));
+    EXPECT_EQ(events, (Strings {"tap", "pan", "pan", "pan"}));
     EXPECT_EQ(window->subviews().size(), 0u);
 }
 
@@ -268,22 +270,22 @@ TEST_F(GestureRecognizerTest, DelayedTouchesReachTheViewOnlyWhenTheRecogniserFai
     runFor(0.1);
     EXPECT_TRUE(view->log.empty());
     app().touchUp(touch, {50, 150});
-    EXPECT_EQ(view->log, (std::vector<std::string> {"began", "ended"}));
+    EXPECT_EQ(view->log, (Strings {"began", "ended"}));
 
     view->log.clear();
     touch = app().touchDown({50, 150});
     runFor(0.6);
     app().touchMoved(touch, {55, 150});
     app().touchUp(touch, {55, 150});
-    EXPECT_EQ(events, std::vector<std::string> {"press"});
+    EXPECT_EQ(events, Strings {"press"});
     EXPECT_TRUE(view->log.empty());
 
     // Moving away fails the press at once and lets the touch through.
     touch = app().touchDown({50, 150});
     app().touchMoved(touch, {50, 200});
-    EXPECT_EQ(view->log, (std::vector<std::string> {"began"}));
+    EXPECT_EQ(view->log, (Strings {"began"}));
     app().touchUp(touch, {50, 200});
-    EXPECT_EQ(view->log, (std::vector<std::string> {"began", "ended"}));
+    EXPECT_EQ(view->log, (Strings {"began", "ended"}));
 }
 
 TEST_F(GestureRecognizerTest, AncestorsRecognisersSeeTouchesOfSubviews)
@@ -294,8 +296,8 @@ TEST_F(GestureRecognizerTest, AncestorsRecognisersSeeTouchesOfSubviews)
         [&](GestureRecognizer& r) { events.push_back(r.view() == view ? "parent tap" : "?"); });
     view->addGestureRecognizer(tap);
     tapAt({20, 120});
-    EXPECT_EQ(events, std::vector<std::string> {"parent tap"});
-    EXPECT_EQ(child->log, (std::vector<std::string> {"began", "cancelled"}));
+    EXPECT_EQ(events, Strings {"parent tap"});
+    EXPECT_EQ(child->log, (Strings {"began", "cancelled"}));
     EXPECT_TRUE(view->log.empty());
 }
 

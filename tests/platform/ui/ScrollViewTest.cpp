@@ -11,6 +11,8 @@
 
 namespace {
 
+using Strings = std::vector<std::string>;
+
 using graphics::Point;
 using ui::ControlEvents;
 
@@ -222,7 +224,7 @@ TEST_F(ScrollViewTest, SetContentOffsetAnimatedReachesItsTargetAtTheEnd)
     EXPECT_LT(shown, 400);
     runFor(0.2);
     EXPECT_EQ(scroll->layer().presentation().bounds.origin.y, 400);
-    EXPECT_EQ(delegate->calls, (std::vector<std::string> {"scroll", "didEndAnimation"}));
+    EXPECT_EQ(delegate->calls, (Strings {"scroll", "didEndAnimation"}));
 
     // A drag during the animation takes over from what is on screen.
     scroll->setContentOffset({0, 0}, true);
@@ -291,13 +293,13 @@ TEST_F(ScrollViewTest, DelegateHearsADragInOrder)
     flick({160, 400}, -200);
     runFor(5);
     EXPECT_EQ(delegate->calls,
-        (std::vector<std::string> {
+        (Strings {
             "willBeginDragging", "scroll", "didEndDragging(decelerate)", "scroll", "didEndDecelerating"}));
     EXPECT_TRUE(std::is_sorted(delegate->offsets.begin(), delegate->offsets.end()));
 
     delegate->calls.clear();
     slowDrag({160, 400}, {160, 300});
-    EXPECT_EQ(delegate->calls, (std::vector<std::string> {"willBeginDragging", "scroll", "didEndDragging"}));
+    EXPECT_EQ(delegate->calls, (Strings {"willBeginDragging", "scroll", "didEndDragging"}));
 }
 
 TEST_F(ScrollViewTest, ContentThatFitsLeavesDragsToTheContentUnlessItAlwaysBounces)

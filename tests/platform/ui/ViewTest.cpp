@@ -8,6 +8,8 @@
 
 namespace {
 
+using Strings = std::vector<std::string>;
+
 using graphics::AffineTransform;
 using graphics::Point;
 using graphics::Rect;
@@ -224,13 +226,11 @@ TEST_F(ViewTest, MoveHooksRunInOrder)
     view->log = &log;
     holder->addSubview(view);
     EXPECT_EQ(log,
-        (std::vector<std::string> {
-            "willMoveTo superview", "willMoveTo window", "didMoveTo window", "didMoveToSuperview"}));
+        (Strings {"willMoveTo superview", "willMoveTo window", "didMoveTo window", "didMoveToSuperview"}));
     log.clear();
     view->removeFromSuperview();
     EXPECT_EQ(log,
-        (std::vector<std::string> {
-            "willMoveTo nil", "willMoveTo no window", "didMoveTo no window", "didMoveToSuperview"}));
+        (Strings {"willMoveTo nil", "willMoveTo no window", "didMoveTo no window", "didMoveToSuperview"}));
     EXPECT_EQ(view->window(), nullptr);
 }
 
