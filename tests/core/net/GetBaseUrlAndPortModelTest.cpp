@@ -8,47 +8,42 @@ namespace {
 
 class BaseUrlTest : public ::testing::Test {
 protected:
-    void set(foundation::Value host, foundation::Value port)
+    // Stores both keys; null removes one.
+    static void set(const foundation::Value& host, const foundation::Value& port)
     {
         auto& defaults = foundation::UserDefaults::standard();
-        if (host.isNull())
-            defaults.remove("staticBaseUrl");
-        else
-            defaults.set("staticBaseUrl", host);
-        if (port.isNull())
-            defaults.remove("staticBasePort");
-        else
-            defaults.set("staticBasePort", port);
+        for (const auto& [key, value] :
+            {std::pair {"staticBaseUrl", host}, std::pair {"staticBasePort", port}})
+            value.isNull() ? defaults.remove(key) : defaults.set(key, value);
     }
     mivo::test::TempHome m_home;
 };
 
-TEST_F(BaseUrlTest, DefaultServerWhenEitherKeyIsMissing)
+TEST_F(BaseUrlTest, BothUrlsFromTheDefaultsOrTheBuiltInServer)
 {
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseUrlAndPort(), "http://mivo.example.com:80/Services");
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseImageUrlModel(), "http://mivo.example.com:80");
-    set("10.1.2.3", nullptr);
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseUrlAndPort(), "http://mivo.example.com:80/Services");
-    set(nullptr, "8080");
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseImageUrlModel(), "http://mivo.example.com:80");
-    set("", "8080");
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseUrlAndPort(), "http://mivo.example.com:80/Services");
-}
-
-TEST_F(BaseUrlTest, HostAndPortFromTheDefaults)
-{
-    set("10.1.2.3", "8080");
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseUrlAndPort(), "http://10.1.2.3:8080/Services");
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseImageUrlModel(), "http://10.1.2.3:8080");
-    set("http://server.local", 81);
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseUrlAndPort(), "http://server.local:81/Services");
-    set("HTTP://server.local", "81");
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseImageUrlModel(), "HTTP://server.local:81");
-    // A secure address is kept as typed, not turned into "http://https://...".
-    set("https://secure.example.com", "443");
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseUrlAndPort(), "https://secure.example.com:443/Services");
-    set(" 192.168.0.9 ", " 9000 ");
-    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseImageUrlModel(), "http://192.168.0.9:9000");
+    struct Case {
+        foundation::Value host;
+        foundation::Value port;
+        const char* base;
+    };
+    const Case cases[] = {
+        // Either key missing or empty: the built-in server.
+        {nullptr, nullptr, "http://mivo.example.com:80"},
+        {"10.1.2.3", nullptr, "http://mivo.example.com:80"},
+        {nullptr, "8080", "http://mivo.example.com:80"},
+        {"", "8080", "http://mivo.example.com:80"},
+        {"10.1.2.3", "8080", "http://10.1.2.3:8080"},
+        {"http://server.local", 81, "http://server.local:81"},
+        {"HTTP://server.local", "81", "HTTP://server.local:81"},
+        // A secure address is kept as typed, not turned into "http://https://...".
+        {"https://secure.example.com", "443", "https://secure.example.com:443"},
+        {" 192.168.0.9 ", " 9000 ", "http://192.168.0.9:9000"},
+    };
+    for (const Case& c : cases) {
+        set(c.host, c.port);
+        EXPECT_EQ(GetBaseUrlAndPortModel::getBaseUrlAndPort(), std::string(c.base) + "/Services") << c.base;
+        EXPECT_EQ(GetBaseUrlAndPortModel::getBaseImageUrlModel(), c.base) << c.host.toJson();
+    }
 }
 
 } // namespace

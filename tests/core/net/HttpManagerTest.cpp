@@ -12,7 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <functional>
 #include <thread>
 
 using foundation::Map;
@@ -44,6 +46,15 @@ struct Outcome {
     int ends() const { return requestFinished + requestFailed + uploadFinished + uploadFailed; }
 };
 
+// A way for the server to misbehave once, and the failure code it must end in (0: the success block).
+struct Misbehaviour {
+    const char* mode;
+    int delayMs;
+    double timeout;
+    int64_t failure;
+};
+constexpr int64_t kAnyFailure = INT64_MIN;
+
 class HttpManagerTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { s_server = new testsupport::StandInServer(); }
@@ -62,47 +73,52 @@ protected:
     }
     void TearDown() override { foundation::RunLoop::main().reset(); }
 
-    // Sets every block, as callers do, after the request was started.
-    static void attach(HttpManager& manager, Outcome& outcome)
+    // Sets every block, as callers do, after the request was started; `ended` is set at the end.
+    static void attach(HttpManager& manager, Outcome& outcome, std::atomic<bool>* ended = nullptr)
     {
-        auto record = [&outcome](const std::string& tag) {
+        auto note = [&outcome](const std::string& tag) {
             outcome.tags.push_back(tag);
             if (!foundation::RunLoop::main().isMainThread())
                 outcome.offMainThread = true;
         };
-        manager.setRequestFinishBlock([&outcome, record](const std::string& tag, const Value& object) {
-            record(tag);
-            ++outcome.requestFinished;
-            outcome.object = object;
-        });
-        manager.setRequestFailiedBlock([&outcome, record](const std::string& tag, const HttpError& error) {
-            record(tag);
-            ++outcome.requestFailed;
-            outcome.error = error;
-        });
-        manager.setUploadFileFinishBlock([&outcome, record](const std::string& tag, const Value& object) {
-            record(tag);
-            ++outcome.uploadFinished;
-            outcome.object = object;
-        });
-        manager.setUploadFileFailiedBlock([&outcome, record](const std::string& tag, const HttpError& error) {
-            record(tag);
-            ++outcome.uploadFailed;
-            outcome.error = error;
-        });
-        manager.setUploadPercentBlock([&outcome, record](const std::string& tag, float fraction) {
-            record(tag);
+        auto end = [note, ended](int& counter, const std::string& tag) {
+            note(tag);
+            ++counter;
+            if (ended)
+                *ended = true;
+        };
+        // A block that keeps what it got and counts the end.
+        auto block = [end](int& counter, auto& slot) {
+            return [end, &counter, &slot](const std::string& tag, const auto& got) {
+                slot = got;
+                end(counter, tag);
+            };
+        };
+        manager.setRequestFinishBlock(block(outcome.requestFinished, outcome.object));
+        manager.setRequestFailiedBlock(block(outcome.requestFailed, outcome.error));
+        manager.setUploadFileFinishBlock(block(outcome.uploadFinished, outcome.object));
+        manager.setUploadFileFailiedBlock(block(outcome.uploadFailed, outcome.error));
+        manager.setUploadPercentBlock([&outcome, note](const std::string& tag, float fraction) {
+            note(tag);
             outcome.progress.push_back(fraction);
         });
     }
 
-    // Runs the main loop until the request ended, then a little longer to catch a second end.
-    static void wait(const Outcome& outcome)
+    // Starts a request, sets its blocks and drops the object (the request keeps it alive); then runs
+    // the main loop until the request ended, and a little longer to catch a second end.
+    static Outcome run(double timeout, const std::function<void(HttpManager&)>& start)
     {
+        Outcome outcome;
+        auto manager = HttpManager::create();
+        HttpManagerTestApi::setTimeouts(*manager, timeout, timeout);
+        start(*manager);
+        attach(*manager, outcome);
+        manager.reset();
         EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return outcome.ends() > 0; }, 20));
         foundation::RunLoop::main().runFor(0.1);
         EXPECT_EQ(outcome.ends(), 1);
         EXPECT_FALSE(outcome.offMainThread);
+        return outcome;
     }
 
     static std::string url(const std::string& endpoint)
@@ -111,17 +127,20 @@ protected:
             static_cast<long long>(DateUtil::getCurrentTimeIntervalSince1970()));
     }
 
-    Outcome post(
+    static Outcome post(
         const std::string& endpoint, const Map& parameters, const std::string& tag, double timeout = 10)
     {
-        Outcome outcome;
-        auto manager = HttpManager::create();
-        HttpManagerTestApi::setTimeouts(*manager, timeout, timeout);
-        manager->postRequestWithBaseUrl(url(endpoint), parameters, tag);
-        attach(*manager, outcome);
-        manager.reset(); // the request keeps its object alive
-        wait(outcome);
-        return outcome;
+        return run(
+            timeout, [&](HttpManager& m) { m.postRequestWithBaseUrl(url(endpoint), parameters, tag); });
+    }
+
+    static Outcome upload(
+        const Map& parameters, const std::string& fileName, const std::string& tag, double timeout = 80)
+    {
+        return run(timeout, [&](HttpManager& m) {
+            m.uploadFileWithBaseUrl(url("/FileUpload.ashx?method=upload&time="), parameters, "ignored/path",
+                fileName, "image/jpeg", tag, "ignored");
+        });
     }
 
     // Registers a task on the server and returns its id.
@@ -146,20 +165,6 @@ protected:
         std::string bytes = *photo + std::string(3 * 1024 * 1024, '\0');
         foundation::writeFileAtomically(foundation::Paths::documents() / "user1001" / folder / name, bytes);
         return bytes;
-    }
-
-    Outcome upload(
-        const Map& parameters, const std::string& fileName, const std::string& tag, double timeout = 80)
-    {
-        Outcome outcome;
-        auto manager = HttpManager::create();
-        HttpManagerTestApi::setTimeouts(*manager, timeout, timeout);
-        manager->uploadFileWithBaseUrl(url("/FileUpload.ashx?method=upload&time="), parameters,
-            "ignored/path", fileName, "image/jpeg", tag, "ignored");
-        attach(*manager, outcome);
-        manager.reset();
-        wait(outcome);
-        return outcome;
     }
 
     static Map uploadFields(const std::string& carId, const std::string& fileName, const char* type = "image")
@@ -193,41 +198,32 @@ TEST_F(HttpManagerTest, FormPostGivesTheParsedReplyWithTheTag)
     EXPECT_FALSE(wrong.object["Msg"].asString().empty());
 }
 
-TEST_F(HttpManagerTest, PostFailuresEndInTheFailureBlock)
+TEST_F(HttpManagerTest, EachMisbehaviourEndsAPostInOneRightBlock)
 {
-    s_server->misbehave("delay", 1500, "/Services/Login.ashx", 1);
-    auto late = post("/Login.ashx?time=", {{"username", "arvel"}}, "login", 0.3);
-    EXPECT_EQ(late.requestFailed, 1);
-    EXPECT_EQ(late.error.code, HttpError::kTimedOut);
-    EXPECT_EQ(late.tags, std::vector<std::string> {"login"});
-
     // Only the first request is dropped: a replayed POST would succeed and end in the wrong block.
-    s_server->misbehave("drop", 0, "/Services/Login.ashx", 1);
-    auto dropped = post("/Login.ashx?time=", {{"username", "arvel"}}, "login");
-    EXPECT_EQ(dropped.requestFailed, 1);
-    EXPECT_EQ(dropped.error.code, HttpError::kNetworkConnectionLost);
-    s_server->behave();
-
-    s_server->misbehave("500", 0, "/Services/Login.ashx", 1);
-    auto broken = post("/Login.ashx?time=", {{"username", "arvel"}}, "login");
-    EXPECT_EQ(broken.requestFailed, 1);
-    EXPECT_EQ(broken.error.code, HttpError::kBadServerResponse);
-
-    auto refused = post("/Login.ashx?time=", {}, "login");
-    EXPECT_EQ(refused.requestFinished, 1); // the server answered; the screen reads "Success"
-}
-
-TEST_F(HttpManagerTest, PostTakesAnyBodyAsIs)
-{
-    s_server->misbehave("nonjson", 0, "/Services/Login.ashx", 1);
-    auto html = post("/Login.ashx?time=", {{"username", "arvel"}}, "login");
-    EXPECT_EQ(html.requestFinished, 1);
-    EXPECT_TRUE(html.object.isNull());
-
-    s_server->misbehave("contenttype", 0, "/Services/Login.ashx", 1);
-    auto other = post("/Login.ashx?time=", {{"username", "arvel"}, {"password", "123456"}}, "login");
-    EXPECT_EQ(other.requestFinished, 1);
-    EXPECT_EQ(other.object["Success"], Value(true));
+    for (const Misbehaviour& m : {Misbehaviour {"delay", 1500, 0.3, HttpError::kTimedOut},
+             Misbehaviour {"drop", 0, 10, HttpError::kNetworkConnectionLost},
+             Misbehaviour {"500", 0, 10, HttpError::kBadServerResponse}, Misbehaviour {"nonjson", 0, 10, 0},
+             Misbehaviour {"contenttype", 0, 10, 0}}) {
+        SCOPED_TRACE(m.mode);
+        s_server->misbehave(m.mode, m.delayMs, "/Services/Login.ashx", 1);
+        auto outcome
+            = post("/Login.ashx?time=", {{"username", "arvel"}, {"password", "123456"}}, "login", m.timeout);
+        s_server->behave();
+        EXPECT_EQ(outcome.tags, std::vector<std::string> {"login"});
+        if (m.failure) {
+            EXPECT_EQ(outcome.requestFailed, 1);
+            EXPECT_EQ(outcome.error.code, m.failure);
+        } else {
+            // Any body is taken as is: one that is not JSON gives null; another content type is read.
+            EXPECT_EQ(outcome.requestFinished, 1);
+            if (std::string(m.mode) == "nonjson") {
+                EXPECT_TRUE(outcome.object.isNull());
+            } else {
+                EXPECT_EQ(outcome.object["Success"], Value(true));
+            }
+        }
+    }
 }
 
 TEST_F(HttpManagerTest, UploadStreamsTheUsersFileWithProgress)
@@ -257,8 +253,7 @@ TEST_F(HttpManagerTest, UploadPicksTheFolderByType)
     auto video = foundation::readFile(MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4");
     ASSERT_TRUE(video);
     foundation::writeFileAtomically(foundation::Paths::documents() / "user1001" / "video" / "5.mp4", *video);
-    auto fields = uploadFields(carId, "5.mp4", "video");
-    auto outcome = upload(fields, "5.mp4", "14");
+    auto outcome = upload(uploadFields(carId, "5.mp4", "video"), "5.mp4", "14");
     EXPECT_EQ(outcome.uploadFinished, 1) << outcome.error.description;
 
     // The same name is looked for in "picture" for any other type; the folder is made if missing.
@@ -267,36 +262,26 @@ TEST_F(HttpManagerTest, UploadPicksTheFolderByType)
     EXPECT_TRUE(std::filesystem::is_directory(foundation::Paths::documents() / "user1001" / "picture"));
 }
 
-TEST_F(HttpManagerTest, UploadFailuresEndInTheFailureBlock)
+TEST_F(HttpManagerTest, EachMisbehaviourEndsAnUploadInItsFailureBlock)
 {
     std::string carId = registerTask();
     placePhoto("picture", "1.jpg");
     auto fields = uploadFields(carId, "1.jpg");
-    const char* prefix = "/Services/FileUpload.ashx";
-
-    s_server->misbehave("contenttype", 0, prefix, 1);
-    auto json = upload(fields, "1.jpg", "1");
-    EXPECT_EQ(json.uploadFailed, 1);
-    EXPECT_EQ(json.error.code, HttpError::kCannotDecodeContentData);
-
-    s_server->misbehave("nonjson", 0, prefix, 1);
-    auto html = upload(fields, "1.jpg", "1");
-    EXPECT_EQ(html.uploadFailed, 1);
-    EXPECT_EQ(html.error.code, HttpError::kPropertyListReadCorrupt);
-
-    s_server->misbehave("500", 0, prefix, 1);
-    EXPECT_EQ(upload(fields, "1.jpg", "1").error.code, HttpError::kBadServerResponse);
-
-    s_server->misbehave("drop", 0, prefix, 1); // never replayed, as above
-    EXPECT_EQ(upload(fields, "1.jpg", "1").uploadFailed, 1);
-    s_server->behave();
-
-    s_server->misbehave("delay", 1500, prefix, 1);
-    auto late = upload(fields, "1.jpg", "1", 0.3);
-    EXPECT_EQ(late.uploadFailed, 1);
-    EXPECT_EQ(late.error.code, HttpError::kTimedOut);
-
-    s_server->behave();
+    // A dropped upload is never replayed either.
+    for (const Misbehaviour& m : {Misbehaviour {"contenttype", 0, 80, HttpError::kCannotDecodeContentData},
+             Misbehaviour {"nonjson", 0, 80, HttpError::kPropertyListReadCorrupt},
+             Misbehaviour {"500", 0, 80, HttpError::kBadServerResponse},
+             Misbehaviour {"drop", 0, 80, kAnyFailure},
+             Misbehaviour {"delay", 1500, 0.3, HttpError::kTimedOut}}) {
+        SCOPED_TRACE(m.mode);
+        s_server->misbehave(m.mode, m.delayMs, "/Services/FileUpload.ashx", 1);
+        auto outcome = upload(fields, "1.jpg", "1", m.timeout);
+        s_server->behave();
+        EXPECT_EQ(outcome.uploadFailed, 1);
+        if (m.failure != kAnyFailure) {
+            EXPECT_EQ(outcome.error.code, m.failure);
+        }
+    }
     EXPECT_EQ(upload(fields, "1.jpg", "1").uploadFinished, 1);
 }
 
@@ -317,17 +302,7 @@ TEST_F(HttpManagerTest, BlocksSetOnAWorkerThreadAreUsed)
             fields["seq"] = std::to_string(i + 1);
             manager->uploadFileWithBaseUrl(url("/FileUpload.ashx?method=upload&time="), fields, "ignored",
                 "7.jpg", "image/jpeg", std::to_string(i + 1), "image");
-            attach(*manager, outcomes[i]);
-            auto finish = manager->uploadFileFinishBlock();
-            manager->setUploadFileFinishBlock([&, i, finish](const std::string& tag, const Value& object) {
-                finish(tag, object);
-                ended[i] = true;
-            });
-            auto fail = manager->uploadFileFailiedBlock();
-            manager->setUploadFileFailiedBlock([&, i, fail](const std::string& tag, const HttpError& error) {
-                fail(tag, error);
-                ended[i] = true;
-            });
+            attach(*manager, outcomes[i], &ended[i]);
             while (!ended[i]) {
                 manager->setUploadPercentBlock(
                     [&outcome = outcomes[i]](const std::string&, float f) { outcome.progress.push_back(f); });
@@ -336,13 +311,7 @@ TEST_F(HttpManagerTest, BlocksSetOnAWorkerThreadAreUsed)
         });
     }
     EXPECT_TRUE(foundation::RunLoop::main().runUntil(
-        [&] {
-            for (auto& done : ended)
-                if (!done)
-                    return false;
-            return true;
-        },
-        20));
+        [&] { return std::all_of(ended.begin(), ended.end(), [](auto& done) { return done.load(); }); }, 20));
     queue->waitUntilAllOperationsAreFinished();
     foundation::RunLoop::main().runFor(0.1);
     for (auto& outcome : outcomes) {
