@@ -18,11 +18,19 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
 
 namespace {
+
+namespace fs = std::filesystem;
+using foundation::Map;
+using Records = std::vector<std::shared_ptr<MivoUploadTask>>;
+
+const fs::path kSampleVideo = MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4";
+const fs::path kSamplePhoto = MIVO_SOURCE_DIR "/Resources/camera/sample-photo-1.jpg";
 
 // "%lld" of a time stamp in microseconds: sixteen digits, then the extension.
 bool isStampName(const std::string& name, const std::string& extension)
@@ -31,12 +39,15 @@ bool isStampName(const std::string& name, const std::string& extension)
         && std::all_of(name.begin(), name.begin() + 16, [](char c) { return c >= '0' && c <= '9'; });
 }
 
-namespace fs = std::filesystem;
-using foundation::Map;
-using Records = std::vector<std::shared_ptr<MivoUploadTask>>;
+// Checks that a file is a JPEG of this size.
+void expectJpeg(const fs::path& file, int width, int height)
+{
+    auto image = graphics::JpegCodec::decodeFile(file);
+    ASSERT_TRUE(image) << file;
+    EXPECT_EQ(image->pixelWidth(), width) << file;
+    EXPECT_EQ(image->pixelHeight(), height) << file;
+}
 
-const fs::path kSampleVideo = MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4";
-const fs::path kSamplePhoto = MIVO_SOURCE_DIR "/Resources/camera/sample-photo-1.jpg";
 constexpr double kTimeout = 20.0;
 
 class CommonUtilTest : public ::testing::Test {
@@ -100,18 +111,16 @@ protected:
         return info;
     }
 
-    static bool runUntilPending(const std::shared_ptr<MivoUploadTask>& record)
+    static bool runUntil(const std::function<bool()>& done)
     {
-        return foundation::RunLoop::main().runUntil(
-            [&] { return record->taskStatus() == "PENDING"; }, kTimeout);
+        return foundation::RunLoop::main().runUntil(done, kTimeout);
     }
-
-    static void expectDecodes(const fs::path& file, int width, int height)
+    static bool runUntilPending(const Records& records)
     {
-        auto image = graphics::JpegCodec::decodeFile(file);
-        ASSERT_TRUE(image) << file;
-        EXPECT_EQ(image->pixelWidth(), width) << file;
-        EXPECT_EQ(image->pixelHeight(), height) << file;
+        return runUntil([&] {
+            return std::all_of(
+                records.begin(), records.end(), [](auto& r) { return r->taskStatus() == "PENDING"; });
+        });
     }
 
     mivo::test::TempHome m_home;
@@ -134,32 +143,45 @@ public:
     std::string statusAtLoad;
 };
 
-TEST_F(CommonUtilTest, PhotoSaverFillsTheRecordAtItsRow)
+TEST_F(CommonUtilTest, EachSaverFillsTheRecordAtItsRowAndNoOther)
 {
     auto lists = makeTask("A100", 13);
-    auto record = lists[0][2];
+    auto photo = lists[0][2];
+    auto movie = lists[1][0];
     CommonUtil::imagePickerController(nullptr, photoInfo(), {0, 2}, lists);
-    // Returns at once: the record changes later, on the main queue.
-    EXPECT_EQ(record->taskStatus(), "DEFAULT");
-    ASSERT_TRUE(runUntilPending(record));
+    CommonUtil::imagePickerController(nullptr, movieInfo(), {1, 0}, lists);
+    // Returns at once: the records change later, on the main queue.
+    EXPECT_EQ(photo->taskStatus(), "DEFAULT");
+    EXPECT_EQ(movie->taskStatus(), "DEFAULT");
+    ASSERT_TRUE(runUntilPending({photo, movie}));
 
-    EXPECT_TRUE(isStampName(record->resourceName(), ".jpg"));
-    EXPECT_EQ(record->screenshotName(), "_" + record->resourceName());
-    EXPECT_EQ(record->resourceFilePath(), (m_picture / record->resourceName()).string());
-    EXPECT_EQ(record->screenshotPath(), (m_picture / record->screenshotName()).string());
-    EXPECT_EQ(record->createTime(), m_created);
-    EXPECT_EQ(record->resourceType(), "image");
-    EXPECT_EQ(record->taskPosition(), "3");
-    EXPECT_EQ(record->applyNO(), "A100");
-    expectDecodes(record->resourceFilePath(), 1600, 1200);
-    expectDecodes(record->screenshotPath(), 160, 120);
+    EXPECT_TRUE(isStampName(photo->resourceName(), ".jpg"));
+    EXPECT_EQ(photo->screenshotName(), "_" + photo->resourceName());
+    EXPECT_EQ(photo->resourceFilePath(), (m_picture / photo->resourceName()).string());
+    EXPECT_EQ(photo->screenshotPath(), (m_picture / photo->screenshotName()).string());
+    EXPECT_EQ(photo->createTime(), m_created);
+    EXPECT_EQ(photo->resourceType(), "image");
+    EXPECT_EQ(photo->taskPosition(), "3");
+    EXPECT_EQ(photo->applyNO(), "A100");
+    expectJpeg(photo->resourceFilePath(), 1600, 1200);
+    expectJpeg(photo->screenshotPath(), 160, 120);
+
+    EXPECT_TRUE(isStampName(movie->resourceName(), ".mp4"));
+    EXPECT_EQ(movie->screenshotName(), "_" + movie->resourceName().substr(0, 16) + ".jpg");
+    EXPECT_EQ(movie->resourceFilePath(), (m_video / movie->resourceName()).string());
+    EXPECT_EQ(foundation::readFile(movie->resourceFilePath()), foundation::readFile(kSampleVideo));
+    expectJpeg(movie->screenshotPath(), 160, 120);
+    EXPECT_EQ(movie->createTime(), m_created);
+    EXPECT_EQ(movie->resourceType(), "video");
+    EXPECT_EQ(movie->taskPosition(), "14");
+
     // Nothing else changed, and the change is stored, not only in memory.
     for (size_t i = 0; i < lists[0].size(); ++i)
         EXPECT_EQ(lists[0][i]->taskStatus(), i == 2 ? "PENDING" : "DEFAULT") << i;
-    EXPECT_EQ(lists[1][0]->taskStatus(), "DEFAULT");
-    auto name = record->resourceName();
+    auto name = photo->resourceName();
     lists.clear();
-    record.reset();
+    photo.reset();
+    movie.reset();
     m_store.reset();
     BaseDatabaseManager::resetSharedManagersForTesting();
     m_store = IMivoDataBaseManager::sharedManager();
@@ -170,36 +192,12 @@ TEST_F(CommonUtilTest, PhotoSaverFillsTheRecordAtItsRow)
     EXPECT_EQ(stored->front()->taskPosition(), "3");
 }
 
-TEST_F(CommonUtilTest, MovieSaverFillsTheVideoRecord)
-{
-    auto lists = makeTask("A101", 13);
-    auto record = lists[1][0];
-    CommonUtil::imagePickerController(nullptr, movieInfo(), {1, 0}, lists);
-    ASSERT_TRUE(runUntilPending(record));
-    EXPECT_TRUE(isStampName(record->resourceName(), ".mp4"));
-    EXPECT_EQ(record->screenshotName(), "_" + record->resourceName().substr(0, 16) + ".jpg");
-    EXPECT_EQ(record->resourceFilePath(), (m_video / record->resourceName()).string());
-    EXPECT_EQ(foundation::readFile(record->resourceFilePath()), foundation::readFile(kSampleVideo));
-    expectDecodes(record->screenshotPath(), 160, 120);
-    EXPECT_EQ(record->createTime(), m_created);
-    EXPECT_EQ(record->resourceType(), "video");
-    EXPECT_EQ(record->taskPosition(), "14");
-    EXPECT_EQ(lists[0][0]->taskStatus(), "DEFAULT");
-}
-
 TEST_F(CommonUtilTest, QuickShotsGetTheirOwnFiles)
 {
     auto lists = makeTask("A102", 13);
     for (int row = 0; row < 3; ++row)
         CommonUtil::imagePickerController(nullptr, photoInfo(), {0, row}, lists);
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
-        [&] {
-            for (int row = 0; row < 3; ++row)
-                if (lists[0][row]->taskStatus() != "PENDING")
-                    return false;
-            return true;
-        },
-        kTimeout));
+    ASSERT_TRUE(runUntilPending({lists[0][0], lists[0][1], lists[0][2]}));
     std::set<std::string> names;
     for (int row = 0; row < 3; ++row) {
         names.insert(lists[0][row]->resourceName());
@@ -236,9 +234,8 @@ TEST_F(CommonUtilTest, SaverReturnsBeforeTheMovieIsRead)
     camera.join();
     std::signal(SIGPIPE, previousHandler);
     EXPECT_FALSE(fedBeforeReturn);
-    EXPECT_TRUE(foundation::RunLoop::main().runUntil(
-        [&] { return lists[1][0]->taskStatus() == "PENDING" || capture.contains("cannot save the movie"); },
-        kTimeout));
+    EXPECT_TRUE(runUntil(
+        [&] { return lists[1][0]->taskStatus() == "PENDING" || capture.contains("cannot save the movie"); }));
 }
 
 TEST_F(CommonUtilTest, SaverRefusesWhatItCannotPlace)
@@ -248,16 +245,15 @@ TEST_F(CommonUtilTest, SaverRefusesWhatItCannotPlace)
 
     // No record at that row: nothing is written.
     CommonUtil::imagePickerController(nullptr, photoInfo(), {0, 99}, lists);
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
-        [&] { return capture.contains("cannot save the photo: no record at section 0 row 99"); }, kTimeout));
+    ASSERT_TRUE(
+        runUntil([&] { return capture.contains("cannot save the photo: no record at section 0 row 99"); }));
     EXPECT_TRUE(fs::is_empty(m_picture));
 
     // A movie that is no movie: the record stays as it was, no temporary file is left.
     ui::ImagePickerInfo broken = movieInfo();
     broken.mediaURL = kSamplePhoto;
     CommonUtil::imagePickerController(nullptr, broken, {1, 0}, lists);
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil(
-        [&] { return capture.contains("cannot save the movie"); }, kTimeout));
+    ASSERT_TRUE(runUntil([&] { return capture.contains("cannot save the movie"); }));
     EXPECT_EQ(lists[1][0]->taskStatus(), "DEFAULT");
     EXPECT_TRUE(fs::is_empty(m_video));
 
@@ -304,7 +300,7 @@ TEST_F(RejectedTaskTest, ShotAgainUpdatesTheSlotAndKeepsTheServerPaths)
     m_target->watched = record;
     CommonUtil::imagePickerControllerForSyn(nullptr, photoInfo(), {0, 1}, record, m_target);
     EXPECT_EQ(m_target->loads, 0);
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return m_target->loads == 1; }, kTimeout));
+    ASSERT_TRUE(runUntil([&] { return m_target->loads == 1; }));
     // The grid reloads after the record is written.
     EXPECT_EQ(m_target->statusAtLoad, "PENDING");
     EXPECT_EQ(record->taskPosition(), "2");
@@ -315,7 +311,7 @@ TEST_F(RejectedTaskTest, ShotAgainUpdatesTheSlotAndKeepsTheServerPaths)
     EXPECT_EQ(record->thumbnail(), "/thumbs/2");
     EXPECT_TRUE(record->createTime().has_value());
     EXPECT_TRUE(isStampName(record->resourceName(), ".jpg"));
-    expectDecodes(m_picture / record->screenshotName(), 160, 120);
+    expectJpeg(m_picture / record->screenshotName(), 160, 120);
     EXPECT_EQ(withCarID().size(), 4u);
 }
 
@@ -329,7 +325,7 @@ TEST_F(RejectedTaskTest, AnEmptySlotGetsItsNewRecordStored)
     fresh->setApplyNO("R1");
     fresh->setTaskPosition("5");
     CommonUtil::imagePickerControllerForSyn(nullptr, photoInfo(), {0, 4}, fresh, m_target);
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return m_target->loads == 1; }, kTimeout));
+    ASSERT_TRUE(runUntil([&] { return m_target->loads == 1; }));
     EXPECT_EQ(fresh->taskStatus(), "PENDING");
     EXPECT_FALSE(fresh->isInserted());
     auto slot = m_store->listMivoUploadTasks(
@@ -345,12 +341,13 @@ TEST_F(RejectedTaskTest, MovieReplacesTheTasksVideoRecord)
 {
     // The grid's fresh video record carries position "1", like the first photo.
     auto fresh = m_store->getMivoUploadEntity(MivoUploadTask::kEntityName);
+    ASSERT_TRUE(fresh);
     fresh->setCarID("C9");
     fresh->setApplyNO("R1");
     fresh->setTaskPosition("1");
     auto video = list("R1", "video")[0];
     CommonUtil::imagePickerControllerForSyn(nullptr, movieInfo(), {1, 0}, video, m_target);
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return m_target->loads == 1; }, kTimeout));
+    ASSERT_TRUE(runUntil([&] { return m_target->loads == 1; }));
     EXPECT_EQ(video->taskStatus(), "PENDING");
     EXPECT_EQ(video->resourceType(), "video");
     EXPECT_EQ(video->taskPosition(), "4");
@@ -373,7 +370,7 @@ TEST_F(RejectedTaskTest, APhotoNeverTakesTheVideoRecordOfItsPosition)
     auto records = withCarID();
     ASSERT_EQ(records.size(), 2u);
     CommonUtil::imagePickerControllerForSyn(nullptr, photoInfo(), {0, 0}, records[1], m_target);
-    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return m_target->loads == 1; }, kTimeout));
+    ASSERT_TRUE(runUntil([&] { return m_target->loads == 1; }));
     EXPECT_EQ(records[0]->resourceName(), "keep.mp4");
     EXPECT_EQ(records[0]->resourceType(), "video");
     EXPECT_EQ(records[1]->taskStatus(), "PENDING");

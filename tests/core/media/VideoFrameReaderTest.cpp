@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -79,26 +80,20 @@ TEST(VideoFrameReader, ToleranceLetsTheKeyFrameAnswer)
     EXPECT_NEAR(actual, 2.36, 1e-6);
 }
 
-TEST(VideoFrameReader, ScalesIntoTheMaximumSize)
+TEST(VideoFrameReader, ScalesIntoTheMaximumSizeButNeverEnlarges)
 {
     auto reader = media::VideoFrameReader::open(kSampleVideo);
     ASSERT_TRUE(reader);
-    reader->setMaximumSize(160, 160);
-    auto image = reader->copyImageAtTime(0);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelWidth(), 160);
-    EXPECT_EQ(image->pixelHeight(), 120);
-    EXPECT_TRUE(allOpaque(*image));
-
-    reader->setMaximumSize(0, 240);
-    image = reader->copyImageAtTime(0);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelWidth(), 320);
-    // Never enlarged.
-    reader->setMaximumSize(4000, 4000);
-    image = reader->copyImageAtTime(0);
-    ASSERT_TRUE(image);
-    EXPECT_EQ(image->pixelWidth(), 640);
+    // Maximum width and height (0: no bound), then the size expected.
+    for (auto [maxWidth, maxHeight, width, height] :
+        {std::array {160, 160, 160, 120}, std::array {0, 240, 320, 240}, std::array {4000, 4000, 640, 480}}) {
+        reader->setMaximumSize(maxWidth, maxHeight);
+        auto image = reader->copyImageAtTime(0);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(image->pixelWidth(), width);
+        EXPECT_EQ(image->pixelHeight(), height);
+        EXPECT_TRUE(allOpaque(*image));
+    }
 }
 
 TEST(VideoFrameReader, RefusesBadInputWithAReason)

@@ -51,29 +51,27 @@ TEST_F(VideoRemuxerTest, RemuxesAQuickTimeMovieIntoAPlayableMp4)
     EXPECT_EQ(frame->pixel(10, 100), reference->pixel(10, 100));
 }
 
-TEST_F(VideoRemuxerTest, FailsCleanly)
+TEST_F(VideoRemuxerTest, FailsCleanlyWithAReason)
 {
-    std::string error;
-    fs::path target = m_folder / "3.mp4";
-    EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(m_folder / "missing.mov", target, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(fs::exists(target));
-
     ASSERT_TRUE(foundation::writeFileAtomically(m_folder / "text.mov", "not a movie at all"));
-    error.clear();
-    EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(m_folder / "text.mov", target, &error));
-    EXPECT_FALSE(error.empty());
-    EXPECT_FALSE(fs::exists(target));
-
-    error.clear();
-    EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(
-        MIVO_SOURCE_DIR "/Resources/camera/sample-photo-2.jpg", target, &error));
-    EXPECT_EQ(error, "a still picture is not a movie");
-    EXPECT_FALSE(fs::exists(target));
-
-    error.clear();
-    EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(kQuickTimeMovie, m_folder / "no" / "such" / "4.mp4", &error));
-    EXPECT_FALSE(error.empty());
+    struct Case {
+        fs::path source;
+        fs::path target;
+        std::string error; // empty: any reason
+    };
+    for (const Case& c : {Case {m_folder / "missing.mov", m_folder / "3.mp4", ""},
+             Case {m_folder / "text.mov", m_folder / "3.mp4", ""},
+             Case {MIVO_SOURCE_DIR "/Resources/camera/sample-photo-2.jpg", m_folder / "3.mp4",
+                 "a still picture is not a movie"},
+             Case {kQuickTimeMovie, m_folder / "no" / "such" / "4.mp4", ""}}) {
+        std::string error;
+        EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(c.source, c.target, &error)) << c.source;
+        EXPECT_FALSE(error.empty()) << c.source;
+        if (!c.error.empty()) {
+            EXPECT_EQ(error, c.error);
+        }
+        EXPECT_FALSE(fs::exists(c.target)) << c.source;
+    }
 }
 
 } // namespace
