@@ -1,7 +1,6 @@
 #include "screens/shell/LoginViewController.h"
 
 #include "components/alert/ModalAlertView.h"
-#include "core/net/HttpManager.h"
 #include "core/net/UserInfo.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/foundation/BundleInfo.h"
@@ -133,20 +132,10 @@ void LoginViewController::login()
     m_requestRunning = true;
     m_loginButton->setEnabled(false);
 
-    auto manager = HttpManager::create();
-    manager->postRequestWithBaseUrl(RequestUrlUtil::urlFor(kLoginPath),
+    RequestUrlUtil::post(sharedAs<LoginViewController>(), kLoginPath,
         Value(foundation::Map {
             {"username", userName}, {"password", password}, {"simid", DeviceIdentifier::simid()}}),
-        kLoginTag);
-    std::weak_ptr<LoginViewController> weakSelf = sharedAs<LoginViewController>();
-    manager->setRequestFinishBlock([weakSelf](const std::string&, const Value& reply) {
-        if (auto self = weakSelf.lock())
-            self->loginFinished(reply);
-    });
-    manager->setRequestFailiedBlock([weakSelf](const std::string&, const HttpError& error) {
-        if (auto self = weakSelf.lock())
-            self->loginFailed(error);
-    });
+        kLoginTag, &LoginViewController::loginFinished, &LoginViewController::loginFailed);
 }
 
 void LoginViewController::loginFinished(const Value& reply)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/net/HttpManager.h"
 #include "platform/foundation/Value.h"
 
+#include <memory>
 #include <string>
 
 // How the screens address the server and read its reply envelope.
@@ -17,4 +19,25 @@ public:
     static std::string message(const foundation::Value& reply, const std::string& fallback);
     // The user default "userName": the owner of the tasks the lists show.
     static std::string currentUserName();
+
+    // Posts `fields` to the endpoint `path` and hands the reply or the error to the screen, which
+    // the request holds weakly: a screen that has gone hears nothing.
+    template<class Screen>
+    static void post(const std::shared_ptr<Screen>& screen, const std::string& path, foundation::Value fields,
+        const std::string& tag, void (Screen::*finished)(const foundation::Value&),
+        void (Screen::*failed)(const HttpError&))
+    {
+        auto manager = HttpManager::create();
+        manager->postRequestWithBaseUrl(urlFor(path), fields, tag);
+        std::weak_ptr<Screen> weakScreen = screen;
+        manager->setRequestFinishBlock(
+            [weakScreen, finished](const std::string&, const foundation::Value& reply) {
+                if (auto strong = weakScreen.lock())
+                    (strong.get()->*finished)(reply);
+            });
+        manager->setRequestFailiedBlock([weakScreen, failed](const std::string&, const HttpError& error) {
+            if (auto strong = weakScreen.lock())
+                (strong.get()->*failed)(error);
+        });
+    }
 };

@@ -1,7 +1,6 @@
 #include "screens/tasks/NewTaskViewController.h"
 
 #include "components/alert/ModalAlertView.h"
-#include "core/net/HttpManager.h"
 #include "core/net/UserInfo.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/Log.h"
@@ -207,19 +206,9 @@ void NewTaskViewController::submit()
     m_requestRunning = true;
     m_submitButton->setEnabled(false);
 
-    auto manager = HttpManager::create();
-    manager->postRequestWithBaseUrl(RequestUrlUtil::urlFor(kValidatePath),
+    RequestUrlUtil::post(sharedAs<NewTaskViewController>(), kValidatePath,
         Value(foundation::Map {{"applyNo", UserInfo::sharedInstance()->orderPrefix() + fields.applyNO}}),
-        kValidateTag);
-    std::weak_ptr<NewTaskViewController> weakSelf = sharedAs<NewTaskViewController>();
-    manager->setRequestFinishBlock([weakSelf](const std::string&, const Value& reply) {
-        if (auto self = weakSelf.lock())
-            self->validateFinished(reply);
-    });
-    manager->setRequestFailiedBlock([weakSelf](const std::string&, const HttpError& error) {
-        if (auto self = weakSelf.lock())
-            self->validateFailed(error);
-    });
+        kValidateTag, &NewTaskViewController::validateFinished, &NewTaskViewController::validateFailed);
 }
 
 void NewTaskViewController::validateFinished(const Value& reply)

@@ -1,7 +1,6 @@
 #include "screens/tasks/ServerTaskListViewController.h"
 
 #include "components/alert/ModalAlertView.h"
-#include "core/net/HttpManager.h"
 #include "core/net/UserInfo.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/View.h"
@@ -24,19 +23,9 @@ void ServerTaskListViewController::refresh()
     auto user = UserInfo::sharedInstance();
     std::string loginName = user->loginName().empty() ? RequestUrlUtil::currentUserName() : user->loginName();
     m_requestRunning = true;
-    auto manager = HttpManager::create();
-    manager->postRequestWithBaseUrl(RequestUrlUtil::urlFor(listPath()),
+    RequestUrlUtil::post(sharedAs<ServerTaskListViewController>(), listPath(),
         Value(foundation::Map {{"LoginName", loginName}, {"updateDate", lastUpdateTime(user->userId())}}),
-        requestTag());
-    std::weak_ptr<ServerTaskListViewController> weakSelf = sharedAs<ServerTaskListViewController>();
-    manager->setRequestFinishBlock([weakSelf](const std::string&, const Value& reply) {
-        if (auto self = weakSelf.lock())
-            self->listFinished(reply);
-    });
-    manager->setRequestFailiedBlock([weakSelf](const std::string&, const HttpError& error) {
-        if (auto self = weakSelf.lock())
-            self->listFailed(error);
-    });
+        requestTag(), &ServerTaskListViewController::listFinished, &ServerTaskListViewController::listFailed);
 }
 
 void ServerTaskListViewController::listFinished(const Value& reply)
