@@ -26,16 +26,3 @@ std::vector<data::AttributeDescription> MivoTask::attributeDescriptions()
         {"updateDate", AttributeType::Date},
     };
 }
-
-std::optional<foundation::Date> MivoTask::dateValue(const char* name) const
-{
-    const auto& v = value(name);
-    if (!v.isDate())
-        return std::nullopt;
-    return v.asDate();
-}
-
-void MivoTask::setDateValue(const char* name, std::optional<foundation::Date> value)
-{
-    setValue(name, value ? foundation::Value(*value) : foundation::Value());
-}

@@ -52,8 +52,4 @@ public:
     void setCreareUserid(int64_t value) { setValue("creareUserid", value); }
     std::optional<foundation::Date> updateDate() const { return dateValue("updateDate"); }
     void setUpdateDate(std::optional<foundation::Date> value) { setDateValue("updateDate", value); }
-
-private:
-    std::optional<foundation::Date> dateValue(const char* name) const;
-    void setDateValue(const char* name, std::optional<foundation::Date> value);
 };

@@ -22,16 +22,3 @@ std::vector<data::AttributeDescription> MivoUploadTask::attributeDescriptions()
         {"thumbnail", AttributeType::Text},
     };
 }
-
-std::optional<foundation::Date> MivoUploadTask::dateValue(const char* name) const
-{
-    const auto& v = value(name);
-    if (!v.isDate())
-        return std::nullopt;
-    return v.asDate();
-}
-
-void MivoUploadTask::setDateValue(const char* name, std::optional<foundation::Date> value)
-{
-    setValue(name, value ? foundation::Value(*value) : foundation::Value());
-}

@@ -44,8 +44,4 @@ public:
     void setFileUrl(const std::string& value) { setValue("fileUrl", value); }
     std::string thumbnail() const { return textValue("thumbnail"); }
     void setThumbnail(const std::string& value) { setValue("thumbnail", value); }
-
-private:
-    std::optional<foundation::Date> dateValue(const char* name) const;
-    void setDateValue(const char* name, std::optional<foundation::Date> value);
 };

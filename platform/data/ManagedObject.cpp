@@ -64,6 +64,19 @@ std::string ManagedObject::textValue(const std::string& name) const
     return value(name).asString();
 }
 
+std::optional<foundation::Date> ManagedObject::dateValue(const std::string& name) const
+{
+    const auto& v = value(name);
+    if (!v.isDate())
+        return std::nullopt;
+    return v.asDate();
+}
+
+void ManagedObject::setDateValue(const std::string& name, std::optional<foundation::Date> value)
+{
+    setValue(name, value ? foundation::Value(*value) : foundation::Value());
+}
+
 int64_t ManagedObject::integerValue(const std::string& name) const
 {
     return value(name).asInt();

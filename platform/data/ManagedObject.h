@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +45,9 @@ protected:
     // Typed accessors of subclasses.
     std::string textValue(const std::string& name) const;
     int64_t integerValue(const std::string& name) const;
+    // Nullopt when unset; setting nullopt clears the attribute.
+    std::optional<foundation::Date> dateValue(const std::string& name) const;
+    void setDateValue(const std::string& name, std::optional<foundation::Date> value);
 
 private:
     friend class ManagedObjectContext;
