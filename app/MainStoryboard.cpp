@@ -18,7 +18,7 @@
 #include "screens/tasks/RejectedTaskListViewController.h"
 #include "screens/tasks/ToUploadCollectionViewController.h"
 #include "screens/tasks/UploadTaskListViewController.h"
-#include "screens/tasks/UploadTaskViewController.h"
+#include "screens/capture/UploadTaskViewController.h"
 
 using S = ShellSegues;
 using ui::SegueKind;

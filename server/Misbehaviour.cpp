@@ -16,13 +16,14 @@ void Misbehaviour::clear()
     m_rules.clear();
 }
 
-std::optional<MisbehaviourRule> Misbehaviour::take(std::string_view path)
+std::optional<MisbehaviourRule> Misbehaviour::take(std::string_view target)
 {
-    if (path.starts_with("/admin"))
+    // A prefix may name a method of an endpoint, so it is matched against the query as well.
+    if (target.starts_with("/admin"))
         return std::nullopt;
     std::lock_guard lock(m_mutex);
     for (auto it = m_rules.begin(); it != m_rules.end(); ++it) {
-        if (!path.starts_with(it->pathPrefix) || it->count == 0)
+        if (!target.starts_with(it->pathPrefix) || it->count == 0)
             continue;
         MisbehaviourRule rule = *it;
         if (it->count > 0 && --it->count == 0)
@@ -69,6 +70,8 @@ std::optional<MisbehaviourMode> Misbehaviour::parseMode(std::string_view text)
         return MisbehaviourMode::NonJson;
     if (text == "contenttype")
         return MisbehaviourMode::ContentType;
+    if (text == "refuse")
+        return MisbehaviourMode::Refuse;
     return std::nullopt;
 }
 
@@ -87,6 +90,8 @@ const char* Misbehaviour::modeName(MisbehaviourMode mode)
         return "nonjson";
     case MisbehaviourMode::ContentType:
         return "contenttype";
+    case MisbehaviourMode::Refuse:
+        return "refuse";
     }
     return "none";
 }

@@ -17,12 +17,14 @@ enum class MisbehaviourMode {
     Status500, // HTTP 500 with a plain-text body
     NonJson, // HTTP 200 with an HTML body that is not JSON
     ContentType, // the normal reply, with another content type ("application/json" on uploads)
+    Refuse, // the envelope with "Success" false and a "Msg", nothing done (uploads: "text/html")
 };
 
 struct MisbehaviourRule {
     MisbehaviourMode mode = MisbehaviourMode::None;
     int delayMs = 0;
-    std::string pathPrefix; // empty: every path
+    std::string pathPrefix; // empty: every path; matched against the path and its query
+                            // ("/Services/CarTask.ashx?method=add")
     int count = -1; // requests left; -1: unlimited
 };
 
@@ -32,7 +34,7 @@ class Misbehaviour {
 public:
     void add(MisbehaviourRule rule);
     void clear();
-    std::optional<MisbehaviourRule> take(std::string_view path);
+    std::optional<MisbehaviourRule> take(std::string_view target);
     std::vector<MisbehaviourRule> rules() const;
 
     // Sleeps for a rule's delay; returns early when interrupt() is called (server stopping).

@@ -25,6 +25,7 @@ namespace {
 constexpr size_t kMaxFieldBytes = 64 * 1024;
 constexpr int kListenBacklog = 512;
 constexpr const char* kDroppedHeader = "X-Mivo-Dropped";
+constexpr const char* kRefusedMessage = "服务器拒绝了请求";
 constexpr const char* kNonJsonBody = "<html><body><h1>Service Temporarily Unavailable</h1></body></html>";
 
 // What the current worker did out of the ordinary, for its request's log line.
@@ -146,6 +147,7 @@ struct MivoServer::Impl {
             return true;
         case MisbehaviourMode::Status500:
         case MisbehaviourMode::NonJson:
+        case MisbehaviourMode::Refuse:
             if (reader) {
                 // Read the body first so the reply is not lost to a reset connection.
                 if (req.is_multipart_form_data())
@@ -157,6 +159,12 @@ struct MivoServer::Impl {
             if (rule.mode == MisbehaviourMode::Status500) {
                 res.status = 500;
                 res.set_content("Internal Server Error", "text/plain");
+            } else if (rule.mode == MisbehaviourMode::Refuse) {
+                Reply refused = ServiceApi::failure(kRefusedMessage);
+                // Upload replies always come as "text/html".
+                if (reader)
+                    refused.contentType = "text/html";
+                send(res, refused);
             } else {
                 res.status = 200;
                 res.set_content(kNonJsonBody, "text/html");
@@ -181,7 +189,7 @@ struct MivoServer::Impl {
     httplib::Server::Handler guarded(std::function<void(const httplib::Request&, httplib::Response&)> handler)
     {
         return [this, handler](const httplib::Request& req, httplib::Response& res) {
-            auto rule = misbehaviour.take(req.path);
+            auto rule = misbehaviour.take(req.target);
             if (rule && misbehaveBefore(*rule, req, res, nullptr))
                 return;
             handler(req, res);
@@ -193,7 +201,7 @@ struct MivoServer::Impl {
     void handleUpload(
         const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader)
     {
-        auto rule = misbehaviour.take(req.path);
+        auto rule = misbehaviour.take(req.target);
         if (rule && misbehaveBefore(*rule, req, res, &reader))
             return;
         Form form = formOf(req);

@@ -60,7 +60,7 @@ int main(int argc, char** argv)
     app.add_option("--port", options.port, "port; 0 picks a free one")->capture_default_str();
     app.add_option("--data", dataDir, "data folder (database and media)")->capture_default_str();
     app.add_option("--port-file", portFile, "file that receives the port once listening");
-    app.add_option("--misbehave", misbehave, "none|delay|drop|500|nonjson|contenttype from the start");
+    app.add_option("--misbehave", misbehave, "none|delay|drop|500|nonjson|contenttype|refuse from the start");
     app.add_option("--delay-ms", delayMs, "delay every matching request by this many ms");
     app.add_option("--misbehave-path", misbehavePath, "misbehave only on paths starting with this");
     app.add_option("--misbehave-count", misbehaveCount, "misbehave this many times (-1: always)");

@@ -6,8 +6,12 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
+namespace foundation {
+class Timer;
+} // namespace foundation
 namespace net {
 struct HttpResponse;
 } // namespace net
@@ -29,6 +33,9 @@ public:
     static constexpr double kUploadTimeout = 80;
 
     static std::shared_ptr<HttpManager> create();
+    // The timeouts of requests made from now on (nullopt: the defaults above), so that tests of the
+    // timeout roads need not wait 80 s.
+    static void setTimeoutsForTesting(std::optional<double> request, std::optional<double> upload);
     HttpManager(const HttpManager&) = delete;
     HttpManager& operator=(const HttpManager&) = delete;
 
@@ -42,8 +49,9 @@ public:
     // `fileName` of the user's folder "video" (when parameters["type"] is "video") or "picture",
     // streamed from disk. filePath and fileType are not used: the file is always looked up in the
     // user's folder, and a name that would leave it is refused. The reply must be "text/html" and
-    // JSON: uploadFileFinishBlock gets it; any failure goes to uploadFileFailiedBlock. Each progress
-    // step is logged and reported to uploadPercentBlock as sent / expected bytes.
+    // JSON: uploadFileFinishBlock gets it; any failure goes to uploadFileFailiedBlock. Progress is
+    // logged and reported to uploadPercentBlock as sent / expected bytes, at most once per frame of
+    // the run loop's clock (the latest value wins, the last step always comes, before the end).
     void uploadFileWithBaseUrl(const std::string& url, const foundation::Value& parameters,
         const std::string& filePath, const std::string& fileName, const std::string& mimeType,
         const std::string& requesteIdentify, const std::string& fileType);
@@ -72,6 +80,8 @@ private:
     void uploadFinished(const std::string& tag, const net::HttpResponse& response);
     void uploadProgressed(const std::string& tag, int64_t sent, int64_t expected);
     void failUploadLater(const std::string& tag, HttpError error);
+    void deliverProgress(const std::string& tag, float fraction);
+    void cancelPendingProgress();
 
     template<class Block> Block copyOf(const Block& member) const
     {
@@ -92,4 +102,8 @@ private:
     PercentBlock m_uploadPercentBlock;
     double m_requestTimeout {kRequestTimeout};
     double m_uploadTimeout {kUploadTimeout};
+    // Main thread only: the throttle of progress steps.
+    std::optional<double> m_lastProgressTime;
+    float m_pendingFraction {0};
+    std::shared_ptr<foundation::Timer> m_progressTimer;
 };

@@ -1,5 +1,7 @@
 #include "platform/foundation/OperationQueue.h"
 
+#include "platform/foundation/RunLoop.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <deque>
@@ -85,6 +87,11 @@ OperationQueue::~OperationQueue()
         else
             thread.join();
     }
+}
+
+void OperationQueue::releaseOnMainThread(std::shared_ptr<void> object)
+{
+    RunLoop::main().post([object = std::move(object)] {});
 }
 
 void OperationQueue::setMaxConcurrentOperationCount(int count)

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <utility>
 
 namespace foundation {
 
@@ -22,6 +23,18 @@ public:
     void setMaxConcurrentOperationCount(int count);
     int maxConcurrentOperationCount() const;
     void addOperation(std::function<void()> operation);
+    // An invocation operation: calls target->selector(argument) on a worker. The operation holds
+    // its target until it has run or been cancelled, and lets go of it on the main thread, so the
+    // last reference to a screen never dies on a worker.
+    template<class Target, class Argument>
+    void addInvocationOperation(
+        std::shared_ptr<Target> target, void (Target::*selector)(const Argument&), Argument argument)
+    {
+        addOperation([target = std::move(target), selector, argument = std::move(argument)]() mutable {
+            ((*target).*selector)(argument);
+            releaseOnMainThread(std::move(target));
+        });
+    }
     // Drops operations that have not started; running ones finish normally.
     void cancelAllOperations();
     // Operations queued or running.
@@ -30,6 +43,8 @@ public:
     void waitUntilAllOperationsAreFinished();
 
 private:
+    static void releaseOnMainThread(std::shared_ptr<void> object);
+
     struct State;
     std::shared_ptr<State> m_state;
 };

@@ -1,7 +1,7 @@
 #include "screens/tasks/RejectedCollectionViewController.h"
 
 #include "platform/ui/StoryboardSegue.h"
-#include "screens/tasks/UploadTaskViewController.h"
+#include "screens/capture/UploadTaskViewController.h"
 
 void RejectedCollectionViewController::prepareForSegue(
     ui::StoryboardSegue& segue, const ui::SegueSender& sender)

@@ -4,7 +4,7 @@
 #include "platform/data/Predicate.h"
 #include "platform/ui/StoryboardSegue.h"
 #include "screens/shell/RequestUrlUtil.h"
-#include "screens/tasks/UploadTaskViewController.h"
+#include "screens/capture/UploadTaskViewController.h"
 
 void ToUploadCollectionViewController::prepareForSegue(
     ui::StoryboardSegue& segue, const ui::SegueSender& sender)

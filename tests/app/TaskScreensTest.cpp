@@ -20,7 +20,7 @@
 #include "screens/tasks/TaskRecordUtil.h"
 #include "screens/tasks/ToUploadCollectionViewController.h"
 #include "screens/tasks/UploadTaskListViewController.h"
-#include "screens/tasks/UploadTaskViewController.h"
+#include "screens/capture/UploadTaskViewController.h"
 
 #include <functional>
 #include <sqlite3.h>
