@@ -14,7 +14,13 @@ TableViewCell::TableViewCell(std::string reuseIdentifier, graphics::Rect frame)
 {
     setBackgroundColor(graphics::Color::white());
     setClipsToBounds(true);
-    addSubview(m_contentView);
+}
+
+const std::shared_ptr<View>& TableViewCell::contentView()
+{
+    if (m_contentView->superview().get() != this)
+        insertSubview(m_contentView, 0);
+    return m_contentView;
 }
 
 void TableViewCell::setSelected(bool selected, bool /*animated*/)

@@ -20,7 +20,8 @@ public:
     const char* className() const override { return "TableViewCell"; }
 
     const std::string& reuseIdentifier() const { return m_reuseIdentifier; }
-    const std::shared_ptr<View>& contentView() const { return m_contentView; }
+    // Joins the cell on first use (a view cannot take subviews while it is being made).
+    const std::shared_ptr<View>& contentView();
 
     bool isSelected() const { return m_selected; }
     void setSelected(bool selected) { setSelected(selected, false); }

@@ -27,11 +27,17 @@ std::shared_ptr<ui::Label> makeLabel(ui::View& parent, double size, graphics::Co
 
 std::shared_ptr<UploadTaskTableViewCell> UploadTaskTableViewCell::loadFromNib()
 {
-    return std::make_shared<UploadTaskTableViewCell>();
+    auto cell = std::make_shared<UploadTaskTableViewCell>();
+    cell->awakeFromNib();
+    return cell;
 }
 
 UploadTaskTableViewCell::UploadTaskTableViewCell()
     : ui::TableViewCell({}, {0, 0, 320, kHeight})
+{ }
+
+// Builds the nib's views and connects the outlets.
+void UploadTaskTableViewCell::awakeFromNib()
 {
     auto& content = *contentView();
     auto image = ui::ImageView::create();

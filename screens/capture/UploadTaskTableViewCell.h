@@ -34,6 +34,8 @@ public:
     void layoutSubviews() override;
 
 private:
+    void awakeFromNib();
+
     // Outlets are weak, as from a nib: the view tree owns the views.
     std::weak_ptr<ui::ImageView> m_taskImage;
     std::weak_ptr<ui::Label> m_applyNOLabel;

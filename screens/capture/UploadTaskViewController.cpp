@@ -354,6 +354,7 @@ void UploadTaskViewController::uploadFileRequestWithInfoDic(const Map& info)
         foundation::logf("--------error------@%s", error.description.c_str());
         self->fileFailed(tag);
     });
+    ++m_filesSent;
     manager->setUploadPercentBlock(
         [self](const std::string& tag, float fraction) { self->progressed(tag, fraction); });
 }
@@ -505,7 +506,7 @@ std::shared_ptr<ui::TableViewCell> UploadTaskViewController::cellForRowAtIndexPa
     bool photo = shots && index >= 0 && index < static_cast<long long>(shots->size());
     cell->dealPrice()->setText(photo ? text((*shots)[static_cast<size_t>(index)]["title"]) : kVideoTitle);
     const char* folder = photo ? LocalDocumentManager::kPictureFolder : LocalDocumentManager::kVideoFolder;
-    if (LocalDocumentManager::userFolder(folder)) {
+    if (LocalDocumentManager::userFolder(folder) && !record->screenshotName().empty()) {
         auto file = LocalDocumentManager::fileInUserFolder(folder, record->screenshotName());
         if (file)
             cell->taskImage()->setImage(graphics::decodeImageFile(*file));

@@ -7,6 +7,7 @@
 #include "platform/ui/TableView.h"
 #include "platform/ui/ViewController.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -117,6 +118,7 @@ private:
     int64_t m_uploadTempCount {0};
     int64_t m_warningTotalCount {0};
     bool m_uploadsStarted {false};
+    std::atomic<int64_t> m_filesSent {0}; // requests the workers started
     std::string m_uploadCarTaskId;
     std::string m_uploadOptional;
     // The record each file request carries, by its tag: replies and progress go to that record.

@@ -1,0 +1,249 @@
+#include "tests/screens/capture/UploadFixture.h"
+
+#include "components/alert/ModalAlertButton.h"
+#include "platform/ui/ProgressView.h"
+#include "screens/capture/UploadTaskTableViewCell.h"
+
+namespace {
+
+using mivo::test::UploadFixture;
+
+constexpr const char* kNetworkError = "网络超时,请重新尝试!";
+constexpr const char* kAllDone = "数据全部上传成功!";
+constexpr const char* kFileWarning = "由于网络原因部分资源未能上传成功,请返回查看详情之后重传未完成资源";
+constexpr const char* kRefused = "服务器拒绝了请求";
+constexpr const char* kValidateLine = "CarTask.ashx?method=validate";
+constexpr const char* kAddLine = "CarTask.ashx?method=add";
+constexpr const char* kUploadLine = "FileUpload.ashx?method=upload";
+
+class UploadTaskViewControllerTest : public UploadFixture { };
+
+TEST_F(UploadTaskViewControllerTest, NothingPendingSaysSoAndSendsNothing)
+{
+    makeTask("U100", 0, false);
+    // One file already uploaded: still nothing to send, and no second section.
+    store()->updateMivoUploadTask(
+        records(data::Predicate::withFormat("applyNO=%@", std::string("U100"))).front(),
+        {{"taskStatus", "UPLOADED"}});
+    size_t requests = logCount("/Services/");
+
+    auto screen = open("U100");
+    ASSERT_TRUE(waitForAlert("所有数据都已同步到服务器,没有需要上传的数据!"));
+    EXPECT_EQ(alertButtons(*screen->showMsgAlertView()), (std::vector<std::string> {"确认"}));
+    EXPECT_EQ(logCount("/Services/"), requests);
+
+    auto table = screen->selfTableView();
+    ASSERT_TRUE(table);
+    table->layoutIfNeeded();
+    EXPECT_EQ(table->numberOfSections(), 1u);
+    EXPECT_EQ(table->numberOfRowsInSection(0), 0u);
+    EXPECT_EQ(table->headerViewForSection(0)->text(), "正在上传任务(0)");
+    EXPECT_EQ(table->rectForHeaderInSection(0).height(), 55);
+}
+
+TEST_F(UploadTaskViewControllerTest, AKnownServerIdGoesStraightToTheFiles)
+{
+    std::string carId = registerTask("U200");
+    ASSERT_FALSE(carId.empty());
+    makeTask("U200", 3, true, carId);
+    size_t validates = logCount(kValidateLine);
+    size_t adds = logCount(kAddLine);
+
+    auto screen = open("U200", carId);
+    ASSERT_TRUE(waitForAlert(kAllDone)) << alertText(*screen);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(logCount(kValidateLine), validates);
+    EXPECT_EQ(logCount(kAddLine), adds);
+    EXPECT_EQ(screen->uploadTotalCount(), 4);
+    EXPECT_EQ(screen->uploadTempCount(), 4);
+    // The all-done notice has no button of its own: it closes with the queued notice's.
+    EXPECT_EQ(alertButtons(*screen->showMsgAlertView()), (std::vector<std::string> {"确定"}));
+    EXPECT_EQ(countStatus("U200", "UPLOADED"), 4u);
+    EXPECT_EQ(countStatus("U200", "PENDING"), 0u);
+    EXPECT_EQ(task("U200")->taskStatus(), "TOUPLOAD") << "a normal task waits for the server's lists";
+    for (const auto& record : records(data::Predicate::withFormat(
+             "applyNO=%@ and taskStatus=%@", std::string("U200"), std::string("UPLOADED")))) {
+        EXPECT_EQ(record->carID(), carId);
+        EXPECT_EQ(record->fileUrl().rfind("/media/" + carId + "/", 0), 0u) << record->fileUrl();
+        EXPECT_EQ(record->thumbnail(), record->fileUrl());
+    }
+    expectStoreMatchesServer("U200");
+
+    // The uploaded files moved to the second section: the photos with a full bar, the video as the
+    // cell comes.
+    auto table = screen->selfTableView();
+    EXPECT_EQ(table->numberOfSections(), 1u) << "no pending file: one section";
+    EXPECT_TRUE(screen->toUploadData().empty());
+    EXPECT_EQ(screen->uploadedData().size(), 4u);
+}
+
+TEST_F(UploadTaskViewControllerTest, ANewTaskIsValidatedAddedAndThenUploaded)
+{
+    makeTask("U300", 13, true);
+    auto screen = open("U300");
+    ASSERT_TRUE(waitForAlert(kAllDone)) << alertText(*screen);
+    ASSERT_TRUE(settle());
+    auto carId = s_server->carIdOf("AVU300");
+    ASSERT_TRUE(carId);
+    EXPECT_EQ(screen->uuidForTask(), *carId);
+    EXPECT_EQ(task("U300")->carID(), *carId);
+    EXPECT_EQ(task("U300")->taskStatus(), "TOUPLOAD");
+    EXPECT_EQ(countStatus("U300", "UPLOADED"), 14u);
+    EXPECT_EQ(serverFiles("U300").size(), 14u);
+    expectStoreMatchesServer("U300");
+}
+
+TEST_F(UploadTaskViewControllerTest, InRejectModeTheTaskIsFinishedWhenAllAreAnswered)
+{
+    std::string carId = registerTask("U400");
+    ASSERT_TRUE(s_server->reject(carId, "照片模糊"));
+    makeTask("U400", 2, false, carId, "REJECTED", "0");
+    auto screen = open("U400", carId, UploadTaskViewController::kRejectModel, "0");
+    ASSERT_TRUE(waitForAlert(kAllDone)) << alertText(*screen);
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(task("U400")->taskStatus(), "FINISHED");
+    EXPECT_EQ(task("U400")->carID(), carId);
+    expectStoreMatchesServer("U400");
+}
+
+TEST_F(UploadTaskViewControllerTest, AnAnswerUpdatesTheRecordItsRequestCarried)
+{
+    // An older record of the same number, position and type (from the server's lists) comes first
+    // in the store: the reply must not land on it.
+    ASSERT_TRUE(
+        store()->insertMivoUploadTask({{"applyNO", "U500"}, {"resourceType", "image"}, {"taskPosition", "1"},
+            {"taskStatus", "UPLOADED"}, {"carID", "999999"}, {"fileUrl", "/media/999999/1-old.jpg"}}));
+    std::string carId = registerTask("U500");
+    makeTask("U500", 1, false, carId);
+    auto screen = open("U500", carId);
+    ASSERT_TRUE(waitForAlert(kAllDone)) << alertText(*screen);
+    ASSERT_TRUE(settle());
+    for (const auto& record : records(data::Predicate::withFormat(
+             "applyNO=%@ and taskPosition=%@", std::string("U500"), std::string("1")))) {
+        if (record->carID() == "999999")
+            EXPECT_EQ(record->fileUrl(), "/media/999999/1-old.jpg");
+        else
+            EXPECT_EQ(record->taskStatus(), "UPLOADED");
+    }
+}
+
+// ---- Each step failing in each way
+
+enum class Step { Validate, Add, OneFile, AllFiles };
+
+struct FailureCase {
+    Step step;
+    const char* mode;
+    const char* name;
+};
+
+class UploadFailureTest : public UploadFixture, public ::testing::WithParamInterface<FailureCase> { };
+
+TEST_P(UploadFailureTest, ShowsWhatFailedAndKeepsTheStoreTrue)
+{
+    const FailureCase& c = GetParam();
+    std::string applyNO = std::string("F") + c.name;
+    makeTask(applyNO, 3, true);
+    const char* prefix = c.step == Step::Validate ? "/Services/CarTask.ashx?method=validate"
+        : c.step == Step::Add                     ? "/Services/CarTask.ashx?method=add"
+                                                  : "/Services/FileUpload.ashx";
+    int count = c.step == Step::OneFile ? 1 : -1;
+    bool delay = std::string(c.mode) == "delay";
+    if (delay)
+        HttpManager::setTimeoutsForTesting(1.0, 1.0);
+    ASSERT_TRUE(s_server->misbehave(c.mode, delay ? 2500 : 0, prefix, count));
+    size_t uploads = logCount(kUploadLine);
+
+    auto screen = open(applyNO);
+    bool registration = c.step == Step::Validate || c.step == Step::Add;
+    std::string refusal = registration ? kRefused : kFileWarning;
+    std::string expected = std::string(c.mode) == "refuse" ? refusal
+        : registration                                     ? kNetworkError
+                                                           : kFileWarning;
+    ASSERT_TRUE(waitForAlert(expected)) << "shown: " << alertText(*screen);
+    ASSERT_TRUE(settle());
+    s_server->behave();
+
+    if (registration) {
+        EXPECT_EQ(logCount(kUploadLine), uploads) << "no file may go out without a registered task";
+        EXPECT_EQ(countStatus(applyNO, "PENDING"), 4u);
+        EXPECT_EQ(task(applyNO)->carID(), "");
+        EXPECT_EQ(screen->uploadTotalCount(), 0);
+    } else {
+        EXPECT_NE(alertText(*screen), kAllDone);
+        EXPECT_GE(screen->warningTotalCount(), 1);
+        EXPECT_GE(countStatus(applyNO, "PENDING"), c.step == Step::AllFiles ? 4u : 1u);
+        // One warning whatever the number of failures; it keeps the queued notice's button.
+        EXPECT_EQ(alertButtons(*screen->showMsgAlertView()), (std::vector<std::string> {"确定", "知道"}));
+    }
+    expectStoreMatchesServer(applyNO);
+}
+
+std::vector<FailureCase> failureCases()
+{
+    std::vector<FailureCase> cases;
+    const std::pair<Step, const char*> steps[] = {{Step::Validate, "Validate"}, {Step::Add, "Add"},
+        {Step::OneFile, "OneFile"}, {Step::AllFiles, "AllFiles"}};
+    const std::pair<const char*, const char*> modes[] = {{"delay", "Timeout"}, {"drop", "Drop"},
+        {"500", "Status500"}, {"nonjson", "NonJson"}, {"refuse", "Refused"}};
+    static std::vector<std::string> names;
+    names.reserve(20);
+    for (auto& [step, stepName] : steps) {
+        for (auto& [mode, modeName] : modes) {
+            names.push_back(std::string(stepName) + modeName);
+            cases.push_back({step, mode, names.back().c_str()});
+        }
+    }
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryStep, UploadFailureTest, ::testing::ValuesIn(failureCases()),
+    [](const ::testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
+
+// ---- The table
+
+TEST_F(UploadTaskViewControllerTest, RowsShowTheShotTitleThumbnailAndProgressByPosition)
+{
+    std::string carId = registerTask("U600");
+    makeTask("U600", 2, true, carId);
+    // Hold the files on the server so that the rows stay pending.
+    ASSERT_TRUE(s_server->misbehave("delay", 3000, "/Services/FileUpload.ashx"));
+    auto screen = open("U600", carId);
+    auto table = screen->selfTableView();
+    table->layoutIfNeeded();
+    ASSERT_EQ(table->numberOfRowsInSection(0), 3u);
+    EXPECT_EQ(table->headerViewForSection(0)->text(), "正在上传任务(3)");
+
+    auto shots = GetCourseArrayModel::getConstantArrayByType(0);
+    auto cellAt = [&](size_t row) {
+        return std::dynamic_pointer_cast<UploadTaskTableViewCell>(table->cellForRowAtIndexPath({0, row}));
+    };
+    ASSERT_TRUE(cellAt(0) && cellAt(2));
+    EXPECT_EQ(cellAt(0)->dealPrice()->text(), shots[0]["title"].asString());
+    EXPECT_EQ(cellAt(0)->applyNOLabel()->text(), "U600");
+    EXPECT_EQ(cellAt(2)->dealPrice()->text(), "视频资源信息");
+    EXPECT_EQ(cellAt(0)->progressview()->progress(), 0.0f);
+
+    // Progress of the third file lands on its row; once the first file is answered the rows close up
+    // and the third file's progress follows it to its new row.
+    using Api = UploadTaskViewControllerTestApi;
+    Api::progressed(*screen, "3", 0.5f);
+    foundation::RunLoop::main().runFor(0.1);
+    EXPECT_FLOAT_EQ(cellAt(2)->progressview()->progress(), 0.5f);
+    EXPECT_EQ(cellAt(1)->progressview()->progress(), 0.0f);
+    Api::fileFinished(*screen, "1",
+        foundation::Value::fromJson(R"({"Success":true,"Msg":"","Data":{"FileUrl":"/media/x/1.jpg"}})")
+            .value());
+    ASSERT_EQ(table->numberOfSections(), 2u);
+    EXPECT_EQ(table->headerViewForSection(0)->text(), "正在上传任务(2)");
+    Api::progressed(*screen, "3", 0.75f);
+    foundation::RunLoop::main().runFor(0.1);
+    EXPECT_FLOAT_EQ(cellAt(1)->progressview()->progress(), 0.75f) << "the video's row";
+    EXPECT_EQ(cellAt(0)->progressview()->progress(), 0.0f) << "the second photo's row";
+    auto uploaded = std::dynamic_pointer_cast<UploadTaskTableViewCell>(table->cellForRowAtIndexPath({1, 0}));
+    ASSERT_TRUE(uploaded);
+    EXPECT_EQ(uploaded->progressview()->progress(), 1.0f);
+    s_server->behave();
+}
+
+} // namespace
