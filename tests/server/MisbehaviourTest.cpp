@@ -45,3 +45,25 @@ TEST(MisbehavingServer, Status500AndNonJsonBodies)
     // Neither misbehaving upload stored anything.
     EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "data" / "media" / id / "1-a.jpg"));
 }
+
+TEST(MisbehavingServer, RefusesOneMethodOfAnEndpointWithSuccessFalse)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV0");
+    // The prefix reaches into the query: "add" is refused, "validate" of the same endpoint is not.
+    ASSERT_TRUE(success(s.post("/admin/misbehave",
+        {{"mode", "refuse"}, {"path", "/Services/CarTask.ashx?method=add"}, {"count", "-1"}})));
+    EXPECT_TRUE(success(s.carTask("validate", {{"applyNo", "AV1"}})));
+    auto refused = s.carTask("add",
+        {{"userId", "1001"}, {"applyNo", "AV1"}, {"stockArea", ""}, {"undertakeCompany", ""},
+            {"secondhandPrice", ""}, {"carSource", "0"}, {"regDate", ""}, {"loantype", "0"}});
+    EXPECT_EQ(refused.status, 200);
+    EXPECT_EQ(refused.json["Success"], false);
+    EXPECT_EQ(refused.json["Msg"], "服务器拒绝了请求");
+    ASSERT_TRUE(
+        success(s.post("/admin/misbehave", {{"mode", "refuse"}, {"path", "/Services/FileUpload.ashx"}})));
+    auto upload = s.upload(uploadFields(id, "1", "a.jpg"), "file1", "a.jpg", servertest::makeJpeg(64, 64));
+    EXPECT_EQ(upload.contentType, "text/html");
+    EXPECT_EQ(upload.json["Success"], false);
+    EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "data" / "media" / id / "1-a.jpg"));
+}

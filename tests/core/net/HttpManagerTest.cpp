@@ -1,5 +1,6 @@
 #include "core/net/HttpManager.h"
 #include "core/util/DateUtil.h"
+#include "platform/foundation/Clock.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
@@ -26,6 +27,11 @@ public:
     {
         manager.m_requestTimeout = request;
         manager.m_uploadTimeout = upload;
+    }
+    // One progress step as the HTTP client reports it, on the main thread.
+    static void progress(HttpManager& manager, const std::string& tag, int64_t sent, int64_t expected)
+    {
+        manager.uploadProgressed(tag, sent, expected);
     }
 };
 
@@ -345,3 +351,36 @@ TEST_F(HttpManagerTest, RequestWithoutBlocksEndsQuietly)
 }
 
 } // namespace
+
+TEST(HttpManagerProgress, ReachesTheBlockAtMostOncePerFrameWithTheLatestValueAndAlwaysTheLast)
+{
+    auto& loop = foundation::RunLoop::main();
+    loop.reset();
+    auto clock = std::make_shared<foundation::ManualClock>(0.0);
+    loop.setClock(clock);
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    auto manager = HttpManager::create();
+    std::vector<float> seen;
+    manager->setUploadPercentBlock([&](const std::string& tag, float fraction) {
+        EXPECT_EQ(tag, "7");
+        seen.push_back(fraction);
+    });
+    using Api = HttpManagerTestApi;
+
+    // Three chunks within one frame: the first shows, the latest of the others a frame later.
+    Api::progress(*manager, "7", 10, 100);
+    Api::progress(*manager, "7", 20, 100);
+    Api::progress(*manager, "7", 30, 100);
+    EXPECT_EQ(seen, (std::vector<float> {0.1f}));
+    loop.runFor(foundation::RunLoop::kFrameInterval);
+    EXPECT_EQ(seen, (std::vector<float> {0.1f, 0.3f}));
+
+    // The last step never waits, and a step held back before it is dropped, not shown after it.
+    Api::progress(*manager, "7", 40, 100);
+    Api::progress(*manager, "7", 100, 100);
+    loop.runFor(1);
+    EXPECT_EQ(seen, (std::vector<float> {0.1f, 0.3f, 1.0f}));
+    EXPECT_TRUE(capture.contains("identify: 7  progress: 0.300000"));
+    EXPECT_FALSE(capture.contains("identify: 7  progress: 0.400000"));
+    loop.reset();
+}

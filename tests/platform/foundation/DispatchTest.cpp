@@ -189,3 +189,26 @@ TEST(OperationQueueTest, DestroyingTheQueueFinishesQueuedWork)
 }
 
 } // namespace
+
+TEST(OperationQueueTest, InvocationOperationsCallTheirTargetAndLetGoOfItOnTheMainThread)
+{
+    auto& loop = foundation::RunLoop::main();
+    loop.reset();
+    struct Target {
+        std::atomic<int> sum {0};
+        void add(const int& value) { sum += value; }
+    };
+    auto target = std::shared_ptr<Target>(new Target, [&](Target* t) {
+        EXPECT_TRUE(loop.isMainThread()) << "released on a worker";
+        delete t;
+    });
+    std::weak_ptr<Target> weak = target;
+    auto queue = OperationQueue::create();
+    queue->addInvocationOperation(target, &Target::add, 2);
+    queue->addInvocationOperation(target, &Target::add, 3);
+    queue->waitUntilAllOperationsAreFinished();
+    EXPECT_EQ(target->sum, 5);
+    target.reset();
+    EXPECT_TRUE(loop.runUntil([&] { return weak.expired(); }, 5));
+    loop.reset();
+}
