@@ -9,7 +9,8 @@ namespace host {
 class App;
 }
 
-// The headless demo of the road as far as it goes: log in, create a task, open its shot grid.
+// The headless demo of the road as far as it goes: log in, create a task, shoot it, upload it and
+// find it finished.
 // Each step goes through the automation protocol, is printed, and leaves a screenshot in `outputDir`.
 class Walkthrough final {
 public:
