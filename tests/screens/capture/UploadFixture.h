@@ -27,6 +27,11 @@ public:
     {
         screen.progressed(tag, fraction);
     }
+    static void track(
+        UploadTaskViewController& screen, const std::string& tag, std::shared_ptr<MivoUploadTask> record)
+    {
+        screen.m_recordsInFlight[tag] = std::move(record);
+    }
     static void fileFinished(
         UploadTaskViewController& screen, const std::string& tag, const foundation::Value& reply)
     {

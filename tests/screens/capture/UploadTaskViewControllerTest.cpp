@@ -204,11 +204,15 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, UploadFailureTest, ::testing::ValuesIn(failu
 
 TEST_F(UploadTaskViewControllerTest, RowsShowTheShotTitleThumbnailAndProgressByPosition)
 {
-    std::string carId = registerTask("U600");
-    makeTask("U600", 2, true, carId);
-    // Hold the files on the server so that the rows stay pending.
-    ASSERT_TRUE(s_server->misbehave("delay", 3000, "/Services/FileUpload.ashx"));
-    auto screen = open("U600", carId);
+    makeTask("U600", 2, true);
+    // A refused "validate" leaves the rows pending with no request in flight; the files' requests are
+    // then played by hand, tagged by their place as the uploads would tag them.
+    ASSERT_TRUE(s_server->misbehave("refuse", 0, "/Services/CarTask.ashx?method=validate", 1));
+    auto screen = open("U600");
+    ASSERT_TRUE(waitForAlert(kRefused));
+    using Api = UploadTaskViewControllerTestApi;
+    for (size_t i = 0; i < screen->toUploadData().size(); ++i)
+        Api::track(*screen, std::to_string(i + 1), screen->toUploadData()[i]);
     auto table = screen->selfTableView();
     table->layoutIfNeeded();
     ASSERT_EQ(table->numberOfRowsInSection(0), 3u);
@@ -226,7 +230,6 @@ TEST_F(UploadTaskViewControllerTest, RowsShowTheShotTitleThumbnailAndProgressByP
 
     // Progress of the third file lands on its row; once the first file is answered the rows close up
     // and the third file's progress follows it to its new row.
-    using Api = UploadTaskViewControllerTestApi;
     Api::progressed(*screen, "3", 0.5f);
     foundation::RunLoop::main().runFor(0.1);
     EXPECT_FLOAT_EQ(cellAt(2)->progressview()->progress(), 0.5f);
@@ -243,7 +246,8 @@ TEST_F(UploadTaskViewControllerTest, RowsShowTheShotTitleThumbnailAndProgressByP
     auto uploaded = std::dynamic_pointer_cast<UploadTaskTableViewCell>(table->cellForRowAtIndexPath({1, 0}));
     ASSERT_TRUE(uploaded);
     EXPECT_EQ(uploaded->progressview()->progress(), 1.0f);
-    s_server->behave();
+    // The requests were played by hand: nothing for the fixture to wait for.
+    m_screen.reset();
 }
 
 } // namespace
