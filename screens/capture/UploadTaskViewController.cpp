@@ -346,17 +346,19 @@ void UploadTaskViewController::uploadFileRequestWithInfoDic(const Map& info)
     };
     auto self = sharedAs<UploadTaskViewController>();
     auto manager = HttpManager::create();
-    manager->uploadFileWithBaseUrl(RequestUrlUtil::urlFor(kUploadPath), Value(fields), field("path"),
-        field("fileName"), field("mineType"), field("index"), field("type"));
+    // The blocks go on before the start: from a worker, a quick answer could otherwise reach the main
+    // thread before them and be lost, leaving the file unanswered for good.
     manager->setUploadFileFinishBlock(
         [self](const std::string& tag, const Value& reply) { self->fileFinished(tag, reply); });
     manager->setUploadFileFailiedBlock([self](const std::string& tag, const HttpError& error) {
         foundation::logf("--------error------@%s", error.description.c_str());
         self->fileFailed(tag);
     });
-    ++m_filesSent;
     manager->setUploadPercentBlock(
         [self](const std::string& tag, float fraction) { self->progressed(tag, fraction); });
+    ++m_filesSent;
+    manager->uploadFileWithBaseUrl(RequestUrlUtil::urlFor(kUploadPath), Value(fields), field("path"),
+        field("fileName"), field("mineType"), field("index"), field("type"));
 }
 
 std::shared_ptr<MivoUploadTask> UploadTaskViewController::recordOf(const std::string& tag) const
