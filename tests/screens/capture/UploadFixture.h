@@ -8,7 +8,10 @@
 #include "core/util/LocalDocumentManager.h"
 #include "platform/data/Predicate.h"
 #include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Paths.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/JpegCodec.h"
 #include "screens/capture/UploadTaskViewController.h"
 
 #include <filesystem>
@@ -85,6 +88,16 @@ protected:
         return path;
     }
 
+    static std::string thumbnailJpeg()
+    {
+        static const std::string bytes = [] {
+            auto image = graphics::Image::create(16, 12);
+            auto encoded = graphics::JpegCodec::encode(*image, 80);
+            return std::string(encoded->begin(), encoded->end());
+        }();
+        return bytes;
+    }
+
     // A task of `photoType` in `status` with the shot list of its plan: the first `photos` shots and
     // (when `video`) the video taken ("PENDING", with files), the other shots "DEFAULT".
     void makeTask(const std::string& applyNO, size_t photos, bool video, const std::string& carID = {},
@@ -106,7 +119,7 @@ protected:
                 = isVideo ? LocalDocumentManager::kVideoFolder : LocalDocumentManager::kPictureFolder;
             if (taken) {
                 writeFile(folder, name, isVideo ? 64 * 1024 : 16 * 1024);
-                writeFile(folder, thumb, 100);
+                foundation::writeFileAtomically(*LocalDocumentManager::userFolder(folder) / thumb, thumbnailJpeg());
             }
             records.push_back(foundation::Map {{"applyNO", applyNO}, {"createTime", created},
                 {"resourceType", isVideo ? "video" : "image"}, {"taskPosition", std::to_string(i)},

@@ -1,6 +1,7 @@
 #include "tests/screens/capture/UploadFixture.h"
 
 #include "components/alert/ModalAlertButton.h"
+#include "platform/ui/ImageView.h"
 #include "platform/ui/ProgressView.h"
 #include "screens/capture/UploadTaskTableViewCell.h"
 
@@ -226,6 +227,9 @@ TEST_F(UploadTaskViewControllerTest, RowsShowTheShotTitleThumbnailAndProgressByP
     EXPECT_EQ(cellAt(0)->dealPrice()->text(), shots[0]["title"].asString());
     EXPECT_EQ(cellAt(0)->applyNOLabel()->text(), "U600");
     EXPECT_EQ(cellAt(2)->dealPrice()->text(), "视频资源信息");
+    // Thumbnails from the user's "picture" and "video" folders.
+    EXPECT_TRUE(cellAt(0)->taskImage()->image());
+    EXPECT_TRUE(cellAt(2)->taskImage()->image());
     EXPECT_EQ(cellAt(0)->progressview()->progress(), 0.0f);
 
     // Progress of the third file lands on its row; once the first file is answered the rows close up
