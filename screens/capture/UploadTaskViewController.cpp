@@ -86,10 +86,12 @@ void UploadTaskViewController::viewDidLoad()
 
     auto bar = ui::View::create({0, 0, width, kBarHeight});
     bar->setBackgroundColor(graphics::Color::rgba(0.97, 0.97, 0.97));
+    bar->setAutoresizingMask(ui::Autoresizing::FlexibleWidth);
     auto title = ui::Label::create({60, 20, width - 120, 44});
     title->setText("上传任务");
     title->setFont(graphics::Font::boldSystemFont(17));
     title->setTextAlignment(graphics::TextAlignment::Center);
+    title->setAutoresizingMask(ui::Autoresizing::FlexibleWidth);
     bar->addSubview(title);
     auto close = ui::Button::create(graphics::Rect {4, 20, 60, 44});
     close->setTitle("返回", ui::ControlState::Normal);
@@ -103,6 +105,7 @@ void UploadTaskViewController::viewDidLoad()
     root.addSubview(bar);
 
     auto table = ui::TableView::create({0, kBarHeight, width, root.bounds().height() - kBarHeight});
+    table->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
     table->setRowHeight(UploadTaskTableViewCell::kHeight);
     table->setSectionHeaderHeight(kHeaderHeight);
     table->setDataSource(self);
