@@ -13,15 +13,10 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/graphics/ImageDecoding.h"
 #include "platform/ui/Button.h"
-#include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
-#include "platform/ui/ProgressView.h"
 #include "screens/capture/UploadTaskTableViewCell.h"
 #include "screens/shell/RequestUrlUtil.h"
-
-#include <charconv>
 
 using foundation::Map;
 using foundation::Value;
@@ -43,7 +38,6 @@ constexpr const char* kNothingPendingText = "所有数据都已同步到服务�
 constexpr const char* kQueuedText = "数据已经进入队列正在进行上传,请稍后";
 constexpr const char* kAllDoneText = "数据全部上传成功!";
 constexpr const char* kFileFailedText = "由于网络原因部分资源未能上传成功,请返回查看详情之后重传未完成资源";
-constexpr const char* kVideoTitle = "视频资源信息";
 
 constexpr double kBarHeight = 64;
 
@@ -54,16 +48,6 @@ std::string text(const Value& value)
     if (value.isInt())
         return foundation::format("%lld", static_cast<long long>(value.asInt()));
     return {};
-}
-
-// The shot list's index of a record: its 1-based position read as an integer, minus 1; -1 when
-// the position is not a number.
-long long shotIndexOf(const MivoUploadTask& record)
-{
-    std::string position = record.taskPosition();
-    long long value = 0;
-    auto [end, error] = std::from_chars(position.data(), position.data() + position.size(), value);
-    return error == std::errc() ? value - 1 : -1;
 }
 
 // FIXME: empty the web image cache (memory and disk) once the image loading library has landed.
@@ -79,6 +63,29 @@ void clearWebImageCache()
 void UploadTaskViewController::viewDidLoad()
 {
     ui::ViewController::viewDidLoad();
+    buildViews();
+    loadData();
+    m_showMsgAlertView = ModalAlertView::create();
+    m_warningTotalCount = 0;
+
+    auto self = sharedAs<UploadTaskViewController>();
+    if (m_toUploadData.empty()) {
+        auto queue = foundation::DispatchQueue::createSerial("com.brevane-savephoto-initial-progress");
+        queue->async([self] {
+            foundation::DispatchQueue::main().async([self] {
+                self->m_showMsgAlertView->showSuccess(self, kNoticeTitle, kNothingPendingText, "确认", 0);
+            });
+        });
+    } else if (!m_uuidForTask.empty()) {
+        handleUploadData();
+    } else {
+        checkOddNumIsValidRequest();
+    }
+}
+
+// A bar with the title and the close button over the table of files.
+void UploadTaskViewController::buildViews()
+{
     auto self = sharedAs<UploadTaskViewController>();
     auto& root = *view();
     root.setBackgroundColor(graphics::Color::white());
@@ -112,23 +119,6 @@ void UploadTaskViewController::viewDidLoad()
     table->setTableDelegate(self);
     root.addSubview(table);
     m_selfTableView = table;
-
-    loadData();
-    m_showMsgAlertView = ModalAlertView::create();
-    m_warningTotalCount = 0;
-
-    if (m_toUploadData.empty()) {
-        auto queue = foundation::DispatchQueue::createSerial("com.brevane-savephoto-initial-progress");
-        queue->async([self] {
-            foundation::DispatchQueue::main().async([self] {
-                self->m_showMsgAlertView->showSuccess(self, kNoticeTitle, kNothingPendingText, "确认", 0);
-            });
-        });
-    } else if (!m_uuidForTask.empty()) {
-        handleUploadData();
-    } else {
-        checkOddNumIsValidRequest();
-    }
 }
 
 int UploadTaskViewController::courseListType(const std::string& companyName, const std::string& photoType)
@@ -426,98 +416,4 @@ void UploadTaskViewController::fileFailed(const std::string& tag)
     loadData();
     if (auto table = selfTableView())
         table->reloadData();
-}
-
-// ---- Progress
-
-void UploadTaskViewController::progressed(const std::string& tag, float fraction)
-{
-    updateTasksLocalDataWithInfo(Map {{"url", ""}, {"identify", tag},
-        {"progress", foundation::format("%f", static_cast<double>(fraction))}});
-}
-
-void UploadTaskViewController::updateTasksLocalDataWithInfo(const Map& info)
-{
-    std::string identify = info.count("identify") ? info.at("identify").asString() : std::string();
-    std::string progressText = info.count("progress") ? info.at("progress").asString() : std::string();
-    float progress = std::strtof(progressText.c_str(), nullptr);
-    std::weak_ptr<UploadTaskViewController> weakSelf = sharedAs<UploadTaskViewController>();
-    foundation::DispatchQueue::main().async([weakSelf, identify, progress] {
-        auto self = weakSelf.lock();
-        auto table = self ? self->selfTableView() : nullptr;
-        if (!table)
-            return;
-        // The row that shows this file now, wherever earlier rows have gone.
-        auto record = self->recordOf(identify);
-        for (size_t row = 0; record && row < self->m_toUploadData.size(); ++row) {
-            if (self->m_toUploadData[row] != record)
-                continue;
-            auto cell
-                = std::dynamic_pointer_cast<UploadTaskTableViewCell>(table->cellForRowAtIndexPath({0, row}));
-            if (cell && cell->progressview())
-                cell->progressview()->setProgress(progress, false);
-            return;
-        }
-    });
-}
-
-void UploadTaskViewController::dismissViewBtnClick()
-{
-    dismissViewController(true, [] {});
-}
-
-// ---- Table
-
-size_t UploadTaskViewController::numberOfSectionsInTableView(ui::TableView&)
-{
-    if (m_toUploadData.empty())
-        return 1;
-    return m_uploadedData.empty() ? 1 : 2;
-}
-
-size_t UploadTaskViewController::numberOfRowsInSection(ui::TableView&, size_t section)
-{
-    return section == 0 ? m_toUploadData.size() : m_uploadedData.size();
-}
-
-std::optional<std::string> UploadTaskViewController::titleForHeaderInSection(ui::TableView&, size_t section)
-{
-    if (section == 0)
-        return foundation::format(
-            "%s%lu%s", "正在上传任务(", static_cast<unsigned long>(m_toUploadData.size()), ")");
-    return foundation::format(
-        "%s%lu%s", "已经上传完成的传任务(", static_cast<unsigned long>(m_uploadedData.size()), ")");
-}
-
-std::optional<double> UploadTaskViewController::heightForHeaderInSection(ui::TableView&, size_t)
-{
-    return kHeaderHeight;
-}
-
-std::shared_ptr<ui::TableViewCell> UploadTaskViewController::cellForRowAtIndexPath(
-    ui::TableView&, ui::IndexPath indexPath)
-{
-    const auto& list = indexPath.section == 0 ? m_toUploadData : m_uploadedData;
-    if (indexPath.row >= list.size())
-        return nullptr;
-    const auto& record = list[indexPath.row];
-    // Cells are not reused: each row gets a fresh one, as from its nib.
-    auto cell = UploadTaskTableViewCell::loadFromNib();
-    m_cellMain = cell;
-
-    const foundation::Array* shots
-        = !m_recipeImages.empty() && m_recipeImages[0].isArray() ? &m_recipeImages[0].asArray() : nullptr;
-    long long index = shotIndexOf(*record);
-    bool photo = shots && index >= 0 && index < static_cast<long long>(shots->size());
-    cell->dealPrice()->setText(photo ? text((*shots)[static_cast<size_t>(index)]["title"]) : kVideoTitle);
-    const char* folder = photo ? LocalDocumentManager::kPictureFolder : LocalDocumentManager::kVideoFolder;
-    if (LocalDocumentManager::userFolder(folder) && !record->screenshotName().empty()) {
-        auto file = LocalDocumentManager::fileInUserFolder(folder, record->screenshotName());
-        if (file)
-            cell->taskImage()->setImage(graphics::decodeImageFile(*file));
-    }
-    cell->applyNOLabel()->setText(m_applyTaskNO);
-    if (indexPath.section == 1 && photo)
-        cell->progressview()->setProgress(1.0f);
-    return cell;
 }

@@ -94,6 +94,7 @@ public:
 private:
     friend class UploadTaskViewControllerTestApi;
 
+    void buildViews();
     void validateFinished(const foundation::Value& reply);
     void validateFailed(const HttpError& error);
     void addFinished(const foundation::Value& reply);

@@ -222,10 +222,12 @@ protected:
     {
         auto held = serverFiles(applyNO);
         for (const auto& [key, status] : statusByPosition(applyNO)) {
-            if (status == "UPLOADED")
+            if (status == "UPLOADED") {
                 EXPECT_TRUE(held.count(key)) << key << " is UPLOADED but the server does not hold it";
-            if (status == "PENDING")
+            }
+            if (status == "PENDING") {
                 EXPECT_FALSE(held.count(key)) << key << " is PENDING but the server holds it";
+            }
         }
     }
 
