@@ -85,6 +85,8 @@ void OnOffSwitch::setUp()
     m_background->addSubview(m_offImageView);
 
     m_onLabel = ui::Label::create({0, 0, w - h, h});
+    // Hidden like the on image: an off switch must not show its on text over the off text.
+    m_onLabel->setAlpha(0);
     m_onLabel->setTextAlignment(graphics::TextAlignment::Center);
     m_background->addSubview(m_onLabel);
     m_offLabel = ui::Label::create({h, 0, w - h, h});

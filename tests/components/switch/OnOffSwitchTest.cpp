@@ -262,6 +262,9 @@ TEST_F(OnOffSwitchTest, TextsAndImagesReachTheirViews)
     EXPECT_EQ(control->offImageView()->image(), image);
     EXPECT_EQ(control->onLabel()->text(), "开");
     EXPECT_EQ(control->offLabel()->text(), "关");
+    // A new switch is off: only the off side's text shows.
+    EXPECT_EQ(control->onLabel()->alpha(), 0);
+    EXPECT_EQ(control->offLabel()->alpha(), 1);
     EXPECT_NE(control->onLabel()->textColor(), Color::black()); // fonts and colours wait for layout
     control->setNeedsLayout();
     settle();
