@@ -58,8 +58,8 @@ std::shared_ptr<ActionSheetSection> ActionSheetSection::sectionWithTitle(std::op
 
 std::shared_ptr<ActionSheetSection> ActionSheetSection::cancelSection()
 {
-    // The bundle has no string tables: the key's value is the empty default.
-    return sectionWithTitle(std::nullopt, std::nullopt, {""}, Cancel);
+    // The bundle has no string tables, and a missing key with an empty default reads as the key.
+    return sectionWithTitle(std::nullopt, std::nullopt, {"Cancel"}, Cancel);
 }
 
 void ActionSheetSection::addLabels(std::optional<std::string> title, std::optional<std::string> message)

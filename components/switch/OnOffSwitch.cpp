@@ -295,7 +295,7 @@ bool OnOffSwitch::beginTracking(const ui::Touch& touch, const ui::Event* event)
     animateChanges(true, [this, wide] {
         Rect knob = m_knob->frame();
         if (m_on) {
-            knob.origin.x = knob.maxX() - wide;
+            knob.origin.x = bounds().width() - 1 - wide;
             knob.size.width = wide;
             m_knob->setFrame(knob);
             m_background->setBackgroundColor(m_onTintColor);

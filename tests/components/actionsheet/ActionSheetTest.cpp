@@ -103,6 +103,7 @@ TEST_F(ActionSheetLayoutTest, PressesReportTheSectionAndRowToTheBlockThenTheDele
     EXPECT_RECT_EQ(content->frame(), 5, content->frame().minY(), 290, 60);
     EXPECT_TRUE(sheet->sections()[1]->buttons().empty());
     EXPECT_EQ(sheet->sections()[3]->buttons()[0]->titleLabel()->font(), graphics::Font::boldSystemFont(15));
+    EXPECT_EQ(sheet->sections()[3]->buttons()[0]->currentTitle(), "Cancel");
     delegate->calls.clear();
 
     press(*sheet->sections()[2]->buttons()[1]);
