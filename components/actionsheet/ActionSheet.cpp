@@ -173,12 +173,18 @@ void ActionSheet::observeStatusBar()
 
 void ActionSheet::showInView(const std::shared_ptr<ui::View>& view, bool animated)
 {
+    present(view, animated, [this] { layoutSheetInitial(true); });
+}
+
+void ActionSheet::present(
+    const std::shared_ptr<ui::View>& view, bool animated, const std::function<void()>& layOut)
+{
     if (!view)
         return;
     auto protector = sharedAs<ActionSheet>();
     ui::Application::shared().beginIgnoringInteractionEvents();
     m_targetView = view;
-    layoutSheetInitial(true);
+    layOut();
     if (auto delegate = m_delegate.lock())
         delegate->actionSheetWillPresent(*this);
     observeStatusBar();

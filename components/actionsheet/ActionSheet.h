@@ -91,6 +91,8 @@ private:
     void setUp();
     static bool isTablet();
     bool touchIsOnSheet(const ui::GestureRecognizer& recognizer);
+    // Shows the sheet in `view` once `layOut` has placed it: the common part of both forms.
+    void present(const std::shared_ptr<ui::View>& view, bool animated, const std::function<void()>& layOut);
     void observeStatusBar();
     void finishShowing();
     void finishDismissal();

@@ -34,27 +34,9 @@ void ActionSheet::showFromPoint(
         showInView(view, animated);
         return;
     }
-    if (!view)
-        return;
     if (arrowDirection > Down)
         invalidDirection();
-    auto protector = sharedAs<ActionSheet>();
-    ui::Application::shared().beginIgnoringInteractionEvents();
-    m_targetView = view;
-    moveToPoint(point, arrowDirection, false);
-    if (auto delegate = m_delegate.lock())
-        delegate->actionSheetWillPresent(*this);
-    observeStatusBar();
-
-    layoutForVisible(!animated);
-    view->addSubview(protector);
-    if (!animated) {
-        finishShowing();
-        return;
-    }
-    ui::View::animate(
-        kTabletDuration, [this] { layoutForVisible(true); },
-        [protector](bool) { protector->finishShowing(); });
+    present(view, animated, [this, point, arrowDirection] { moveToPoint(point, arrowDirection, false); });
 }
 
 void ActionSheet::moveToPoint(Point point, unsigned arrowDirection, bool animated)
