@@ -179,7 +179,8 @@ void ActionSheet::showInView(const std::shared_ptr<ui::View>& view, bool animate
 void ActionSheet::present(
     const std::shared_ptr<ui::View>& view, bool animated, const std::function<void()>& layOut)
 {
-    if (!view)
+    // A sheet is in one place at a time; showing it twice would also block touches twice.
+    if (!view || isVisible())
         return;
     auto protector = sharedAs<ActionSheet>();
     ui::Application::shared().beginIgnoringInteractionEvents();
@@ -209,6 +210,11 @@ void ActionSheet::finishShowing()
 
 void ActionSheet::dismissAnimated(bool animated)
 {
+    // Only a shown sheet goes, and only once: a second call would end the blocking of touches twice
+    // and report the dismissal twice.
+    if (!isVisible() || m_dismissing)
+        return;
+    m_dismissing = true;
     auto protector = sharedAs<ActionSheet>();
     ui::Application::shared().beginIgnoringInteractionEvents();
     if (auto delegate = m_delegate.lock())
@@ -231,6 +237,7 @@ void ActionSheet::finishDismissal()
         m_arrowView.reset();
     }
     m_targetView.reset();
+    m_dismissing = false;
     removeFromSuperview();
     m_anchoredAtPoint = false;
     m_anchoredArrowDirection = 0;

@@ -113,4 +113,5 @@ private:
     bool m_anchoredAtPoint {false};
     graphics::Point m_anchorPoint;
     unsigned m_anchoredArrowDirection {0};
+    bool m_dismissing {false};
 };

@@ -159,6 +159,28 @@ TEST_F(ActionSheetLayoutTest, UnanimatedShowAndDismissReportBeforeReturningAndCa
     }
 }
 
+TEST_F(ActionSheetLayoutTest, RepeatedShowsAndDismissalsAreIgnored)
+{
+    auto sheet = ActionSheet::create({section({"A"})});
+    auto delegate = std::make_shared<RecordingDelegate>();
+    sheet->setDelegate(delegate);
+    sheet->dismissAnimated(false); // never shown
+    EXPECT_TRUE(delegate->calls.empty());
+
+    sheet->showInView(root, true);
+    sheet->showInView(root, true);
+    runFor(0.3);
+    EXPECT_EQ(delegate->calls, (std::vector<std::string> {"willPresent", "didPresent"}));
+    EXPECT_EQ(root->subviews().size(), 1u);
+
+    sheet->dismissAnimated(true);
+    sheet->dismissAnimated(true);
+    runFor(0.3);
+    EXPECT_EQ(delegate->calls,
+        (std::vector<std::string> {"willPresent", "didPresent", "willDismiss", "didDismiss"}));
+    EXPECT_FALSE(ui::Application::shared().isIgnoringInteractionEvents());
+}
+
 TEST_F(ActionSheetLayoutTest, ButtonStylesFollowTheTable)
 {
     struct Case {
