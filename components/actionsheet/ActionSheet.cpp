@@ -16,12 +16,12 @@ using graphics::Rect;
 
 std::shared_ptr<ActionSheet> ActionSheet::create(std::vector<std::shared_ptr<ActionSheetSection>> sections)
 {
-    auto sheet = std::make_shared<ActionSheet>(std::move(sections));
+    auto sheet = std::make_shared<ActionSheet>(Token {}, std::move(sections));
     sheet->setUp();
     return sheet;
 }
 
-ActionSheet::ActionSheet(std::vector<std::shared_ptr<ActionSheetSection>> sections)
+ActionSheet::ActionSheet(Token, std::vector<std::shared_ptr<ActionSheetSection>> sections)
     : ui::View(Rect {}, [](ui::View& view) { return std::make_unique<ActionSheetLayer>(view); })
     , m_sections(std::move(sections))
 { }

@@ -35,7 +35,12 @@ public:
 
     // The platform's actionSheetWithSections: and initWithSections:.
     static std::shared_ptr<ActionSheet> create(std::vector<std::shared_ptr<ActionSheetSection>> sections);
-    explicit ActionSheet(std::vector<std::shared_ptr<ActionSheetSection>> sections);
+    // Made through create(), which builds the views once the sheet is shared.
+    class Token {
+        friend class ActionSheet;
+        Token() = default;
+    };
+    ActionSheet(Token, std::vector<std::shared_ptr<ActionSheetSection>> sections);
     ~ActionSheet() override;
 
     const char* className() const override { return "ActionSheet"; }

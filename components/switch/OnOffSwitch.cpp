@@ -38,12 +38,12 @@ std::shared_ptr<OnOffSwitch> OnOffSwitch::create()
 std::shared_ptr<OnOffSwitch> OnOffSwitch::create(Rect frame)
 {
     // The set-up adds subviews, which needs the switch to be shared already.
-    auto made = std::make_shared<OnOffSwitch>(frame.isEmpty() ? kDefaultFrame : frame);
+    auto made = std::make_shared<OnOffSwitch>(Token {}, frame.isEmpty() ? kDefaultFrame : frame);
     made->setUp();
     return made;
 }
 
-OnOffSwitch::OnOffSwitch(Rect frame)
+OnOffSwitch::OnOffSwitch(Token, Rect frame)
     : ui::Control(frame)
     , m_labelFont(graphics::Font::systemFont(12))
 { }

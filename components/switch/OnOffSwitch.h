@@ -32,7 +32,12 @@ public:
     static std::shared_ptr<OnOffSwitch> create();
     // An empty rectangle is replaced by the default frame.
     static std::shared_ptr<OnOffSwitch> create(graphics::Rect frame);
-    explicit OnOffSwitch(graphics::Rect frame);
+    // Made through create(), which finishes the set-up once the switch is shared.
+    class Token {
+        friend class OnOffSwitch;
+        Token() = default;
+    };
+    OnOffSwitch(Token, graphics::Rect frame);
 
     const char* className() const override { return "OnOffSwitch"; }
 
