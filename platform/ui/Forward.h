@@ -48,6 +48,7 @@ class AnimationGroup;
 class AnimationContext;
 class AnimationEngine;
 class LayerAnimations;
+class PinchGestureRecognizer;
 class DynamicAnimator;
 class DynamicBehavior;
 class AttachmentBehavior;
