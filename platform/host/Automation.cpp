@@ -8,7 +8,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/PngCodec.h"
 #include "platform/render/Renderer.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Responder.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"
@@ -144,6 +146,14 @@ Value node(const ui::View& view)
         n["text"] = text;
     if (!view.accessibilityLabel().empty())
         n["label"] = view.accessibilityLabel();
+    if (!view.accessibilityHint().empty())
+        n["hint"] = view.accessibilityHint();
+    if (auto traits = ui::accessibilityTraitNames(view.accessibilityTraits()); !traits.empty()) {
+        Array names;
+        for (auto& trait : traits)
+            names.push_back(trait);
+        n["traits"] = std::move(names);
+    }
     n["hidden"] = view.isHidden();
     n["alpha"] = tidy(view.alpha());
     if (view.tag() != 0)
@@ -208,6 +218,10 @@ Value Automation::run(const Value& command)
         return ok({{"tree", tree()}});
     if (name == "find")
         return find(command);
+    if (name == "accessibility")
+        return accessibility();
+    if (name == "pasteboard")
+        return pasteboard();
     if (name == "info") {
         auto& loop = foundation::RunLoop::main();
         Rect screen = ui::Screen::mainScreen().bounds();
@@ -434,6 +448,27 @@ Value Automation::pinch(const Value& command)
     app.touchUp(right, fingerAt(1, distance * scale));
     foundation::RunLoop::main().runOnce();
     return ok({{"x", tidy(point->x)}, {"y", tidy(point->y)}});
+}
+
+// What was posted for the screen reader, oldest first.
+Value Automation::accessibility()
+{
+    Array posts;
+    for (auto& post : ui::Accessibility::posted())
+        posts.push_back(Map {{"notification", ui::Accessibility::name(post.notification)},
+            {"text", post.text}, {"time", tidy(post.time)}});
+    return ok({{"posted", std::move(posts)}});
+}
+
+Value Automation::pasteboard()
+{
+    auto& board = ui::Pasteboard::generalPasteboard();
+    Map answer {{"changeCount", board.changeCount()}};
+    if (auto image = board.image())
+        answer["image"] = Array {image->pixelWidth(), image->pixelHeight()};
+    if (auto text = board.string())
+        answer["string"] = *text;
+    return ok(std::move(answer));
 }
 
 Value Automation::type(const Value& command)
