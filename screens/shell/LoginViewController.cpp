@@ -264,7 +264,7 @@ void LoginViewController::loginFinished(const Value& reply)
     defaults.set("userName", m_userName);
     const bool autoLogin = !m_autoLoginSwitch || m_autoLoginSwitch->isOn();
     defaults.set(kAutoLoginKey, autoLogin ? "YES" : "NO");
-    if (autoLogin)
+    if (autoLogin && !password.empty())
         defaults.set(kPasswordKey, password);
     else
         defaults.remove(kPasswordKey);
