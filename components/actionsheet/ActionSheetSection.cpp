@@ -64,26 +64,22 @@ std::shared_ptr<ActionSheetSection> ActionSheetSection::cancelSection()
 
 void ActionSheetSection::addLabels(std::optional<std::string> title, std::optional<std::string> message)
 {
-    if (title) {
-        m_titleLabel = ui::Label::create();
-        m_titleLabel->setText(*title);
-        m_titleLabel->setTextAlignment(graphics::TextAlignment::Center);
-        m_titleLabel->setFont(graphics::Font::boldSystemFont(14));
-        m_titleLabel->setTextColor(Color::black());
-        m_titleLabel->setNumberOfLines(1);
-        m_titleLabel->setBackgroundColor(Color::clear());
-        addSubview(m_titleLabel);
-    }
-    if (message) {
-        m_messageLabel = ui::Label::create();
-        m_messageLabel->setText(*message);
-        m_messageLabel->setTextAlignment(graphics::TextAlignment::Center);
-        m_messageLabel->setFont(graphics::Font::systemFont(12));
-        m_messageLabel->setTextColor(Color::black());
-        m_messageLabel->setNumberOfLines(0);
-        m_messageLabel->setBackgroundColor(Color::clear());
-        addSubview(m_messageLabel);
-    }
+    // Centred black text on clear: the title bold on one line, the message on as many as it needs.
+    auto makeLabel = [this](std::string text, graphics::Font font, int lines) {
+        auto label = ui::Label::create();
+        label->setText(std::move(text));
+        label->setTextAlignment(graphics::TextAlignment::Center);
+        label->setFont(std::move(font));
+        label->setTextColor(Color::black());
+        label->setNumberOfLines(lines);
+        label->setBackgroundColor(Color::clear());
+        addSubview(label);
+        return label;
+    };
+    if (title)
+        m_titleLabel = makeLabel(std::move(*title), graphics::Font::boldSystemFont(14), 1);
+    if (message)
+        m_messageLabel = makeLabel(std::move(*message), graphics::Font::systemFont(12), 0);
 }
 
 void ActionSheetSection::addButtons(const std::vector<std::string>& titles, unsigned style)
