@@ -282,6 +282,22 @@ TEST_F(ActionSheetLayoutTest, ContentTallerThanTheScreenScrollsFromTheBottom)
     EXPECT_NEAR(sheet->scrollView()->contentOffset().y, content - 568, 1e-9);
 }
 
+TEST_F(ActionSheetLayoutTest, AMessageWrapsWithinTheSectionAndIsCutAtItsWidth)
+{
+    auto shortOne = section({}, std::nullopt, "一行");
+    // 40 full-width characters of 12 points: 24 fit in the 290-point line, so two lines.
+    std::string forty;
+    for (int i = 0; i < 40; ++i)
+        forty += "请";
+    auto wrapped = section({}, std::nullopt, forty);
+    auto endless = section({}, std::nullopt, std::string(4000, 'z'));
+    const double line = shortOne->layoutForWidth(300).height() - 10;
+    EXPECT_GT(line, 10);
+    EXPECT_NEAR(wrapped->layoutForWidth(300).height() - 10, 2 * line, 2);
+    EXPECT_RECT_EQ(endless->layoutForWidth(300), 0, 0, 300, 300 + 10); // at most as tall as it is wide
+    EXPECT_RECT_EQ(endless->messageLabel()->frame(), 5, 5, 290, 300);
+}
+
 TEST_F(ActionSheetLayoutTest, InsetsShrinkTheArea)
 {
     auto sheet = ActionSheet::create({section({"A"})});
