@@ -15,6 +15,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/webimage/ImageCache.h"
 #include "screens/capture/UploadTaskTableViewCell.h"
 #include "screens/shell/RequestUrlUtil.h"
 
@@ -48,12 +49,6 @@ std::string text(const Value& value)
     if (value.isInt())
         return foundation::format("%lld", static_cast<long long>(value.asInt()));
     return {};
-}
-
-// FIXME: empty the web image cache (memory and disk) once the image loading library has landed.
-void clearWebImageCache()
-{
-    foundation::log("upload: the web image cache is not built yet; nothing to clear");
 }
 
 } // namespace
@@ -400,7 +395,9 @@ void UploadTaskViewController::allFilesUploaded()
     }
     m_showMsgAlertView->showSuccess(
         sharedAs<UploadTaskViewController>(), kNoticeTitle, kAllDoneText, std::nullopt, 0);
-    clearWebImageCache();
+    auto& cache = webimage::ImageCache::sharedImageCache();
+    cache.clearDisk();
+    cache.clearMemory();
 }
 
 void UploadTaskViewController::fileFailed(const std::string& tag)

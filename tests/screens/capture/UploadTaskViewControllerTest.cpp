@@ -3,6 +3,7 @@
 #include "components/alert/ModalAlertButton.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/ProgressView.h"
+#include "platform/webimage/ImageCache.h"
 #include "screens/capture/UploadTaskTableViewCell.h"
 
 namespace {
@@ -47,6 +48,12 @@ TEST_F(UploadTaskViewControllerTest, AKnownServerIdGoesStraightToTheFiles)
     std::string carId = registerTask("U200");
     ASSERT_FALSE(carId.empty());
     makeTask("U200", 3, true, carId);
+    // A server thumbnail seen earlier, in memory and on disk.
+    auto& cache = webimage::ImageCache::sharedImageCache();
+    const std::string jpeg = thumbnailJpeg();
+    auto bytes = std::make_shared<const std::vector<uint8_t>>(jpeg.begin(), jpeg.end());
+    cache.storeImage("http://server/thumb.jpg", graphics::Image::create(16, 12), bytes);
+    ASSERT_TRUE(runUntil([&] { return cache.diskImageExists("http://server/thumb.jpg"); }, 5));
     size_t validates = logCount(kValidateLine);
     size_t adds = logCount(kAddLine);
 
@@ -62,6 +69,8 @@ TEST_F(UploadTaskViewControllerTest, AKnownServerIdGoesStraightToTheFiles)
     EXPECT_EQ(countStatus("U200", "UPLOADED"), 4u);
     EXPECT_EQ(countStatus("U200", "PENDING"), 0u);
     EXPECT_EQ(task("U200")->taskStatus(), "TOUPLOAD") << "a normal task waits for the server's lists";
+    EXPECT_FALSE(cache.imageFromMemoryCache("http://server/thumb.jpg")) << "the image cache is emptied";
+    EXPECT_TRUE(runUntil([&] { return !cache.diskImageExists("http://server/thumb.jpg"); }, 5));
     for (const auto& record : records(data::Predicate::withFormat(
              "applyNO=%@ and taskStatus=%@", std::string("U200"), std::string("UPLOADED")))) {
         EXPECT_EQ(record->carID(), carId);
