@@ -137,6 +137,20 @@ TEST_F(UploadTaskViewControllerTest, AnAnswerUpdatesTheRecordItsRequestCarried)
     }
 }
 
+TEST_F(UploadTaskViewControllerTest, ClosingTheScreenStopsNothingAndTheRequestsLetItGoWhenDone)
+{
+    std::string carId = registerTask("U700");
+    makeTask("U700", 5, true, carId);
+    std::weak_ptr<UploadTaskViewController> weakScreen = open("U700", carId);
+    m_screen->dismissViewBtnClick();
+    m_screen.reset();
+    foundation::RunLoop::main().runFor(1);
+    // The queued operations and the requests' blocks still run, and let the screen go at the end.
+    ASSERT_TRUE(runUntil([&] { return countStatus("U700", "UPLOADED") == 6 && weakScreen.expired(); }))
+        << countStatus("U700", "UPLOADED") << " uploaded";
+    expectStoreMatchesServer("U700");
+}
+
 // ---- Each step failing in each way
 
 enum class Step { Validate, Add, OneFile, AllFiles };
