@@ -152,7 +152,8 @@ std::vector<Step> uploadRoad(const std::string& applyNO)
                 return serverAdmin("misbehave",
                     {{"mode", "delay"}, {"delayMs", "1500"}, {"path", "/Services/FileUpload.ashx"}});
             }},
-        {"every file sent, the server's answers on their way", {advance(0.1)}, "09-upload-in-flight.png",
+        {"close the notice: every file sent, the server's answers on their way",
+            {advance(0.6), tapText("确定"), advance(0.5)}, "09-upload-in-flight.png",
             [] {
                 // Real time for the files to go out; the bars then show what was sent.
                 loop().runUntil([] { return false; }, 0.6);
