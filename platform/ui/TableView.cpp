@@ -102,6 +102,11 @@ void TableView::reloadData()
         header.view->removeFromSuperview();
     m_visibleHeaders.clear();
     computeLayout();
+    // Fewer rows than before must not leave the view scrolled past the end of its content.
+    graphics::Point maximum = maximumContentOffset();
+    graphics::Point minimum = minimumContentOffset();
+    if (contentOffset().y > maximum.y)
+        setContentOffset({contentOffset().x, std::max(minimum.y, maximum.y)});
     tileVisibleRows();
 }
 

@@ -167,6 +167,15 @@ TEST_F(TableViewTest, ReloadDataAsksAgainAndDropsRowsThatWent)
     for (auto& view : table->subviews())
         cellsInTree += std::dynamic_pointer_cast<ui::TableViewCell>(view) ? 1 : 0;
     EXPECT_EQ(cellsInTree, 1u);
+
+    // Scrolled far down, then most rows go: the view comes back to what is left.
+    m_source->rows = {100};
+    table->reloadData();
+    table->setContentOffset({0, 4000});
+    m_source->rows = {3};
+    table->reloadData();
+    EXPECT_EQ(table->contentOffset().y, 0);
+    EXPECT_EQ(shown(*table), (std::set<std::string> {"0.0", "0.1", "0.2"}));
 }
 
 TEST_F(TableViewTest, ATapOnARowTellsTheDelegateWhichRow)
