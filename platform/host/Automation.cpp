@@ -11,6 +11,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Responder.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
@@ -144,6 +145,11 @@ Value node(const ui::View& view)
         n["text"] = text;
     if (!view.accessibilityLabel().empty())
         n["label"] = view.accessibilityLabel();
+    if (auto* field = dynamic_cast<const ui::TextField*>(&view)) {
+        n["keyboard"] = ui::Keyboard::typeName(field->keyboardType());
+        if (field->isSecureTextEntry())
+            n["secure"] = true;
+    }
     n["hidden"] = view.isHidden();
     n["alpha"] = tidy(view.alpha());
     if (view.tag() != 0)
