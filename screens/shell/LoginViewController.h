@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/popup/Popup.h"
 #include "platform/foundation/Value.h"
 #include "platform/ui/ViewController.h"
 
@@ -16,8 +17,9 @@ struct HttpError;
 
 // The first screen: user name and password, sent to "/Login.ashx". On success the logged-in user
 // is filled in, the per-user folders are made and the main screens open ("loginToMainSegue");
-// on failure the reason is shown in an alert.
-class LoginViewController final : public ui::ViewController {
+// on failure the reason is shown in an alert. Its system-configuration button sets the server's
+// address and port in a popup.
+class LoginViewController final : public ui::ViewController, public PopupDelegate {
 public:
     static std::shared_ptr<LoginViewController> create();
 
@@ -34,6 +36,15 @@ public:
 
     // The login button's action.
     void login();
+    // The system-configuration action: the server address popup, pre-filled from and written to
+    // "staticBaseUrl" and "staticBasePort".
+    void showSystemConfiguration();
+    std::shared_ptr<ui::Button> configButton() const { return m_configButton; }
+
+    bool popupWillAppear(Popup&) override { return true; }
+    bool dictionary(const FieldDictionary& fields, Popup& popup,
+        const std::optional<std::vector<std::string>>& strings) override;
+
     // The request's answers.
     void loginFinished(const foundation::Value& reply);
     void loginFailed(const HttpError& error);
@@ -45,6 +56,10 @@ private:
     std::shared_ptr<ui::TextField> m_userNameField;
     std::shared_ptr<ui::TextField> m_passwordField;
     std::shared_ptr<ui::Button> m_loginButton;
+    std::shared_ptr<ui::Button> m_configButton;
     std::string m_userName;
+    // What the address popup's fields held when a button was pressed.
+    std::string m_typedAddress;
+    std::string m_typedPort;
     bool m_requestRunning {false};
 };

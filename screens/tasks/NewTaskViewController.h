@@ -28,6 +28,9 @@ public:
     static constexpr const char* kValidateTag = "checkOddNumValid";
     static constexpr const char* kChooseProductType = "请选择产品类型";
     static constexpr const char* kChoosePhotoPlan = "请选择拍摄方案";
+    // The banner shown when the number is already a stored task's.
+    static constexpr const char* kNoticeTitle = "提醒";
+    static constexpr const char* kDuplicateNumberNotice = "新增的任务单号已经存在,请确认单号的唯一性!";
 
     // Why the fields cannot make a task (the text shown to the user), or nullopt when they can.
     // Texts are taken trimmed.
@@ -57,6 +60,7 @@ public:
 private:
     void storeTaskAndOpenGrid();
     void showError(const std::string& message);
+    void showDuplicateNotice();
     std::shared_ptr<ui::TextField> addField(
         const std::string& caption, const std::string& placeholder, double y);
     std::shared_ptr<ui::Button> addChooser(const std::string& caption, const std::string& title, double y);
