@@ -153,8 +153,7 @@ void Renderer::drawRoot(GraphicsContext& context, const RootDrawing& root)
     m_root = nullptr;
 }
 
-// Redraws everything before `view` into a picture of the target's size, blurs the part under the
-// view and paints it inside the view's shape, with the effect's tint on top.
+// Blurs what lies under `view` and paints it inside the view's shape, with the effect's tint on top.
 void Renderer::drawBackdrop(GraphicsContext& context, ui::View& view)
 {
     auto* effectView = dynamic_cast<ui::VisualEffectView*>(&view);
@@ -180,24 +179,41 @@ void Renderer::drawBackdrop(GraphicsContext& context, ui::View& view)
         int top = std::max(0, int(std::floor(y0)) - margin);
         int right = std::min(m_targetWidth, int(std::ceil(x1)) + margin);
         int bottom = std::min(m_targetHeight, int(std::ceil(y1)) + margin);
-        if (right > left && bottom > top) {
-            Renderer behind(m_scale);
-            behind.m_stopAt = &view;
-            behind.m_backdropDepth = m_backdropDepth + 1;
-            behind.m_targetWidth = m_targetWidth;
-            behind.m_targetHeight = m_targetHeight;
-            auto full = Image::create(m_targetWidth, m_targetHeight, m_scale);
-            auto crop = Image::createUninitialized(right - left, bottom - top, m_scale);
-            auto blurred = Image::createUninitialized(right - left, bottom - top, m_scale);
-            if (full && crop && blurred) {
-                {
+        auto crop = Image::createUninitialized(std::max(right - left, 1), std::max(bottom - top, 1), m_scale);
+        auto blurred
+            = Image::createUninitialized(std::max(right - left, 1), std::max(bottom - top, 1), m_scale);
+        if (right > left && bottom > top && crop && blurred) {
+            auto a = graphics::PixelBuffer::of(*crop);
+            auto b = graphics::PixelBuffer::of(*blurred);
+            // What lies behind is what the target holds so far, unless the view is drawn into a
+            // group of its own (a fading ancestor): then everything before it is drawn again.
+            cairo_surface_t* target = cairo_get_target(cr);
+            bool direct = cairo_get_group_target(cr) == target
+                && cairo_surface_get_type(target) == CAIRO_SURFACE_TYPE_IMAGE
+                && cairo_image_surface_get_format(target) == CAIRO_FORMAT_ARGB32
+                && cairo_image_surface_get_width(target) == m_targetWidth
+                && cairo_image_surface_get_height(target) == m_targetHeight;
+            std::shared_ptr<Image> full;
+            graphics::PixelBuffer source;
+            if (direct) {
+                cairo_surface_flush(target);
+                source = {cairo_image_surface_get_data(target), m_targetWidth, m_targetHeight,
+                    size_t(cairo_image_surface_get_stride(target))};
+            } else {
+                Renderer behind(m_scale);
+                behind.m_stopAt = &view;
+                behind.m_backdropDepth = m_backdropDepth + 1;
+                behind.m_targetWidth = m_targetWidth;
+                behind.m_targetHeight = m_targetHeight;
+                full = Image::create(m_targetWidth, m_targetHeight, m_scale);
+                if (full) {
                     GraphicsContext behindContext(*full);
                     behind.drawRoot(behindContext, m_root);
                     behindContext.flush();
+                    source = graphics::PixelBuffer::of(*full);
                 }
-                auto source = graphics::PixelBuffer::of(*full);
-                auto a = graphics::PixelBuffer::of(*crop);
-                auto b = graphics::PixelBuffer::of(*blurred);
+            }
+            if (source.data) {
                 for (int y = 0; y < a.height; ++y)
                     std::memcpy(a.row(y), source.row(top + y) + size_t(left) * 4, size_t(a.width) * 4);
                 graphics::BoxBlur::convolveThreeTimes(a, b, box);
