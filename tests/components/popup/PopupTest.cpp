@@ -398,3 +398,30 @@ TEST_F(PopupTest, EditingLiftsTheBoxAndReturnMovesOn)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(PopupTest, OutgoingEightSpringsAShiftedBoxBackBeforeDroppingIt)
+{
+    int cancels = 0;
+    auto popup = Popup::create(
+        "t", "s", placeholders(1), "c", "o", [&] { ++cancels; }, nullptr);
+    popup->setOutgoingTransition(8);
+    popup->showPopup();
+    runFor(0.1);
+    ASSERT_TRUE(popup->textFields()[0]->becomeFirstResponder());
+    runFor(0.3);
+    EXPECT_RECT_EQ(popup->popupView()->frame(), 10, 38, 300, 300);
+    popup->dismissPopup(5); // as a background tap: cancel, the box still above the keyboard
+    runFor(0.1);
+    EXPECT_EQ(cancels, 0);
+    runFor(0.01);
+    EXPECT_NEAR(popup->popupView()->layer().presentation().frame().minY(), 134, 5);
+    runFor(0.3);
+    EXPECT_EQ(cancels, 0);
+    runFor(0.06);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_RECT_EQ(popup->popupView()->frame(), 10, 868, 300, 300);
+}
+
+} // namespace
