@@ -36,11 +36,6 @@ DropdownBanner::DropdownBanner(Rect frame)
     , m_defaultTextColor(Color::white())
 { }
 
-DropdownBanner::~DropdownBanner()
-{
-    foundation::NotificationCenter::defaultCenter().removeObserver(this);
-}
-
 std::shared_ptr<DropdownBanner> DropdownBanner::make(Delegate delegate)
 {
     double width = ui::Screen::mainScreen().bounds().width();
@@ -75,6 +70,8 @@ void DropdownBanner::setUp()
         if (auto self = weakSelf.lock())
             self->hideView(self);
     });
+    // Held weakly: a released banner stops observing by itself, even at exit when the centre
+    // may already be gone.
     foundation::NotificationCenter::defaultCenter().addObserver(
         weakSelf, kDismissAllNotification, [weakSelf](const foundation::Notification&) {
             if (auto self = weakSelf.lock())

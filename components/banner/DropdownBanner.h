@@ -78,7 +78,6 @@ public:
     static void dismissAllAlert();
 
     explicit DropdownBanner(graphics::Rect frame);
-    ~DropdownBanner() override;
 
     const char* className() const override { return "DropdownBanner"; }
 

@@ -74,11 +74,6 @@ InputBoxView::InputBoxView(int64_t boxType)
     setCenter(windowFrame.center());
 }
 
-InputBoxView::~InputBoxView()
-{
-    foundation::NotificationCenter::defaultCenter().removeObserver(this);
-}
-
 void InputBoxView::show()
 {
     setAlpha(0);

@@ -41,7 +41,6 @@ public:
     static std::shared_ptr<InputBoxView> create(int64_t boxType = PlainText);
     // Use create(): it puts the panel in.
     explicit InputBoxView(int64_t boxType);
-    ~InputBoxView() override;
 
     const char* className() const override { return "InputBoxView"; }
 

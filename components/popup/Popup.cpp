@@ -103,11 +103,6 @@ Popup::Popup()
     : ui::View()
 { }
 
-Popup::~Popup()
-{
-    foundation::NotificationCenter::defaultCenter().removeObserver(this);
-}
-
 std::shared_ptr<Popup> Popup::create(Text title, Text subTitle, Text cancelTitle, Text successTitle)
 {
     return create(std::move(title), std::move(subTitle), std::nullopt, std::move(cancelTitle),
@@ -297,6 +292,7 @@ void Popup::setupButtons()
     }
 }
 
+// The centre holds the popup weakly, so a released popup stops observing by itself.
 void Popup::setKeyboardNotifications()
 {
     std::weak_ptr<Popup> weakSelf = sharedAs<Popup>();

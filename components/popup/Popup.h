@@ -78,7 +78,6 @@ public:
         Block successBlock);
 
     Popup();
-    ~Popup() override;
 
     const char* className() const override { return "Popup"; }
 
