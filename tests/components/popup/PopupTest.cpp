@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using foundation::Array;
 using foundation::Value;
 
@@ -422,6 +424,38 @@ TEST_F(PopupTest, OutgoingEightSpringsAShiftedBoxBackBeforeDroppingIt)
     runFor(0.06);
     EXPECT_EQ(cancels, 1);
     EXPECT_RECT_EQ(popup->popupView()->frame(), 10, 868, 300, 300);
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PopupTest, TheKeyboardShiftDependsOnTheScreenHeight)
+{
+    const struct {
+        double width, height;
+        double shiftedY; // NAN: the box stays
+    } table[] = {
+        {320, 480, 240 - 216 - 70.0},
+        {320, 568, 284 - 216 - 30.0},
+        {768, 1024, 512 - 216.0},
+        {320, 500, NAN},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.height);
+        ui::Screen::mainScreen().setSize({row.width, row.height});
+        auto popup = Popup::create("t", "s", placeholders(1), "c", "o", nullptr, nullptr);
+        popup->showPopup();
+        runFor(0.1);
+        double centred = row.height / 2 - 150;
+        ASSERT_TRUE(popup->textFields()[0]->becomeFirstResponder());
+        double expected = std::isnan(row.shiftedY) ? centred : row.shiftedY;
+        EXPECT_RECT_EQ(popup->popupView()->frame(), row.width / 2 - 150, expected, 300, 300);
+        popup->dismissKeyboards();
+        EXPECT_RECT_EQ(popup->popupView()->frame(), row.width / 2 - 150, centred, 300, 300);
+        popup->removeFromSuperview();
+    }
+    ui::Screen::mainScreen().usePhoneProfile();
 }
 
 } // namespace
