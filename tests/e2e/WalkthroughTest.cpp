@@ -25,9 +25,13 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
         output.append(chunk, n);
     int status = pclose(pipe);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
-    EXPECT_NE(output.find("step 6, return home and open the pending list: ok"), std::string::npos) << output;
+    EXPECT_NE(output.find("shot 13 photos and the video"), std::string::npos) << output;
+    EXPECT_NE(
+        output.find("step 10, open the ready-to-upload list and the task's grid: ok"), std::string::npos)
+        << output;
     for (const char* shot :
-        {"01-login.png", "02-home.png", "03-new-task.png", "04-grid.png", "05-pending.png"})
+        {"01-login.png", "02-home.png", "03-new-task.png", "04-grid-new.png", "05-camera.png",
+            "06-grid-first-shot.png", "07-grid-all-shot.png", "08-home.png", "09-grid-to-upload.png"})
         EXPECT_GT(std::filesystem::file_size(home / "walkthrough" / shot), 1000u) << shot;
     mivo::test::AppProcess::removeHome(home);
 }
