@@ -16,6 +16,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/ImageDecoding.h"
+#include "platform/graphics/PngCodec.h"
 #include "platform/render/Renderer.h"
 #include "platform/ui/CollectionView.h"
 #include "screens/capture/PendingCollectionViewController.h"
@@ -110,6 +111,12 @@ void BM_GridScrollFrame(benchmark::State& state)
         ui::Application::shared().layoutWindows();
         renderer.renderScreen(*frame);
         benchmark::DoNotOptimize(frame->data());
+    }
+    // The last frame, to look at: MIVO_BENCH_SNAPSHOT=FILE.png.
+    if (const char* snapshot = std::getenv("MIVO_BENCH_SNAPSHOT")) {
+        if (auto png = graphics::PngCodec::encode(*frame))
+            std::ofstream(snapshot, std::ios::binary)
+                .write(reinterpret_cast<const char*>(png->data()), std::streamsize(png->size()));
     }
     state.counters["cells"] = double(view.numberOfItemsInSection(0) + view.numberOfItemsInSection(1));
     state.counters["cellViews"] = double(view.viewsMadeForReuseIdentifier("Cell"));
