@@ -233,7 +233,8 @@ std::shared_ptr<ui::ImagePickerController> ShotGridViewController::makePicker(ui
 
 std::shared_ptr<ui::ImagePickerController> ShotGridViewController::presentedPicker() const
 {
-    return m_picker.lock();
+    auto picker = m_picker.lock();
+    return picker && picker->presentingViewController() ? picker : nullptr;
 }
 
 void ShotGridViewController::handleLongPress(ui::LongPressGestureRecognizer&)

@@ -279,6 +279,34 @@ TEST_F(GridScreensTest, ScrolledAndReusedCellsShowTheirOwnSlot)
     EXPECT_LE(view.viewsMadeForReuseIdentifier(PhotoListCollectionViewCell::kReuseIdentifier), 10u);
 }
 
+TEST_F(GridScreensTest, CancellingTheCameraChangesNothingAndOnlyThePendingGridStaysQuiet)
+{
+    newTask("C100");
+    struct Case {
+        bool pending;
+        bool logs;
+    } cases[] = {{false, true}, {true, false}};
+    for (const auto& c : cases) {
+        std::shared_ptr<LocalShotGridViewController> grid;
+        if (c.pending)
+            grid = push<PendingCollectionViewController>("C100", TaskRecordUtil::kPlanRemoveSeal);
+        else
+            grid = push<NewTaskPLCollectionViewController>("C100", TaskRecordUtil::kPlanRemoveSeal);
+        foundation::LogCapture log(foundation::LogCapture::Echo::No);
+        grid->didSelectItemAtIndexPath(*grid->collectionView(), {0, 0});
+        step(0.6);
+        auto picker = grid->presentedPicker();
+        ASSERT_TRUE(picker);
+        picker->cancel();
+        step(1);
+        EXPECT_FALSE(grid->presentedPicker()) << "dismissed";
+        EXPECT_EQ(log.contains("Picker was cancelled"), c.logs) << (c.pending ? "pending" : "new");
+        EXPECT_EQ(records("C100", "image")[0]->taskStatus(), "DEFAULT");
+        homeStack(m_sliding)->popToRootViewController(false);
+        step();
+    }
+}
+
 class RejectedGridTest : public GridScreensTest {
 protected:
     // A rejected task as the server list stores it: photos 1 and 3 and the video on the server.
