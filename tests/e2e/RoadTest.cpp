@@ -12,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include <ostream>
 
 using data::Predicate;
@@ -103,8 +106,18 @@ protected:
         return registered.answered ? m_server.carIdOf(brand.prefix + applyNO) : std::nullopt;
     }
 
+    // Lets the server thumbnails arrive: real time passes for the network, the app's clock with it.
+    void settleNetwork()
+    {
+        for (int i = 0; i < 20; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            run({Map {{"cmd", "advance"}, {"seconds", 0.05}}});
+        }
+    }
+
     void screenshot(const std::string& name)
     {
+        settleNetwork();
         auto folder = std::filesystem::path(MIVO_BINARY_DIR) / "screenshots";
         std::filesystem::create_directories(folder);
         run({Map {{"cmd", "screenshot"}, {"path", (folder / name).string()}}});
