@@ -307,6 +307,22 @@ TEST_F(GridScreensTest, CancellingTheCameraChangesNothingAndOnlyThePendingGridSt
     }
 }
 
+TEST_F(GridScreensTest, ALongPressIsNotATap)
+{
+    newTask("L100");
+    auto grid = push<PendingCollectionViewController>("L100", TaskRecordUtil::kPlanRemoveSeal);
+    int pressed = 0;
+    grid->longPressGestureRecognizer()->addTarget(
+        [&](ui::GestureRecognizer& recognizer) { pressed += recognizer.state() == ui::GestureState::Began; });
+    host::Automation automation;
+    ASSERT_NE(automation.handle(R"({"cmd":"longpress","label":"照片2:","duration":1})").find("\"ok\":true"),
+        std::string::npos);
+    step(0.6);
+    EXPECT_EQ(pressed, 1);
+    EXPECT_FALSE(grid->presentedPicker()) << "shot viewing comes later; the camera does not open";
+    EXPECT_FALSE(grid->selectIndexPath());
+}
+
 class RejectedGridTest : public GridScreensTest {
 protected:
     // A rejected task as the server list stores it: photos 1 and 3 and the video on the server.
