@@ -1,6 +1,5 @@
 #include "app/Walkthrough.h"
 
-#include "core/media/CommonUtil.h"
 #include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/net/HttpManager.h"
 #include "core/store/IMivoDataBaseManager.h"
@@ -9,18 +8,15 @@
 #include "platform/foundation/Clock.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Format.h"
-#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
-#include "platform/graphics/ImageDecoding.h"
 #include "platform/host/App.h"
 #include "platform/host/Automation.h"
 #include "platform/host/Host.h"
-#include "platform/ui/ImagePickerInfo.h"
 
-#include <algorithm>
 #include <functional>
 #include <iostream>
+#include <optional>
 #include <vector>
 
 using foundation::Map;
@@ -28,12 +24,23 @@ using foundation::Value;
 
 namespace {
 
+// Sends one command; the answer's error, or nothing when it went through.
+std::optional<std::string> send(host::Automation& automation, const Map& command)
+{
+    std::string answer = automation.handle(Value(command).toJson());
+    if (answer.find("\"ok\":true") != std::string::npos)
+        return std::nullopt;
+    return Value(command).toJson() + " -> " + answer;
+}
+
+// A step that decides as it goes (how many shots a grid has): the error, or nothing.
+using Action = std::function<std::optional<std::string>(host::Automation&)>;
+
 struct Step {
     std::string title;
     std::vector<Map> commands;
     std::string screenshot; // file name, or empty
-    // Work done in the app itself before the commands, where no screen can do it yet; false fails.
-    std::function<bool()> action = {};
+    Action action = {}; // after the commands
 };
 
 Map tapLabel(const std::string& label)
@@ -60,123 +67,140 @@ Map waitLabel(const std::string& label)
 {
     return {{"cmd", "wait"}, {"label", label}, {"timeout", 15}};
 }
-// The home button sits on the right of the navigation bar.
+// A slow drag: the content follows the finger and stops with it, no flick.
+Map dragUp(double distance)
+{
+    return {{"cmd", "drag"}, {"from", foundation::Array {160, 460}},
+        {"to", foundation::Array {160, 460 - distance}}, {"duration", 1.0}};
+}
+
+// Taps the slot with the camera's shutter and waits until the grid shows it taken. A slot below
+// the screen is scrolled to first; false when there is no such slot.
+std::optional<std::string> shoot(host::Automation& automation, const std::string& slot, bool& found)
+{
+    found = false;
+    for (int attempt = 0; attempt < 4 && !found; ++attempt) {
+        found = !send(automation, tapLabel(slot + ":"));
+        if (!found && attempt < 3) {
+            if (auto error = send(automation, dragUp(260)))
+                return error;
+            send(automation, advance(0.5));
+        }
+    }
+    if (!found)
+        return std::nullopt;
+    for (const auto& command : {advance(0.6), tapLabel("快门"), advance(0.6), waitLabel(slot + ":已拍摄")}) {
+        if (auto error = send(automation, command))
+            return error;
+    }
+    return std::nullopt;
+}
+
+// Every photo slot in turn, then the video.
+std::optional<std::string> shootEverything(host::Automation& automation)
+{
+    bool found = true;
+    int shots = 0;
+    for (int number = 1; found; ++number) {
+        if (auto error = shoot(automation, foundation::format("照片%d", number), found))
+            return error;
+        shots += found ? 1 : 0;
+    }
+    if (shots == 0)
+        return "the grid shows no photo slot";
+    if (auto error = shoot(automation, "视频", found))
+        return error;
+    if (!found)
+        return "the grid shows no video slot";
+    std::cout << "walkthrough: shot " << shots << " photos and the video" << std::endl;
+    return std::nullopt;
+}
+
+std::optional<std::string> sendAll(host::Automation& automation, const std::vector<Map>& commands)
+{
+    for (const auto& command : commands) {
+        if (auto error = send(automation, command))
+            return error;
+    }
+    return std::nullopt;
+}
+
+// The home button sits on the right of the navigation bar of every inner screen.
 Map tapHome()
 {
     return {{"cmd", "tap"}, {"x", 300}, {"y", 42}};
 }
 
-auto& loop()
-{
-    return foundation::RunLoop::main();
-}
-
-std::shared_ptr<MivoTask> storedTask(const std::string& applyNO)
-{
-    auto tasks = IMivoDataBaseManager::sharedManager()->listMivoTasks(
-        data::Predicate::withFormat("applyNO=%@", applyNO));
-    return tasks && !tasks->empty() ? tasks->front() : nullptr;
-}
-
-// Sends an admin command of the stand-in server (beside the app's base URL) and waits for its answer.
-bool serverAdmin(const std::string& action, const Map& fields)
+// Sends an admin command of the stand-in server (beside the app's base URL) and waits for its
+// answer: the error, or nothing when the server answered Success.
+std::optional<std::string> serverAdmin(const std::string& action, const Map& fields)
 {
     bool done = false;
-    bool ok = false;
+    std::optional<std::string> error = "no answer to the admin command " + action;
     auto manager = HttpManager::create();
     manager->postRequestWithBaseUrl(
         GetBaseUrlAndPortModel::getBaseImageUrlModel() + "/admin/" + action, Value(fields), action);
     manager->setRequestFinishBlock([&](const std::string&, const Value& reply) {
-        ok = reply["Success"] == Value(true);
+        if (reply["Success"] == Value(true))
+            error.reset();
+        else
+            error = "the server refused the admin command " + action + ": " + reply.toJson();
         done = true;
     });
-    manager->setRequestFailiedBlock([&](const std::string&, const HttpError&) { done = true; });
-    loop().runUntil([&] { return done; }, 15);
-    return ok;
-}
-
-// Takes every shot of the task with the sample camera media, as the shot grid does with the camera,
-// and applies the ready-to-upload rule of leaving the grid.
-// FIXME: walk through the shot grid's camera instead once the grids have landed.
-bool shootEveryShot(const std::string& applyNO)
-{
-    auto records = IMivoDataBaseManager::sharedManager()
-                       ->listMivoUploadTasks(data::Predicate::withFormat("applyNO=%@", applyNO))
-                       .value_or(std::vector<std::shared_ptr<MivoUploadTask>> {});
-    CommonUtil::SectionLists lists(2);
-    for (const auto& record : records)
-        lists[record->resourceType() == "video" ? 1 : 0].push_back(record);
-    std::sort(lists[0].begin(), lists[0].end(), [](const auto& a, const auto& b) {
-        return std::stoi(a->taskPosition()) < std::stoi(b->taskPosition());
+    manager->setRequestFailiedBlock([&](const std::string&, const HttpError& failure) {
+        error = "the admin command " + action + " failed: " + failure.description;
+        done = true;
     });
-    const char* photos[] = {"camera/sample-photo-1.jpg", "camera/sample-photo-2.jpg",
-        "camera/sample-photo-3.jpg", "camera/sample-photo-4-portrait.jpg"};
-    for (size_t row = 0; row < lists[0].size(); ++row) {
-        auto image = graphics::decodeImageFile(foundation::Paths::resource(photos[row % 4]));
-        if (!image)
-            return false;
-        CommonUtil::imagePickerController(nullptr, {ui::ImagePickerInfo::kMediaTypeImage, image, {}},
-            {0, static_cast<int64_t>(row)}, lists);
-    }
-    for (size_t row = 0; row < lists[1].size(); ++row) {
-        // The picker hands over a movie in a temporary folder; the saver moves it away.
-        auto movie = foundation::Paths::temporary() / ("walkthrough-" + applyNO + ".mp4");
-        std::error_code error;
-        std::filesystem::copy_file(foundation::Paths::resource("camera/sample-video.mp4"), movie,
-            std::filesystem::copy_options::overwrite_existing, error);
-        CommonUtil::imagePickerController(nullptr, {ui::ImagePickerInfo::kMediaTypeMovie, nullptr, movie},
-            {1, static_cast<int64_t>(row)}, lists);
-    }
-    loop().runUntil(
-        [&] {
-            return std::all_of(records.begin(), records.end(),
-                [](const auto& record) { return record->taskStatus() == "PENDING"; });
-        },
-        30);
-    CommonUtil::upDateTaskStatusAfterBack(applyNO, lists);
-    auto task = storedTask(applyNO);
-    return task && task->taskStatus() == "TOUPLOAD";
+    foundation::RunLoop::main().runUntil([&] { return done; }, 15);
+    return error;
 }
 
 // From the ready-to-upload grid: upload every file, see it done, have the server finish the task,
-// and find it in the finished list.
+// and find it in the finished list with its grid.
 std::vector<Step> uploadRoad(const std::string& applyNO)
 {
     return {
-        {"open the upload screen: validate, add, then every file in flight",
-            {tapText("上传任务"), waitText("正在上传任务("), waitText("数据已经进入队列正在进行上传"),
-                advance(0.4)},
-            "08-upload-queued.png",
-            // The stand-in server holds each file a moment, so that the screen is caught mid-upload.
-            [] {
-                return serverAdmin("misbehave",
-                    {{"mode", "delay"}, {"delayMs", "1500"}, {"path", "/Services/FileUpload.ashx"}});
+        {"open the upload screen: validate, add, then every file in flight", {}, "10-upload-queued.png",
+            [](host::Automation& automation) -> std::optional<std::string> {
+                // The stand-in server holds each file a moment, so that the screen is caught mid-upload.
+                if (auto error = serverAdmin("misbehave",
+                        {{"mode", "delay"}, {"delayMs", "1500"}, {"path", "/Services/FileUpload.ashx"}}))
+                    return error;
+                return sendAll(automation,
+                    {tapText("上传任务"), waitText("正在上传任务("), waitText("数据已经进入队列正在进行上传"),
+                        advance(0.4)});
             }},
         {"close the notice: every file sent, the server's answers on their way",
-            {advance(0.6), tapText("确定"), advance(0.5)}, "09-upload-in-flight.png",
-            [] {
+            {advance(0.6), tapText("确定"), advance(0.5)}, "11-upload-in-flight.png",
+            [](host::Automation& automation) {
                 // Real time for the files to go out; the bars then show what was sent.
-                loop().runUntil([] { return false; }, 0.6);
-                return true;
+                foundation::RunLoop::main().runUntil([] { return false; }, 0.6);
+                return send(automation, advance(0.1));
             }},
-        {"all uploaded", {waitText("数据全部上传成功!"), advance(0.5)}, "10-upload-done.png",
-            [] {
+        {"all uploaded", {waitText("数据全部上传成功!"), advance(0.5)}, "12-upload-done.png",
+            [](host::Automation&) {
                 return serverAdmin("misbehave", {{"mode", "none"}});
             }},
-        {"close the upload screen and let the server finish the task",
-            {tapText("确定"), advance(0.5), tapText("返回"), advance(1), tapHome(), advance(1),
-                waitText("已完成任务")},
-            "",
-            [applyNO] {
-                auto task = storedTask(applyNO);
-                return task && !task->carID().empty()
-                    && serverAdmin("finish", {{"carId", task->carID()}, {"price", "85000"}});
+        {"close the upload screen; the server finishes the task",
+            {tapText("确定"), advance(0.5), tapText("返回"), advance(1)}, "",
+            [applyNO](host::Automation&) -> std::optional<std::string> {
+                auto tasks = IMivoDataBaseManager::sharedManager()->listMivoTasks(
+                    data::Predicate::withFormat("applyNO=%@", applyNO));
+                if (!tasks || tasks->empty() || tasks->front()->carID().empty())
+                    return "the task has no server id after its upload";
+                return serverAdmin("finish", {{"carId", tasks->front()->carID()}, {"price", "85000"}});
             }},
         {"the finished list brings the task back",
-            {tapText("已完成任务"), advance(1), waitLabel("任务:" + applyNO), advance(0.5)},
-            "11-finished.png"},
-        {"its finished grid with the server's files",
-            {tapLabel("任务:" + applyNO), advance(1), waitText("已上传文件")}, "12-finished-grid.png"},
+            {tapHome(), advance(1), waitText("已完成任务"), tapText("已完成任务"), advance(1),
+                waitLabel("任务:" + applyNO), advance(0.5)},
+            "13-finished.png"},
+        {"its finished grid with the server's files", {tapLabel("任务:" + applyNO), advance(1)},
+            "14-finished-grid.png",
+            [](host::Automation& automation) {
+                // The server's thumbnails arrive in real time.
+                foundation::RunLoop::main().runUntil([] { return false; }, 1.0);
+                return send(automation, advance(0.3));
+            }},
     };
 }
 
@@ -223,17 +247,19 @@ std::vector<Step> road(const Walkthrough::Account& account)
         {"pick the shooting plan", {tapText("拆密封条-方案1"), advance(0.3), waitText("开始拍摄")},
             "03-new-task.png"},
         {"validate, store the task and open its grid",
-            {tapText("开始拍摄"), waitText("照片记录"), advance(1)}, "04-grid.png"},
-        {"return home and open the pending list",
-            {tapHome(), advance(1), waitText("待拍摄任务"), tapText("待拍摄任务"), advance(1),
-                Map {{"cmd", "wait"}, {"label", "任务:" + applyNO}, {"timeout", 15}}},
-            "05-pending.png"},
-        {"shoot every slot and make the task ready to upload",
-            {tapHome(), advance(1), tapText("待上传任务"), advance(1), waitLabel("任务:" + applyNO),
-                advance(0.5)},
-            "06-to-upload.png", [applyNO] { return shootEveryShot(applyNO); }},
-        {"open its ready-to-upload grid", {tapLabel("任务:" + applyNO), advance(1), waitText("上传任务")},
-            "07-upload-grid.png"},
+            {tapText("开始拍摄"), waitText("图片列表"), advance(1)}, "04-grid-new.png"},
+        {"open the camera on the first photo slot", {tapLabel("照片1:"), advance(0.6)}, "05-camera.png"},
+        {"take the first photo", {tapLabel("快门"), advance(0.6), waitLabel("照片1:已拍摄"), advance(0.3)},
+            "06-grid-first-shot.png"},
+        {"shoot every photo and the video", {}, "07-grid-all-shot.png", shootEverything},
+        {"leave by the side menu: the task is ready to upload",
+            // The home button sits on the right of the navigation bar.
+            {Map {{"cmd", "tap"}, {"x", 300}, {"y", 42}}, advance(1), waitText("待上传任务"), advance(0.5)},
+            "08-home.png"},
+        {"open the ready-to-upload list and the task's grid",
+            {tapText("待上传任务"), advance(1), waitLabel("任务:" + applyNO), tapLabel("任务:" + applyNO),
+                advance(1), waitText("上传任务"), advance(0.5)},
+            "09-grid-to-upload.png"},
     };
     auto upload = uploadRoad(applyNO);
     steps.insert(steps.end(), upload.begin(), upload.end());
@@ -241,8 +267,9 @@ std::vector<Step> road(const Walkthrough::Account& account)
         // Keep this last: it leaves the app on the login screen. The home button sits on the right of
         // the navigation bar of every inner screen, the menu button on the left of the home screen's.
         {"log out through the prompt",
-            {tapHome(), advance(1), waitText("新建任务"), Map {{"cmd", "tap"}, {"x", 20}, {"y", 42}},
-                advance(0.5), tapLabel("菜单:退出登录"), advance(0.5), waitText("确定要退出吗？")},
+            {Map {{"cmd", "tap"}, {"x", 300}, {"y", 42}}, advance(1), waitText("新建任务"),
+                Map {{"cmd", "tap"}, {"x", 20}, {"y", 42}}, advance(0.5), tapLabel("菜单:退出登录"),
+                advance(0.5), waitText("确定要退出吗？")},
             "99-logout-prompt.png"},
         {"confirm and return to the login screen", {tapText("确定"), advance(1), waitText("登录")},
             "99-login.png"},
@@ -267,17 +294,17 @@ int Walkthrough::run(host::App& app, const host::HostOptions& options, const std
     int number = 0;
     for (const auto& step : road(account)) {
         ++number;
-        if (step.action && !step.action()) {
-            std::cout << "walkthrough: step " << number << ", " << step.title << ": failed" << std::endl;
-            return 1;
-        }
+        std::optional<std::string> error;
         for (const auto& command : step.commands) {
-            std::string answer = automation.handle(Value(command).toJson());
-            if (answer.find("\"ok\":true") == std::string::npos) {
-                std::cout << "walkthrough: step " << number << ", " << step.title << ": failed at "
-                          << Value(command).toJson() << " -> " << answer << std::endl;
-                return 1;
-            }
+            if ((error = send(automation, command)))
+                break;
+        }
+        if (!error && step.action)
+            error = step.action(automation);
+        if (error) {
+            std::cout << "walkthrough: step " << number << ", " << step.title << ": failed at " << *error
+                      << std::endl;
+            return 1;
         }
         std::string shot;
         if (!step.screenshot.empty()) {

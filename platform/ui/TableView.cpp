@@ -16,6 +16,11 @@ constexpr graphics::Color kHeaderBackground = graphics::Color::rgba(0.97, 0.97, 
 constexpr graphics::Color kHeaderText = graphics::Color::rgba(0.43, 0.43, 0.45);
 constexpr double kHeaderInset = 15;
 
+IndexPath at(size_t section, size_t row)
+{
+    return IndexPath::forRow(static_cast<int64_t>(row), static_cast<int64_t>(section));
+}
+
 bool intersectsVertically(double top, double height, double visibleTop, double visibleBottom)
 {
     return height > 0 && top < visibleBottom && top + height > visibleTop;
@@ -134,7 +139,7 @@ void TableView::computeLayout()
         section.rowHeights.reserve(rows);
         for (size_t r = 0; r < rows; ++r) {
             std::optional<double> height
-                = delegate ? delegate->heightForRowAtIndexPath(*this, {s, r}) : std::nullopt;
+                = delegate ? delegate->heightForRowAtIndexPath(*this, at(s, r)) : std::nullopt;
             section.rowTops.push_back(y);
             section.rowHeights.push_back(std::max(0.0, height.value_or(m_rowHeight)));
             y += section.rowHeights.back();
@@ -200,7 +205,7 @@ void TableView::tileVisibleRows()
         size_t r
             = first == section.rowTops.begin() ? 0 : static_cast<size_t>(first - section.rowTops.begin()) - 1;
         for (; r < section.rowTops.size() && section.rowTops[r] < bottom; ++r) {
-            IndexPath indexPath {s, r};
+            IndexPath indexPath = at(s, r);
             if (m_visibleCells.count(indexPath)
                 || !intersectsVertically(section.rowTops[r], section.rowHeights[r], top, bottom))
                 continue;
@@ -225,11 +230,13 @@ size_t TableView::numberOfRowsInSection(size_t section) const
 
 Rect TableView::rectForRowAtIndexPath(IndexPath indexPath) const
 {
-    if (indexPath.section >= m_sections.size()
-        || indexPath.row >= m_sections[indexPath.section].rowTops.size())
+    auto s = static_cast<size_t>(indexPath.section);
+    auto r = static_cast<size_t>(indexPath.row());
+    if (indexPath.section < 0 || indexPath.row() < 0 || s >= m_sections.size()
+        || r >= m_sections[s].rowTops.size())
         return {};
-    const Section& section = m_sections[indexPath.section];
-    return {0, section.rowTops[indexPath.row], bounds().width(), section.rowHeights[indexPath.row]};
+    const Section& section = m_sections[s];
+    return {0, section.rowTops[r], bounds().width(), section.rowHeights[r]};
 }
 
 Rect TableView::rectForHeaderInSection(size_t section) const
@@ -276,7 +283,7 @@ std::optional<IndexPath> TableView::indexPathForRowAtPoint(Point point) const
         const Section& section = m_sections[s];
         for (size_t r = 0; r < section.rowTops.size(); ++r) {
             if (point.y >= section.rowTops[r] && point.y < section.rowTops[r] + section.rowHeights[r])
-                return IndexPath {s, r};
+                return at(s, r);
         }
     }
     return std::nullopt;

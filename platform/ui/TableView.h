@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ui/IndexPath.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TableViewCell.h"
 
@@ -15,12 +16,6 @@ namespace ui {
 
 class Label;
 class TableView;
-
-struct IndexPath {
-    size_t section {0};
-    size_t row {0};
-    auto operator<=>(const IndexPath&) const = default;
-};
 
 // Where a table's rows come from. The row count and the cells are required.
 class TableViewDataSource {

@@ -56,8 +56,8 @@ void UploadTaskViewController::updateTasksLocalDataWithInfo(const Map& info)
         for (size_t row = 0; record && row < self->m_toUploadData.size(); ++row) {
             if (self->m_toUploadData[row] != record)
                 continue;
-            auto cell
-                = std::dynamic_pointer_cast<UploadTaskTableViewCell>(table->cellForRowAtIndexPath({0, row}));
+            auto cell = std::dynamic_pointer_cast<UploadTaskTableViewCell>(
+                table->cellForRowAtIndexPath(ui::IndexPath::forRow(static_cast<int64_t>(row), 0)));
             if (cell && cell->progressview())
                 cell->progressview()->setProgress(progress, false);
             return;
@@ -102,9 +102,9 @@ std::shared_ptr<ui::TableViewCell> UploadTaskViewController::cellForRowAtIndexPa
     ui::TableView&, ui::IndexPath indexPath)
 {
     const auto& list = indexPath.section == 0 ? m_toUploadData : m_uploadedData;
-    if (indexPath.row >= list.size())
+    if (indexPath.row() < 0 || static_cast<size_t>(indexPath.row()) >= list.size())
         return nullptr;
-    const auto& record = list[indexPath.row];
+    const auto& record = list[static_cast<size_t>(indexPath.row())];
     // Cells are not reused: each row gets a fresh one, as from its nib.
     auto cell = UploadTaskTableViewCell::loadFromNib();
     m_cellMain = cell;

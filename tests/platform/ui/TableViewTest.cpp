@@ -38,7 +38,7 @@ public:
     {
         ++cellsAsked;
         auto cell = std::dynamic_pointer_cast<RowCell>(table.dequeueReusableCellWithIdentifier("row"));
-        cell->shown = std::to_string(path.section) + "." + std::to_string(path.row);
+        cell->shown = std::to_string(path.section) + "." + std::to_string(path.row());
         return cell;
     }
     std::optional<std::string> titleForHeaderInSection(ui::TableView&, size_t section) override

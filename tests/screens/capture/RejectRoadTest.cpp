@@ -4,7 +4,7 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/graphics/ImageDecoding.h"
 #include "screens/shell/ShellSegues.h"
-#include "screens/tasks/RejectedCollectionViewController.h"
+#include "screens/capture/RejectedCollectionViewController.h"
 #include "screens/tasks/RejectedTaskListViewController.h"
 
 namespace {
@@ -50,11 +50,11 @@ TEST_F(RejectRoadTest, AReShotRejectedTaskIsUploadedAgainAndFinished)
             carId, std::string(position), std::string("image")));
         ASSERT_EQ(slot.size(), 1u) << position;
         CommonUtil::imagePickerControllerForSyn(
-            nullptr, {ui::ImagePickerInfo::kMediaTypeImage, image, {}}, {0, 0}, slot.front(), {});
+            nullptr, {ui::ImagePickerInfo::kMediaTypeImage, image, {}}, {0, 0}, slot.front(), grid);
     }
     ASSERT_TRUE(runUntil([&] { return countStatus("R100", "PENDING") == 2; }));
 
-    grid->performSegueWithIdentifier(ShellSegues::kToUploadMonitor);
+    grid->toUploadTask();
     foundation::RunLoop::main().runFor(0.6);
     m_screen = std::dynamic_pointer_cast<UploadTaskViewController>(presentedFrom(grid));
     ASSERT_TRUE(m_screen);

@@ -244,7 +244,8 @@ TEST_F(UploadTaskViewControllerTest, RowsShowTheShotTitleThumbnailAndProgressByP
 
     auto shots = GetCourseArrayModel::getConstantArrayByType(0);
     auto cellAt = [&](size_t row) {
-        return std::dynamic_pointer_cast<UploadTaskTableViewCell>(table->cellForRowAtIndexPath({0, row}));
+        return std::dynamic_pointer_cast<UploadTaskTableViewCell>(
+            table->cellForRowAtIndexPath(ui::IndexPath::forRow(static_cast<int64_t>(row), 0)));
     };
     ASSERT_TRUE(cellAt(0) && cellAt(2));
     EXPECT_EQ(cellAt(0)->dealPrice()->text(), shots[0]["title"].asString());
