@@ -15,10 +15,8 @@ std::shared_ptr<Image> decodeImage(std::span<const uint8_t> bytes, std::string* 
         return JpegCodec::decode(bytes, 1, error);
     if (PngCodec::isPng(bytes))
         return PngCodec::decode(bytes, 1, error);
-    if (GifDecoder::isGif(bytes)) {
-        auto animation = GifDecoder::decode(bytes, error);
-        return animation ? animation->frames.front().image : nullptr;
-    }
+    if (GifDecoder::isGif(bytes))
+        return GifDecoder::decodeFirstFrame(bytes, error);
     if (error)
         *error = bytes.empty() ? "image data is empty" : "image data is not JPEG, PNG or GIF";
     return nullptr;

@@ -8,6 +8,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ShapeLayer.h"
+#include "platform/ui/StatusBar.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 
@@ -96,6 +97,7 @@ void Renderer::renderScreen(Image& target)
     context.fillRect({0, 0, target.size().width, target.size().height}, Color::black());
     for (auto& window : ui::Application::shared().windows())
         drawSubtree(context, *window);
+    drawSubtree(context, *ui::Application::shared().statusBar());
     context.flush();
 }
 

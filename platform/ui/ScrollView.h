@@ -51,6 +51,15 @@ public:
 
     const char* className() const override { return "ScrollView"; }
 
+    // The zoom range and the current scale; pinching is not built, so the scale only changes
+    // through the setter.
+    double zoomScale() const { return m_zoomScale; }
+    void setZoomScale(double scale) { m_zoomScale = scale; }
+    double minimumZoomScale() const { return m_minimumZoomScale; }
+    void setMinimumZoomScale(double scale) { m_minimumZoomScale = scale; }
+    double maximumZoomScale() const { return m_maximumZoomScale; }
+    void setMaximumZoomScale(double scale) { m_maximumZoomScale = scale; }
+
     graphics::Size contentSize() const { return m_contentSize; }
     void setContentSize(graphics::Size size);
     graphics::EdgeInsets contentInset() const { return m_contentInset; }
@@ -120,6 +129,9 @@ private:
     std::shared_ptr<PanGestureRecognizer> m_pan;
     std::weak_ptr<ScrollViewDelegate> m_delegate;
     graphics::Size m_contentSize;
+    double m_zoomScale {1};
+    double m_minimumZoomScale {1};
+    double m_maximumZoomScale {1};
     graphics::EdgeInsets m_contentInset;
     graphics::Point m_dragOrigin; // the offset a drag's translation is taken from, before banding
     AxisMotion m_horizontal;

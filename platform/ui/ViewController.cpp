@@ -399,7 +399,7 @@ void ViewController::setNeedsStatusBarAppearanceUpdate()
 {
     if (!foundation::BundleInfo::viewControllerBasedStatusBarAppearance())
         return;
-    Application::shared().setStatusBarHidden(prefersStatusBarHidden());
+    Application::shared().setStatusBarHidden(prefersStatusBarHidden(), preferredStatusBarUpdateAnimation());
     Application::shared().setStatusBarStyle(preferredStatusBarStyle());
 }
 

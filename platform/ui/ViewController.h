@@ -103,6 +103,9 @@ public:
     // Status bar and rotation answers.
     virtual bool prefersStatusBarHidden() const { return false; }
     virtual StatusBarStyle preferredStatusBarStyle() const { return StatusBarStyle::Default; }
+    virtual StatusBarAnimation preferredStatusBarUpdateAnimation() const { return StatusBarAnimation::Fade; }
+    // With view-controller-based appearance (the bundle's setting) the application's bar takes
+    // this controller's answers; otherwise nothing happens.
     void setNeedsStatusBarAppearanceUpdate();
     virtual bool shouldAutorotate() const { return true; }
     virtual uint32_t supportedInterfaceOrientations() const;
