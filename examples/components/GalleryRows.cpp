@@ -1,11 +1,15 @@
 #include "examples/components/GalleryRow.h"
 
+#include "examples/components/ImageViewerDemoViewController.h"
+
 namespace examples {
 
 std::vector<GalleryRow> galleryRows()
 {
     // One line per component demo; keep them in the order of the gallery.
-    return {};
+    return {
+        {"Image viewer", [] { return ImageViewerDemoViewController::create(); }},
+    };
 }
 
 } // namespace examples
