@@ -410,3 +410,31 @@ TEST(ImageDecoding, SniffsTheFormat)
     EXPECT_FALSE(decodeImage({}, &error));
     EXPECT_EQ(error, "image data is empty");
 }
+
+TEST(ImageDecoding, ScreenDecodeTakesTheSmallestScaleThatStillCoversTheScreen)
+{
+    struct Case {
+        int width, height, screenWidth, screenHeight, denominator;
+    };
+    const Case cases[] = {
+        {4032, 3024, 640, 1136, 4}, // 1008 x 756 covers 853 x 640 in landscape
+        {3024, 4032, 640, 1136, 4},
+        {4032, 3024, 1536, 2048, 1}, // a tablet: half size (2016) falls short of 2048
+        {1600, 1200, 640, 1136, 1}, // half size (800) falls short of 853 in landscape
+        {640, 480, 640, 1136, 1}, // never upscaled, never scaled down below the screen
+        {12000, 9000, 640, 1136, 8},
+        {0, 0, 640, 1136, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(screenScaleDenominator(c.width, c.height, c.screenWidth, c.screenHeight), c.denominator)
+            << c.width << "x" << c.height << " on " << c.screenWidth << "x" << c.screenHeight;
+
+    auto photo = makePhoto(64, 48);
+    auto jpeg = JpegCodec::encode(*photo, 90);
+    ASSERT_TRUE(jpeg);
+    auto forScreen = decodeImageForScreen(*jpeg, 16, 16);
+    ASSERT_TRUE(forScreen);
+    EXPECT_EQ(forScreen->pixelWidth(), 16); // 1/4 still covers 16 x 12 (and 16 x 12 turned)
+    auto png = PngCodec::encode(*photo);
+    EXPECT_EQ(decodeImageForScreen(*png, 16, 16)->pixelWidth(), 64);
+}
