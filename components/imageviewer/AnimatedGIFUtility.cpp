@@ -35,7 +35,7 @@ AnimatedGIFUtility::Rhythm AnimatedGIFUtility::rhythmForDelays(const std::vector
     for (int32_t delay : delays)
         rhythm.totalCentiseconds += delay;
     rhythm.stepCentiseconds = step;
-    if (step == 0)
+    if (step == 0 || rhythm.totalCentiseconds / step > kMaxFrameListEntries)
         return rhythm;
     rhythm.frameList.reserve(size_t(rhythm.totalCentiseconds / step));
     for (size_t i = 0; i < delays.size(); ++i)
@@ -60,7 +60,7 @@ std::shared_ptr<graphics::Image> AnimatedGIFUtility::animatedImageWithAnimatedGI
     images.reserve(rhythm.frameList.size());
     for (size_t index : rhythm.frameList)
         images.push_back(animation->frames[index].image);
-    return graphics::Image::createAnimated(std::move(images), rhythm.totalCentiseconds / 100.0);
+    return graphics::Image::createAnimated(std::move(images), double(rhythm.totalCentiseconds) / 100.0);
 }
 
 std::shared_ptr<graphics::Image> AnimatedGIFUtility::animatedImageWithAnimatedGIFURL(const std::string& url)

@@ -23,9 +23,13 @@ public:
     // A "file://" URL or a plain path of a GIF file.
     static std::shared_ptr<graphics::Image> animatedImageWithAnimatedGIFURL(const std::string& url);
 
+    // Longer lists are refused (the data then reads as a still image): delays such as 1 and
+    // 65535 in a small file would otherwise ask for billions of entries.
+    static constexpr int64_t kMaxFrameListEntries = int64_t(1) << 16;
+
     struct Rhythm {
-        std::vector<size_t> frameList; // frame indices, one per step
-        int32_t totalCentiseconds {0};
+        std::vector<size_t> frameList; // frame indices, one per step; empty when refused
+        int64_t totalCentiseconds {0};
         int32_t stepCentiseconds {0};
     };
     static Rhythm rhythmForDelays(const std::vector<int32_t>& delays);

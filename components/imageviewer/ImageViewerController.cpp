@@ -26,6 +26,8 @@ std::shared_ptr<ImageViewerController> ImageViewerController::create(
 {
     auto viewer = std::make_shared<ImageViewerController>(std::move(imageInfo), mode, backgroundStyle);
     std::weak_ptr<ImageViewerController> weak = viewer;
+    // The half turns reach the viewer only through the notification.
+    ui::Device::currentDevice().beginGeneratingDeviceOrientationNotifications();
     foundation::NotificationCenter::defaultCenter().addObserver(
         weak, ui::Device::kOrientationDidChangeNotification, [weak](const foundation::Notification&) {
             if (auto self = weak.lock())
@@ -41,11 +43,14 @@ ImageViewerController::ImageViewerController(
     : m_imageInfo(imageInfo ? std::move(imageInfo) : ImageViewerInfo::create())
     , m_mode(mode)
     , m_backgroundOptions(backgroundStyle)
-{ }
+{
+    setModalTransitionStyle(ui::ModalTransitionStyle::CrossDissolve);
+}
 
 ImageViewerController::~ImageViewerController()
 {
     foundation::NotificationCenter::defaultCenter().removeObserver(this);
+    ui::Device::currentDevice().endGeneratingDeviceOrientationNotifications();
     if (m_imageDownloadDataTask)
         m_imageDownloadDataTask->cancel();
     cancelProgressTimer();
@@ -136,16 +141,23 @@ Rect ImageViewerController::referenceRectInView()
     return view()->convertRectFromView(inWindow, nullptr);
 }
 
-void ImageViewerController::viewDidLoadForImageMode()
+// The black view of both modes with the dimming layer, larger than the screen so that no edge
+// shows while it turns.
+void ImageViewerController::setupContainerAndBackdrop()
 {
     auto container = view();
     container->setBackgroundColor(graphics::Color::black());
     container->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
-
     m_blackBackdrop = ui::View::create(container->bounds().insetBy(-512, -512));
     m_blackBackdrop->setBackgroundColor(graphics::Color::black());
     m_blackBackdrop->setAlpha(0);
     container->addSubview(m_blackBackdrop);
+}
+
+void ImageViewerController::viewDidLoadForImageMode()
+{
+    auto container = view();
+    setupContainerAndBackdrop();
 
     m_scrollView = ui::ScrollView::create(container->bounds());
     m_scrollView->setDelegate(sharedAs<ImageViewerController>());
@@ -153,6 +165,11 @@ void ImageViewerController::viewDidLoadForImageMode()
     m_scrollView->setMaximumZoomScale(8.0);
     m_scrollView->setScrollEnabled(false);
     m_scrollView->setIsAccessibilityElement(true);
+    // Nothing else names the viewer: its title or alt text, else "image", so that assistive
+    // technology and automation can find it.
+    if (container->accessibilityLabel().empty())
+        container->setAccessibilityLabel(
+            m_imageInfo->displayableTitleAltTextSummary().value_or(kAccessibilityLabel));
     m_scrollView->setAccessibilityLabel(container->accessibilityLabel());
     m_scrollView->setAccessibilityHint(accessibilityHintZoomedOut());
     container->addSubview(m_scrollView);
@@ -193,13 +210,7 @@ void ImageViewerController::viewDidLoadForImageMode()
 void ImageViewerController::viewDidLoadForAltTextMode()
 {
     auto container = view();
-    container->setBackgroundColor(graphics::Color::black());
-    container->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
-
-    m_blackBackdrop = ui::View::create(container->bounds().insetBy(-512, -512));
-    m_blackBackdrop->setBackgroundColor(graphics::Color::black());
-    m_blackBackdrop->setAlpha(0);
-    container->addSubview(m_blackBackdrop);
+    setupContainerAndBackdrop();
 
     bool pad = ui::Device::currentDevice().userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad;
     m_textView = ui::TextView::create(container->bounds().insetBy(pad ? 80 : 40, 0));

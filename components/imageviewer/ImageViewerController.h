@@ -49,6 +49,7 @@ public:
     static constexpr double kOffscreenScale = 1.25;
     static constexpr double kParallaxRelativeValue = 12;
     static constexpr double kHalfTurnRotationDuration = 0.6;
+    static constexpr const char* kAccessibilityLabel = "图片";
 
     // The view loads at the presentation; in image mode the image is chosen (and a download
     // started when the info has none) at once.
@@ -172,6 +173,7 @@ private:
     friend class ImageViewerControllerTestApi;
 
     void setupImageAndDownloadIfNecessary(const std::shared_ptr<ImageViewerInfo>& info);
+    void setupContainerAndBackdrop();
     void viewDidLoadForImageMode();
     void viewDidLoadForAltTextMode();
     void deviceOrientationDidChange();

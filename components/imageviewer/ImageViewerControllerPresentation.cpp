@@ -20,7 +20,6 @@ void ImageViewerController::showFromViewController(
     auto& app = ui::Application::shared();
     m_startingInfo.statusBarHiddenPriorToPresentation = app.isStatusBarHidden();
     m_startingInfo.statusBarStylePriorToPresentation = app.statusBarStyle();
-    setModalTransitionStyle(ui::ModalTransitionStyle::CrossDissolve);
     if (m_mode == Image && transition == FromOffscreen)
         showImageViewerByScalingDownFromOffscreenPositionWithViewController(viewController);
     else if (m_mode == Image)

@@ -9,25 +9,10 @@
 
 #include <chrono>
 #include <ctime>
-#include <numbers>
 
 namespace ui {
 
 namespace {
-
-double angleOf(InterfaceOrientation orientation)
-{
-    switch (orientation) {
-    case InterfaceOrientation::PortraitUpsideDown:
-        return std::numbers::pi;
-    case InterfaceOrientation::LandscapeRight:
-        return std::numbers::pi / 2;
-    case InterfaceOrientation::LandscapeLeft:
-        return -std::numbers::pi / 2;
-    default:
-        return 0;
-    }
-}
 
 std::string timeOfDay()
 {
@@ -77,7 +62,7 @@ void StatusBar::update()
     graphics::Size screen = Screen::mainScreen().bounds().size;
     // Before system 8.0 the screen keeps its portrait size and the interface turns inside it.
     bool turnsInside = Device::compareVersions(Device::currentDevice().systemVersion(), "8.0") < 0;
-    m_angle = turnsInside ? angleOf(orientation) : 0;
+    m_angle = turnsInside ? rotationAngle(orientation) : 0;
     graphics::Size interface = screen;
     if (turnsInside && isLandscape(orientation))
         interface = {screen.height, screen.width};

@@ -28,7 +28,8 @@ TEST(AnimatedGIFUtility, RhythmRepeatsFramesByTheCommonStep)
     struct Case {
         std::vector<int32_t> delays;
         std::vector<size_t> frameList;
-        int32_t total, step;
+        int64_t total;
+        int32_t step;
     };
     const Case cases[] = {
         {{10, 20, 10}, {0, 1, 1, 2}, 40, 10},
@@ -39,6 +40,8 @@ TEST(AnimatedGIFUtility, RhythmRepeatsFramesByTheCommonStep)
         {{0, 0}, {}, 0, 0},
         {{}, {}, 0, 0},
         {{7}, {0}, 7, 7},
+        // A list past the limit is refused rather than allocated.
+        {{1, 65535, 65535}, {}, 131071, 1},
     };
     for (const auto& c : cases) {
         auto rhythm = AnimatedGIFUtility::rhythmForDelays(c.delays);
@@ -81,8 +84,10 @@ TEST(AnimatedGIFUtility, FramesWithoutGraphicControlCountOneHundredthEach)
     EXPECT_DOUBLE_EQ(image->duration(), 0.03);
 }
 
-TEST(AnimatedGIFUtility, AllZeroDelaysGiveNoAnimation)
+TEST(AnimatedGIFUtility, AllZeroDelaysOrAnEndlessListGiveNoAnimation)
 {
+    EXPECT_FALSE(
+        AnimatedGIFUtility::animatedImageWithAnimatedGIFData(makeGif({{1, 1}, {65535, 2}, {65535, 3}})));
     EXPECT_FALSE(AnimatedGIFUtility::animatedImageWithAnimatedGIFData(makeGif({{0, 1}, {0, 2}})));
     EXPECT_FALSE(AnimatedGIFUtility::animatedImageWithAnimatedGIFData(std::vector<uint8_t> {'n', 'o'}));
 }
