@@ -323,7 +323,7 @@ void ImageViewerController::cancelProgressTimer()
 
 std::string ImageViewerController::accessibilityHintZoomedOut()
 {
-    auto delegate = accessibilityDelegate.lock();
+    auto delegate = accessibilityDelegate();
     auto answer = delegate ? delegate->accessibilityHintZoomedOutForImageViewer(*this) : std::nullopt;
     return answer.value_or("");
 }

@@ -72,11 +72,47 @@ public:
     int64_t backgroundOptions() const { return m_backgroundOptions; }
     int64_t transition() const { return m_transition; }
 
-    std::weak_ptr<ImageViewerControllerDismissalDelegate> dismissalDelegate;
-    std::weak_ptr<ImageViewerControllerOptionsDelegate> optionsDelegate;
-    std::weak_ptr<ImageViewerControllerInteractionsDelegate> interactionsDelegate;
-    std::weak_ptr<ImageViewerControllerAccessibilityDelegate> accessibilityDelegate;
-    std::weak_ptr<ImageViewerControllerAnimationDelegate> animationDelegate;
+    // The delegates, held weakly; none is set unless a caller sets it.
+    std::shared_ptr<ImageViewerControllerDismissalDelegate> dismissalDelegate() const
+    {
+        return m_dismissalDelegate.lock();
+    }
+    void setDismissalDelegate(std::weak_ptr<ImageViewerControllerDismissalDelegate> delegate)
+    {
+        m_dismissalDelegate = std::move(delegate);
+    }
+    std::shared_ptr<ImageViewerControllerOptionsDelegate> optionsDelegate() const
+    {
+        return m_optionsDelegate.lock();
+    }
+    void setOptionsDelegate(std::weak_ptr<ImageViewerControllerOptionsDelegate> delegate)
+    {
+        m_optionsDelegate = std::move(delegate);
+    }
+    std::shared_ptr<ImageViewerControllerInteractionsDelegate> interactionsDelegate() const
+    {
+        return m_interactionsDelegate.lock();
+    }
+    void setInteractionsDelegate(std::weak_ptr<ImageViewerControllerInteractionsDelegate> delegate)
+    {
+        m_interactionsDelegate = std::move(delegate);
+    }
+    std::shared_ptr<ImageViewerControllerAccessibilityDelegate> accessibilityDelegate() const
+    {
+        return m_accessibilityDelegate.lock();
+    }
+    void setAccessibilityDelegate(std::weak_ptr<ImageViewerControllerAccessibilityDelegate> delegate)
+    {
+        m_accessibilityDelegate = std::move(delegate);
+    }
+    std::shared_ptr<ImageViewerControllerAnimationDelegate> animationDelegate() const
+    {
+        return m_animationDelegate.lock();
+    }
+    void setAnimationDelegate(std::weak_ptr<ImageViewerControllerAnimationDelegate> delegate)
+    {
+        m_animationDelegate = std::move(delegate);
+    }
 
     // The options with their defaults.
     double alphaForBackgroundDimmingOverlay();
@@ -178,7 +214,7 @@ private:
     void viewDidLoadForAltTextMode();
     void deviceOrientationDidChange();
     graphics::Rect referenceRectInView();
-    std::shared_ptr<ImageViewerControllerOptionsDelegate> options() const { return optionsDelegate.lock(); }
+    std::shared_ptr<ImageViewerControllerOptionsDelegate> options() const { return m_optionsDelegate.lock(); }
     bool shouldFadeThumbnails();
     // The status bar goes or comes back inside a presentation or dismissal animation.
     void updateStatusBar(bool hidden);
@@ -212,6 +248,11 @@ private:
     void removeMotionEffectsFromSnapshotView();
 
     std::shared_ptr<ImageViewerInfo> m_imageInfo;
+    std::weak_ptr<ImageViewerControllerDismissalDelegate> m_dismissalDelegate;
+    std::weak_ptr<ImageViewerControllerOptionsDelegate> m_optionsDelegate;
+    std::weak_ptr<ImageViewerControllerInteractionsDelegate> m_interactionsDelegate;
+    std::weak_ptr<ImageViewerControllerAccessibilityDelegate> m_accessibilityDelegate;
+    std::weak_ptr<ImageViewerControllerAnimationDelegate> m_animationDelegate;
     std::shared_ptr<graphics::Image> m_image;
     int64_t m_mode {Image};
     int64_t m_backgroundOptions {None};

@@ -70,7 +70,7 @@ void ImageViewerController::runDismissalAnimation(
     ui::View::animate(
         kAnimationDuration, 0, ui::AnimationOptions::BeginFromCurrentState,
         [&] {
-            if (auto delegate = animationDelegate.lock())
+            if (auto delegate = animationDelegate())
                 delegate->imageViewerWillAnimateDismissal(*this, *view(), kAnimationDuration);
             m_snapshotView->setTransform(m_currentSnapshotRotationTransform);
             removeMotionEffectsFromSnapshotView();
@@ -93,7 +93,7 @@ void ImageViewerController::finishDismissal()
     auto self = sharedAs<ImageViewerController>();
     auto presenting = presentingViewController();
     auto tellDelegate = [self] {
-        if (auto delegate = self->dismissalDelegate.lock())
+        if (auto delegate = self->dismissalDelegate())
             delegate->imageViewerDidDismiss(*self);
     };
     if (presenting)
@@ -120,7 +120,7 @@ void ImageViewerController::dismissByCollapsingImageBackToOriginalPosition()
     m_scrollView->removeFromSuperview();
     m_scrollView.reset();
 
-    if (auto delegate = animationDelegate.lock())
+    if (auto delegate = animationDelegate())
         delegate->imageViewerWillBeginDismissal(*this, *view());
     auto self = sharedAs<ImageViewerController>();
     auto collapse = [self] {
@@ -167,7 +167,7 @@ void ImageViewerController::dismissByCleaningUpAfterImageWasFlickedOffscreen()
 {
     beginDismissal();
     auto scrollView = m_scrollView;
-    if (auto delegate = animationDelegate.lock())
+    if (auto delegate = animationDelegate())
         delegate->imageViewerWillBeginDismissal(*this, *view());
     runDismissalAnimation([scrollView] { scrollView->setAlpha(0); }, true, {});
 }
@@ -176,7 +176,7 @@ void ImageViewerController::dismissByExpandingImageToOffscreenPosition()
 {
     beginDismissal();
     auto scrollView = m_scrollView;
-    if (auto delegate = animationDelegate.lock())
+    if (auto delegate = animationDelegate())
         delegate->imageViewerWillBeginDismissal(*this, *view());
     runDismissalAnimation(
         [scrollView] {
@@ -194,7 +194,7 @@ void ImageViewerController::dismissByExpandingAltTextToOffscreenPosition()
     m_textView->superview()->insertSubviewAbove(textSnapshot, m_textView);
     m_textView->removeFromSuperview();
     m_textView.reset();
-    if (auto delegate = animationDelegate.lock())
+    if (auto delegate = animationDelegate())
         delegate->imageViewerWillBeginDismissal(*this, *view());
     runDismissalAnimation(
         [textSnapshot] {

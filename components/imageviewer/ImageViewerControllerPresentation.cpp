@@ -67,7 +67,7 @@ void ImageViewerController::markPresentationUnsupportedOrientation()
 // What every presentation's main animation does to the backdrop and the status bar.
 void ImageViewerController::presentationCommonChanges()
 {
-    if (auto delegate = animationDelegate.lock())
+    if (auto delegate = animationDelegate())
         delegate->imageViewerWillAnimatePresentation(*this, *view(), kAnimationDuration);
     m_flags.isTransitioningFromInitialModalToInteractiveState = true;
     updateStatusBar(true);
@@ -150,7 +150,7 @@ void ImageViewerController::showImageViewerByExpandingFromOriginalPositionFromVi
             imageView.setAlpha(0);
             ui::View::animate(kThumbnailFadeDuration, [self] { self->m_imageView->setAlpha(1); });
         }
-        if (auto delegate = self->animationDelegate.lock())
+        if (auto delegate = self->animationDelegate())
             delegate->imageViewerWillBeginPresentation(*self, *self->view());
         // Two turns of the main queue later, once the first frame of the viewer is on screen.
         foundation::RunLoop::main().post([mainAnimation, rotated] {
@@ -173,7 +173,7 @@ void ImageViewerController::showImageViewerByScalingDownFromOffscreenPositionWit
         scrollView.setFrame(self->view()->bounds());
         self->updateScrollViewAndImageViewForCurrentMetrics();
         scrollView.setTransform(graphics::AffineTransform::makeScale(kOffscreenScale, kOffscreenScale));
-        if (auto delegate = self->animationDelegate.lock())
+        if (auto delegate = self->animationDelegate())
             delegate->imageViewerWillBeginPresentation(*self, *self->view());
         foundation::RunLoop::main().post([self] {
             ui::View::animate(
@@ -213,7 +213,7 @@ void ImageViewerController::showAltTextFromViewController(
         textView.setHidden(true);
         textSnapshot->setAlpha(0);
         textSnapshot->setTransform(graphics::AffineTransform::makeScale(kOffscreenScale, kOffscreenScale));
-        if (auto delegate = self->animationDelegate.lock())
+        if (auto delegate = self->animationDelegate())
             delegate->imageViewerWillBeginPresentation(*self, *self->view());
         foundation::RunLoop::main().post([self, textSnapshot] {
             ui::View::animate(

@@ -112,7 +112,7 @@ public:
 
     // Rotation, sent by Application::rotateInterface to the root controller, its children and
     // what it presents: systems before 8.0 send the three rotation calls, later ones the size
-    // transition (whose default passes it on to the children).
+    // transition (whose default passes it on to the children and the presented controller).
     virtual void willRotateToInterfaceOrientation(InterfaceOrientation orientation, double duration)
     {
         (void)orientation, (void)duration;

@@ -90,9 +90,9 @@ protected:
         std::shared_ptr<ImageViewerInfo> info, int64_t mode = 0, int64_t background = 1)
     {
         auto viewer = ImageViewerController::create(std::move(info), mode, background);
-        viewer->dismissalDelegate = m_recorder;
-        viewer->animationDelegate = m_recorder;
-        viewer->optionsDelegate = m_recorder;
+        viewer->setDismissalDelegate(m_recorder);
+        viewer->setAnimationDelegate(m_recorder);
+        viewer->setOptionsDelegate(m_recorder);
         return viewer;
     }
 
@@ -170,7 +170,7 @@ TEST_F(ImageViewerControllerTest, GrowsOutOfTheReferenceRectangleStepByStep)
     EXPECT_GT(corner, 0.5);
     EXPECT_LT(corner, 7.5);
     EXPECT_LT(shownAlpha(*app().statusBar()), 1);
-    EXPECT_TRUE(viewer->dismissalDelegate.lock());
+    EXPECT_TRUE(viewer->dismissalDelegate());
     EXPECT_FALSE(root.isUserInteractionEnabled());
 
     // At rest: the image inside the scroll view, centred by insets, the backdrop dimmed.
@@ -422,6 +422,32 @@ TEST_F(ImageViewerControllerTest, RotationTurnsTheSnapshotBackAndTheCollapseFoll
     runFor(0.4);
     EXPECT_FALSE(app().isStatusBarHidden());
     EXPECT_EQ(m_recorder->events.back(), "didDismiss");
+}
+
+TEST_F(ImageViewerControllerTest, SizeTransitionFromSystemEightRelaysTheViewer)
+{
+    ui::Device::currentDevice().setSystemVersion("8.0");
+    auto viewer = makeViewer(photoInfo());
+    present(viewer);
+    ASSERT_TRUE(app().rotateInterface(ui::InterfaceOrientation::LandscapeRight, true));
+    EXPECT_TRUE(viewer->flags().isRotating);
+    EXPECT_EQ(viewer->view()->bounds().size, (graphics::Size {568, 320}));
+    expectRect(viewer->imageView()->frame(), {0, 0, 568, 284});
+    EXPECT_NEAR(viewer->currentSnapshotRotationTransform().b, -1, 1e-12); // -pi/2
+    runFor(0.4);
+    EXPECT_FALSE(viewer->flags().isRotating);
+    EXPECT_EQ(viewer->lastUsedOrientation(), ui::InterfaceOrientation::LandscapeRight);
+}
+
+TEST_F(ImageViewerControllerTest, TabletAllowsEveryOrientationAndWiderTextMargins)
+{
+    ui::Device::currentDevice().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Pad);
+    auto info = ImageViewerInfo::create();
+    info->altText = "front";
+    auto viewer = makeViewer(info, 1, 0);
+    present(viewer);
+    EXPECT_EQ(viewer->supportedInterfaceOrientations(), 30u);
+    expectRect(viewer->textView()->frame(), {80, 0, 160, 568});
 }
 
 TEST_F(ImageViewerControllerTest, HalfTurnsAreLaidOutByHandFromSystemEight)
