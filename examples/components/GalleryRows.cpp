@@ -1,6 +1,8 @@
+#include "examples/components/ActionSheetDemoViewController.h"
 #include "examples/components/GalleryRow.h"
-
 #include "examples/components/ImageViewerDemoViewController.h"
+#include "examples/components/PopoverDemoViewController.h"
+#include "examples/components/SwitchDemoViewController.h"
 
 namespace examples {
 
@@ -8,7 +10,10 @@ std::vector<GalleryRow> galleryRows()
 {
     // One line per component demo; keep them in the order of the gallery.
     return {
+        {"Action sheet", [] { return ActionSheetDemoViewController::create(); }},
         {"Image viewer", [] { return ImageViewerDemoViewController::create(); }},
+        {"Popover", [] { return PopoverDemoViewController::create(); }},
+        {"Switch", [] { return SwitchDemoViewController::create(); }},
     };
 }
 
