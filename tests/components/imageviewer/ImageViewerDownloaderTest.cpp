@@ -5,6 +5,7 @@
 #include "platform/graphics/PngCodec.h"
 #include "platform/net/UrlSessionDataTask.h"
 #include "tests/components/imageviewer/GifSamples.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -31,7 +32,6 @@ protected:
     void SetUp() override
     {
         foundation::RunLoop::main().reset();
-        m_server.set_keep_alive_max_count(1);
         m_png = pngBytes(40, 30);
         auto gif = mivo::test::makeGif({{10, 1}, {20, 2}});
         m_gif.assign(gif.begin(), gif.end());
@@ -60,19 +60,14 @@ protected:
                     return true;
                 });
         });
-        int port = m_server.bind_to_any_port("127.0.0.1");
-        ASSERT_GT(port, 0);
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        m_base = "http://127.0.0.1:" + std::to_string(port);
+        ASSERT_TRUE(m_server.start());
+        m_base = m_server.base();
     }
 
     void TearDown() override
     {
         m_release = true;
-        m_server.stop();
-        m_thread.join();
+        m_server.stopListening();
         foundation::RunLoop::main().reset();
     }
 
@@ -100,8 +95,7 @@ protected:
         EXPECT_EQ(outcome.completions, 1);
     }
 
-    httplib::Server m_server;
-    std::thread m_thread;
+    mivo::test::LoopbackServer m_server;
     std::string m_base;
     std::string m_png;
     std::string m_gif;
