@@ -3,6 +3,10 @@
 #include "examples/components/ImageViewerDemoViewController.h"
 #include "examples/components/PopoverDemoViewController.h"
 #include "examples/components/SwitchDemoViewController.h"
+#include "examples/components/BannerDemoViewController.h"
+#include "examples/components/GalleryRow.h"
+#include "examples/components/InputBoxDemoViewController.h"
+#include "examples/components/PopupDemoViewController.h"
 
 namespace examples {
 
@@ -14,6 +18,9 @@ std::vector<GalleryRow> galleryRows()
         {"Image viewer", [] { return ImageViewerDemoViewController::create(); }},
         {"Popover", [] { return PopoverDemoViewController::create(); }},
         {"Switch", [] { return SwitchDemoViewController::create(); }},
+        {"Banner", [] { return BannerDemoViewController::create(); }},
+        {"Popup", [] { return PopupDemoViewController::create(); }},
+        {"Input box", [] { return InputBoxDemoViewController::create(); }},
     };
 }
 
