@@ -1,12 +1,11 @@
 #include "examples/components/ActionSheetDemoViewController.h"
-#include "examples/components/GalleryRow.h"
-#include "examples/components/ImageViewerDemoViewController.h"
-#include "examples/components/PopoverDemoViewController.h"
-#include "examples/components/SwitchDemoViewController.h"
 #include "examples/components/BannerDemoViewController.h"
 #include "examples/components/GalleryRow.h"
+#include "examples/components/ImageViewerDemoViewController.h"
 #include "examples/components/InputBoxDemoViewController.h"
+#include "examples/components/PopoverDemoViewController.h"
 #include "examples/components/PopupDemoViewController.h"
+#include "examples/components/SwitchDemoViewController.h"
 
 namespace examples {
 
