@@ -10,6 +10,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ShapeLayer.h"
+#include "platform/ui/StatusBar.h"
 #include "platform/ui/View.h"
 #include "platform/ui/VisualEffectView.h"
 #include "platform/ui/Window.h"
@@ -107,6 +108,7 @@ void Renderer::renderScreen(Image& target)
         context.fillRect({0, 0, size.width, size.height}, Color::black());
         for (auto& window : ui::Application::shared().windows())
             renderer.drawSubtree(context, *window);
+        renderer.drawSubtree(context, *ui::Application::shared().statusBar());
     });
     context.flush();
 }

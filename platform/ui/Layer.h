@@ -75,6 +75,10 @@ public:
     const std::shared_ptr<View>& mask() const { return m_mask; }
     void setMask(std::shared_ptr<View> mask);
 
+    // Moves what is on screen without changing the model (the view's motion effects).
+    graphics::Point motionOffset() const { return m_motionOffset; }
+    void setMotionOffset(graphics::Point offset);
+
     const LayerState& modelState() const { return m_model; }
     // What is on screen at the run loop's current time.
     const LayerState& presentation() const;
@@ -111,6 +115,7 @@ private:
     std::unique_ptr<LayerAnimations> m_animations;
     std::optional<graphics::BezierPath> m_shadowPath;
     std::shared_ptr<View> m_mask;
+    graphics::Point m_motionOffset;
     bool m_masksToBounds {false};
     bool m_shouldRasterize {false};
     double m_rasterizationScale {1};

@@ -143,6 +143,11 @@ public:
         return m_recognizers;
     }
 
+    // Motion effects: offsets that follow the device's tilt, on screen only.
+    void addMotionEffect(std::shared_ptr<MotionEffect> effect);
+    void removeMotionEffect(const std::shared_ptr<MotionEffect>& effect);
+    const std::vector<std::shared_ptr<MotionEffect>>& motionEffects() const { return m_motionEffects; }
+
     // Accessibility.
     const std::string& accessibilityLabel() const { return m_accessibilityLabel; }
     void setAccessibilityLabel(std::string label) { m_accessibilityLabel = std::move(label); }
@@ -203,6 +208,7 @@ private:
     std::vector<std::shared_ptr<View>> m_subviews;
     std::weak_ptr<ViewController> m_controller;
     std::vector<std::shared_ptr<GestureRecognizer>> m_recognizers;
+    std::vector<std::shared_ptr<MotionEffect>> m_motionEffects;
     std::optional<graphics::Color> m_tintColor;
     std::string m_accessibilityLabel;
     std::string m_accessibilityHint;

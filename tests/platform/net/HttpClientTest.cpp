@@ -1,6 +1,8 @@
 #include "platform/net/HttpClient.h"
 #include "platform/foundation/RunLoop.h"
 
+#include "tests/support/LoopbackServer.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -28,18 +30,12 @@ protected:
     {
         foundation::RunLoop::main().reset();
         // One request per connection, so that stopping never waits for an idle keep-alive.
-        m_server.set_keep_alive_max_count(1);
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        ASSERT_GT(m_port, 0);
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        m_base = "http://127.0.0.1:" + std::to_string(m_port);
+        ASSERT_TRUE(m_server.start());
+        m_base = m_server.base();
     }
     void TearDown() override
     {
-        m_server.stop();
-        m_thread.join();
+        m_server.stopListening();
         foundation::RunLoop::main().reset();
     }
 
@@ -62,9 +58,7 @@ protected:
         return result;
     }
 
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port {0};
+    mivo::test::LoopbackServer m_server;
     std::string m_base;
 };
 
