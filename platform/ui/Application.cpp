@@ -87,6 +87,7 @@ void Application::setStatusBarHidden(bool hidden, StatusBarAnimation)
 {
     if (hidden == m_statusBarHidden)
         return;
+    foundation::NotificationCenter::defaultCenter().post(kWillChangeStatusBarFrameNotification);
     m_statusBarHidden = hidden;
     View::markDisplayChanged();
     foundation::NotificationCenter::defaultCenter().post(kDidChangeStatusBarFrameNotification);
