@@ -76,11 +76,14 @@ std::shared_ptr<ui::Label> Subtitles::subtitleLabel(const MoviePlayerController&
 void Subtitles::openSRTFileAtPath(
     const Player& player, const std::filesystem::path& path, Completion completion, Failure failure)
 {
-    std::ifstream file(path, std::ios::binary);
+    std::error_code error;
+    std::ifstream file;
+    if (std::filesystem::is_regular_file(path, error))
+        file.open(path, std::ios::binary);
     std::ostringstream contents;
-    if (file)
+    if (file.is_open())
         contents << file.rdbuf();
-    if (!file || file.bad()) {
+    if (!file.is_open() || file.bad()) {
         if (failure)
             failure("The file \"" + path.filename().string() + "\" couldn't be opened because there is no such file.");
         return;

@@ -82,7 +82,11 @@ public:
             }
             ++m_at;
         }
-        return m_text.substr(start);
+        // The last cue's own line end is not part of its text.
+        std::string_view rest = m_text.substr(start);
+        while (!rest.empty() && isLineBreak(rest.back()))
+            rest.remove_suffix(1);
+        return rest;
     }
 
 private:
