@@ -1,11 +1,14 @@
 #include "examples/components/GalleryRow.h"
+#include "examples/components/MoviePlayerDemoViewController.h"
 
 namespace examples {
 
 std::vector<GalleryRow> galleryRows()
 {
     // One line per component demo; keep them in the order of the gallery.
-    return {};
+    return {
+        {"Movie player", [] { return MoviePlayerDemoViewController::create(); }},
+    };
 }
 
 } // namespace examples

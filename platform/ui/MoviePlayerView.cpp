@@ -14,8 +14,9 @@ namespace ui {
 
 namespace {
 
-constexpr double kTimeLabelWidth = 52;
-constexpr double kDoneWidth = 56;
+constexpr double kTimeLabelWidth = 40;
+constexpr double kDoneWidth = 48;
+constexpr double kPlayWidth = 44;
 constexpr auto kBarColor = graphics::Color::white(0.1, 0.75);
 
 std::shared_ptr<Label> makeTimeLabel(graphics::TextAlignment alignment)
@@ -68,9 +69,6 @@ void MoviePlayerView::build()
     m_topBar = View::create();
     m_topBar->setBackgroundColor(kBarColor);
     addSubview(m_topBar);
-    m_bottomBar = View::create();
-    m_bottomBar->setBackgroundColor(kBarColor);
-    addSubview(m_bottomBar);
 
     m_doneButton = Button::create(ButtonType::System);
     m_doneButton->setTitle("完成", ControlState::Normal);
@@ -94,7 +92,7 @@ void MoviePlayerView::build()
     m_playButton = Button::create(ButtonType::System);
     m_playButton->setTitleColor(graphics::Color::white(), ControlState::Normal);
     m_playButton->addAction(ControlEvents::TouchUpInside, call(&Callbacks::togglePlayback));
-    m_bottomBar->addSubview(m_playButton);
+    m_topBar->addSubview(m_playButton);
     setPlaying(false);
 
     m_failureLabel = Label::create();
@@ -111,10 +109,11 @@ void MoviePlayerView::build()
 
 void MoviePlayerView::layoutSubviews()
 {
+    // One bar along the top: [Done] [play] elapsed ---position--- remaining. The bottom stays clear
+    // for what is shown over the picture.
     const graphics::Rect box = bounds();
     m_picture->setFrame(box);
     m_topBar->setFrame({{0, 0}, {box.size.width, kBarHeight}});
-    m_bottomBar->setFrame({{0, box.size.height - kBarHeight}, {box.size.width, kBarHeight}});
 
     double x = 4;
     const bool hasDone = m_style == MovieControlStyle::Fullscreen;
@@ -123,12 +122,13 @@ void MoviePlayerView::layoutSubviews()
         m_doneButton->setFrame({{x, 0}, {kDoneWidth, kBarHeight}});
         x += kDoneWidth;
     }
+    m_playButton->setFrame({{x, 0}, {kPlayWidth, kBarHeight}});
+    x += kPlayWidth;
     m_elapsedLabel->setFrame({{x, 0}, {kTimeLabelWidth, kBarHeight}});
     x += kTimeLabelWidth + 6;
     const double right = box.size.width - kTimeLabelWidth - 4;
     m_positionBar->setFrame({{x, 0}, {std::max(0.0, right - 6 - x), kBarHeight}});
     m_remainingLabel->setFrame({{right, 0}, {kTimeLabelWidth, kBarHeight}});
-    m_playButton->setFrame({{box.size.width / 2 - 40, 0}, {80, kBarHeight}});
     m_failureLabel->setFrame({{20, kBarHeight}, {std::max(0.0, box.size.width - 40), box.size.height - 2 * kBarHeight}});
 }
 
@@ -188,7 +188,6 @@ void MoviePlayerView::applyControlVisibility()
 {
     const bool hidden = m_controlsHidden || m_style == MovieControlStyle::None;
     m_topBar->setHidden(hidden);
-    m_bottomBar->setHidden(hidden);
 }
 
 void MoviePlayerView::showFailure(const std::string& text)
@@ -196,6 +195,9 @@ void MoviePlayerView::showFailure(const std::string& text)
     m_failureLabel->setText(text);
     m_failureLabel->setHidden(false);
     m_picture->setImage(nullptr);
+    // Only Done is left to do.
+    for (auto& view : std::initializer_list<std::shared_ptr<View>> {m_playButton, m_positionBar, m_elapsedLabel, m_remainingLabel})
+        view->setHidden(true);
 }
 
 const std::string& MoviePlayerView::failureText() const

@@ -53,7 +53,6 @@ private:
     Callbacks m_callbacks;
     std::shared_ptr<ImageView> m_picture;
     std::shared_ptr<View> m_topBar;
-    std::shared_ptr<View> m_bottomBar;
     std::shared_ptr<Button> m_doneButton;
     std::shared_ptr<Button> m_playButton;
     std::shared_ptr<MoviePositionBar> m_positionBar;
