@@ -24,6 +24,8 @@ namespace {
 // Frame times are compared with a slack far below any frame interval, so the clock reaching a
 // frame's time exactly finds that frame despite rounding.
 constexpr double kTimeSlack = 1e-6;
+// Decoded pictures waiting for conversion to the screen's pixel format.
+constexpr size_t kConversionsAhead = 2;
 // The worker keeps at most this much sound queued on the device ahead of what is heard.
 constexpr double kAudioAhead = 1.0;
 
@@ -58,6 +60,10 @@ struct MovieDecoder::Codec {
     double frameInterval = 1.0 / 25;
     double lastTime = -1;
     std::vector<float> samples;
+    std::vector<std::shared_ptr<graphics::Image>> pool;
+    size_t poolLimit = 0;
+    bool alphaChecked = false;
+    bool alphaOpaque = false;
     // A frame held back while decoding towards a seek target.
     bool haveHeld = false;
     std::optional<double> seekTarget;
@@ -114,19 +120,54 @@ struct MovieDecoder::Codec {
             decoded->width, decoded->height, AV_PIX_FMT_RGB32, SWS_BILINEAR, nullptr, nullptr, nullptr);
         if (!scaler)
             return nullptr;
-        auto image = graphics::Image::createUninitialized(decoded->width, decoded->height);
+        auto image = recycledImage(decoded->width, decoded->height);
         if (!image)
             return nullptr;
         uint8_t* planes[4] = {image->data(), nullptr, nullptr, nullptr};
         int strides[4] = {image->stride(), 0, 0, 0};
         sws_scale(scaler, decoded->data, decoded->linesize, 0, decoded->height, planes, strides);
-        // Video has no alpha; make every pixel say so whatever the converter wrote there.
-        for (int y = 0; y < decoded->height; ++y) {
-            auto* row = reinterpret_cast<uint32_t*>(image->data() + size_t(y) * size_t(image->stride()));
-            for (int x = 0; x < decoded->width; ++x)
-                row[x] |= 0xFF000000u;
+        // Video has no alpha. The converter writes it opaque; that is checked on the first frame,
+        // and should it ever not, every frame gets its alpha set.
+        if (!alphaChecked) {
+            alphaChecked = true;
+            alphaOpaque = isOpaque(*image);
+        }
+        if (!alphaOpaque) {
+            for (int y = 0; y < decoded->height; ++y) {
+                auto* row = reinterpret_cast<uint32_t*>(image->data() + size_t(y) * size_t(image->stride()));
+                for (int x = 0; x < decoded->width; ++x)
+                    row[x] |= 0xFF000000u;
+            }
         }
         image->setOpaque(true);
+        return image;
+    }
+
+    static bool isOpaque(const graphics::Image& image)
+    {
+        for (int y = 0; y < image.pixelHeight(); ++y) {
+            auto* row = reinterpret_cast<const uint32_t*>(image.data() + size_t(y) * size_t(image.stride()));
+            for (int x = 0; x < image.pixelWidth(); ++x) {
+                if ((row[x] >> 24) != 0xFF)
+                    return false;
+            }
+        }
+        return true;
+    }
+
+    // Pictures come back to the pool once nobody else holds them (the queue and the screen let
+    // go of them as playback moves on), so a playing movie stops allocating after its first
+    // frames. Only this thread takes from the pool, and a picture held by the pool alone can
+    // gain no other holder meanwhile.
+    std::shared_ptr<graphics::Image> recycledImage(int width, int height)
+    {
+        for (auto& image : pool) {
+            if (image.use_count() == 1 && image->pixelWidth() == width && image->pixelHeight() == height)
+                return image;
+        }
+        auto image = graphics::Image::createUninitialized(width, height);
+        if (image && pool.size() < poolLimit)
+            pool.push_back(image);
         return image;
     }
 
@@ -178,6 +219,7 @@ std::unique_ptr<MovieDecoder> MovieDecoder::start(std::string url, Options optio
     initialiseNetwork();
     auto decoder = std::unique_ptr<MovieDecoder>(new MovieDecoder(std::move(url), options));
     decoder->m_thread = std::thread([raw = decoder.get()] { raw->run(); });
+    decoder->m_converter = std::thread([raw = decoder.get()] { raw->convertLoop(); });
     return decoder;
 }
 
@@ -187,6 +229,8 @@ MovieDecoder::MovieDecoder(std::string url, Options options)
     , m_codec(std::make_unique<Codec>())
 {
     m_codec->stallTimeout = options.stallTimeout;
+    // The queue, the picture on screen and the one being replaced.
+    m_codec->poolLimit = options.queueCapacity + 3;
     if (m_options.queueCapacity == 0)
         const_cast<Options&>(m_options).queueCapacity = 1;
 }
@@ -201,6 +245,10 @@ MovieDecoder::~MovieDecoder()
     m_changed.notify_all();
     if (m_thread.joinable())
         m_thread.join();
+    if (m_converter.joinable())
+        m_converter.join();
+    for (auto& pending : m_toConvert)
+        av_frame_free(&pending.frame);
 }
 
 MovieDecoder::Status MovieDecoder::status() const
@@ -224,7 +272,7 @@ MovieInfo MovieDecoder::info() const
 size_t MovieDecoder::queuedFrames() const
 {
     std::lock_guard lock(m_mutex);
-    return m_frames.size();
+    return m_frames.size() + m_inFlight;
 }
 
 bool MovieDecoder::stopping() const
@@ -277,20 +325,15 @@ std::optional<MovieFrame> MovieDecoder::takeFrameAt(double time, int* skipped)
 bool MovieDecoder::isSettledAt(double time) const
 {
     std::lock_guard lock(m_mutex);
-    if (!m_frames.empty() && m_frames.back().time > time + kTimeSlack)
-        return true;
-    return m_status == Status::Ended || m_status == Status::Failed;
+    return isSettledLocked(time);
 }
 
 bool MovieDecoder::waitUntilSettled(double time, double realTimeout) const
 {
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, std::chrono::duration<double>(realTimeout), [&] {
-        if (!m_frames.empty() && m_frames.back().time > time + kTimeSlack)
-            return true;
         // A full queue cannot take the frame that would settle it; the caller takes frames first.
-        return m_status == Status::Ended || m_status == Status::Failed
-            || m_frames.size() >= m_options.queueCapacity;
+        return isSettledLocked(time) || m_frames.size() >= m_options.queueCapacity;
     });
 }
 
@@ -299,6 +342,14 @@ bool MovieDecoder::waitWhileOpening(double realTimeout) const
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(
         lock, std::chrono::duration<double>(realTimeout), [&] { return m_status != Status::Opening; });
+}
+
+bool MovieDecoder::isSettledLocked(double time) const
+{
+    if (!m_frames.empty() && m_frames.back().time > time + kTimeSlack)
+        return true;
+    // The end, or a failure, counts once the frames still being converted have arrived.
+    return (m_status == Status::Ended || m_status == Status::Failed) && m_inFlight == 0;
 }
 
 void MovieDecoder::seek(double time)
@@ -314,6 +365,31 @@ void MovieDecoder::seek(double time)
     if (m_audio)
         m_audio->clear();
     m_changed.notify_all();
+}
+
+void MovieDecoder::convertLoop()
+{
+    for (;;) {
+        Pending pending;
+        {
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [&] { return m_stopping || !m_toConvert.empty(); });
+            if (m_stopping)
+                return;
+            pending = m_toConvert.front();
+            m_toConvert.pop_front();
+        }
+        m_changed.notify_all();
+        auto image = m_codec->convert(pending.frame);
+        av_frame_free(&pending.frame);
+        {
+            std::lock_guard lock(m_mutex);
+            --m_inFlight;
+            if (image && pending.generation == m_seekGeneration)
+                m_frames.push_back({pending.time, std::move(image)});
+        }
+        m_changed.notify_all();
+    }
 }
 
 void MovieDecoder::run()
@@ -413,13 +489,23 @@ void MovieDecoder::decodeLoop()
 
     // Hands a decoded picture to the queue, or holds it back while a seek decodes up to its target.
     auto deliver = [&](AVFrame* decoded, bool flushHeld) {
+        // Conversion runs on its own thread, so the next frame decodes meanwhile.
         auto push = [&](const AVFrame* source, double time) {
-            auto image = c.convert(source);
-            if (!image)
+            AVFrame* copy = av_frame_clone(source);
+            if (!copy)
                 return;
-            std::lock_guard lock(m_mutex);
-            if (generation == m_seekGeneration)
-                m_frames.push_back({time, std::move(image)});
+            std::unique_lock lock(m_mutex);
+            m_changed.wait(lock, [&] {
+                return m_stopping || generation != m_seekGeneration || m_toConvert.size() < kConversionsAhead;
+            });
+            if (m_stopping || generation != m_seekGeneration) {
+                av_frame_free(&copy);
+                return;
+            }
+            m_toConvert.push_back({copy, time, generation});
+            ++m_inFlight;
+            lock.unlock();
+            m_changed.notify_all();
         };
         if (flushHeld) {
             if (c.haveHeld)
@@ -477,7 +563,7 @@ void MovieDecoder::decodeLoop()
             std::unique_lock lock(m_mutex);
             m_changed.wait(lock, [&] {
                 return m_stopping || m_seekGeneration != generation
-                    || (!ended && m_frames.size() < m_options.queueCapacity);
+                    || (!ended && m_frames.size() + m_inFlight < m_options.queueCapacity);
             });
             if (m_stopping)
                 return;

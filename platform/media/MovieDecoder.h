@@ -11,11 +11,13 @@
 #include <string>
 #include <thread>
 
+struct AVFrame;
+
 namespace media {
 
 class AudioOutput;
 
-// Opens a movie file or an http URL and decodes its pictures ahead, on a thread of its own, into a
+// Opens a movie file or an http URL and decodes its pictures ahead, on threads of its own, into a
 // bounded queue of frames with their presentation times (and its sound into an AudioOutput when
 // asked and a device is there). The main thread takes frames by time and never waits for the
 // worker unless it asks to. A blocking open or read that makes no progress for the stall timeout
@@ -24,7 +26,7 @@ class MovieDecoder final {
 public:
     enum class Status { Opening, Ready, Ended, Failed };
     struct Options {
-        size_t queueCapacity {32};
+        size_t queueCapacity {12};
         double stallTimeout {10};
         bool decodeAudio {false};
     };
@@ -63,6 +65,8 @@ private:
     void run();
     bool open();
     void decodeLoop();
+    void convertLoop();
+    bool isSettledLocked(double time) const;
     void fail(std::string why);
     void setStatus(Status status);
     bool stopping() const;
@@ -78,10 +82,19 @@ private:
     Status m_status {Status::Opening};
     std::string m_error;
     MovieInfo m_info;
+    // Decoded pictures on their way to the queue.
+    struct Pending {
+        AVFrame* frame {nullptr};
+        double time {0};
+        uint64_t generation {0};
+    };
+    std::deque<Pending> m_toConvert;
+    size_t m_inFlight {0};
     uint64_t m_seekGeneration {0};
     double m_seekTarget {0};
     bool m_stopping {false};
     std::thread m_thread;
+    std::thread m_converter;
 };
 
 } // namespace media
