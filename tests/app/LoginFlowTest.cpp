@@ -100,3 +100,30 @@ TEST_F(LoginFlowTest, ASuccessWithoutAUserIdIsNotALogin)
     EXPECT_FALSE(alertText(*m_login).empty());
     EXPECT_FALSE(foundation::UserDefaults::standard().string("kCurrentUser").has_value());
 }
+
+TEST_F(LoginFlowTest, SuccessIsReadAsTheServerMeansIt)
+{
+    const foundation::Map data {{"userId", int64_t(1001)}, {"loginname", "arvel"}, {"companyname", "Arvel"}};
+    struct Case {
+        foundation::Value success;
+        bool loggedIn;
+    };
+    for (const Case& c : {Case {true, true}, Case {int64_t(1), true}, Case {"true", true}, Case {"YES", true},
+             Case {"1", true}, Case {false, false}, Case {int64_t(0), false}, Case {"false", false},
+             Case {"NO", false}, Case {"0", false}, Case {foundation::Value(), false}}) {
+        SCOPED_TRACE(c.success.toJson());
+        ui::Application::shared().resetForTesting();
+        m_window = host::launch(m_delegate, host::HostOptions {});
+        m_login = std::dynamic_pointer_cast<LoginViewController>(m_window->rootViewController());
+        m_login->loadViewIfNeeded();
+        m_login->loginFinished(
+            foundation::Value(foundation::Map {{"Success", c.success}, {"Msg", "操作成功"}, {"Data", data}}));
+        if (c.loggedIn) {
+            EXPECT_EQ(alertText(*m_login), "") << "the server's success text is no error";
+            EXPECT_EQ(foundation::UserDefaults::standard().string("kCurrentUser"), "user1001");
+        } else {
+            EXPECT_EQ(alertText(*m_login), "操作成功");
+        }
+        foundation::UserDefaults::standard().remove("kCurrentUser");
+    }
+}
