@@ -85,7 +85,8 @@ void Subtitles::openSRTFileAtPath(
         contents << file.rdbuf();
     if (!file.is_open() || file.bad()) {
         if (failure)
-            failure("The file \"" + path.filename().string() + "\" couldn't be opened because there is no such file.");
+            failure("The file \"" + path.filename().string()
+                + "\" couldn't be opened because there is no such file.");
         return;
     }
     std::string text = std::move(contents).str();
@@ -103,7 +104,8 @@ void Subtitles::openSRTFileAtPath(
     openWithSRTString(player, view, std::move(completion), std::move(failure));
 }
 
-void Subtitles::openWithSRTString(const Player& player, std::string_view text, Completion completion, Failure failure)
+void Subtitles::openWithSRTString(
+    const Player& player, std::string_view text, Completion completion, Failure failure)
 {
     parseString(player, text, [&](bool parsed, const std::optional<std::string>& error) {
         if (!parsed) {
@@ -128,13 +130,15 @@ void Subtitles::observeNotifications(const Player& player)
     // Player notifications count only when they come from this player: another player's end
     // must not silence this one.
     auto observe = [&](const char* name, Handler handler, bool ownOnly) {
-        center.addObserver(player, name, [weakPlayer, handler, ownOnly](const foundation::Notification& note) {
-            auto self = weakPlayer.lock();
-            if (self && (!ownOnly || note.object.get() == self.get()))
-                handler(self, note);
-        });
+        center.addObserver(
+            player, name, [weakPlayer, handler, ownOnly](const foundation::Notification& note) {
+                auto self = weakPlayer.lock();
+                if (self && (!ownOnly || note.object.get() == self.get()))
+                    handler(self, note);
+            });
     };
-    observe(MoviePlayerController::kPlaybackStateDidChangeNotification, &Subtitles::playbackStateDidChange, true);
+    observe(
+        MoviePlayerController::kPlaybackStateDidChangeNotification, &Subtitles::playbackStateDidChange, true);
     observe(ui::Application::kWillChangeStatusBarFrameNotification, &Subtitles::orientationWillChange, false);
     observe(ui::Device::kOrientationDidChangeNotification, &Subtitles::orientationDidChange, false);
     observe(MoviePlayerController::kPlaybackDidFinishNotification, &Subtitles::playbackDidFinish, true);
@@ -167,9 +171,8 @@ void Subtitles::updateLabelConstraints(const Player& player)
     // Pinned 15 points from the left, right and bottom edges; the height follows the text.
     const graphics::Rect box = superview->bounds();
     const double width = std::max(0.0, box.size.width - 2 * kLabelMargin);
-    const double height = label->text().empty()
-        ? 0
-        : label->sizeThatFits({width, std::numeric_limits<double>::max()}).height;
+    const double height
+        = label->text().empty() ? 0 : label->sizeThatFits({width, std::numeric_limits<double>::max()}).height;
     label->setFrame({{kLabelMargin, box.size.height - kLabelMargin - height}, {width, height}});
     label->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleTopMargin);
     superview->layoutIfNeeded();

@@ -46,7 +46,8 @@ public:
     {
         skip();
         size_t start = m_at;
-        while (m_at < m_text.size() && !isLineBreak(m_text[m_at]) && m_text.substr(m_at, marker.size()) != marker)
+        while (m_at < m_text.size() && !isLineBreak(m_text[m_at])
+            && m_text.substr(m_at, marker.size()) != marker)
             ++m_at;
         return m_text.substr(start, m_at - start);
     }
@@ -75,7 +76,8 @@ public:
             if (m_text[m_at] == '\n') {
                 size_t next = m_at + 1;
                 if (next < m_text.size()
-                    && (m_text[next] == '\n' || (m_text[next] == '\r' && next + 1 < m_text.size() && m_text[next + 1] == '\n'))) {
+                    && (m_text[next] == '\n'
+                        || (m_text[next] == '\r' && next + 1 < m_text.size() && m_text[next + 1] == '\n'))) {
                     size_t end = m_at > start && m_text[m_at - 1] == '\r' ? m_at - 1 : m_at;
                     return m_text.substr(start, end - start);
                 }

@@ -15,6 +15,7 @@ extern "C" {
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <pthread.h>
 #include <vector>
 
 namespace media {
@@ -25,7 +26,7 @@ namespace {
 // frame's time exactly finds that frame despite rounding.
 constexpr double kTimeSlack = 1e-6;
 // Decoded pictures waiting for conversion to the screen's pixel format.
-constexpr size_t kConversionsAhead = 2;
+constexpr size_t kConversionsAhead = 4;
 // The worker keeps at most this much sound queued on the device ahead of what is heard.
 constexpr double kAudioAhead = 1.0;
 
@@ -218,8 +219,14 @@ std::unique_ptr<MovieDecoder> MovieDecoder::start(std::string url, Options optio
 {
     initialiseNetwork();
     auto decoder = std::unique_ptr<MovieDecoder>(new MovieDecoder(std::move(url), options));
-    decoder->m_thread = std::thread([raw = decoder.get()] { raw->run(); });
-    decoder->m_converter = std::thread([raw = decoder.get()] { raw->convertLoop(); });
+    decoder->m_thread = std::thread([raw = decoder.get()] {
+        pthread_setname_np(pthread_self(), "movie-decode");
+        raw->run();
+    });
+    decoder->m_converter = std::thread([raw = decoder.get()] {
+        pthread_setname_np(pthread_self(), "movie-convert");
+        raw->convertLoop();
+    });
     return decoder;
 }
 
@@ -229,8 +236,8 @@ MovieDecoder::MovieDecoder(std::string url, Options options)
     , m_codec(std::make_unique<Codec>())
 {
     m_codec->stallTimeout = options.stallTimeout;
-    // The queue, the picture on screen and the one being replaced.
-    m_codec->poolLimit = options.queueCapacity + 3;
+    // The queue, the pictures being converted, the one on screen and the one being replaced.
+    m_codec->poolLimit = options.queueCapacity + kConversionsAhead + 3;
     if (m_options.queueCapacity == 0)
         const_cast<Options&>(m_options).queueCapacity = 1;
 }
@@ -403,8 +410,7 @@ bool MovieDecoder::open()
 {
     Codec& c = *m_codec;
     auto failed = [&](const std::string& why) {
-        fail(c.stalled ? c.stalledText()
-                       : why);
+        fail(c.stalled ? c.stalledText() : why);
         return false;
     };
     c.format = avformat_alloc_context();
@@ -430,7 +436,9 @@ bool MovieDecoder::open()
     c.video = avcodec_alloc_context3(videoCodec);
     if (!c.video || avcodec_parameters_to_context(c.video, stream->codecpar) < 0)
         return failed("bad video parameters in " + m_url);
-    c.video->thread_count = 2;
+    // One thread: the picture conversion and the screen already run beside it, and frame
+    // threading only adds latency at phone-video sizes.
+    c.video->thread_count = 1;
     if (rc = avcodec_open2(c.video, videoCodec, nullptr); rc < 0)
         return failed(std::string("cannot open the ") + videoCodec->name + " decoder: " + libavError(rc));
     c.videoTimeBase = stream->time_base;
@@ -525,8 +533,9 @@ void MovieDecoder::decodeLoop()
             if (c.haveHeld) {
                 double heldTime = c.lastTime;
                 // The held frame's own time was overwritten by the newer one's; recompute it.
-                int64_t stamp = c.held->best_effort_timestamp != AV_NOPTS_VALUE ? c.held->best_effort_timestamp
-                                                                                : c.held->pts;
+                int64_t stamp = c.held->best_effort_timestamp != AV_NOPTS_VALUE
+                    ? c.held->best_effort_timestamp
+                    : c.held->pts;
                 if (stamp != AV_NOPTS_VALUE)
                     heldTime = double(stamp - c.startTime) * av_q2d(c.videoTimeBase);
                 push(c.held, heldTime);
@@ -548,7 +557,8 @@ void MovieDecoder::decodeLoop()
     auto receiveAudio = [&] {
         while (c.audio && avcodec_receive_frame(c.audio, c.frame) == 0) {
             int64_t stamp = c.frame->best_effort_timestamp;
-            double time = stamp != AV_NOPTS_VALUE ? double(stamp - c.audioStartTime) * av_q2d(c.audioTimeBase) : 0;
+            double time
+                = stamp != AV_NOPTS_VALUE ? double(stamp - c.audioStartTime) * av_q2d(c.audioTimeBase) : 0;
             if ((!c.seekTarget || time >= *c.seekTarget) && c.interleave(c.frame))
                 m_audio->queue(c.samples.data(), size_t(c.frame->nb_samples), time);
             av_frame_unref(c.frame);
@@ -613,8 +623,7 @@ void MovieDecoder::decodeLoop()
             if (stopping())
                 return;
             fail(c.stalled ? c.stalledText()
-                           : "reading the movie failed: "
-                    + libavError(broken ? c.format->pb->error : rc));
+                           : "reading the movie failed: " + libavError(broken ? c.format->pb->error : rc));
             return;
         }
         if (c.packet->stream_index == c.videoStream) {

@@ -75,7 +75,8 @@ std::shared_ptr<MoviePlayerView> MoviePlayerController::playerView()
                 self.setFullscreen(false, true);
         });
         callbacks.togglePlayback = with([](MoviePlayerController& self) {
-            if (self.m_state == MoviePlaybackState::Playing || self.m_state == MoviePlaybackState::Interrupted)
+            if (self.m_state == MoviePlaybackState::Playing
+                || self.m_state == MoviePlaybackState::Interrupted)
                 self.pause();
             else
                 self.play();
@@ -285,8 +286,7 @@ void MoviePlayerController::tick()
                 setState(MoviePlaybackState::Playing);
             }
         } else if (m_state == MoviePlaybackState::Playing
-            && (manual ? m_waitedInVain
-                       : foundation::RunLoop::main().now() - m_waitingSince > kStallGrace)) {
+            && (manual ? m_waitedInVain : foundation::RunLoop::main().now() - m_waitingSince > kStallGrace)) {
             setLoadState(MovieLoadState::Playable | MovieLoadState::Stalled);
             setState(MoviePlaybackState::Interrupted);
         }
@@ -365,7 +365,8 @@ void MoviePlayerController::setState(MoviePlaybackState state)
         if (m_view)
             m_view->setControlsHidden(false);
     }
-    foundation::NotificationCenter::defaultCenter().post(kPlaybackStateDidChangeNotification, shared_from_this());
+    foundation::NotificationCenter::defaultCenter().post(
+        kPlaybackStateDidChangeNotification, shared_from_this());
 }
 
 void MoviePlayerController::setLoadState(uint32_t state)
@@ -409,10 +410,12 @@ void MoviePlayerController::scheduleControlsHiding()
     if (m_state != MoviePlaybackState::Playing || !m_view || m_view->areControlsHidden())
         return;
     std::weak_ptr<MoviePlayerController> weakSelf = weak_from_this();
-    m_hideControlsTimer = foundation::Timer::scheduled(kControlsHideDelay, false, [weakSelf](foundation::Timer&) {
-        if (auto self = weakSelf.lock(); self && self->m_state == MoviePlaybackState::Playing && self->m_view)
-            self->m_view->setControlsHidden(true);
-    });
+    m_hideControlsTimer
+        = foundation::Timer::scheduled(kControlsHideDelay, false, [weakSelf](foundation::Timer&) {
+              if (auto self = weakSelf.lock();
+                  self && self->m_state == MoviePlaybackState::Playing && self->m_view)
+                  self->m_view->setControlsHidden(true);
+          });
 }
 
 void MoviePlayerController::toggleControls()
@@ -464,7 +467,8 @@ void MoviePlayerController::postFullscreen(const char* name, bool animated)
     foundation::Map info {{"MPMoviePlayerFullscreenAnimationDurationUserInfoKey",
         animated ? kFullscreenAnimationDuration : 0.0}};
     if (!did || !animated) {
-        foundation::NotificationCenter::defaultCenter().post(name, shared_from_this(), foundation::Value(info));
+        foundation::NotificationCenter::defaultCenter().post(
+            name, shared_from_this(), foundation::Value(info));
         return;
     }
     std::weak_ptr<MoviePlayerController> weakSelf = weak_from_this();

@@ -30,13 +30,19 @@ class MoviePlayerController final : public std::enable_shared_from_this<MoviePla
 public:
     static constexpr const char* kPlaybackStateDidChangeNotification
         = "MPMoviePlayerPlaybackStateDidChangeNotification";
-    static constexpr const char* kPlaybackDidFinishNotification = "MPMoviePlayerPlaybackDidFinishNotification";
-    static constexpr const char* kLoadStateDidChangeNotification = "MPMoviePlayerLoadStateDidChangeNotification";
+    static constexpr const char* kPlaybackDidFinishNotification
+        = "MPMoviePlayerPlaybackDidFinishNotification";
+    static constexpr const char* kLoadStateDidChangeNotification
+        = "MPMoviePlayerLoadStateDidChangeNotification";
     static constexpr const char* kDurationAvailableNotification = "MPMovieDurationAvailableNotification";
-    static constexpr const char* kWillEnterFullscreenNotification = "MPMoviePlayerWillEnterFullscreenNotification";
-    static constexpr const char* kDidEnterFullscreenNotification = "MPMoviePlayerDidEnterFullscreenNotification";
-    static constexpr const char* kWillExitFullscreenNotification = "MPMoviePlayerWillExitFullscreenNotification";
-    static constexpr const char* kDidExitFullscreenNotification = "MPMoviePlayerDidExitFullscreenNotification";
+    static constexpr const char* kWillEnterFullscreenNotification
+        = "MPMoviePlayerWillEnterFullscreenNotification";
+    static constexpr const char* kDidEnterFullscreenNotification
+        = "MPMoviePlayerDidEnterFullscreenNotification";
+    static constexpr const char* kWillExitFullscreenNotification
+        = "MPMoviePlayerWillExitFullscreenNotification";
+    static constexpr const char* kDidExitFullscreenNotification
+        = "MPMoviePlayerDidExitFullscreenNotification";
     // userInfo of the finish notification: the reason (an integer) and, after an error, its text.
     static constexpr const char* kPlaybackDidFinishReasonUserInfoKey
         = "MPMoviePlayerPlaybackDidFinishReasonUserInfoKey";

@@ -129,7 +129,8 @@ void MoviePlayerView::layoutSubviews()
     const double right = box.size.width - kTimeLabelWidth - 4;
     m_positionBar->setFrame({{x, 0}, {std::max(0.0, right - 6 - x), kBarHeight}});
     m_remainingLabel->setFrame({{right, 0}, {kTimeLabelWidth, kBarHeight}});
-    m_failureLabel->setFrame({{20, kBarHeight}, {std::max(0.0, box.size.width - 40), box.size.height - 2 * kBarHeight}});
+    m_failureLabel->setFrame(
+        {{20, kBarHeight}, {std::max(0.0, box.size.width - 40), box.size.height - 2 * kBarHeight}});
 }
 
 void MoviePlayerView::setFrameImage(std::shared_ptr<graphics::Image> image)
@@ -149,9 +150,9 @@ std::string MoviePlayerView::timeText(double seconds)
     const int64_t hours = whole / 3600;
     const int64_t minutes = whole / 60 % 60;
     const int64_t secs = whole % 60;
-    std::string text = hours > 0 ? foundation::format("%lld:%02lld:%02lld", (long long)hours, (long long)minutes,
-                                       (long long)secs)
-                                 : foundation::format("%lld:%02lld", (long long)minutes, (long long)secs);
+    std::string text = hours > 0
+        ? foundation::format("%lld:%02lld:%02lld", (long long)hours, (long long)minutes, (long long)secs)
+        : foundation::format("%lld:%02lld", (long long)minutes, (long long)secs);
     return negative ? "-" + text : text;
 }
 
@@ -196,7 +197,8 @@ void MoviePlayerView::showFailure(const std::string& text)
     m_failureLabel->setHidden(false);
     m_picture->setImage(nullptr);
     // Only Done is left to do.
-    for (auto& view : std::initializer_list<std::shared_ptr<View>> {m_playButton, m_positionBar, m_elapsedLabel, m_remainingLabel})
+    for (auto& view : std::initializer_list<std::shared_ptr<View>> {
+             m_playButton, m_positionBar, m_elapsedLabel, m_remainingLabel})
         view->setHidden(true);
 }
 

@@ -36,7 +36,8 @@ void MoviePlayerViewController::viewDidLoad()
         = std::static_pointer_cast<MoviePlayerViewController>(shared_from_this());
     const void* player = m_player.get();
     foundation::NotificationCenter::defaultCenter().addObserver(m_observerToken,
-        MoviePlayerController::kPlaybackDidFinishNotification, [weakSelf, player](const foundation::Notification& note) {
+        MoviePlayerController::kPlaybackDidFinishNotification,
+        [weakSelf, player](const foundation::Notification& note) {
             auto self = weakSelf.lock();
             if (!self || note.object.get() != player)
                 return;

@@ -25,7 +25,8 @@ TEST(MoviePlayerDemoTest, PlaysTheSampleWithSubtitlesAndShowsAFailure)
     const auto& frame = cue["node"]["frame"];
     EXPECT_EQ(frame[0].asDouble(), 15);
     EXPECT_EQ(frame[1].asDouble() + frame[3].asDouble(), 568 - 15);
-    EXPECT_TRUE(child.send(R"({"cmd":"screenshot","path":")" + (dir / "movie.png").string() + R"("})")["ok"].asBool());
+    EXPECT_TRUE(child.send(R"({"cmd":"screenshot","path":")" + (dir / "movie.png").string() + R"("})")["ok"]
+                    .asBool());
 
     // The 2.4 s movie ends and its screen goes away by itself.
     child.send(R"({"cmd":"advance","seconds":2.0})");

@@ -26,9 +26,8 @@ std::vector<SubtitleCue> parse(std::string_view text)
 {
     auto player = makePlayer();
     bool ok = false;
-    Subtitles::parseString(player, text, [&](bool parsed, const std::optional<std::string>& error) {
-        ok = parsed && !error;
-    });
+    Subtitles::parseString(
+        player, text, [&](bool parsed, const std::optional<std::string>& error) { ok = parsed && !error; });
     EXPECT_TRUE(ok);
     return Subtitles::subtitlesParts(*player)->values();
 }
@@ -48,7 +47,8 @@ const std::string kThreeCues = "1\n00:00:01,000 --> 00:00:03,500\n第一句\n\n"
 // A text of two lines keeps the file's own line end between them.
 std::vector<SubtitleCue> threeCuesParsed(const std::string& lineEnd = "\n")
 {
-    return {{"1", 1.0, 3.5, "第一句"}, {"2", 4.0, 6.25, "两行" + lineEnd + "第二句"}, {"3", 62.5, 3600, "最后一句"}};
+    return {{"1", 1.0, 3.5, "第一句"}, {"2", 4.0, 6.25, "两行" + lineEnd + "第二句"},
+        {"3", 62.5, 3600, "最后一句"}};
 }
 
 TEST(SubtitlesParserTest, TimeFromString)
@@ -77,8 +77,9 @@ TEST(SubtitlesParserTest, ReadsCuesWithLfOrCrLfLineEnds)
     EXPECT_EQ(parse(withLineEnds(kThreeCues, "\r\n")), threeCuesParsed("\r\n"));
     EXPECT_EQ(parse(kThreeCues), threeCuesParsed());
     // Mixed line ends and extra blank lines between cues.
-    EXPECT_EQ(parse("\n\n1\r\n00:00:01,000 --> 00:00:03,500\r\n第一句\n\r\n\r\n\n2\n00:00:04,000 --> 00:00:06,250\n"
-                    "<i>两行</i>\n第二句\r\n\r\n3\n00:01:02,500 --> 01:00:00,000\n{\\an8}最后一句"),
+    EXPECT_EQ(
+        parse("\n\n1\r\n00:00:01,000 --> 00:00:03,500\r\n第一句\n\r\n\r\n\n2\n00:00:04,000 --> 00:00:06,250\n"
+              "<i>两行</i>\n第二句\r\n\r\n3\n00:01:02,500 --> 01:00:00,000\n{\\an8}最后一句"),
         threeCuesParsed());
 }
 
@@ -105,11 +106,11 @@ TEST(SubtitlesParserTest, RemovesTagsAndTrimsSpaces)
 TEST(SubtitlesParserTest, EmptyTextKeepsTheNextCue)
 {
     for (const char* end : {"\n", "\r\n"}) {
-        auto cues = parse(withLineEnds("1\n00:00:01,000 --> 00:00:02,000\n\n2\n00:00:03,000 --> 00:00:04,000\nB\n\n"
-                                       "3\n00:00:05,000 --> 00:00:06,000\n",
-            end));
-        EXPECT_EQ(cues,
-            (std::vector<SubtitleCue> {{"1", 1, 2, ""}, {"2", 3, 4, "B"}, {"3", 5, 6, ""}}))
+        auto cues
+            = parse(withLineEnds("1\n00:00:01,000 --> 00:00:02,000\n\n2\n00:00:03,000 --> 00:00:04,000\nB\n\n"
+                                 "3\n00:00:05,000 --> 00:00:06,000\n",
+                end));
+        EXPECT_EQ(cues, (std::vector<SubtitleCue> {{"1", 1, 2, ""}, {"2", 3, 4, "B"}, {"3", 5, 6, ""}}))
             << (end[0] == '\r' ? "CR LF" : "LF");
     }
 }
@@ -154,8 +155,8 @@ TEST(SubtitlesPartsTest, TheCueShownAtATime)
     struct Row {
         double time;
         const char* text; // nullptr: nothing shown
-    } rows[] = {{0.99, nullptr}, {1.0, "A"}, {2.0, "A"}, {3.5, "A"}, {3.6, nullptr}, {4.5, nullptr}, {5.0, "B"},
-        {6.0, "C"}, {7.0, "C"}, {7.01, "B"}, {9.0, "B"}, {9.01, nullptr}};
+    } rows[] = {{0.99, nullptr}, {1.0, "A"}, {2.0, "A"}, {3.5, "A"}, {3.6, nullptr}, {4.5, nullptr},
+        {5.0, "B"}, {6.0, "C"}, {7.0, "C"}, {7.01, "B"}, {9.0, "B"}, {9.01, nullptr}};
     for (const auto& row : rows) {
         const SubtitleCue* cue = parts.cueAt(row.time);
         using Text = std::optional<std::string>;
@@ -213,8 +214,8 @@ TEST_F(SubtitleFileTest, AnEmptyFileOpensWithNoCues)
 
 TEST_F(SubtitleFileTest, AFileThatCannotBeReadGoesToTheFailureBlockOnly)
 {
-    for (auto path : {dir / "missing.srt", write("latin1.srt", "1\n00:00:01,000 --> 00:00:02,000\ncaf\xE9\n"),
-             dir}) {
+    for (auto path :
+        {dir / "missing.srt", write("latin1.srt", "1\n00:00:01,000 --> 00:00:02,000\ncaf\xE9\n"), dir}) {
         auto player = makePlayer();
         auto [completions, failure] = open(player, path);
         EXPECT_EQ(completions, 0) << path;
@@ -223,13 +224,15 @@ TEST_F(SubtitleFileTest, AFileThatCannotBeReadGoesToTheFailureBlockOnly)
     }
     // Without a failure block nothing happens at all.
     auto player = makePlayer();
-    Subtitles::openSRTFileAtPath(player, dir / "missing.srt", [](bool) { FAIL(); }, nullptr);
+    Subtitles::openSRTFileAtPath(
+        player, dir / "missing.srt", [](bool) { FAIL(); }, nullptr);
 }
 
 TEST_F(SubtitleFileTest, TheShippedSubtitlesCoverThirtyFiveSeconds)
 {
     auto player = makePlayer();
-    auto [completions, failure] = open(player, std::filesystem::path(MIVO_SOURCE_DIR) / "Resources/example.srt");
+    auto [completions, failure]
+        = open(player, std::filesystem::path(MIVO_SOURCE_DIR) / "Resources/example.srt");
     ASSERT_EQ(completions, 1) << failure;
     auto parts = Subtitles::subtitlesParts(*player);
     ASSERT_GT(parts->size(), 5u);

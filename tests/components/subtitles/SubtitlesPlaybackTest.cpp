@@ -36,8 +36,8 @@ protected:
         auto made = MoviePlayerController::initWithContentURL(url);
         made->view()->setFrame({0, 0, 320, 240});
         int completions = 0;
-        Subtitles::openWithSRTString(
-            made, kCues, observe ? Subtitles::Completion([&](bool) { ++completions; }) : nullptr,
+        Subtitles::openWithSRTString(made, kCues,
+            observe ? Subtitles::Completion([&](bool) { ++completions; }) : nullptr,
             [](const std::string& error) { FAIL() << error; });
         EXPECT_EQ(completions, observe ? 1 : 0);
         return made;

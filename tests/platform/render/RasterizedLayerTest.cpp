@@ -79,9 +79,18 @@ TEST_F(RasterizedLayerTest, AChangeOfContentOrLookMakesANewPicture)
     } changes[] = {
         {"text", [&] { label->setText("丙丁 another"); }},
         {"colour", [&] { label->setTextColor(Color::rgba(1, 0.8, 0)); }},
-        {"shadow", [&] { label->layer().setShadowOffset({-2, 5}); }},
-        {"size", [&] { label->setFrame({10.5, 12.25, 100, 40}); }},
-        {"position", [&] { label->setFrame({3.25, 4.5, 100, 40}); }},
+        {"shadow",
+            [&] {
+                label->layer().setShadowOffset({-2, 5});
+            }},
+        {"size",
+            [&] {
+                label->setFrame({10.5, 12.25, 100, 40});
+            }},
+        {"position",
+            [&] {
+                label->setFrame({3.25, 4.5, 100, 40});
+            }},
     };
     for (const auto& change : changes) {
         draw(true);

@@ -1,6 +1,6 @@
+#include "platform/ui/MoviePlayerController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
-#include "platform/ui/MoviePlayerController.h"
 #include "platform/ui/MoviePlayerView.h"
 #include "platform/ui/MoviePlayerViewController.h"
 #include "platform/ui/ViewController.h"
@@ -232,10 +232,8 @@ TEST_F(MoviePlayerTest, FullScreenTakesTheViewToTheWindowAndBack)
              MoviePlayerController::kDidEnterFullscreenNotification,
              MoviePlayerController::kWillExitFullscreenNotification,
              MoviePlayerController::kDidExitFullscreenNotification}) {
-        foundation::NotificationCenter::defaultCenter().addObserver(token, name,
-            [&seen](const foundation::Notification& note) {
-                seen.push_back(note.name);
-            });
+        foundation::NotificationCenter::defaultCenter().addObserver(
+            token, name, [&seen](const foundation::Notification& note) { seen.push_back(note.name); });
     }
     player->setFullscreen(true, true);
     EXPECT_TRUE(player->isFullscreen());
@@ -332,8 +330,8 @@ TEST(MoviePlayerViewTest, TimeTexts)
     struct Row {
         double seconds;
         const char* text;
-    } rows[] = {{0, "0:00"}, {2.4, "0:02"}, {59.999, "0:59"}, {61, "1:01"}, {3600, "1:00:00"}, {3725, "1:02:05"},
-        {-35, "-0:35"}};
+    } rows[] = {{0, "0:00"}, {2.4, "0:02"}, {59.999, "0:59"}, {61, "1:01"}, {3600, "1:00:00"},
+        {3725, "1:02:05"}, {-35, "-0:35"}};
     for (const auto& row : rows)
         EXPECT_EQ(ui::MoviePlayerView::timeText(row.seconds), row.text) << row.seconds;
 }
