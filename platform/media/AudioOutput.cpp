@@ -6,16 +6,13 @@
 
 namespace media {
 
-namespace {
-
-bool audioReady()
+bool AudioOutput::audioSubsystemReady()
 {
     static std::once_flag once;
     static bool ready = false;
     std::call_once(once, [] {
         if (SDL_getenv("MIVO_NO_AUDIO"))
             return;
-        // AudioPlayer may have started the subsystem already; SDL counts the starts.
         ready = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
         if (!ready)
             foundation::logf("Audio output unavailable: %s", SDL_GetError());
@@ -23,11 +20,9 @@ bool audioReady()
     return ready;
 }
 
-} // namespace
-
 std::unique_ptr<AudioOutput> AudioOutput::open(int sampleRate, int channels)
 {
-    if (sampleRate <= 0 || channels <= 0 || channels > 8 || !audioReady())
+    if (sampleRate <= 0 || channels <= 0 || channels > 8 || !audioSubsystemReady())
         return nullptr;
     SDL_AudioSpec wanted {};
     wanted.freq = sampleRate;

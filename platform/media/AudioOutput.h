@@ -11,6 +11,9 @@ namespace media {
 // thread, and the device's progress through them is the movie's clock while it plays.
 class AudioOutput final {
 public:
+    // SDL's audio subsystem is process-wide: started on first use (unless MIVO_NO_AUDIO is set)
+    // and kept; false when it cannot start.
+    static bool audioSubsystemReady();
     // nullptr when there is no device (or MIVO_NO_AUDIO is set): the movie then plays silently.
     static std::unique_ptr<AudioOutput> open(int sampleRate, int channels);
     ~AudioOutput();
