@@ -188,6 +188,28 @@ TEST_F(MoviePlayerTest, AMovieThatCannotBeOpenedIsThePlayersOwnFailure)
     std::filesystem::remove_all(dir);
 }
 
+TEST_F(MoviePlayerTest, AMovieWithSoundPlaysSilentlyOnTheManualClock)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("mivo-sound-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    const auto movie = dir / "with-sound.mp4";
+    const std::string command
+        = "ffmpeg -hide_banner -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=1"
+          " -f lavfi -i sine=frequency=440:duration=1 -c:v mpeg4 -c:a aac -shortest "
+        + movie.string();
+    if (std::system(command.c_str()) != 0)
+        GTEST_SKIP() << "ffmpeg cannot make a movie with sound here";
+    auto player = makePlayer(movie.string());
+    player->play();
+    runFor(0.52);
+    EXPECT_NEAR(player->currentPlaybackTime(), 0.52, 1e-9);
+    EXPECT_NEAR(player->shownFrameTime(), 0.52, 1e-6);
+    runFor(1.0);
+    EXPECT_EQ(finishReasons, std::vector<int> {int(ui::MovieFinishReason::PlaybackEnded)});
+    EXPECT_EQ(player->shownFrames(), 25);
+    std::filesystem::remove_all(dir);
+}
+
 TEST_F(MoviePlayerTest, AFailedMovieScreenStaysUntilDone)
 {
     auto window = keyWindow();
