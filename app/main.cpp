@@ -5,8 +5,10 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/host/Host.h"
 #include "platform/host/HostOptions.h"
+#include "platform/ui/Camera.h"
 
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <string>
@@ -18,6 +20,7 @@ namespace {
 struct AppOptions {
     std::optional<std::string> server;
     std::optional<std::string> port;
+    std::optional<std::filesystem::path> camera; // the folder of sample media the camera shoots
     bool walkthrough = false;
     std::vector<std::string> hostArguments;
 };
@@ -46,6 +49,13 @@ std::optional<AppOptions> parse(int argc, char** argv, std::string& error)
                 return std::nullopt;
             }
             (arg == "--server" ? options.server : options.port) = value;
+        } else if (arg == "--camera") {
+            std::error_code code;
+            if (i + 1 >= argc || !std::filesystem::is_directory(argv[i + 1], code)) {
+                error = "--camera needs a folder of photos (.jpg) and movies (.mp4, .mov)";
+                return std::nullopt;
+            }
+            options.camera = std::filesystem::absolute(argv[++i], code);
         } else if (arg == "--walkthrough") {
             options.walkthrough = true;
         } else {
@@ -72,7 +82,7 @@ int main(int argc, char** argv)
     if (!hostOptions) {
         std::cerr << argv[0] << ": " << error << '\n'
                   << host::HostOptions::usage(argv[0])
-                  << "       [--server URL] [--port N] [--walkthrough]\n";
+                  << "       [--server URL] [--port N] [--camera DIR] [--walkthrough]\n";
         return 2;
     }
 
@@ -81,6 +91,8 @@ int main(int argc, char** argv)
         foundation::Paths::setHome(*hostOptions->home);
     auto& defaults = foundation::UserDefaults::standard();
     defaults.reload();
+    if (options->camera)
+        ui::Camera::shared().setFolder(*options->camera);
     AppDelegate delegate;
     if (options->walkthrough) {
         hostOptions->headless = true;
