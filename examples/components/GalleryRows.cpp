@@ -3,6 +3,7 @@
 #include "examples/components/GalleryRow.h"
 #include "examples/components/ImageViewerDemoViewController.h"
 #include "examples/components/InputBoxDemoViewController.h"
+#include "examples/components/MoviePlayerDemoViewController.h"
 #include "examples/components/PopoverDemoViewController.h"
 #include "examples/components/PopupDemoViewController.h"
 #include "examples/components/SwitchDemoViewController.h"
@@ -20,6 +21,7 @@ std::vector<GalleryRow> galleryRows()
         {"Banner", [] { return BannerDemoViewController::create(); }},
         {"Popup", [] { return PopupDemoViewController::create(); }},
         {"Input box", [] { return InputBoxDemoViewController::create(); }},
+        {"Movie player", [] { return MoviePlayerDemoViewController::create(); }},
     };
 }
 

@@ -98,6 +98,7 @@ void Application::setStatusBarHidden(bool hidden, StatusBarAnimation animation)
 {
     if (hidden == m_statusBarHidden)
         return;
+    foundation::NotificationCenter::defaultCenter().post(kWillChangeStatusBarFrameNotification);
     m_statusBarHidden = hidden;
     statusBar()->setBarHidden(hidden, animation);
     View::markDisplayChanged();

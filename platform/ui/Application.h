@@ -16,6 +16,8 @@ class TouchDispatcher;
 class Application final {
 public:
     static Application& shared();
+    static constexpr const char* kWillChangeStatusBarFrameNotification
+        = "UIApplicationWillChangeStatusBarFrameNotification";
     static constexpr const char* kDidChangeStatusBarFrameNotification
         = "UIApplicationDidChangeStatusBarFrameNotification";
     static constexpr const char* kDidChangeStatusBarOrientationNotification

@@ -69,6 +69,10 @@ public:
     void setShouldRasterize(bool rasterize) { m_shouldRasterize = rasterize; }
     double rasterizationScale() const { return m_rasterizationScale; }
     void setRasterizationScale(double scale) { m_rasterizationScale = scale; }
+    // The renderer's picture of a rasterized layer, kept with the layer and reused while the
+    // layer's content stays the same.
+    const std::shared_ptr<void>& rasterCache() const { return m_rasterCache; }
+    void setRasterCache(std::shared_ptr<void> cache) const { m_rasterCache = std::move(cache); }
     double contentsScale() const { return m_contentsScale; }
     void setContentsScale(double scale) { m_contentsScale = scale; }
     // A view whose alpha masks this layer's content (in this layer's bounds coordinates).
@@ -120,6 +124,7 @@ private:
     bool m_shouldRasterize {false};
     double m_rasterizationScale {1};
     double m_contentsScale {1};
+    mutable std::shared_ptr<void> m_rasterCache;
 };
 
 } // namespace ui

@@ -467,6 +467,7 @@ void View::draw(graphics::GraphicsContext&, graphics::Rect)
 void View::setNeedsDisplay()
 {
     m_needsDisplay = true;
+    ++m_displayVersion;
     markDisplayChanged();
 }
 

@@ -116,6 +116,8 @@ public:
     virtual void draw(graphics::GraphicsContext& context, graphics::Rect rect);
     void setNeedsDisplay();
     bool needsDisplay() const { return m_needsDisplay; }
+    // Moves on every setNeedsDisplay(), so caches of the view's drawing can tell they are stale.
+    uint64_t displayVersion() const { return m_displayVersion; }
     void clearNeedsDisplay() { m_needsDisplay = false; }
     // A process-wide counter that moves whenever anything visible may have changed (a property,
     // the hierarchy, a running animation); hosts present a frame when it moved.
@@ -225,6 +227,7 @@ private:
     bool m_isAccessibilityElement {false};
     bool m_needsLayout {true};
     bool m_needsDisplay {true};
+    uint64_t m_displayVersion {0};
 };
 
 } // namespace ui
