@@ -19,8 +19,6 @@ namespace graphics {
 
 namespace {
 
-constexpr size_t kMaxCachedLayouts = 512;
-
 int toPango(double points)
 {
     return int(std::lround(points * PANGO_SCALE));
@@ -209,11 +207,21 @@ TextEngine::CachedLayout& TextEngine::layout(PangoContext* context, LayoutCache&
         cache.order.splice(cache.order.begin(), cache.order, it->second.order);
         return it->second;
     }
-    if (cache.entries.size() >= kMaxCachedLayouts) {
+    size_t hash = std::hash<std::string> {}(key);
+    if (cache.evicted.erase(hash) && cache.capacity < kMaxCachedLayouts)
+        ++cache.capacity;
+    while (cache.entries.size() >= cache.capacity) {
         auto oldest = cache.entries.find(cache.order.back());
         g_object_unref(oldest->second.layout);
+        size_t evicted = std::hash<std::string> {}(oldest->first);
         cache.entries.erase(oldest);
         cache.order.pop_back();
+        if (cache.evicted.insert(evicted).second)
+            cache.evictionOrder.push_back(evicted);
+        while (cache.evictionOrder.size() > cache.capacity) {
+            cache.evicted.erase(cache.evictionOrder.front());
+            cache.evictionOrder.pop_front();
+        }
     }
     Measure measure;
     PangoLayout* created = createLayout(context, r, measure);
@@ -286,6 +294,15 @@ void TextEngine::clear(LayoutCache& cache)
         g_object_unref(entry.layout);
     cache.entries.clear();
     cache.order.clear();
+    cache.evicted.clear();
+    cache.evictionOrder.clear();
+    cache.capacity = kInitialCachedLayouts;
+}
+
+size_t TextEngine::drawCacheCapacity()
+{
+    std::lock_guard lock(m_mutex);
+    return m_drawLayouts.capacity;
 }
 
 void TextEngine::clearCache()

@@ -144,19 +144,21 @@ void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
     if (auto shape = dynamic_cast<const ui::ShapeLayer*>(&layer); shape && !layer.masksToBounds())
         extent = extent.unionWith(shapeExtent(*shape));
     bool visible = intersectsClip(cr, extent);
-    if (!visible && (layer.masksToBounds() || view.subviews().empty())) {
-        bool shadowCanShow = state.shadowOpacity > 0 && state.shadowColor
-            && intersectsClip(cr,
-                bounds.offsetBy(state.shadowOffset.width, state.shadowOffset.height)
-                    .insetBy(-3 * state.shadowRadius - 2, -3 * state.shadowRadius - 2));
-        if (!shadowCanShow) {
-            context.restore();
-            return;
-        }
+    bool shadowCanShow = state.shadowOpacity > 0 && state.shadowColor && isDrawable(*state.shadowColor)
+        && intersectsClip(cr,
+            bounds.offsetBy(state.shadowOffset.width, state.shadowOffset.height)
+                .insetBy(-3 * state.shadowRadius - 2, -3 * state.shadowRadius - 2));
+    if (!visible && !shadowCanShow && (layer.masksToBounds() || view.subviews().empty())) {
+        context.restore();
+        return;
     }
-    ++m_viewsDrawn;
+    // Off the visible area, a view that does not clip is passed through for its subviews only:
+    // its own fill, drawing and border cannot show.
+    Content content = visible ? Content::Own : Content::SubviewsOnly;
+    if (visible)
+        ++m_viewsDrawn;
 
-    bool shadow = state.shadowOpacity > 0 && state.shadowColor && isDrawable(*state.shadowColor);
+    bool shadow = shadowCanShow;
     // Group opacity: a view with subviews fades as one picture; a leaf just fades its own drawing.
     bool group = state.opacity < 1 && (hasVisibleSubviews(view) || shadow || layer.mask());
     if (group)
@@ -166,7 +168,7 @@ void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
 
     if (shadow)
         drawShadow(context, view);
-    drawLayerContent(context, view, false);
+    drawLayerContent(context, view, content);
 
     if (group) {
         cairo_pop_group_to_source(cr);
@@ -176,7 +178,7 @@ void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
 }
 
 // Background, content, subviews and border, in the view's bounds coordinates, through its mask.
-void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
+void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, Content content)
 {
     cairo_t* cr = context.cairo();
     const ui::LayerState& state = view.layer().presentation();
@@ -186,8 +188,9 @@ void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
     if (mask)
         cairo_push_group(cr);
 
+    const bool own = content == Content::Own;
     context.save();
-    if (state.backgroundColor && isDrawable(*state.backgroundColor)) {
+    if (own && state.backgroundColor && isDrawable(*state.backgroundColor)) {
         context.setFillColor(*state.backgroundColor);
         addShape(context, bounds, state.cornerRadius);
         context.fillPath();
@@ -197,17 +200,19 @@ void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
         context.clip();
     }
     // A shape layer's path is its content, drawn under whatever the view draws itself.
-    if (auto shape = dynamic_cast<const ui::ShapeLayer*>(&layer)) {
+    if (auto shape = dynamic_cast<const ui::ShapeLayer*>(&layer); own && shape) {
         context.save();
         shape->drawShape(context);
         context.restore();
     }
-    context.save();
-    view.draw(context, bounds);
-    context.restore();
+    if (own) {
+        context.save();
+        view.draw(context, bounds);
+        context.restore();
+    }
     for (auto& subview : view.subviews())
         drawSubtree(context, *subview);
-    if (state.borderWidth > 0 && isDrawable(state.borderColor)) {
+    if (own && state.borderWidth > 0 && isDrawable(state.borderColor)) {
         double inset = state.borderWidth / 2;
         context.setStrokeColor(state.borderColor);
         context.setLineWidth(state.borderWidth);
@@ -277,7 +282,7 @@ void Renderer::drawShadow(GraphicsContext& context, ui::View& view)
             // Nothing but content: its own alpha casts the shadow.
             cairo_push_group(mcr);
             size_t drawn = m_viewsDrawn;
-            drawLayerContent(maskContext, view, false);
+            drawLayerContent(maskContext, view, Content::Own);
             m_viewsDrawn = drawn;
             cairo_pop_group_to_source(mcr);
             cairo_paint(mcr);

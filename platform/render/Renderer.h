@@ -37,8 +37,10 @@ public:
     static std::shared_ptr<ui::View> snapshotViewAfterScreenUpdates(ui::View& view, bool afterScreenUpdates);
 
 private:
+    enum class Content { Own, SubviewsOnly };
+
     void drawSubtree(graphics::GraphicsContext& context, ui::View& view);
-    void drawLayerContent(graphics::GraphicsContext& context, ui::View& view, bool withShadow);
+    void drawLayerContent(graphics::GraphicsContext& context, ui::View& view, Content content);
     void drawShadow(graphics::GraphicsContext& context, ui::View& view);
 
     double m_scale;
