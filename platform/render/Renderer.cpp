@@ -102,8 +102,7 @@ void Renderer::renderScreen(Image& target)
 std::shared_ptr<Image> Renderer::renderView(ui::View& view)
 {
     m_viewsDrawn = 0;
-    const ui::LayerState& state = view.layer().presentation();
-    Rect bounds = state.bounds;
+    Rect bounds = view.layer().presentation().bounds;
     double width = std::max(1.0, std::ceil(bounds.width() * m_scale));
     double height = std::max(1.0, std::ceil(bounds.height() * m_scale));
     // Cairo draws nothing wider or taller than this, and a bitmap that size may not even be
@@ -111,7 +110,18 @@ std::shared_ptr<Image> Renderer::renderView(ui::View& view)
     if (!(width <= kMaxPixelSide && height <= kMaxPixelSide))
         return Image::createWithoutBitmap(bounds.size, m_scale);
     auto image = Image::create(int(width), int(height), m_scale);
-    GraphicsContext context(*image);
+    renderView(view, *image);
+    return image;
+}
+
+void Renderer::renderView(ui::View& view, Image& target)
+{
+    m_viewsDrawn = 0;
+    if (!target.isBitmapBacked())
+        return;
+    const ui::LayerState& state = view.layer().presentation();
+    Rect bounds = state.bounds;
+    GraphicsContext context(target);
     // drawSubtree places the view by its transform and position; undo that so that the bounds'
     // origin lands at the image's origin.
     context.translate(-bounds.minX(), -bounds.minY());
@@ -119,7 +129,6 @@ std::shared_ptr<Image> Renderer::renderView(ui::View& view)
     if (!view.isHidden() && state.opacity > kInvisibleAlpha)
         drawSubtree(context, view);
     context.flush();
-    return image;
 }
 
 void Renderer::drawView(GraphicsContext& context, ui::View& view)

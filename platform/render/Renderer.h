@@ -24,6 +24,9 @@ public:
     void renderScreen(graphics::Image& target);
     // `view` and its subviews in the view's own bounds (its transform and position left out).
     std::shared_ptr<graphics::Image> renderView(ui::View& view);
+    // The same over what `target` holds already (a background, say); the target is as many pixels
+    // as the view's bounds at this scale.
+    void renderView(ui::View& view, graphics::Image& target);
     // Draws `view` as its superview would: the context's transform maps the superview's coordinates.
     void drawView(graphics::GraphicsContext& context, ui::View& view);
 
