@@ -28,6 +28,7 @@ public:
     static constexpr const char* kValidateTag = "checkOddNumValid";
     static constexpr const char* kChooseProductType = "请选择产品类型";
     static constexpr const char* kChoosePhotoPlan = "请选择拍摄方案";
+    static constexpr const char* kStoreFailureMessage = "任务保存失败,请重新尝试!";
 
     // Why the fields cannot make a task (the text shown to the user), or nullopt when they can.
     // Texts are taken trimmed.
@@ -55,6 +56,8 @@ public:
     void validateFailed(const HttpError& error);
 
 private:
+    // Says why when the number cannot be used: taken, or the store failed.
+    bool applyNOIsFree(const std::string& applyNO);
     void storeTaskAndOpenGrid();
     void showError(const std::string& message);
     std::shared_ptr<ui::TextField> addField(
