@@ -113,6 +113,25 @@ std::string NavigationBar::automationText() const
     return m_topItem ? m_topItem->title() : std::string();
 }
 
+std::vector<View::AutomationElement> NavigationBar::automationElements() const
+{
+    std::vector<AutomationElement> elements;
+    if (!m_topItem)
+        return elements;
+    graphics::Rect b = bounds();
+    double top = b.maxY() - kHeight;
+    // The areas touchesEnded() answers to.
+    if (auto left = m_topItem->leftBarButtonItem())
+        elements.push_back({"BarButtonItem", left->title(), {b.minX(), top, kSideWidth + kMargin, kHeight}});
+    else if (m_showsBack)
+        elements.push_back(
+            {"BackButton", backButtonTitle(), {b.minX(), top, backButtonWidth() + kMargin, kHeight}});
+    if (auto right = m_topItem->rightBarButtonItem())
+        elements.push_back(
+            {"BarButtonItem", right->title(), {b.maxX() - kSideWidth - 8, top, kSideWidth + 8, kHeight}});
+    return elements;
+}
+
 void NavigationBar::touchesEnded(const TouchSet& touches, const Event*)
 {
     if (!m_topItem || touches.empty())

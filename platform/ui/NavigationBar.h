@@ -32,6 +32,8 @@ public:
 
     void draw(graphics::GraphicsContext& context, graphics::Rect rect) override;
     std::string automationText() const override;
+    // The back button and the bar button items, where a touch triggers them.
+    std::vector<AutomationElement> automationElements() const override;
     void touchesEnded(const TouchSet& touches, const Event* event) override;
     void touchesBegan(const TouchSet& touches, const Event* event) override { (void)touches, (void)event; }
 
