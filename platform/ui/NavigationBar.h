@@ -28,6 +28,10 @@ public:
     double backButtonWidth() const;
     std::optional<graphics::Color> barTintColor() const { return m_barTint; }
     void setBarTintColor(std::optional<graphics::Color> color);
+    // The colour of the buttons: the platform blue on the default bar, else white or black,
+    // whichever reads better on the bar's tint (the title takes it too).
+    graphics::Color tintColor() const;
+    graphics::Color titleColor() const;
     std::function<void()> onBack;
 
     void draw(graphics::GraphicsContext& context, graphics::Rect rect) override;

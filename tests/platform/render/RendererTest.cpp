@@ -420,3 +420,41 @@ TEST_F(RendererTest, TheTextCacheGrowsToAScreenOfManyLabelsButNotForOneOffTexts)
     graphics::TextLayout::clearCache();
     EXPECT_EQ(engine.drawCacheCapacity(), initial);
 }
+
+TEST_F(RendererTest, LabelsThatDoNotFitEndInsideTheirFrame)
+{
+    struct Case {
+        const char* text;
+        int lines;
+        double height;
+    };
+    const Case cases[] = {{"上海浦东新区张江高科技园区仓库A区", 1, 18},
+        {"Warehouse forty-two in the harbour district", 1, 18}, {"Supercalifragilisticexpialidocious", 1, 18},
+        {"Warehouse forty-two in the harbour district", 2, 36},
+        {"上海浦东新区张江高科技园区仓库A区上海浦东新区", 0, 36},
+        {"第一行\n第二行很长很长很长很长很长", 1, 18}};
+    double y = 10;
+    std::vector<Rect> frames;
+    for (const Case& c : cases) {
+        auto label = ui::Label::create({20, y, 100, c.height});
+        label->setNumberOfLines(c.lines);
+        label->setText(c.text);
+        window->addSubview(label);
+        frames.push_back(label->frame());
+        y += 60;
+    }
+    auto image = screen();
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const Rect& f = frames[i];
+        int inside = 0, beyond = 0;
+        for (int py = int(f.minY()) - 8; py < int(f.maxY()) + 8; ++py)
+            for (int px = 10; px < 220; ++px) {
+                bool ink = at(*image, px, py).r < 160;
+                bool within
+                    = px >= f.minX() - 1 && px <= f.maxX() + 1 && py >= f.minY() - 2 && py <= f.maxY() + 2;
+                (within ? inside : beyond) += ink;
+            }
+        EXPECT_GT(inside, 20) << cases[i].text;
+        EXPECT_EQ(beyond, 0) << cases[i].text << ": text runs past the label's edge";
+    }
+}
