@@ -76,7 +76,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    // The server address goes where the address dialog would keep it.
+    // The server address goes where the address popup keeps it; the walkthrough types it there.
     if (hostOptions->home)
         foundation::Paths::setHome(*hostOptions->home);
     if (std::string reason; !foundation::Paths::checkHomeIsWritable(&reason)) {
@@ -85,17 +85,19 @@ int main(int argc, char** argv)
     }
     auto& defaults = foundation::UserDefaults::standard();
     defaults.reload();
+    AppDelegate delegate;
+    if (options->walkthrough) {
+        hostOptions->headless = true;
+        Walkthrough::Account account;
+        account.server = options->server.value_or("");
+        account.port = options->port.value_or("");
+        return Walkthrough::run(delegate, *hostOptions, foundation::Paths::home() / "walkthrough", account);
+    }
     if (options->server)
         defaults.set(GetBaseUrlAndPortModel::kBaseUrlKey, *options->server);
     if (options->port)
         defaults.set(GetBaseUrlAndPortModel::kBasePortKey, *options->port);
     if (options->server || options->port)
         defaults.synchronize();
-
-    AppDelegate delegate;
-    if (options->walkthrough) {
-        hostOptions->headless = true;
-        return Walkthrough::run(delegate, *hostOptions, foundation::Paths::home() / "walkthrough", {});
-    }
     return host::runApp(delegate, int(hostArgv.size()), hostArgv.data());
 }

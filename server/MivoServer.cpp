@@ -412,6 +412,9 @@ bool MivoServer::start(std::string* error)
         d.log(message);
         return false;
     };
+    // The socket layer takes a port modulo 65536: 70000 would listen on 4464 and report 70000.
+    if (d.options.port < 0 || d.options.port > 65535)
+        return fail("the port " + std::to_string(d.options.port) + " is outside 0 to 65535");
     try {
         std::filesystem::create_directories(d.options.dataDir);
         d.store = std::make_unique<ServerStore>(d.options.dataDir / "mivo-server.sqlite");

@@ -53,20 +53,26 @@ int main(int argc, char** argv)
     std::string misbehavePath;
     int misbehaveCount = -1;
     int delayMs = 0;
-    uint64_t maxUploadMb = options.maxUploadBytes / (1024 * 1024);
-    uint64_t maxUploadBytes = 0;
+    // Signed, so that a negative limit is refused instead of wrapping round to a huge one.
+    int64_t maxUploadMb = int64_t(options.maxUploadBytes / (1024 * 1024));
+    int64_t maxUploadBytes = 0;
     bool quiet = false;
     app.add_option("--host", options.host, "address to listen on")->capture_default_str();
-    app.add_option("--port", options.port, "port; 0 picks a free one")->capture_default_str();
+    app.add_option("--port", options.port, "port; 0 picks a free one")
+        ->check(CLI::Range(0, 65535))
+        ->capture_default_str();
     app.add_option("--data", dataDir, "data folder (database and media)")->capture_default_str();
     app.add_option("--port-file", portFile, "file that receives the port once listening");
     app.add_option("--misbehave", misbehave, "none|delay|drop|500|nonjson|contenttype from the start");
-    app.add_option("--delay-ms", delayMs, "delay every matching request by this many ms");
+    app.add_option("--delay-ms", delayMs, "delay every matching request by this many ms")
+        ->check(CLI::NonNegativeNumber);
     app.add_option("--misbehave-path", misbehavePath, "misbehave only on paths starting with this");
     app.add_option("--misbehave-count", misbehaveCount, "misbehave this many times (-1: always)");
     app.add_option("--max-upload-mb", maxUploadMb, "largest accepted upload file in MB")
+        ->check(CLI::Range(int64_t(0), int64_t(1) << 40))
         ->capture_default_str();
-    app.add_option("--max-upload-bytes", maxUploadBytes, "largest accepted upload file in bytes (tests)");
+    app.add_option("--max-upload-bytes", maxUploadBytes, "largest accepted upload file in bytes (tests)")
+        ->check(CLI::Range(int64_t(0), int64_t(1) << 60));
     app.add_option("--threads", options.threads, "worker threads")->capture_default_str();
     app.add_flag("--quiet", quiet, "no request log");
 
@@ -132,7 +138,7 @@ int main(int argc, char** argv)
     options.dataDir = dataDir;
     options.portFile = portFile;
     options.logRequests = !quiet;
-    options.maxUploadBytes = maxUploadBytes > 0 ? maxUploadBytes : maxUploadMb * 1024 * 1024;
+    options.maxUploadBytes = uint64_t(maxUploadBytes > 0 ? maxUploadBytes : maxUploadMb * 1024 * 1024);
     if (!misbehave.empty() || delayMs > 0) {
         auto parsed = server::Misbehaviour::parseMode(misbehave.empty() ? "delay" : misbehave);
         if (!parsed) {

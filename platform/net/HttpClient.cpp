@@ -140,18 +140,47 @@ struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
     CURLM* multi {nullptr};
     std::thread thread;
     uint64_t nextId {1};
-    // Owned by the network thread.
+    // Owned by the network thread, and by the destructor once that thread has stopped.
     std::map<CURL*, std::unique_ptr<Transfer>> active;
 
     void wake() { curl_multi_wakeup(multi); }
 
+    ~Engine()
+    {
+        if (multi)
+            curl_multi_cleanup(multi);
+    }
+
+    // Posts the one completion. The caller's blocks (the progress one too, which may hold the
+    // object that made the request) travel with it, so they are released on the main thread.
     void finish(std::unique_ptr<Transfer> transfer, HttpErrorKind kind, std::string text)
     {
         transfer->response.errorKind = kind;
         transfer->response.errorText = std::move(text);
         foundation::RunLoop::main().post(
-            [completion = std::move(transfer->completion),
-                response = std::move(transfer->response)]() mutable { completion(std::move(response)); });
+            [completion = std::move(transfer->completion), progress = std::move(transfer->progress),
+                response = std::move(transfer->response)]() mutable {
+                completion(std::move(response));
+                completion = nullptr;
+                progress = nullptr;
+            });
+    }
+
+    // After the thread has stopped: every request still here ends as cancelled.
+    void cancelRemaining()
+    {
+        for (auto& [easy, transfer] : active) {
+            remove(easy);
+            finish(std::move(transfer), HttpErrorKind::Cancelled, "cancelled");
+        }
+        active.clear();
+        std::deque<std::unique_ptr<Transfer>> left;
+        {
+            std::lock_guard lock(mutex);
+            left.swap(pending);
+        }
+        for (auto& transfer : left)
+            finish(std::move(transfer), HttpErrorKind::Cancelled, "cancelled");
     }
 
     void remove(CURL* easy) { curl_multi_remove_handle(multi, easy); }
@@ -318,9 +347,6 @@ struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
             }
             curl_multi_poll(multi, nullptr, 0, static_cast<int>(wait.count()), nullptr);
         }
-        for (auto& [easy, transfer] : active)
-            remove(easy);
-        active.clear();
     }
 };
 
@@ -350,8 +376,10 @@ HttpClient::~HttpClient()
     m_engine->wake();
     if (m_engine->thread.joinable())
         m_engine->thread.join();
-    m_engine->pending.clear();
-    curl_multi_cleanup(m_engine->multi);
+    m_engine->cancelRemaining();
+    // A task's cancel() on another thread may hold the engine a moment longer: the multi handle
+    // that it wakes goes with the engine's last owner, not here.
+    m_engine.reset();
 }
 
 std::shared_ptr<HttpTask> HttpClient::start(HttpRequest request, Completion completion, Progress progress)

@@ -12,7 +12,8 @@ namespace net {
 
 // HTTP on libcurl's multi interface, all transfers on one network thread. Completion and upload
 // progress callbacks are posted to the main run loop, progress always before the completion, and
-// every started request gets exactly one completion.
+// every started request gets exactly one completion: destroying the client ends the requests still
+// running as cancelled. The caller's blocks are released on the main thread.
 class HttpClient final {
 public:
     using Completion = std::function<void(HttpResponse)>;

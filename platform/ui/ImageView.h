@@ -45,6 +45,11 @@ public:
     void setRendersAsTemplate(bool asTemplate);
     graphics::Color effectiveTintColor() const;
 
+    // A load that an image-loading library runs for this view. The view owns it: setting another
+    // or destroying the view releases it, and the holder's destructor ends that load.
+    const std::shared_ptr<void>& pendingLoad() const { return m_pendingLoad; }
+    void setPendingLoad(std::shared_ptr<void> load) { m_pendingLoad = std::move(load); }
+
     // The image on screen now (an animation frame, the highlighted image or the image).
     std::shared_ptr<graphics::Image> displayedImage() const;
 
@@ -73,6 +78,7 @@ private:
     graphics::Color m_tintedWith;
     bool m_highlighted {false};
     bool m_template {false};
+    std::shared_ptr<void> m_pendingLoad;
 };
 
 } // namespace ui

@@ -1,5 +1,6 @@
 #include "tests/app/ShellFixture.h"
 
+#include "components/switch/OnOffSwitch.h"
 #include "core/net/UserInfo.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
@@ -101,6 +102,120 @@ TEST_F(LoginFlowTest, ASuccessWithoutAUserIdIsNotALogin)
     EXPECT_FALSE(foundation::UserDefaults::standard().string("kCurrentUser").has_value());
 }
 
+namespace {
+
+// Automatic login across starts of the app: a start is a fresh launch on the same home.
+class AutoLoginTest : public ShellFixture {
+protected:
+    void relaunch()
+    {
+        foundation::RunLoop::main().runFor(2);
+        m_login.reset();
+        m_window.reset();
+        ui::Application::shared().resetForTesting();
+        ui::Storyboard::removeAllForTesting();
+        m_window = host::launch(m_delegate, host::HostOptions {});
+        m_login = std::dynamic_pointer_cast<LoginViewController>(m_window->rootViewController());
+        ASSERT_TRUE(m_login);
+        foundation::RunLoop::main().runFor(0.1);
+    }
+    // Waits for a login that may be running and says whether the main screens opened.
+    bool loggedIn()
+    {
+        runUntil([&] { return !m_login->isRequestRunning(); });
+        foundation::RunLoop::main().runFor(0.5);
+        return m_login->presentedViewController() != nullptr;
+    }
+    void tapSwitch()
+    {
+        auto control = m_login->autoLoginSwitch();
+        auto frame = control->convertRectToView(control->bounds(), nullptr);
+        ui::Application::shared().tap({frame.midX(), frame.midY()});
+        foundation::RunLoop::main().runFor(0.4);
+    }
+    static std::optional<std::string> stored(const char* key)
+    {
+        return foundation::UserDefaults::standard().string(key);
+    }
+};
+
+} // namespace
+
+TEST_F(AutoLoginTest, TheSwitchIsDrawnFromItsTwoImagesAndStartsOn)
+{
+    foundation::RunLoop::main().runFor(0.1);
+    auto control = m_login->autoLoginSwitch();
+    ASSERT_TRUE(control);
+    EXPECT_EQ(control->frame(), (graphics::Rect {205, 277, 64, 29}));
+    EXPECT_TRUE(control->isOn());
+    EXPECT_FALSE(control->isRounded());
+    EXPECT_EQ(control->background()->layer().cornerRadius(), 2);
+    EXPECT_EQ(control->onTintColor(), graphics::Color::clear());
+    EXPECT_EQ(control->inactiveColor(), graphics::Color::clear());
+    EXPECT_EQ(control->borderColor(), graphics::Color::clear());
+    ASSERT_TRUE(control->onImage());
+    ASSERT_TRUE(control->offImage());
+    EXPECT_EQ(control->onImage()->size(), (graphics::Size {64, 29}));
+    EXPECT_EQ(control->offImage()->size(), (graphics::Size {64, 29}));
+    EXPECT_EQ(control->superview(), m_login->view());
+}
+
+TEST_F(AutoLoginTest, OnKeepsThePasswordAndLogsInAtTheNextStart)
+{
+    ASSERT_TRUE(logIn("kestro"));
+    EXPECT_EQ(stored("autoLogin"), "YES");
+    EXPECT_EQ(stored("password"), "123456");
+
+    relaunch();
+    EXPECT_TRUE(loggedIn()) << alertText(*m_login);
+    EXPECT_EQ(UserInfo::sharedInstance()->loginName(), "kestro");
+}
+
+TEST_F(AutoLoginTest, OffForgetsThePasswordAndWaitsForTheUser)
+{
+    foundation::RunLoop::main().runFor(0.1);
+    tapSwitch();
+    EXPECT_FALSE(m_login->autoLoginSwitch()->isOn());
+    EXPECT_EQ(stored("autoLogin"), "NO");
+    ASSERT_TRUE(logIn("kestro"));
+    EXPECT_EQ(stored("autoLogin"), "NO");
+    EXPECT_FALSE(stored("password"));
+
+    relaunch();
+    EXPECT_FALSE(m_login->autoLoginSwitch()->isOn()) << "the switch shows the stored setting";
+    EXPECT_FALSE(loggedIn());
+    EXPECT_EQ(m_login->passwordField()->text(), "");
+
+    // Turned on again it keeps the next password; turned off it drops the kept one at once.
+    tapSwitch();
+    EXPECT_EQ(stored("autoLogin"), "YES");
+    ASSERT_TRUE(logIn("kestro"));
+    EXPECT_EQ(stored("password"), "123456");
+    m_login->dismissViewController(false);
+    foundation::RunLoop::main().runFor(0.5);
+    tapSwitch();
+    EXPECT_FALSE(stored("password"));
+}
+
+TEST_F(AutoLoginTest, AfterALogoutTheScreenDoesNotLogInByItself)
+{
+    ASSERT_TRUE(logIn("arvel"));
+    m_login->dismissViewController(false); // as a logout that kept the password
+    EXPECT_FALSE(loggedIn());
+    EXPECT_EQ(m_login->passwordField()->text(), "123456") << "kept for one tap on 登录";
+}
+
+TEST_F(AutoLoginTest, AWrongStoredPasswordShowsTheServersReason)
+{
+    auto& defaults = foundation::UserDefaults::standard();
+    defaults.set("userName", "arvel");
+    defaults.set("password", "wrong");
+    defaults.set("autoLogin", "YES");
+    relaunch();
+    EXPECT_FALSE(loggedIn());
+    EXPECT_EQ(alertText(*m_login), "用户名或密码错误");
+}
+
 TEST_F(LoginFlowTest, SuccessIsReadAsTheServerMeansIt)
 {
     const foundation::Map data {{"userId", int64_t(1001)}, {"loginname", "arvel"}, {"companyname", "Arvel"}};
@@ -126,4 +241,49 @@ TEST_F(LoginFlowTest, SuccessIsReadAsTheServerMeansIt)
         }
         foundation::UserDefaults::standard().remove("kCurrentUser");
     }
+}
+
+TEST_F(LoginFlowTest, TheSystemConfigurationPopupPointsTheAppAtTheTypedServer)
+{
+    auto& defaults = foundation::UserDefaults::standard();
+    std::string port = std::to_string(s_server->port());
+    defaults.set(GetBaseUrlAndPortModel::kBasePortKey, "1");
+    auto popupOnScreen = [&]() -> std::shared_ptr<Popup> {
+        for (auto& view : m_window->subviews()) {
+            if (auto popup = std::dynamic_pointer_cast<Popup>(view))
+                return popup;
+        }
+        return nullptr;
+    };
+
+    // Cancel keeps what is stored.
+    m_login->configButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    auto popup = popupOnScreen();
+    ASSERT_TRUE(popup);
+    popup->textFields()[1]->setText(port);
+    popup->cancelButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    foundation::RunLoop::main().runFor(0.3);
+    EXPECT_FALSE(popupOnScreen());
+    EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBasePortKey), "1");
+    EXPECT_FALSE(logIn("arvel"));
+
+    m_login->configButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    popup = popupOnScreen();
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(popup->titleLabel()->text(), "系统配置");
+    EXPECT_EQ(popup->textFields()[0]->text(), "http://127.0.0.1");
+    EXPECT_EQ(popup->textFields()[1]->text(), "1");
+    EXPECT_EQ(popup->textFields()[1]->keyboardType(), ui::KeyboardType::NumberPad);
+    auto portField = popup->textFields()[1];
+    ASSERT_TRUE(portField->becomeFirstResponder());
+    portField->deleteBackward();
+    portField->insertText(port);
+    popup->successButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBasePortKey), "1")
+        << "written when the popup has gone";
+    foundation::RunLoop::main().runFor(0.3);
+    EXPECT_FALSE(popupOnScreen());
+    EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBaseUrlKey), "http://127.0.0.1");
+    EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBasePortKey), port);
+    EXPECT_TRUE(logIn("arvel")) << alertText(*m_login);
 }

@@ -96,6 +96,24 @@ TEST(MivoServerTasks, ValidateAddAndChangeApplicationNumber)
     EXPECT_FALSE(success(s.post(kValidate, {{"applyNo", "AV2016003"}})));
 }
 
+TEST(MivoServerStart, APortOutsideTheRangeIsRefusedNotWrappedRound)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("mivo-server-range-" + std::to_string(::getpid()));
+    for (int port : {65536, 70000, -1}) {
+        server::ServerOptions options;
+        options.port = port;
+        options.dataDir = dir;
+        options.portFile = dir / "port";
+        options.logRequests = false;
+        server::MivoServer server(options);
+        std::string error;
+        EXPECT_FALSE(server.start(&error)) << port;
+        EXPECT_NE(error.find("outside 0 to 65535"), std::string::npos) << error;
+        EXPECT_FALSE(std::filesystem::exists(dir / "port"));
+    }
+    std::filesystem::remove_all(dir);
+}
+
 TEST(MivoServerTasks, UnknownEndpointsAndMethodsAnswerInTheEnvelope)
 {
     InProcessServer s;

@@ -98,3 +98,16 @@ TEST(StandInServer, MisbehavesFromTheCommandLineAndOnRequestBesideAnother)
     EXPECT_NE(other.port(), server.port());
     EXPECT_NE(other.dataDir(), server.dataDir());
 }
+
+TEST(StandInServer, RefusesPortsAndLimitsItCannotKeep)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("mivo-server-args-" + std::to_string(::getpid()));
+    std::string binary = std::string(MIVO_BINARY_DIR) + "/server/mivo-server";
+    std::string common = " --data " + dir.string() + " --port-file " + (dir / "port").string() + " --quiet";
+    for (const char* bad : {"--port 70000", "--port 65536", "--port -1", "--max-upload-mb -5",
+             "--max-upload-bytes -1", "--delay-ms -3"}) {
+        EXPECT_NE(exitCode("timeout 5 " + binary + " " + bad + common + " 2>/dev/null"), 0) << bad;
+        EXPECT_FALSE(std::filesystem::exists(dir / "port")) << bad;
+    }
+    std::filesystem::remove_all(dir);
+}

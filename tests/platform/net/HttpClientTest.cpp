@@ -187,3 +187,108 @@ TEST_F(HttpClientTest, CancelEndsTheRequestOnce)
 }
 
 } // namespace
+
+namespace {
+
+// A loopback port whose connections the kernel completes but nobody reads: requests to it stay
+// open until cancelled.
+class SilentPort {
+public:
+    SilentPort()
+    {
+        m_socket = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof(address));
+        ::listen(m_socket, 512);
+        ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length);
+        m_url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+    }
+    ~SilentPort() { ::close(m_socket); }
+    const std::string& url() const { return m_url; }
+
+private:
+    int m_socket {-1};
+    std::string m_url;
+};
+
+TEST(HttpClientLifeTest, DestroyingTheClientEndsEveryRequestOnceWhileOthersCancel)
+{
+    foundation::RunLoop::main().reset();
+    SilentPort port;
+    constexpr int kRounds = 20;
+    constexpr int kRequests = 12;
+    std::vector<int> completions(kRounds * kRequests, 0);
+    std::vector<HttpErrorKind> kinds(completions.size(), HttpErrorKind::None);
+    for (int round = 0; round < kRounds; ++round) {
+        auto client = std::make_unique<HttpClient>();
+        std::vector<std::shared_ptr<net::HttpTask>> tasks;
+        for (int i = 0; i < kRequests; ++i) {
+            int slot = round * kRequests + i;
+            tasks.push_back(client->start(HttpRequest::get(port.url(), 30), [&, slot](HttpResponse response) {
+                ++completions[slot];
+                kinds[slot] = response.errorKind;
+            }));
+        }
+        // Half of them are cancelled from another thread while the client goes away.
+        std::atomic<bool> go {false};
+        std::thread canceller([&] {
+            while (!go)
+                std::this_thread::yield();
+            for (size_t i = 0; i < tasks.size(); i += 2) {
+                tasks[i]->cancel();
+                std::this_thread::yield();
+            }
+        });
+        if (round % 2)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5)); // let some become active first
+        go = true;
+        client.reset();
+        canceller.join();
+        for (auto& task : tasks)
+            task->cancel(); // after the client: must touch nothing
+    }
+    foundation::RunLoop::main().runFor(0.05);
+    for (size_t slot = 0; slot < completions.size(); ++slot) {
+        EXPECT_EQ(completions[slot], 1) << "request " << slot;
+        EXPECT_EQ(kinds[slot], HttpErrorKind::Cancelled) << "request " << slot;
+    }
+    foundation::RunLoop::main().reset();
+}
+
+TEST(HttpClientLifeTest, TheCallersBlocksAreReleasedOnTheMainThread)
+{
+    foundation::RunLoop::main().reset();
+    // Stands for the request object that an upload's progress block keeps alive.
+    struct Owner {
+        std::thread::id* releasedOn;
+        ~Owner() { *releasedOn = std::this_thread::get_id(); }
+    };
+    std::thread::id progressReleasedOn, completionReleasedOn;
+    auto progressOwner = std::make_shared<Owner>(Owner {&progressReleasedOn});
+    auto completionOwner = std::make_shared<Owner>(Owner {&completionReleasedOn});
+    std::weak_ptr<Owner> progressWatch = progressOwner, completionWatch = completionOwner;
+    int completions = 0;
+    {
+        HttpClient client;
+        // Refused at once (nothing listens on port 1): no progress is ever posted, so the transfer
+        // holds the only copy of the progress block.
+        client.start(
+            HttpRequest::multipartPost("http://127.0.0.1:1/upload", {{"seq", "1"}}, std::nullopt, 5),
+            [&, owner = std::move(completionOwner)](HttpResponse) { ++completions; },
+            [owner = std::move(progressOwner)](int64_t, int64_t) {});
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return completions > 0; }, 10));
+        // The transfer's own end on the network thread has had its time.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        foundation::RunLoop::main().runFor(0.01);
+    }
+    EXPECT_TRUE(progressWatch.expired());
+    EXPECT_TRUE(completionWatch.expired());
+    EXPECT_EQ(progressReleasedOn, std::this_thread::get_id());
+    EXPECT_EQ(completionReleasedOn, std::this_thread::get_id());
+    foundation::RunLoop::main().reset();
+}
+
+} // namespace

@@ -1,0 +1,275 @@
+#include "platform/webimage/ImageCache.h"
+
+#include "platform/foundation/Log.h"
+#include "platform/foundation/OperationQueue.h"
+#include "platform/foundation/Paths.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageDecoding.h"
+#include "platform/webimage/MemoryCache.h"
+
+#include <atomic>
+#include <cstdio>
+#include <fstream>
+#include <mutex>
+#include <unistd.h>
+
+namespace webimage {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kFolderName = "WebImageCache";
+constexpr const char* kPartialSuffix = ".partial";
+constexpr int kReadConcurrency = 4;
+
+size_t costOf(const graphics::Image& image)
+{
+    return size_t(image.pixelHeight()) * size_t(image.stride());
+}
+
+// Writes through a temporary file in the same folder and renames it into place, so a reader or
+// a crash never sees half a file.
+bool writeAtomically(const fs::path& path, const std::vector<uint8_t>& bytes)
+{
+    static std::atomic<uint64_t> sequence {0};
+    fs::path partial = path;
+    partial += "." + std::to_string(::getpid()) + "-" + std::to_string(sequence++) + kPartialSuffix;
+    {
+        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        if (!out.flush()) {
+            std::error_code ignored;
+            fs::remove(partial, ignored);
+            return false;
+        }
+    }
+    std::error_code error;
+    fs::rename(partial, path, error);
+    if (error) {
+        fs::remove(partial, error);
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+struct ImageCache::State {
+    std::optional<fs::path> directory;
+    mutable std::mutex mutex;
+    MemoryCache memory {kDefaultMaxMemoryCost};
+    foundation::OperationQueue ioQueue; // serial: writes, removals, clearing
+    foundation::OperationQueue readQueue; // reads and decodes, several at once
+
+    fs::path folder() const
+    {
+        fs::path path = directory ? *directory : foundation::Paths::caches() / kFolderName;
+        std::error_code ignored;
+        fs::create_directories(path, ignored);
+        return path;
+    }
+
+    std::shared_ptr<graphics::Image> fromMemory(const std::string& key)
+    {
+        std::lock_guard lock(mutex);
+        return memory.find(key);
+    }
+
+    void keep(const std::string& key, const std::shared_ptr<graphics::Image>& image)
+    {
+        std::lock_guard lock(mutex);
+        memory.insert(key, image, costOf(*image));
+    }
+
+    // The decoded disk copy, or nullptr. A file that no longer decodes is removed.
+    std::shared_ptr<graphics::Image> fromDisk(const std::string& key)
+    {
+        fs::path path = folder() / cacheFileName(key);
+        std::error_code error;
+        if (!fs::is_regular_file(path, error))
+            return nullptr;
+        std::string why;
+        auto image = graphics::decodeImageFile(path, &why);
+        if (!image) {
+            foundation::logf("web image cache: dropping %s: %s", path.filename().c_str(), why.c_str());
+            fs::remove(path, error);
+            return nullptr;
+        }
+        keep(key, image);
+        return image;
+    }
+};
+
+ImageCache& ImageCache::sharedImageCache()
+{
+    // Made after the main run loop, so the loop outlives the cache's workers that post to it.
+    foundation::RunLoop::main();
+    static ImageCache cache;
+    return cache;
+}
+
+ImageCache::ImageCache(std::optional<fs::path> directory)
+    : m_state(std::make_shared<State>())
+{
+    m_state->directory = std::move(directory);
+    m_state->ioQueue.setMaxConcurrentOperationCount(1);
+    m_state->readQueue.setMaxConcurrentOperationCount(kReadConcurrency);
+}
+
+ImageCache::~ImageCache() = default;
+
+std::shared_ptr<graphics::Image> ImageCache::imageFromMemoryCache(const std::string& key) const
+{
+    return m_state->fromMemory(key);
+}
+
+std::shared_ptr<graphics::Image> ImageCache::imageFromDiskCache(const std::string& key)
+{
+    if (auto image = m_state->fromMemory(key))
+        return image;
+    return m_state->fromDisk(key);
+}
+
+void ImageCache::queryDiskCache(
+    const std::string& key, std::function<void(std::shared_ptr<graphics::Image>)> done)
+{
+    m_state->readQueue.addOperation([state = m_state, key, done = std::move(done)]() mutable {
+        auto image = state->fromDisk(key);
+        foundation::RunLoop::main().post(
+            [done = std::move(done), image = std::move(image)]() mutable { done(std::move(image)); });
+    });
+}
+
+void ImageCache::storeImage(const std::string& key, std::shared_ptr<graphics::Image> image,
+    std::shared_ptr<const std::vector<uint8_t>> data)
+{
+    if (!image)
+        return;
+    m_state->keep(key, image);
+    if (!data || data->empty())
+        return;
+    m_state->ioQueue.addOperation([state = m_state, key, data = std::move(data)] {
+        fs::path path = state->folder() / cacheFileName(key);
+        if (!writeAtomically(path, *data))
+            foundation::logf("web image cache: cannot write %s", path.c_str());
+    });
+}
+
+void ImageCache::removeImage(const std::string& key)
+{
+    {
+        std::lock_guard lock(m_state->mutex);
+        m_state->memory.remove(key);
+    }
+    m_state->ioQueue.addOperation([state = m_state, key] {
+        std::error_code ignored;
+        fs::remove(state->folder() / cacheFileName(key), ignored);
+    });
+}
+
+void ImageCache::clearMemory()
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->memory.clear();
+}
+
+void ImageCache::clearDisk(std::function<void()> done)
+{
+    m_state->ioQueue.addOperation([state = m_state, done = std::move(done)]() mutable {
+        fs::path folder = state->folder();
+        std::error_code error;
+        for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
+             it.increment(error))
+            fs::remove_all(it->path(), error);
+        if (done)
+            foundation::RunLoop::main().post(std::move(done));
+    });
+}
+
+bool ImageCache::diskImageExists(const std::string& key) const
+{
+    std::error_code error;
+    return fs::is_regular_file(cachePathForKey(key), error);
+}
+
+fs::path ImageCache::directory() const
+{
+    return m_state->folder();
+}
+
+fs::path ImageCache::cachePathForKey(const std::string& key) const
+{
+    return m_state->folder() / cacheFileName(key);
+}
+
+std::string ImageCache::cacheFileName(const std::string& key)
+{
+    // 128-bit FNV-1a: stable across runs and builds, unlike std::hash.
+    using u128 = unsigned __int128;
+    constexpr u128 kPrime = (u128(0x0000000001000000ull) << 64) | 0x000000000000013Bull;
+    constexpr u128 kOffset = (u128(0x6c62272e07bb0142ull) << 64) | 0x62b821756295c58dull;
+    u128 hash = kOffset;
+    for (unsigned char c : key) {
+        hash ^= c;
+        hash *= kPrime;
+    }
+    char text[33];
+    std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(hash >> 64),
+        static_cast<unsigned long long>(hash));
+    return text;
+}
+
+size_t ImageCache::memoryCost() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->memory.totalCost();
+}
+
+size_t ImageCache::memoryCount() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->memory.count();
+}
+
+size_t ImageCache::maxMemoryCost() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->memory.maxCost();
+}
+
+void ImageCache::setMaxMemoryCost(size_t bytes)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->memory.setMaxCost(bytes);
+}
+
+size_t ImageCache::diskCount() const
+{
+    size_t count = 0;
+    std::error_code error;
+    for (auto it = fs::directory_iterator(m_state->folder(), error); !error && it != fs::directory_iterator();
+         it.increment(error))
+        count += it->is_regular_file(error) && it->path().extension() != kPartialSuffix;
+    return count;
+}
+
+uint64_t ImageCache::diskSize() const
+{
+    uint64_t size = 0;
+    std::error_code error;
+    for (auto it = fs::directory_iterator(m_state->folder(), error); !error && it != fs::directory_iterator();
+         it.increment(error)) {
+        if (it->is_regular_file(error) && it->path().extension() != kPartialSuffix)
+            size += it->file_size(error);
+    }
+    return size;
+}
+
+void ImageCache::waitForDiskWrites()
+{
+    m_state->ioQueue.waitUntilAllOperationsAreFinished();
+}
+
+} // namespace webimage

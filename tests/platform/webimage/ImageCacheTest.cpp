@@ -1,0 +1,145 @@
+#include "platform/webimage/ImageCache.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/PngCodec.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+using webimage::ImageCache;
+
+namespace {
+
+std::shared_ptr<graphics::Image> solid(uint32_t argb, int width = 4, int height = 3)
+{
+    auto image = graphics::Image::create(width, height);
+    image->fill(argb);
+    return image;
+}
+
+std::shared_ptr<const std::vector<uint8_t>> pngOf(const graphics::Image& image)
+{
+    return std::make_shared<const std::vector<uint8_t>>(*graphics::PngCodec::encode(image));
+}
+
+class ImageCacheTest : public ::testing::Test {
+protected:
+    void SetUp() override { foundation::RunLoop::main().reset(); }
+    void TearDown() override { foundation::RunLoop::main().reset(); }
+
+    mivo::test::TempHome m_home;
+    std::filesystem::path m_folder = m_home.path() / "cache";
+    ImageCache m_cache {m_folder};
+};
+
+TEST_F(ImageCacheTest, FileNamesAreAStableHashOfTheKey)
+{
+    // The 128-bit FNV-1a offset basis and a known digest: names must survive a rebuild.
+    EXPECT_EQ(ImageCache::cacheFileName(""), "6c62272e07bb014262b821756295c58d");
+    EXPECT_EQ(ImageCache::cacheFileName("a"), "d228cb696f1a8caf78912b704e4a8964");
+    std::string url = "http://127.0.0.1:8080/media/../../etc/passwd?x=1";
+    EXPECT_EQ(m_cache.cachePathForKey(url), m_folder / ImageCache::cacheFileName(url));
+    EXPECT_NE(ImageCache::cacheFileName(url), ImageCache::cacheFileName(url + "2"));
+}
+
+TEST_F(ImageCacheTest, StoredImagesComeBackFromMemoryThenDisk)
+{
+    const std::string key = "http://host/a.png";
+    auto image = solid(0xff336699);
+    m_cache.storeImage(key, image, pngOf(*image));
+    EXPECT_EQ(m_cache.imageFromMemoryCache(key), image);
+    EXPECT_EQ(m_cache.memoryCost(), size_t(image->stride() * image->pixelHeight()));
+    m_cache.waitForDiskWrites();
+    EXPECT_TRUE(m_cache.diskImageExists(key));
+    EXPECT_EQ(m_cache.diskCount(), 1u);
+
+    m_cache.clearMemory();
+    EXPECT_EQ(m_cache.imageFromMemoryCache(key), nullptr);
+    EXPECT_EQ(m_cache.memoryCount(), 0u);
+    auto fromDisk = m_cache.imageFromDiskCache(key);
+    ASSERT_NE(fromDisk, nullptr);
+    EXPECT_EQ(fromDisk->pixel(2, 1), 0xff336699u);
+    EXPECT_EQ(m_cache.imageFromMemoryCache(key), fromDisk) << "a disk hit is kept in memory";
+
+    // Without bytes an image stays in memory only.
+    m_cache.storeImage("memory-only", solid(0xff000000));
+    m_cache.waitForDiskWrites();
+    EXPECT_FALSE(m_cache.diskImageExists("memory-only"));
+    EXPECT_NE(m_cache.imageFromMemoryCache("memory-only"), nullptr);
+}
+
+TEST_F(ImageCacheTest, QueryingTheDiskAnswersOnTheMainQueue)
+{
+    auto image = solid(0xffaa0000);
+    m_cache.storeImage("k", image, pngOf(*image));
+    m_cache.waitForDiskWrites();
+    m_cache.clearMemory();
+    int answers = 0;
+    std::shared_ptr<graphics::Image> found, missing = solid(0);
+    m_cache.queryDiskCache("k", [&](std::shared_ptr<graphics::Image> result) {
+        EXPECT_TRUE(foundation::RunLoop::main().isMainThread());
+        ++answers;
+        found = std::move(result);
+    });
+    m_cache.queryDiskCache("absent", [&](std::shared_ptr<graphics::Image> result) {
+        ++answers;
+        missing = std::move(result);
+    });
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return answers == 2; }, 10));
+    ASSERT_NE(found, nullptr);
+    EXPECT_EQ(found->pixel(0, 0), 0xffaa0000u);
+    EXPECT_EQ(missing, nullptr);
+}
+
+TEST_F(ImageCacheTest, ClearDiskRemovesFilesAfterEarlierWritesAndKeepsMemory)
+{
+    for (int i = 0; i < 5; ++i) {
+        auto image = solid(0xff000000 | uint32_t(i));
+        m_cache.storeImage("key" + std::to_string(i), image, pngOf(*image));
+    }
+    bool cleared = false;
+    m_cache.clearDisk([&] { cleared = true; });
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return cleared; }, 10));
+    EXPECT_EQ(m_cache.diskCount(), 0u);
+    EXPECT_EQ(m_cache.diskSize(), 0u);
+    EXPECT_EQ(m_cache.memoryCount(), 5u);
+    EXPECT_FALSE(m_cache.diskImageExists("key0"));
+    // The folder itself stays usable.
+    auto image = solid(0xff010203);
+    m_cache.storeImage("after", image, pngOf(*image));
+    m_cache.waitForDiskWrites();
+    EXPECT_TRUE(m_cache.diskImageExists("after"));
+}
+
+TEST_F(ImageCacheTest, AFileThatNoLongerDecodesIsAMissAndGoes)
+{
+    auto path = m_cache.cachePathForKey("broken");
+    std::ofstream(path, std::ios::binary) << "\x89PNG\r\n\x1a\n truncated";
+    EXPECT_EQ(m_cache.imageFromDiskCache("broken"), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(ImageCacheTest, TheMemoryBoundHoldsAcrossStores)
+{
+    auto image = solid(0xff000000, 10, 10); // 400 bytes
+    m_cache.setMaxMemoryCost(1000);
+    for (int i = 0; i < 5; ++i)
+        m_cache.storeImage(std::to_string(i), image);
+    EXPECT_EQ(m_cache.memoryCount(), 2u);
+    EXPECT_LE(m_cache.memoryCost(), 1000u);
+    EXPECT_NE(m_cache.imageFromMemoryCache("4"), nullptr);
+    EXPECT_EQ(m_cache.imageFromMemoryCache("0"), nullptr);
+}
+
+TEST(SharedImageCacheTest, LivesInTheHomesCachesFolder)
+{
+    mivo::test::TempHome home;
+    auto& cache = ImageCache::sharedImageCache();
+    EXPECT_EQ(&cache, &ImageCache::sharedImageCache());
+    EXPECT_EQ(cache.directory(), home.path() / "Library" / "Caches" / "WebImageCache");
+}
+
+} // namespace

@@ -1,0 +1,296 @@
+#include "platform/webimage/ImageViewWebCache.h"
+
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/PngCodec.h"
+#include "platform/webimage/ImageCache.h"
+#include "platform/webimage/ImageDownloader.h"
+#include "platform/webimage/WebImageManager.h"
+#include "tests/support/TempHome.h"
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+#include <thread>
+
+using webimage::CacheType;
+using webimage::ImageCache;
+using webimage::WebImageManager;
+
+namespace {
+
+// The colour the server paints the image of a path, so a test can tell which image a view shows.
+uint32_t colourOf(const std::string& path)
+{
+    return 0xff000000u | (uint32_t(std::hash<std::string> {}(path)) & 0xffffffu);
+}
+
+// A loopback image server: /img/NAME answers a PNG of NAME's colour, /held/NAME the same once
+// release() is called, /missing 404 and /text a body that is no image. It counts requests by path.
+class WebImageTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        foundation::RunLoop::main().reset();
+        ImageCache::sharedImageCache().clearMemory();
+        m_server.set_keep_alive_max_count(1);
+        auto answer = [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            auto image = graphics::Image::create(8, 6);
+            image->fill(colourOf(request.path));
+            auto png = graphics::PngCodec::encode(*image);
+            response.set_content(reinterpret_cast<const char*>(png->data()), png->size(), "image/png");
+        };
+        m_server.Get("/img/.*", answer);
+        m_server.Get(
+            "/held/.*", [this, answer](const httplib::Request& request, httplib::Response& response) {
+                std::unique_lock lock(m_mutex);
+                m_changed.wait(lock, [&] { return m_released; });
+                lock.unlock();
+                answer(request, response);
+            });
+        m_server.Get("/missing", [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            response.status = 404;
+        });
+        m_server.Get("/text", [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            response.set_content("<html>not an image</html>", "text/html");
+        });
+        int port = m_server.bind_to_any_port("127.0.0.1");
+        ASSERT_GT(port, 0);
+        m_thread = std::thread([this] { m_server.listen_after_bind(); });
+        while (!m_server.is_running())
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        m_base = "http://127.0.0.1:" + std::to_string(port);
+    }
+
+    void TearDown() override
+    {
+        release();
+        m_server.stop();
+        m_thread.join();
+        ImageCache::sharedImageCache().waitForDiskWrites();
+        ImageCache::sharedImageCache().clearMemory();
+        foundation::RunLoop::main().reset();
+    }
+
+    void count(const std::string& path)
+    {
+        std::lock_guard lock(m_mutex);
+        ++m_requests[path];
+    }
+    int requests(const std::string& path)
+    {
+        std::lock_guard lock(m_mutex);
+        return m_requests[path];
+    }
+    void release()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_released = true;
+        }
+        m_changed.notify_all();
+    }
+    bool runUntil(const std::function<bool()>& done)
+    {
+        return foundation::RunLoop::main().runUntil(done, 10);
+    }
+
+    static uint32_t shown(const ui::ImageView& view) { return view.image() ? view.image()->pixel(0, 0) : 0; }
+
+    struct Result {
+        int calls = 0;
+        std::shared_ptr<graphics::Image> image;
+        std::string error;
+        std::string url;
+        CacheType type = CacheType::None;
+    };
+    // Loads through the shared manager and waits for the answer.
+    Result load(const std::string& url)
+    {
+        Result result;
+        auto operation = WebImageManager::shared().loadImage(url,
+            [&](std::shared_ptr<graphics::Image> image, std::string error, CacheType type, std::string at) {
+                EXPECT_TRUE(foundation::RunLoop::main().isMainThread());
+                ++result.calls;
+                result.image = std::move(image);
+                result.error = std::move(error);
+                result.type = type;
+                result.url = std::move(at);
+            });
+        EXPECT_TRUE(runUntil([&] { return result.calls > 0; }));
+        return result;
+    }
+    webimage::Completion recordInto(Result& result)
+    {
+        return [&result](std::shared_ptr<graphics::Image> image, std::string error, std::string url) {
+            ++result.calls;
+            result.image = std::move(image);
+            result.error = std::move(error);
+            result.url = std::move(url);
+        };
+    }
+
+    mivo::test::TempHome m_home;
+    httplib::Server m_server;
+    std::thread m_thread;
+    std::string m_base;
+    std::mutex m_mutex;
+    std::condition_variable m_changed;
+    bool m_released = false;
+    std::map<std::string, int> m_requests;
+};
+
+TEST_F(WebImageTest, AMissDownloadsOnceThenMemoryAndDiskAnswer)
+{
+    auto& cache = ImageCache::sharedImageCache();
+    const std::string url = m_base + "/img/one";
+
+    auto first = load(url);
+    ASSERT_NE(first.image, nullptr) << first.error;
+    EXPECT_EQ(first.type, CacheType::None);
+    EXPECT_EQ(first.url, url);
+    EXPECT_EQ(first.image->pixel(3, 3), colourOf("/img/one"));
+    cache.waitForDiskWrites();
+    EXPECT_TRUE(cache.diskImageExists(url));
+
+    auto second = load(url);
+    EXPECT_EQ(second.type, CacheType::Memory);
+    EXPECT_EQ(second.image, first.image);
+
+    cache.clearMemory();
+    auto third = load(url);
+    EXPECT_EQ(third.type, CacheType::Disk);
+    ASSERT_NE(third.image, nullptr);
+    EXPECT_EQ(third.image->pixel(0, 0), colourOf("/img/one"));
+    EXPECT_EQ(requests("/img/one"), 1);
+
+    bool cleared = false;
+    cache.clearDisk([&] { cleared = true; });
+    ASSERT_TRUE(runUntil([&] { return cleared; }));
+    cache.clearMemory();
+    auto fourth = load(url);
+    EXPECT_EQ(fourth.type, CacheType::None);
+    EXPECT_EQ(requests("/img/one"), 2);
+}
+
+TEST_F(WebImageTest, AFailedLoadLeavesThePlaceholderAndSaysWhy)
+{
+    auto placeholder = graphics::Image::create(2, 2);
+    struct Case {
+        std::string url;
+        std::string errorPart;
+    };
+    const Case cases[] = {
+        {m_base + "/missing", "404"},
+        {m_base + "/text", "not JPEG, PNG or GIF"},
+        {"", "empty"},
+        {"ftp://127.0.0.1/x.png", ""},
+        {"http://127.0.0.1:1/refused.png", ""},
+    };
+    for (const auto& c : cases) {
+        auto view = ui::ImageView::create();
+        Result result;
+        webimage::setImageWithURL(*view, c.url, placeholder, recordInto(result));
+        ASSERT_TRUE(runUntil([&] { return result.calls > 0; })) << c.url;
+        EXPECT_EQ(result.calls, 1) << c.url;
+        EXPECT_EQ(result.image, nullptr) << c.url;
+        EXPECT_EQ(result.url, c.url);
+        EXPECT_NE(result.error.find(c.errorPart), std::string::npos) << c.url << ": " << result.error;
+        EXPECT_FALSE(result.error.empty()) << c.url;
+        EXPECT_EQ(view->image(), placeholder) << c.url;
+        EXPECT_EQ(view->pendingLoad(), nullptr) << c.url;
+    }
+    ImageCache::sharedImageCache().waitForDiskWrites();
+    EXPECT_EQ(ImageCache::sharedImageCache().diskCount(), 0u) << "failures are not cached";
+    EXPECT_EQ(ImageCache::sharedImageCache().memoryCount(), 0u);
+    // A failure is not remembered: the next try asks again.
+    Result again;
+    auto view = ui::ImageView::create();
+    webimage::setImageWithURL(*view, m_base + "/missing", nullptr, recordInto(again));
+    ASSERT_TRUE(runUntil([&] { return again.calls > 0; }));
+    EXPECT_EQ(requests("/missing"), 2);
+}
+
+TEST_F(WebImageTest, AMemoryHitIsShownBeforeTheCallReturns)
+{
+    const std::string url = m_base + "/img/hit";
+    ASSERT_NE(load(url).image, nullptr);
+    auto view = ui::ImageView::create();
+    Result result;
+    webimage::setImageWithURL(*view, url, graphics::Image::create(1, 1), recordInto(result));
+    EXPECT_EQ(result.calls, 1);
+    EXPECT_EQ(shown(*view), colourOf("/img/hit"));
+    EXPECT_EQ(view->pendingLoad(), nullptr);
+    webimage::setImageWithURL(*view, "");
+    EXPECT_EQ(view->image(), nullptr) << "no placeholder: the view shows nothing";
+}
+
+TEST_F(WebImageTest, AReusedViewNeverShowsItsEarlierImage)
+{
+    auto& cache = ImageCache::sharedImageCache();
+    ASSERT_NE(load(m_base + "/img/cached").image, nullptr);
+    auto placeholder = graphics::Image::create(1, 1);
+
+    // A cell starts loading its slow image; another cell waits for the same one.
+    auto reused = ui::ImageView::create();
+    auto other = ui::ImageView::create();
+    Result stale, kept, fresh, cached;
+    webimage::setImageWithURL(*reused, m_base + "/held/old", placeholder, recordInto(stale));
+    webimage::setImageWithURL(*other, m_base + "/held/old", placeholder, recordInto(kept));
+    ASSERT_TRUE(runUntil(
+        [&] { return webimage::ImageDownloader::shared().waitingCount(m_base + "/held/old") == 2; }));
+
+    // The cell is reused for another item, first a download, then a memory hit.
+    webimage::setImageWithURL(*reused, m_base + "/img/new", placeholder, recordInto(fresh));
+    EXPECT_EQ(reused->image(), placeholder);
+    ASSERT_TRUE(runUntil([&] { return fresh.calls > 0; }));
+    EXPECT_EQ(shown(*reused), colourOf("/img/new"));
+    webimage::setImageWithURL(*reused, m_base + "/img/cached", placeholder, recordInto(cached));
+    EXPECT_EQ(shown(*reused), colourOf("/img/cached"));
+
+    // The old download still arrives, for the other cell only.
+    release();
+    ASSERT_TRUE(runUntil([&] { return kept.calls > 0; }));
+    foundation::RunLoop::main().runFor(0.05);
+    EXPECT_EQ(shown(*other), colourOf("/held/old"));
+    EXPECT_EQ(shown(*reused), colourOf("/img/cached"));
+    EXPECT_EQ(stale.calls, 0);
+    EXPECT_EQ(fresh.calls, 1);
+    EXPECT_EQ(cached.calls, 1);
+    EXPECT_EQ(requests("/held/old"), 1) << "two views asking for one URL share the download";
+    cache.waitForDiskWrites();
+    EXPECT_TRUE(cache.diskImageExists(m_base + "/held/old"));
+}
+
+TEST_F(WebImageTest, CancellingOrDroppingTheViewStopsTheDownload)
+{
+    auto& downloader = webimage::ImageDownloader::shared();
+    Result cancelled, dropped;
+    auto view = ui::ImageView::create();
+    auto placeholder = graphics::Image::create(1, 1);
+    webimage::setImageWithURL(*view, m_base + "/held/a", placeholder, recordInto(cancelled));
+    webimage::cancelImageLoad(*view);
+    EXPECT_EQ(view->image(), placeholder);
+
+    auto gone = ui::ImageView::create();
+    webimage::setImageWithURL(*gone, m_base + "/held/b", nullptr, recordInto(dropped));
+    // Let both reach the network: the disk lookup comes first.
+    ASSERT_TRUE(runUntil([&] { return downloader.activeCount() == 1; }));
+    gone.reset();
+    EXPECT_EQ(downloader.activeCount(), 0u);
+
+    release();
+    foundation::RunLoop::main().runFor(0.2);
+    EXPECT_EQ(cancelled.calls, 0);
+    EXPECT_EQ(dropped.calls, 0);
+    EXPECT_EQ(view->image(), placeholder);
+}
+
+} // namespace
