@@ -113,10 +113,13 @@ struct ManagedObjectContext::EntityState {
     std::string selectPrefix;
     std::string insertSql;
     std::string deleteSql;
+    sqlite3_stmt* insertStatement {nullptr}; // owned by the statement cache
     std::unordered_map<int64_t, std::weak_ptr<ManagedObject>> registered;
     std::unordered_map<std::string, std::shared_ptr<const CompiledPredicate>> predicates;
     // UPDATE statements by the set of changed columns.
     std::unordered_map<uint64_t, std::string> updateSql;
+    // SELECT statements (owned by the statement cache) by the shape of the fetch.
+    std::unordered_map<std::string, sqlite3_stmt*> fetchStatements;
     size_t registrationsSinceSweep {0};
 };
 
@@ -396,20 +399,34 @@ std::optional<std::vector<std::shared_ptr<ManagedObject>>> ManagedObjectContext:
     }
 
     bool hasPending = !m_inserted.empty() || !m_updated.empty() || !m_deleted.empty();
-    std::string sql = state.selectPrefix;
-    if (predicate)
-        sql += " WHERE " + predicate->sql();
-    sql += " ORDER BY ";
+    // The statement is found by what shapes it (the predicate's text, the sort, the limit): a
+    // merge fetches thousands of times with one shape, and the full SQL is long to build and hash.
+    std::string shape = request.predicate ? request.predicate->format() : std::string();
+    shape += '\x1f';
     for (size_t i = 0; i < sortColumns.size(); ++i)
-        sql += quoted(entity->attributes()[sortColumns[i]].name)
-            + (request.sortDescriptors[i].ascending ? " ASC, " : " DESC, ");
-    sql += quoted(kPrimaryKey);
+        shape += std::to_string(sortColumns[i]) + (request.sortDescriptors[i].ascending ? "+" : "-");
     if (request.fetchLimit > 0 && !hasPending)
-        sql += foundation::format(" LIMIT %zu", request.fetchLimit);
-
-    sqlite3_stmt* select = statement(sql, message);
-    if (!select)
-        return fail(message);
+        shape += "#" + std::to_string(request.fetchLimit);
+    auto cached = state.fetchStatements.find(shape);
+    sqlite3_stmt* select = cached != state.fetchStatements.end() ? cached->second : nullptr;
+    if (!select) {
+        std::string sql = state.selectPrefix;
+        if (predicate)
+            sql += " WHERE " + predicate->sql();
+        sql += " ORDER BY ";
+        for (size_t i = 0; i < sortColumns.size(); ++i)
+            sql += quoted(entity->attributes()[sortColumns[i]].name)
+                + (request.sortDescriptors[i].ascending ? " ASC, " : " DESC, ");
+        sql += quoted(kPrimaryKey);
+        if (request.fetchLimit > 0 && !hasPending)
+            sql += foundation::format(" LIMIT %zu", request.fetchLimit);
+        select = statement(sql, message);
+        if (!select)
+            return fail(message);
+        if (state.fetchStatements.size() >= kPredicateCacheLimit)
+            state.fetchStatements.clear();
+        state.fetchStatements.emplace(std::move(shape), select);
+    }
     StatementScope scope(select);
     for (size_t i = 0; i < bound.size(); ++i)
         bindValue(select, static_cast<int>(i + 1), bound[i]);
@@ -490,7 +507,9 @@ std::optional<std::vector<std::shared_ptr<ManagedObject>>> ManagedObjectContext:
 bool ManagedObjectContext::writeInsert(ManagedObject& object, std::string& error)
 {
     auto& state = *m_entities[object.entity().index()];
-    sqlite3_stmt* insert = statement(state.insertSql, error);
+    if (!state.insertStatement)
+        state.insertStatement = statement(state.insertSql, error);
+    sqlite3_stmt* insert = state.insertStatement;
     if (!insert)
         return false;
     StatementScope scope(insert);
