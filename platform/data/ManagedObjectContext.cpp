@@ -593,6 +593,7 @@ std::optional<std::string> ManagedObjectContext::commitTransaction()
         return "commit failed: " + error;
     }
     m_inTransaction = false;
+    m_writtenInTransaction.clear();
     return std::nullopt;
 }
 
@@ -603,23 +604,26 @@ void ManagedObjectContext::rollbackTransaction()
     std::string ignored;
     execute("ROLLBACK", ignored);
     m_inTransaction = false;
-    forgetRegisteredObjects();
+    forgetWrittenObjects();
 }
 
-void ManagedObjectContext::forgetRegisteredObjects()
+void ManagedObjectContext::forgetWrittenObjects()
 {
     // Records saved inside the dropped transaction hold values and keys the file no longer has:
     // cut them loose so later fetches read the file, and later changes to them write nothing.
-    for (auto& state : m_entities) {
-        for (auto& [rowId, weak] : state->registered) {
-            if (auto object = weak.lock()) {
-                object->m_context.reset();
-                object->m_changedMask = 0;
-            }
-        }
-        state->registered.clear();
+    // Records the transaction did not write stay as they are.
+    for (auto& weak : m_writtenInTransaction) {
+        auto object = weak.lock();
+        if (!object || object->m_context.lock().get() != this)
+            continue;
+        auto& registered = m_entities[object->entity().index()]->registered;
+        if (auto it = registered.find(object->m_rowId); it != registered.end() && it->second.lock() == object)
+            registered.erase(it);
+        m_updated.erase(object.get());
+        object->m_context.reset();
+        object->m_changedMask = 0;
     }
-    m_updated.clear();
+    m_writtenInTransaction.clear();
 }
 
 std::optional<std::string> ManagedObjectContext::save()
@@ -669,9 +673,14 @@ std::optional<std::string> ManagedObjectContext::save()
         object->m_inserted = false;
         object->m_changedMask = 0;
         registerObject(object);
+        if (m_inTransaction)
+            m_writtenInTransaction.push_back(object);
     }
-    for (auto& [raw, object] : m_updated)
+    for (auto& [raw, object] : m_updated) {
         object->m_changedMask = 0;
+        if (m_inTransaction)
+            m_writtenInTransaction.push_back(object);
+    }
     for (auto& object : m_deleted) {
         m_entities[object->entity().index()]->registered.erase(object->m_rowId);
         object->m_rowId = 0;
