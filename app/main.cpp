@@ -89,6 +89,10 @@ int main(int argc, char** argv)
     // The server address goes where the address popup keeps it; the walkthrough types it there.
     if (hostOptions->home)
         foundation::Paths::setHome(*hostOptions->home);
+    if (std::string reason; !foundation::Paths::checkHomeIsWritable(&reason)) {
+        std::cerr << argv[0] << ": " << reason << '\n';
+        return 1;
+    }
     auto& defaults = foundation::UserDefaults::standard();
     defaults.reload();
     if (options->camera)

@@ -11,6 +11,7 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/Window.h"
 
+#include <algorithm>
 #include <cairo.h>
 #include <cfloat>
 #include <cmath>
@@ -36,6 +37,28 @@ int pixelsFor(double points, double scale)
 std::shared_ptr<Image> contextImage(Size size, double scale)
 {
     return Image::create(pixelsFor(size.width, scale), pixelsFor(size.height, scale), scale);
+}
+
+// The same, left unfilled: for work that writes every pixel.
+std::shared_ptr<Image> uninitializedContextImage(Size size, double scale)
+{
+    return Image::createUninitialized(pixelsFor(size.width, scale), pixelsFor(size.height, scale), scale);
+}
+
+// The working buffer of the blur that is not part of the result, kept between calls: each alert
+// blurs a screen-sized snapshot, and a fresh bitmap costs the kernel zeroing its pages each time.
+std::shared_ptr<Image> scratchImage(Size size, double scale)
+{
+    thread_local std::shared_ptr<Image> scratch;
+    int width = pixelsFor(size.width, scale), height = pixelsFor(size.height, scale);
+    if (!scratch || scratch->pixelWidth() != width || scratch->pixelHeight() != height)
+        scratch = Image::createUninitialized(width, height, scale);
+    return scratch;
+}
+
+bool sameSize(const Image& image, const Image& target)
+{
+    return image.pixelWidth() == target.pixelWidth() && image.pixelHeight() == target.pixelHeight();
 }
 
 // Draws `image` into `target` over its whole size; a plain row copy when no scaling is involved.
@@ -138,8 +161,18 @@ ImageEffects::ImagePtr ImageEffects::applyBlurWithRadius(const Image& image, dou
     // Drawing here is y-down already, so the image goes in upright without a flip.
     std::shared_ptr<Image> effectImage;
     if (hasBlur || hasSaturationChange) {
-        auto a = contextImage(size, scale);
-        auto b = contextImage(size, scale);
+        // A holds the input, then the result when both steps run; B the result of one step.
+        // The other one is the kept scratch buffer. A is drawn into with scaling only when the
+        // input's pixels are not the context's, and then must start clear.
+        const bool resultInA = hasBlur && hasSaturationChange;
+        auto b = resultInA ? scratchImage(size, scale) : uninitializedContextImage(size, scale);
+        auto a = resultInA ? uninitializedContextImage(size, scale) : scratchImage(size, scale);
+        if (!a || !b) {
+            foundation::log("*** error: out of memory for the blur");
+            return nullptr;
+        }
+        if (!sameSize(image, *a))
+            a->fill(0);
         drawImageInto(image, *a, imageRect);
         const PixelBuffer bufferA = PixelBuffer::of(*a);
         const PixelBuffer bufferB = PixelBuffer::of(*b);
@@ -198,19 +231,22 @@ ImageEffects::ImagePtr ImageEffects::imageWithColor(Color color)
 
 namespace {
 
-// An opaque picture: what the renderer draws, over black.
+// An opaque picture: what the renderer draws, over black, drawn straight onto the black.
 ImageEffects::ImagePtr opaqueSnapshot(ui::View& view)
 {
     render::Renderer renderer(graphics::screenScale());
-    auto drawn = renderer.renderView(view);
-    if (!drawn || drawn->pixelWidth() == 0 || drawn->pixelHeight() == 0)
-        return drawn;
-    auto picture = Image::create(drawn->pixelWidth(), drawn->pixelHeight(), drawn->scale());
+    // The renderer's own sizing, so that the picture is the one renderView() would make.
+    Rect bounds = view.layer().presentation().bounds;
+    double width = std::max(1.0, std::ceil(bounds.width() * renderer.scale()));
+    double height = std::max(1.0, std::ceil(bounds.height() * renderer.scale()));
+    constexpr double kMaxPixelSide = 32767;
+    if (!(width <= kMaxPixelSide && height <= kMaxPixelSide))
+        return renderer.renderView(view); // no pixels, as the renderer gives such a view
+    auto picture = Image::createUninitialized(int(width), int(height), renderer.scale());
+    if (!picture)
+        return nullptr;
     picture->fill(0xFF000000);
-    {
-        GraphicsContext context(*picture);
-        context.drawImage(*drawn, Rect {{0, 0}, picture->size()});
-    }
+    renderer.renderView(view, *picture);
     picture->setOpaque(true);
     return picture;
 }

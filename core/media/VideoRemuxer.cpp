@@ -60,7 +60,17 @@ bool isStillImage(AVFormatContext* input)
     return name == "image2" || (name.size() > 5 && name.substr(name.size() - 5) == "_pipe");
 }
 
-bool remux(AVFormatContext* input, const std::filesystem::path& destination, std::string* error)
+// A stream that plays as moving pictures: cover art is a video stream too, but a single picture.
+bool isPlayableVideo(const AVStream* stream)
+{
+    const AVCodecParameters* parameters = stream->codecpar;
+    return parameters->codec_type == AVMEDIA_TYPE_VIDEO
+        && !(stream->disposition & AV_DISPOSITION_ATTACHED_PIC) && parameters->width > 0
+        && parameters->height > 0 && avcodec_find_decoder(parameters->codec_id);
+}
+
+// Reads the streams and refuses what is no movie; the reason in *error.
+bool checkMovie(AVFormatContext* input, std::string* error)
 {
     auto fail = [&](const std::string& reason) {
         if (error)
@@ -71,6 +81,20 @@ bool remux(AVFormatContext* input, const std::filesystem::path& destination, std
         return fail("a still picture is not a movie");
     if (int rc = avformat_find_stream_info(input, nullptr); rc < 0)
         return fail("cannot read the streams: " + libavError(rc));
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        if (isPlayableVideo(input->streams[i]))
+            return true;
+    }
+    return fail("the movie has no playable video track");
+}
+
+bool remux(AVFormatContext* input, const std::filesystem::path& destination, std::string* error)
+{
+    auto fail = [&](const std::string& reason) {
+        if (error)
+            *error = reason;
+        return false;
+    };
     AVFormatContext* raw = nullptr;
     if (int rc = avformat_alloc_output_context2(&raw, nullptr, "mp4", destination.c_str()); rc < 0 || !raw)
         return fail("cannot create an MP4 writer: " + libavError(rc));
@@ -80,8 +104,7 @@ bool remux(AVFormatContext* input, const std::filesystem::path& destination, std
     bool hasVideo = false;
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         const AVCodecParameters* parameters = input->streams[i]->codecpar;
-        bool media
-            = parameters->codec_type == AVMEDIA_TYPE_VIDEO || parameters->codec_type == AVMEDIA_TYPE_AUDIO;
+        bool media = isPlayableVideo(input->streams[i]) || parameters->codec_type == AVMEDIA_TYPE_AUDIO;
         if (!media || avformat_query_codec(output->oformat, parameters->codec_id, FF_COMPLIANCE_NORMAL) != 1)
             continue;
         AVStream* stream = avformat_new_stream(output.get(), nullptr);
@@ -145,7 +168,7 @@ bool VideoRemuxer::copyAsMp4(
     const std::filesystem::path& source, const std::filesystem::path& destination, std::string* error)
 {
     Input input = openInput(source, error);
-    if (!input)
+    if (!input || !checkMovie(input.get(), error))
         return false;
     std::error_code code;
     if (isMp4Container(input.get())) {

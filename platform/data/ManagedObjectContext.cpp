@@ -113,10 +113,13 @@ struct ManagedObjectContext::EntityState {
     std::string selectPrefix;
     std::string insertSql;
     std::string deleteSql;
+    sqlite3_stmt* insertStatement {nullptr}; // owned by the statement cache
     std::unordered_map<int64_t, std::weak_ptr<ManagedObject>> registered;
     std::unordered_map<std::string, std::shared_ptr<const CompiledPredicate>> predicates;
     // UPDATE statements by the set of changed columns.
     std::unordered_map<uint64_t, std::string> updateSql;
+    // SELECT statements (owned by the statement cache) by the shape of the fetch.
+    std::unordered_map<std::string, sqlite3_stmt*> fetchStatements;
     size_t registrationsSinceSweep {0};
 };
 
@@ -396,20 +399,34 @@ std::optional<std::vector<std::shared_ptr<ManagedObject>>> ManagedObjectContext:
     }
 
     bool hasPending = !m_inserted.empty() || !m_updated.empty() || !m_deleted.empty();
-    std::string sql = state.selectPrefix;
-    if (predicate)
-        sql += " WHERE " + predicate->sql();
-    sql += " ORDER BY ";
+    // The statement is found by what shapes it (the predicate's text, the sort, the limit): a
+    // merge fetches thousands of times with one shape, and the full SQL is long to build and hash.
+    std::string shape = request.predicate ? request.predicate->format() : std::string();
+    shape += '\x1f';
     for (size_t i = 0; i < sortColumns.size(); ++i)
-        sql += quoted(entity->attributes()[sortColumns[i]].name)
-            + (request.sortDescriptors[i].ascending ? " ASC, " : " DESC, ");
-    sql += quoted(kPrimaryKey);
+        shape += std::to_string(sortColumns[i]) + (request.sortDescriptors[i].ascending ? "+" : "-");
     if (request.fetchLimit > 0 && !hasPending)
-        sql += foundation::format(" LIMIT %zu", request.fetchLimit);
-
-    sqlite3_stmt* select = statement(sql, message);
-    if (!select)
-        return fail(message);
+        shape += "#" + std::to_string(request.fetchLimit);
+    auto cached = state.fetchStatements.find(shape);
+    sqlite3_stmt* select = cached != state.fetchStatements.end() ? cached->second : nullptr;
+    if (!select) {
+        std::string sql = state.selectPrefix;
+        if (predicate)
+            sql += " WHERE " + predicate->sql();
+        sql += " ORDER BY ";
+        for (size_t i = 0; i < sortColumns.size(); ++i)
+            sql += quoted(entity->attributes()[sortColumns[i]].name)
+                + (request.sortDescriptors[i].ascending ? " ASC, " : " DESC, ");
+        sql += quoted(kPrimaryKey);
+        if (request.fetchLimit > 0 && !hasPending)
+            sql += foundation::format(" LIMIT %zu", request.fetchLimit);
+        select = statement(sql, message);
+        if (!select)
+            return fail(message);
+        if (state.fetchStatements.size() >= kPredicateCacheLimit)
+            state.fetchStatements.clear();
+        state.fetchStatements.emplace(std::move(shape), select);
+    }
     StatementScope scope(select);
     for (size_t i = 0; i < bound.size(); ++i)
         bindValue(select, static_cast<int>(i + 1), bound[i]);
@@ -490,7 +507,9 @@ std::optional<std::vector<std::shared_ptr<ManagedObject>>> ManagedObjectContext:
 bool ManagedObjectContext::writeInsert(ManagedObject& object, std::string& error)
 {
     auto& state = *m_entities[object.entity().index()];
-    sqlite3_stmt* insert = statement(state.insertSql, error);
+    if (!state.insertStatement)
+        state.insertStatement = statement(state.insertSql, error);
+    sqlite3_stmt* insert = state.insertStatement;
     if (!insert)
         return false;
     StatementScope scope(insert);
@@ -574,6 +593,7 @@ std::optional<std::string> ManagedObjectContext::commitTransaction()
         return "commit failed: " + error;
     }
     m_inTransaction = false;
+    m_writtenInTransaction.clear();
     return std::nullopt;
 }
 
@@ -584,23 +604,26 @@ void ManagedObjectContext::rollbackTransaction()
     std::string ignored;
     execute("ROLLBACK", ignored);
     m_inTransaction = false;
-    forgetRegisteredObjects();
+    forgetWrittenObjects();
 }
 
-void ManagedObjectContext::forgetRegisteredObjects()
+void ManagedObjectContext::forgetWrittenObjects()
 {
     // Records saved inside the dropped transaction hold values and keys the file no longer has:
     // cut them loose so later fetches read the file, and later changes to them write nothing.
-    for (auto& state : m_entities) {
-        for (auto& [rowId, weak] : state->registered) {
-            if (auto object = weak.lock()) {
-                object->m_context.reset();
-                object->m_changedMask = 0;
-            }
-        }
-        state->registered.clear();
+    // Records the transaction did not write stay as they are.
+    for (auto& weak : m_writtenInTransaction) {
+        auto object = weak.lock();
+        if (!object || object->m_context.lock().get() != this)
+            continue;
+        auto& registered = m_entities[object->entity().index()]->registered;
+        if (auto it = registered.find(object->m_rowId); it != registered.end() && it->second.lock() == object)
+            registered.erase(it);
+        m_updated.erase(object.get());
+        object->m_context.reset();
+        object->m_changedMask = 0;
     }
-    m_updated.clear();
+    m_writtenInTransaction.clear();
 }
 
 std::optional<std::string> ManagedObjectContext::save()
@@ -650,9 +673,14 @@ std::optional<std::string> ManagedObjectContext::save()
         object->m_inserted = false;
         object->m_changedMask = 0;
         registerObject(object);
+        if (m_inTransaction)
+            m_writtenInTransaction.push_back(object);
     }
-    for (auto& [raw, object] : m_updated)
+    for (auto& [raw, object] : m_updated) {
         object->m_changedMask = 0;
+        if (m_inTransaction)
+            m_writtenInTransaction.push_back(object);
+    }
     for (auto& object : m_deleted) {
         m_entities[object->entity().index()]->registered.erase(object->m_rowId);
         object->m_rowId = 0;

@@ -53,7 +53,7 @@ public:
 
     // Groups many saves into one transaction, which spares a disk flush per save: a bulk merge
     // runs in one. commitTransaction() writes them all; rollbackTransaction() (or a failed commit)
-    // drops them and forgets the live records, whose values may be ones the store never kept.
+    // drops them and cuts loose the live records they wrote, whose values the file no longer has.
     // nullopt on success, else the error text. Transactions do not nest.
     std::optional<std::string> beginTransaction();
     std::optional<std::string> commitTransaction();
@@ -68,7 +68,7 @@ private:
     bool openStore(std::string& error);
     bool ensureTable(const EntityDescription& entity, std::string& error);
     bool ensureIndexes(const EntityDescription& entity, std::string& error);
-    void forgetRegisteredObjects();
+    void forgetWrittenObjects();
     sqlite3_stmt* statement(const std::string& sql, std::string& error);
     std::string lastError() const;
     bool execute(const char* sql, std::string& error);
@@ -91,6 +91,7 @@ private:
     std::vector<std::shared_ptr<ManagedObject>> m_deleted;
     uint64_t m_nextInsertSequence {1};
     bool m_inTransaction {false};
+    std::vector<std::weak_ptr<ManagedObject>> m_writtenInTransaction;
 };
 
 } // namespace data

@@ -93,6 +93,24 @@ fs::path Paths::temporary()
     return created(home() / "tmp");
 }
 
+bool Paths::checkHomeIsWritable(std::string* error)
+{
+    const fs::path root = home();
+    for (const fs::path& folder : {root / "Documents", root / "Library" / "Caches", root / "tmp"}) {
+        std::error_code code;
+        fs::create_directories(folder, code);
+        fs::path probe = folder / ".mivo-write-check";
+        if (code || !writeFileAtomically(probe, "ok")) {
+            if (error)
+                *error = "the home folder " + root.string() + " cannot be written"
+                    + (code ? ": " + code.message() : " (" + folder.string() + ")");
+            return false;
+        }
+        fs::remove(probe, code);
+    }
+    return true;
+}
+
 void Paths::setResources(fs::path resources)
 {
     std::lock_guard lock(pathsMutex());

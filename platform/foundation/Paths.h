@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 namespace foundation {
 
@@ -17,6 +18,9 @@ public:
     static std::filesystem::path library();
     static std::filesystem::path caches();
     static std::filesystem::path temporary();
+    // Whether the home's folders can be made and written; the reason in *error when not. A
+    // program checks this before it starts, rather than losing every save later.
+    static bool checkHomeIsWritable(std::string* error = nullptr);
 
     // An empty path returns to the default.
     static void setResources(std::filesystem::path resources);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
+
 namespace graphics {
 
 // RGBA colour with components in 0..1, not premultiplied. A colour made from a white level
@@ -43,6 +46,24 @@ struct Color {
     constexpr bool isClear() const { return a == 0; }
 
     constexpr bool operator==(const Color&) const = default;
+
+    // Relative luminance of the opaque colour (sRGB), 0 for black to 1 for white.
+    [[nodiscard]] double luminance() const
+    {
+        auto linear = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(r) + 0.7152 * linear(g) + 0.0722 * linear(b);
+    }
+    // How well one colour reads on the other, from 1 (not at all) to 21 (black on white).
+    [[nodiscard]] static double contrastRatio(const Color& x, const Color& y)
+    {
+        double lx = x.luminance(), ly = y.luminance();
+        return (std::max(lx, ly) + 0.05) / (std::min(lx, ly) + 0.05);
+    }
+    // White or black, whichever reads better on `background`.
+    [[nodiscard]] static Color readableOn(const Color& background)
+    {
+        return contrastRatio(white(), background) >= contrastRatio(black(), background) ? white() : black();
+    }
 };
 
 } // namespace graphics

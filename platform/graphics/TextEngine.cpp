@@ -19,8 +19,6 @@ namespace graphics {
 
 namespace {
 
-constexpr size_t kMaxCachedLayouts = 512;
-
 int toPango(double points)
 {
     return int(std::lround(points * PANGO_SCALE));
@@ -42,9 +40,25 @@ bool isSingleLineClip(const TextEngine::Request& r)
     return r.mode == LineBreakMode::Clip && r.maxLines == 1;
 }
 
+// Keys are looked up for every label on every frame: numbers go in as raw bytes, not as text.
+template<class T> void appendBytes(std::string& key, T value)
+{
+    key.append(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+void appendFontKey(std::string& key, const Font& font)
+{
+    key += font.family();
+    key += '\x1f';
+    appendBytes(key, int(font.weight()));
+    appendBytes(key, font.pointSize());
+}
+
 std::string fontKey(const Font& font)
 {
-    return font.family() + '|' + std::to_string(font.weight()) + '|' + std::to_string(font.pointSize());
+    std::string key;
+    appendFontKey(key, font);
+    return key;
 }
 
 // Metrics must not depend on where the text is drawn: no hinted metrics, no rounded positions,
@@ -197,23 +211,35 @@ PangoLayout* TextEngine::createLayout(PangoContext* context, const Request& r, M
 TextEngine::CachedLayout& TextEngine::layout(PangoContext* context, LayoutCache& cache, const Request& r)
 {
     std::string key;
-    key.reserve(r.text.size() + 64);
+    key.reserve(r.text.size() + r.font->family().size() + 40);
     key.append(r.text);
     key += '\x1f';
-    key += fontKey(*r.font);
-    key += '|' + std::to_string(toPango(r.width)) + '|' + std::to_string(r.maxLines) + '|'
-        + std::to_string(int(r.mode)) + '|' + std::to_string(int(r.alignment)) + '|'
-        + std::to_string(toPango(r.heightLimit));
+    appendFontKey(key, *r.font);
+    appendBytes(key, toPango(r.width));
+    appendBytes(key, r.maxLines);
+    appendBytes(key, int(r.mode));
+    appendBytes(key, int(r.alignment));
+    appendBytes(key, toPango(r.heightLimit));
     auto it = cache.entries.find(key);
     if (it != cache.entries.end()) {
         cache.order.splice(cache.order.begin(), cache.order, it->second.order);
         return it->second;
     }
-    if (cache.entries.size() >= kMaxCachedLayouts) {
+    size_t hash = std::hash<std::string> {}(key);
+    if (cache.evicted.erase(hash) && cache.capacity < kMaxCachedLayouts)
+        ++cache.capacity;
+    while (cache.entries.size() >= cache.capacity) {
         auto oldest = cache.entries.find(cache.order.back());
         g_object_unref(oldest->second.layout);
+        size_t evicted = std::hash<std::string> {}(oldest->first);
         cache.entries.erase(oldest);
         cache.order.pop_back();
+        if (cache.evicted.insert(evicted).second)
+            cache.evictionOrder.push_back(evicted);
+        while (cache.evictionOrder.size() > cache.capacity) {
+            cache.evicted.erase(cache.evictionOrder.front());
+            cache.evictionOrder.pop_front();
+        }
     }
     Measure measure;
     PangoLayout* created = createLayout(context, r, measure);
@@ -286,6 +312,15 @@ void TextEngine::clear(LayoutCache& cache)
         g_object_unref(entry.layout);
     cache.entries.clear();
     cache.order.clear();
+    cache.evicted.clear();
+    cache.evictionOrder.clear();
+    cache.capacity = kInitialCachedLayouts;
+}
+
+size_t TextEngine::drawCacheCapacity()
+{
+    std::lock_guard lock(m_mutex);
+    return m_drawLayouts.capacity;
 }
 
 void TextEngine::clearCache()

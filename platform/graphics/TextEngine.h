@@ -3,12 +3,14 @@
 #include "platform/graphics/Geometry.h"
 #include "platform/graphics/TextLayout.h"
 
+#include <deque>
 #include <list>
 #include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 
 typedef struct _PangoFontMap PangoFontMap;
 typedef struct _PangoContext PangoContext;
@@ -51,6 +53,11 @@ public:
     void draw(_cairo*, const Request&, Rect rect, Color color);
     std::string resolvedFamily(std::string_view text, const Font&);
     void clearCache();
+    // Layouts the drawing cache may hold now (for tests and the benchmark).
+    size_t drawCacheCapacity();
+
+    static constexpr size_t kInitialCachedLayouts = 512;
+    static constexpr size_t kMaxCachedLayouts = 8192;
 
 private:
     TextEngine();
@@ -60,9 +67,15 @@ private:
         Measure measure;
         std::list<std::string>::iterator order;
     };
+    // Least recently used first out, starting at a few hundred layouts and growing (to a cap)
+    // while keys come back soon after their eviction: a screen of more labels than the cache holds
+    // would otherwise make every layout anew on every frame.
     struct LayoutCache {
         std::unordered_map<std::string, CachedLayout> entries;
         std::list<std::string> order; // most recently used first
+        size_t capacity = kInitialCachedLayouts;
+        std::unordered_set<size_t> evicted; // hashes of the keys evicted last, at most `capacity`
+        std::deque<size_t> evictionOrder;
     };
 
     PangoFontDescription* description(const Font&);

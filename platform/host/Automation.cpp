@@ -165,12 +165,18 @@ Value node(const ui::View& view)
     n["alpha"] = tidy(view.alpha());
     if (view.tag() != 0)
         n["tag"] = view.tag();
-    if (!view.subviews().empty()) {
-        Array children;
-        for (auto& subview : view.subviews())
-            children.push_back(node(*subview));
-        n["children"] = std::move(children);
+    Array children;
+    for (auto& subview : view.subviews())
+        children.push_back(node(*subview));
+    for (auto& element : view.automationElements()) {
+        Map child {{"class", element.className},
+            {"frame", rectArray(view.convertRectToView(element.frame, nullptr))}, {"hidden", false}};
+        if (!element.text.empty())
+            child["text"] = element.text;
+        children.push_back(std::move(child));
     }
+    if (!children.empty())
+        n["children"] = std::move(children);
     return n;
 }
 
@@ -250,28 +256,44 @@ Value Automation::run(const Value& command)
 
 std::optional<Automation::Match> Automation::match(const std::string& text, bool labelOnly)
 {
-    std::vector<std::shared_ptr<ui::View>> exact, partial;
+    // A view, or a part it draws itself, with where it shows on screen.
+    struct Candidate {
+        std::shared_ptr<ui::View> view;
+        Rect visible;
+    };
+    std::vector<Candidate> exact, partial;
+    auto consider = [&](const std::shared_ptr<ui::View>& view, const std::string& shown,
+                        const std::string& label, Rect visible) {
+        if ((!labelOnly && shown == text) || label == text)
+            exact.push_back({view, visible});
+        else if (!text.empty()
+            && ((!labelOnly && shown.find(text) != std::string::npos)
+                || label.find(text) != std::string::npos))
+            partial.push_back({view, visible});
+    };
     for (auto& window : ui::Application::shared().windows()) {
         forEachView(*window, true, [&](const ui::View& view, bool visible) {
             // Off-screen or clipped-away views (a dialog slid away, a row scrolled out of its list,
             // an empty frame) cannot be tapped either.
-            if (!visible || visibleFrame(view).isEmpty())
+            Rect shown = visible ? visibleFrame(view) : Rect {};
+            if (!visible || shown.isEmpty())
                 return;
-            std::string shown = labelOnly ? std::string() : view.automationText();
-            const std::string& label = view.accessibilityLabel();
             auto self = std::const_pointer_cast<ui::View>(view.sharedAs<ui::View>());
-            if ((!labelOnly && shown == text) || label == text)
-                exact.push_back(self);
-            else if (!text.empty()
-                && ((!labelOnly && shown.find(text) != std::string::npos)
-                    || label.find(text) != std::string::npos))
-                partial.push_back(self);
+            consider(
+                self, labelOnly ? std::string() : view.automationText(), view.accessibilityLabel(), shown);
+            if (labelOnly)
+                return;
+            for (auto& element : view.automationElements()) {
+                Rect part = view.convertRectToView(element.frame, nullptr).intersection(shown);
+                if (!part.isEmpty())
+                    consider(self, element.text, std::string(), part);
+            }
         });
     }
     std::optional<Match> covered;
     for (auto* matches : {&exact, &partial}) {
         for (auto it = matches->rbegin(); it != matches->rend(); ++it) {
-            Match m {*it, visibleFrame(**it).center(), nullptr};
+            Match m {it->view, it->visible.center(), nullptr};
             // A view that takes no touches hands them to its ancestors: landing on one of those is
             // landing on the view. Anything else there is in front of it.
             auto hit = hitView(m.point);

@@ -116,8 +116,7 @@ void Renderer::renderScreen(Image& target)
 std::shared_ptr<Image> Renderer::renderView(ui::View& view)
 {
     m_viewsDrawn = 0;
-    const ui::LayerState& state = view.layer().presentation();
-    Rect bounds = state.bounds;
+    Rect bounds = view.layer().presentation().bounds;
     double width = std::max(1.0, std::ceil(bounds.width() * m_scale));
     double height = std::max(1.0, std::ceil(bounds.height() * m_scale));
     // Cairo draws nothing wider or taller than this, and a bitmap that size may not even be
@@ -125,9 +124,19 @@ std::shared_ptr<Image> Renderer::renderView(ui::View& view)
     if (!(width <= kMaxPixelSide && height <= kMaxPixelSide))
         return Image::createWithoutBitmap(bounds.size, m_scale);
     auto image = Image::create(int(width), int(height), m_scale);
-    GraphicsContext context(*image);
-    m_targetWidth = image->pixelWidth();
-    m_targetHeight = image->pixelHeight();
+    renderView(view, *image);
+    return image;
+}
+
+void Renderer::renderView(ui::View& view, Image& target)
+{
+    m_viewsDrawn = 0;
+    if (!target.isBitmapBacked())
+        return;
+    Rect bounds = view.layer().presentation().bounds;
+    GraphicsContext context(target);
+    m_targetWidth = target.pixelWidth();
+    m_targetHeight = target.pixelHeight();
     drawRoot(context, [&view, bounds](Renderer& renderer, GraphicsContext& context) {
         const ui::LayerState& state = view.layer().presentation();
         // drawSubtree places the view by its transform and position; undo that so that the
@@ -138,7 +147,6 @@ std::shared_ptr<Image> Renderer::renderView(ui::View& view)
             renderer.drawSubtree(context, view);
     });
     context.flush();
-    return image;
 }
 
 void Renderer::drawView(GraphicsContext& context, ui::View& view)
@@ -262,19 +270,21 @@ void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
     if (auto shape = dynamic_cast<const ui::ShapeLayer*>(&layer); shape && !layer.masksToBounds())
         extent = extent.unionWith(shapeExtent(*shape));
     bool visible = intersectsClip(cr, extent);
-    if (!visible && (layer.masksToBounds() || view.subviews().empty())) {
-        bool shadowCanShow = state.shadowOpacity > 0 && state.shadowColor
-            && intersectsClip(cr,
-                bounds.offsetBy(state.shadowOffset.width, state.shadowOffset.height)
-                    .insetBy(-3 * state.shadowRadius - 2, -3 * state.shadowRadius - 2));
-        if (!shadowCanShow) {
-            context.restore();
-            return;
-        }
+    bool shadowCanShow = state.shadowOpacity > 0 && state.shadowColor && isDrawable(*state.shadowColor)
+        && intersectsClip(cr,
+            bounds.offsetBy(state.shadowOffset.width, state.shadowOffset.height)
+                .insetBy(-3 * state.shadowRadius - 2, -3 * state.shadowRadius - 2));
+    if (!visible && !shadowCanShow && (layer.masksToBounds() || view.subviews().empty())) {
+        context.restore();
+        return;
     }
-    ++m_viewsDrawn;
+    // Off the visible area, a view that does not clip is passed through for its subviews only:
+    // its own fill, drawing and border cannot show.
+    Content content = visible ? Content::Own : Content::SubviewsOnly;
+    if (visible)
+        ++m_viewsDrawn;
 
-    bool shadow = state.shadowOpacity > 0 && state.shadowColor && isDrawable(*state.shadowColor);
+    bool shadow = shadowCanShow;
     // Group opacity: a view with subviews fades as one picture; a leaf just fades its own drawing.
     bool group = state.opacity < 1 && (hasVisibleSubviews(view) || shadow || layer.mask());
     if (group)
@@ -282,10 +292,11 @@ void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
     else
         context.setAlpha(context.alpha() * state.opacity);
 
-    if (group || !layer.shouldRasterize() || !drawRasterized(context, view, shadow)) {
+    if (group || content != Content::Own || !layer.shouldRasterize()
+        || !drawRasterized(context, view, shadow)) {
         if (shadow)
             drawShadow(context, view);
-        drawLayerContent(context, view, false);
+        drawLayerContent(context, view, content);
     }
 
     if (group) {
@@ -296,7 +307,7 @@ void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
 }
 
 // Background, content, subviews and border, in the view's bounds coordinates, through its mask.
-void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
+void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, Content content)
 {
     cairo_t* cr = context.cairo();
     const ui::LayerState& state = view.layer().presentation();
@@ -306,9 +317,11 @@ void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
     if (mask)
         cairo_push_group(cr);
 
+    const bool own = content == Content::Own;
     context.save();
-    drawBackdrop(context, view);
-    if (state.backgroundColor && isDrawable(*state.backgroundColor)) {
+    if (own)
+        drawBackdrop(context, view);
+    if (own && state.backgroundColor && isDrawable(*state.backgroundColor)) {
         context.setFillColor(*state.backgroundColor);
         addShape(context, bounds, state.cornerRadius);
         context.fillPath();
@@ -318,17 +331,19 @@ void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
         context.clip();
     }
     // A shape layer's path is its content, drawn under whatever the view draws itself.
-    if (auto shape = dynamic_cast<const ui::ShapeLayer*>(&layer)) {
+    if (auto shape = dynamic_cast<const ui::ShapeLayer*>(&layer); own && shape) {
         context.save();
         shape->drawShape(context);
         context.restore();
     }
-    context.save();
-    view.draw(context, bounds);
-    context.restore();
+    if (own) {
+        context.save();
+        view.draw(context, bounds);
+        context.restore();
+    }
     for (auto& subview : view.subviews())
         drawSubtree(context, *subview);
-    if (state.borderWidth > 0 && isDrawable(state.borderColor)) {
+    if (own && state.borderWidth > 0 && isDrawable(state.borderColor)) {
         double inset = state.borderWidth / 2;
         context.setStrokeColor(state.borderColor);
         context.setLineWidth(state.borderWidth);
@@ -403,18 +418,18 @@ bool Renderer::drawRasterized(GraphicsContext& context, ui::View& view, bool sha
     const ui::LayerState& state = layer.presentation();
     const double originX = matrix.x0 + state.bounds.minX() * m_scale;
     const double originY = matrix.y0 + state.bounds.minY() * m_scale;
-    RasterKey key {view.displayVersion(), state.bounds, state.backgroundColor, state.cornerRadius, state.borderWidth,
-        state.borderColor, shadow ? state.shadowColor : std::nullopt, shadow ? state.shadowOpacity : 0,
-        state.shadowOffset, state.shadowRadius, m_scale, context.alpha(), originX - std::floor(originX),
-        originY - std::floor(originY)};
+    RasterKey key {view.displayVersion(), state.bounds, state.backgroundColor, state.cornerRadius,
+        state.borderWidth, state.borderColor, shadow ? state.shadowColor : std::nullopt,
+        shadow ? state.shadowOpacity : 0, state.shadowOffset, state.shadowRadius, m_scale, context.alpha(),
+        originX - std::floor(originX), originY - std::floor(originY)};
 
     auto raster = std::static_pointer_cast<Raster>(layer.rasterCache());
     if (!raster || !(raster->key == key)) {
         Rect box = state.bounds.insetBy(-state.borderWidth, -state.borderWidth);
         if (shadow) {
             double reach = 3 * state.shadowRadius + 2;
-            box = box.unionWith(
-                state.bounds.offsetBy(state.shadowOffset.width, state.shadowOffset.height).insetBy(-reach, -reach));
+            box = box.unionWith(state.bounds.offsetBy(state.shadowOffset.width, state.shadowOffset.height)
+                                    .insetBy(-reach, -reach));
         }
         const int left = int(std::floor((box.minX() - state.bounds.minX()) * m_scale + key.phaseX));
         const int top = int(std::floor((box.minY() - state.bounds.minY()) * m_scale + key.phaseY));
@@ -434,7 +449,7 @@ bool Renderer::drawRasterized(GraphicsContext& context, ui::View& view, bool sha
             size_t drawn = m_viewsDrawn;
             if (shadow)
                 drawShadow(rasterContext, view);
-            drawLayerContent(rasterContext, view, false);
+            drawLayerContent(rasterContext, view, Content::Own);
             m_viewsDrawn = drawn;
             rasterContext.flush();
         }
@@ -500,7 +515,7 @@ void Renderer::drawShadow(GraphicsContext& context, ui::View& view)
             // Nothing but content: its own alpha casts the shadow.
             cairo_push_group(mcr);
             size_t drawn = m_viewsDrawn;
-            drawLayerContent(maskContext, view, false);
+            drawLayerContent(maskContext, view, Content::Own);
             m_viewsDrawn = drawn;
             cairo_pop_group_to_source(mcr);
             cairo_paint(mcr);

@@ -25,6 +25,9 @@ public:
     void renderScreen(graphics::Image& target);
     // `view` and its subviews in the view's own bounds (its transform and position left out).
     std::shared_ptr<graphics::Image> renderView(ui::View& view);
+    // The same over what `target` holds already (a background, say); the target is as many pixels
+    // as the view's bounds at this scale.
+    void renderView(ui::View& view, graphics::Image& target);
     // Draws `view` as its superview would: the context's transform maps the superview's coordinates.
     void drawView(graphics::GraphicsContext& context, ui::View& view);
 
@@ -38,12 +41,14 @@ public:
     static std::shared_ptr<ui::View> snapshotViewAfterScreenUpdates(ui::View& view, bool afterScreenUpdates);
 
 private:
+    enum class Content { Own, SubviewsOnly };
+
     // What a top-level render draws, so that a blur can redraw what lies behind it.
     using RootDrawing = std::function<void(Renderer&, graphics::GraphicsContext&)>;
     void drawRoot(graphics::GraphicsContext& context, const RootDrawing& root);
     void drawBackdrop(graphics::GraphicsContext& context, ui::View& view);
     void drawSubtree(graphics::GraphicsContext& context, ui::View& view);
-    void drawLayerContent(graphics::GraphicsContext& context, ui::View& view, bool withShadow);
+    void drawLayerContent(graphics::GraphicsContext& context, ui::View& view, Content content);
     void drawShadow(graphics::GraphicsContext& context, ui::View& view);
     bool drawRasterized(graphics::GraphicsContext& context, ui::View& view, bool shadow);
 

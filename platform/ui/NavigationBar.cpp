@@ -76,6 +76,16 @@ void NavigationBar::setBarTintColor(std::optional<graphics::Color> color)
     setBackgroundColor(color ? color : graphics::Color::white(0.97));
 }
 
+graphics::Color NavigationBar::tintColor() const
+{
+    return m_barTint ? graphics::Color::readableOn(*m_barTint) : kTint;
+}
+
+graphics::Color NavigationBar::titleColor() const
+{
+    return m_barTint ? graphics::Color::readableOn(*m_barTint) : graphics::Color::black();
+}
+
 void NavigationBar::draw(graphics::GraphicsContext& context, graphics::Rect)
 {
     graphics::Rect b = bounds();
@@ -93,24 +103,44 @@ void NavigationBar::draw(graphics::GraphicsContext& context, graphics::Rect)
         graphics::TextLayout::draw(
             context, text, font, box, color, alignment, 1, graphics::LineBreakMode::TruncateTail);
     };
-    line(m_topItem->title(), title, content.insetBy(kSideWidth, 0), graphics::Color::black(),
+    const graphics::Color tint = tintColor();
+    line(m_topItem->title(), title, content.insetBy(kSideWidth, 0), titleColor(),
         graphics::TextAlignment::Center);
     if (auto left = m_topItem->leftBarButtonItem())
-        line(left->title(), button, {content.minX() + 8, content.minY(), kSideWidth, kHeight}, kTint,
+        line(left->title(), button, {content.minX() + 8, content.minY(), kSideWidth, kHeight}, tint,
             graphics::TextAlignment::Left);
     else if (m_showsBack) {
         line(kBackChevron + backButtonTitle(), button,
-            {content.minX() + kMargin, content.minY(), backButtonWidth(), kHeight}, kTint,
+            {content.minX() + kMargin, content.minY(), backButtonWidth(), kHeight}, tint,
             graphics::TextAlignment::Left);
     }
     if (auto right = m_topItem->rightBarButtonItem())
         line(right->title(), button, {content.maxX() - kSideWidth - 8, content.minY(), kSideWidth, kHeight},
-            kTint, graphics::TextAlignment::Right);
+            tint, graphics::TextAlignment::Right);
 }
 
 std::string NavigationBar::automationText() const
 {
     return m_topItem ? m_topItem->title() : std::string();
+}
+
+std::vector<View::AutomationElement> NavigationBar::automationElements() const
+{
+    std::vector<AutomationElement> elements;
+    if (!m_topItem)
+        return elements;
+    graphics::Rect b = bounds();
+    double top = b.maxY() - kHeight;
+    // The areas touchesEnded() answers to.
+    if (auto left = m_topItem->leftBarButtonItem())
+        elements.push_back({"BarButtonItem", left->title(), {b.minX(), top, kSideWidth + kMargin, kHeight}});
+    else if (m_showsBack)
+        elements.push_back(
+            {"BackButton", backButtonTitle(), {b.minX(), top, backButtonWidth() + kMargin, kHeight}});
+    if (auto right = m_topItem->rightBarButtonItem())
+        elements.push_back(
+            {"BarButtonItem", right->title(), {b.maxX() - kSideWidth - 8, top, kSideWidth + 8, kHeight}});
+    return elements;
 }
 
 void NavigationBar::touchesEnded(const TouchSet& touches, const Event*)

@@ -28,10 +28,16 @@ public:
     double backButtonWidth() const;
     std::optional<graphics::Color> barTintColor() const { return m_barTint; }
     void setBarTintColor(std::optional<graphics::Color> color);
+    // The colour of the buttons: the platform blue on the default bar, else white or black,
+    // whichever reads better on the bar's tint (the title takes it too).
+    graphics::Color tintColor() const;
+    graphics::Color titleColor() const;
     std::function<void()> onBack;
 
     void draw(graphics::GraphicsContext& context, graphics::Rect rect) override;
     std::string automationText() const override;
+    // The back button and the bar button items, where a touch triggers them.
+    std::vector<AutomationElement> automationElements() const override;
     void touchesEnded(const TouchSet& touches, const Event* event) override;
     void touchesBegan(const TouchSet& touches, const Event* event) override { (void)touches, (void)event; }
 

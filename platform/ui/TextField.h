@@ -122,7 +122,8 @@ public:
     void touchesEnded(const TouchSet& touches, const Event* event) override;
     void layoutSubviews() override;
     void draw(graphics::GraphicsContext& context, graphics::Rect rect) override;
-    std::string automationText() const override { return m_text.empty() ? m_placeholder : m_text; }
+    // What the screen shows: dots, never the text, for secure entry.
+    std::string automationText() const override { return m_text.empty() ? m_placeholder : displayedText(); }
 
 private:
     bool modeShows(TextFieldViewMode mode) const;

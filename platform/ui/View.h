@@ -161,6 +161,14 @@ public:
     void setIsAccessibilityElement(bool element) { m_isAccessibilityElement = element; }
     // The text a view shows (labels, buttons, fields), for tree dumps and automation.
     virtual std::string automationText() const { return {}; }
+    // Touchable parts that a view draws itself rather than as subviews (a bar's buttons), in its
+    // bounds coordinates: automation lists and taps them as it does subviews.
+    struct AutomationElement {
+        std::string className;
+        std::string text;
+        graphics::Rect frame;
+    };
+    virtual std::vector<AutomationElement> automationElements() const { return {}; }
 
     // The controller whose root view this is.
     std::shared_ptr<ViewController> viewController() const { return m_controller.lock(); }

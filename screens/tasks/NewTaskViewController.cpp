@@ -244,10 +244,8 @@ void NewTaskViewController::submit()
         showError(*problem);
         return;
     }
-    if (TaskRecordUtil::applyNOIsTaken(fields.applyNO)) {
-        showDuplicateNotice();
+    if (!applyNOIsFree(fields.applyNO))
         return;
-    }
     m_submitted = fields;
     m_requestRunning = true;
     m_submitButton->setEnabled(false);
@@ -278,18 +276,31 @@ void NewTaskViewController::validateFailed(const HttpError& error)
     showError(RequestUrlUtil::kNetworkFailureMessage);
 }
 
+bool NewTaskViewController::applyNOIsFree(const std::string& applyNO)
+{
+    switch (TaskRecordUtil::applyNOState(applyNO)) {
+    case TaskRecordUtil::ApplyNOState::Free:
+        return true;
+    case TaskRecordUtil::ApplyNOState::Taken:
+        showDuplicateNotice();
+        return false;
+    case TaskRecordUtil::ApplyNOState::StoreFailed:
+        showError(kStoreFailureMessage);
+        return false;
+    }
+    return false;
+}
+
 void NewTaskViewController::storeTaskAndOpenGrid()
 {
     // The number may have been stored meanwhile (a second tap, another screen).
-    if (TaskRecordUtil::applyNOIsTaken(m_submitted.applyNO)) {
-        showDuplicateNotice();
+    if (!applyNOIsFree(m_submitted.applyNO))
         return;
-    }
     auto user = UserInfo::sharedInstance();
     auto task = TaskRecordUtil::storeNewTask(m_submitted, user->companyName(),
         RequestUrlUtil::currentUserName(), user->userId(), foundation::Date::now());
     if (!task) {
-        showError("任务保存失败,请重新尝试!");
+        showError(kStoreFailureMessage);
         return;
     }
     performSegueWithIdentifier(ShellSegues::kToNewTaskGrid);

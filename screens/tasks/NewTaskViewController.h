@@ -29,6 +29,7 @@ public:
     static constexpr const char* kValidateTag = "checkOddNumValid";
     static constexpr const char* kChooseProductType = "请选择产品类型";
     static constexpr const char* kChoosePhotoPlan = "请选择拍摄方案";
+    static constexpr const char* kStoreFailureMessage = "任务保存失败,请重新尝试!";
     // The view tags of the two choosers' sheets.
     static constexpr int64_t kProductTypeSheetTag = 1;
     static constexpr int64_t kPhotoPlanSheetTag = 2;
@@ -69,6 +70,8 @@ public:
     void validateFailed(const HttpError& error);
 
 private:
+    // Says why when the number cannot be used: taken, or the store failed.
+    bool applyNOIsFree(const std::string& applyNO);
     void storeTaskAndOpenGrid();
     void showChooser(int64_t tag, const std::string& title, const std::string& message,
         const std::vector<std::string>& choices, const std::string& current, bool markCurrent);

@@ -44,13 +44,14 @@ int TaskRecordUtil::listTypeFor(const std::string& companyName, const std::strin
     return 2;
 }
 
-bool TaskRecordUtil::applyNOIsTaken(const std::string& applyNO)
+TaskRecordUtil::ApplyNOState TaskRecordUtil::applyNOState(const std::string& applyNO)
 {
     auto manager = IMivoDataBaseManager::sharedManager();
     auto tasks
         = manager->listMivoTasks(Predicate::withFormat("applyNO=%@ and taskStatus!=%@", applyNO, "DELETE"));
-    // A store that cannot answer is treated as taken: better refuse than mix two tasks' records.
-    return !tasks || !tasks->empty();
+    if (!tasks)
+        return ApplyNOState::StoreFailed;
+    return tasks->empty() ? ApplyNOState::Free : ApplyNOState::Taken;
 }
 
 std::shared_ptr<MivoTask> TaskRecordUtil::storeNewTask(const NewTaskFields& fields,

@@ -30,9 +30,11 @@ public:
     // "Kestro" 1, any other company 2.
     static int listTypeFor(const std::string& companyName, const std::string& photoType);
 
-    // A non-deleted task under that application number, of any user: its media records are found
-    // by the number alone, so a second task would share them.
-    static bool applyNOIsTaken(const std::string& applyNO);
+    // Whether a non-deleted task has that application number, of any user: its media records are
+    // found by the number alone, so a second task would share them. StoreFailed when the store
+    // cannot answer, which is no reason to tell the user the number is taken.
+    enum class ApplyNOState { Free, Taken, StoreFailed };
+    static ApplyNOState applyNOState(const std::string& applyNO);
 
     // Stores the task in "PENDING" and one "DEFAULT" media record per shot of its list, then the
     // video record, all with one creation time. nullptr when the store fails (nothing half-written

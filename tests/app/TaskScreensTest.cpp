@@ -7,6 +7,8 @@
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/store/UpdateTime.h"
 #include "platform/data/Predicate.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/host/Automation.h"
 #include "platform/ui/Button.h"
@@ -241,6 +243,24 @@ TEST_F(TaskScreensTest, AStoredNumberIsNotStoredTwice)
                   ->listMivoUploadTasks(Predicate::withFormat("applyNO=%@", "N300"))
                   ->size(),
         14u);
+}
+
+TEST_F(TaskScreensTest, AStoreThatCannotOpenIsNotATakenNumber)
+{
+    auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
+    ASSERT_TRUE(screen);
+    // The store file is damaged beyond opening.
+    BaseDatabaseManager::resetSharedManagersForTesting();
+    auto file = foundation::Paths::documents() / "IMivoDataBaseManager.sqlite";
+    for (const char* suffix : {"-wal", "-shm"})
+        std::filesystem::remove(file.string() + suffix);
+    ASSERT_TRUE(foundation::writeFileAtomically(file, std::string(8192, 'x')));
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    fill(*screen, "N400");
+    EXPECT_FALSE(submit(*screen));
+    EXPECT_EQ(alertText(*screen), NewTaskViewController::kStoreFailureMessage);
+    EXPECT_TRUE(capture.contains("cannot open store"));
+    BaseDatabaseManager::resetSharedManagersForTesting();
 }
 
 TEST_F(TaskScreensTest, RefusedTasksSayWhyAndStoreNothing)

@@ -10,6 +10,9 @@
 #include "platform/graphics/ImageContext.h"
 #include "platform/graphics/PixelBuffer.h"
 #include "platform/graphics/SaturationMatrix.h"
+#include "platform/render/Renderer.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/Label.h"
 
 #include <benchmark/benchmark.h>
 
@@ -134,6 +137,96 @@ void saturationOnly(benchmark::State& state, int w, int h)
     }
 }
 
+// A screen to snapshot: the noisy picture above under an image view, with labels over it.
+std::shared_ptr<ui::View> makeScreen(int w, int h)
+{
+    auto root = ui::View::create({0, 0, w / kScale, h / kScale});
+    root->setBackgroundColor(graphics::Color::white());
+    auto picture = ui::ImageView::create(root->bounds());
+    picture->setImage(makeSnapshot(w, h).a);
+    root->addSubview(picture);
+    for (int i = 0; i < 12; ++i) {
+        auto label = ui::Label::create({16, 80.0 + i * 40, w / kScale - 32, 30});
+        label->setText("待上传任务 " + std::to_string(i + 1));
+        root->addSubview(label);
+    }
+    return root;
+}
+
+const graphics::Color kTint = graphics::Color::white(0.2, 0.7);
+
+// The whole backdrop the alert makes: snapshot, blur 5, saturation 1.8, tint.
+void backdropOurs(benchmark::State& state, int w, int h)
+{
+    auto screen = makeScreen(w, h);
+    std::shared_ptr<graphics::Image> out;
+    for (auto _ : state) {
+        auto picture = ImageEffects::convertViewToImage(*screen);
+        out = ImageEffects::applyBlurWithRadius(*picture, 5, kTint, 1.8);
+        benchmark::DoNotOptimize(out.get());
+    }
+    state.counters["box"] = BoxBlur::boxSize(5, kScale);
+}
+
+#if MIVO_HAVE_OPENCV
+// The same steps as a careful OpenCV program takes them: the same renderer draws the snapshot
+// into a buffer kept between frames, then three box filters, the colour matrix as a transform,
+// and the tint as a scale and an offset.
+struct OpenCvBackdrop {
+    std::shared_ptr<graphics::Image> snapshot;
+    cv::Mat a, b, out, matrix;
+
+    OpenCvBackdrop(int w, int h)
+        : snapshot(graphics::Image::create(w, h, kScale))
+        , a(h, w, CV_8UC4, snapshot->data(), snapshot->stride())
+        , b(h, w, CV_8UC4)
+        , matrix(4, 4, CV_32F)
+    {
+        const auto m = SaturationMatrix::make(1.8);
+        for (int output = 0; output < 4; ++output)
+            for (int input = 0; input < 4; ++input)
+                matrix.at<float>(output, input) = float(m[input * 4 + output]) / SaturationMatrix::kDivisor;
+    }
+    void run(ui::View& screen)
+    {
+        snapshot->fill(0xFF000000);
+        render::Renderer(kScale).renderView(screen, *snapshot);
+        const int box = int(BoxBlur::boxSize(5, kScale));
+        cv::blur(a, b, cv::Size(box, box), cv::Point(-1, -1), cv::BORDER_REPLICATE);
+        cv::blur(b, a, cv::Size(box, box), cv::Point(-1, -1), cv::BORDER_REPLICATE);
+        cv::blur(a, b, cv::Size(box, box), cv::Point(-1, -1), cv::BORDER_REPLICATE);
+        cv::transform(b, a, matrix);
+        // Source-over of the premultiplied tint: out = in * (1 - alpha) + tint * alpha.
+        const double alpha = kTint.a, grey = kTint.r * 255 * alpha;
+        a.convertTo(out, -1, 1 - alpha, 0);
+        cv::add(out, cv::Scalar(grey, grey, grey, 255 * alpha), out);
+    }
+};
+
+void backdropOpenCv(benchmark::State& state, int w, int h)
+{
+    auto screen = makeScreen(w, h);
+    OpenCvBackdrop backdrop(w, h);
+    for (auto _ : state) {
+        backdrop.run(*screen);
+        benchmark::DoNotOptimize(backdrop.out.data);
+    }
+    // Both sides must make the same picture: every channel within a few steps of rounding.
+    auto picture = ImageEffects::convertViewToImage(*screen);
+    auto ours = ImageEffects::applyBlurWithRadius(*picture, 5, kTint, 1.8);
+    int worst = 0;
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* p = ours->data() + size_t(y) * ours->stride();
+        const uint8_t* q = backdrop.out.ptr<uint8_t>(y);
+        for (int x = 0; x < w * 4; ++x)
+            worst = std::max(worst, std::abs(int(p[x]) - int(q[x])));
+    }
+    state.counters["max_diff"] = worst;
+    if (worst > 4)
+        state.SkipWithError("OpenCV's backdrop and ours differ");
+}
+#endif
+
 // Keeps each run's mean real time (ms) by name for the closing table.
 class RecordingReporter final : public benchmark::ConsoleReporter {
 public:
@@ -183,6 +276,12 @@ int main(int argc, char** argv)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("BackdropEffect/" + size).c_str(), backdropEffect, w, h)
             ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("Backdrop/" + size).c_str(), backdropOurs, w, h)
+            ->Unit(benchmark::kMillisecond);
+#if MIVO_HAVE_OPENCV
+        benchmark::RegisterBenchmark(("OpenCvBackdrop/" + size).c_str(), backdropOpenCv, w, h)
+            ->Unit(benchmark::kMillisecond);
+#endif
     }
 
     benchmark::Initialize(&argc, argv);
@@ -210,6 +309,19 @@ int main(int argc, char** argv)
             std::printf("%-10s %6d %9.3f %11.3f %13.3f %9.3f %9s\n", size.c_str(), radius, ours, portable,
                 copies, opencv, opencv > 0 ? std::to_string(ours / opencv).substr(0, 5).c_str() : "n/a");
         }
+    }
+    std::printf("\n%-10s %12s %12s %9s  (snapshot, blur 5, saturation 1.8, tint)\n", "size", "backdrop ms",
+        "OpenCV ms", "ratio");
+    for (auto [w, h] : kSizes) {
+        const std::string size = sizeName(w, h);
+        auto find = [&](const std::string& name) {
+            auto it = reporter.times.find(name);
+            return it == reporter.times.end() ? 0.0 : it->second;
+        };
+        const double ours = find("Backdrop/" + size), opencv = find("OpenCvBackdrop/" + size);
+        if (ours > 0)
+            std::printf("%-10s %12.3f %12.3f %9s\n", size.c_str(), ours, opencv,
+                opencv > 0 ? std::to_string(ours / opencv).substr(0, 5).c_str() : "n/a");
     }
     return 0;
 }

@@ -192,3 +192,31 @@ TEST_F(ImageEffectsTest, ViewSnapshotsAreOpaqueAtTheScreenScale)
     EXPECT_EQ(picture->pixel(3, 30), 0xFFFF0000u);
     EXPECT_EQ(picture->pixel(15, 30), 0xFF000000u); // nothing drawn there: black
 }
+
+TEST_F(ImageEffectsTest, KeptWorkingBuffersCarryNothingFromOneCallToTheNext)
+{
+    // An image of other pixels than the context: mostly transparent, with one opaque square.
+    auto sparse = Image::create(60, 60, 1.0);
+    sparse->fill(0);
+    for (int y = 8; y < 12; ++y)
+        for (int x = 8; x < 12; ++x)
+            sparse->setPixel(x, y, 0xFF3366CC);
+    struct Case {
+        double radius, saturation;
+    };
+    for (Case c : {Case {5, 1.0}, Case {5, 1.8}, Case {0, 1.8}}) {
+        SCOPED_TRACE(testing::Message() << "radius " << c.radius << " saturation " << c.saturation);
+        ImageEffects::applyBlurWithRadius(*noise(120, 120, 1), c.radius, std::nullopt, c.saturation);
+        auto first = ImageEffects::applyBlurWithRadius(*sparse, c.radius, std::nullopt, c.saturation);
+        ImageEffects::applyBlurWithRadius(*noise(120, 120, 2), c.radius, std::nullopt, c.saturation);
+        auto second = ImageEffects::applyBlurWithRadius(*sparse, c.radius, std::nullopt, c.saturation);
+        ASSERT_TRUE(first && second);
+        expectEqualImages(*first, *second);
+        EXPECT_EQ(second->pixel(119, 0), 0u) << "corners far from the square stay clear";
+        EXPECT_EQ(second->pixel(119, 119), 0u);
+        // The caller's result is its own: a later call does not write into it.
+        auto kept = second->copy();
+        ImageEffects::applyBlurWithRadius(*noise(120, 120, 3), c.radius, std::nullopt, c.saturation);
+        expectEqualImages(*second, *kept);
+    }
+}

@@ -250,12 +250,17 @@ TEST_F(CommonUtilTest, SaverRefusesWhatItCannotPlace)
     EXPECT_TRUE(fs::is_empty(m_picture));
 
     // A movie that is no movie: the record stays as it was, no temporary file is left.
-    ui::ImagePickerInfo broken = movieInfo();
-    broken.mediaURL = kSamplePhoto;
-    CommonUtil::imagePickerController(nullptr, broken, {1, 0}, lists);
-    ASSERT_TRUE(runUntil([&] { return capture.contains("cannot save the movie"); }));
-    EXPECT_EQ(lists[1][0]->taskStatus(), "DEFAULT");
-    EXPECT_TRUE(fs::is_empty(m_video));
+    for (fs::path notAMovie :
+        {kSamplePhoto, fs::path(MIVO_SOURCE_DIR "/tests/core/media/data/cover-art-only.mp4")}) {
+        capture.clear();
+        ui::ImagePickerInfo broken = movieInfo();
+        broken.mediaURL = notAMovie;
+        CommonUtil::imagePickerController(nullptr, broken, {1, 0}, lists);
+        ASSERT_TRUE(runUntil([&] { return capture.contains("cannot save the movie"); })) << notAMovie;
+        EXPECT_EQ(lists[1][0]->taskStatus(), "DEFAULT");
+        EXPECT_TRUE(fs::is_empty(m_video));
+    }
+    EXPECT_TRUE(capture.contains("the movie has no playable video track"));
 
     // A user folder name that would leave Documents: refused before anything is queued.
     foundation::UserDefaults::standard().set(LocalDocumentManager::kCurrentUserKey, "../../outside");

@@ -14,6 +14,11 @@ namespace fs = std::filesystem;
 
 // Made with: ffmpeg -f lavfi -i testsrc=size=160x120:rate=10:duration=1 -c:v mpeg4 -f mov
 const fs::path kQuickTimeMovie = MIVO_SOURCE_DIR "/tests/core/media/data/short-quicktime.mov";
+// Sound with a cover picture, and sound alone: files a phone can pick that hold no movie. Made with
+// ffmpeg -f lavfi -i sine=frequency=440:duration=0.5 -i cover.png -map 0 -map 1 -c:a aac -b:a 32k
+// -c:v png -disposition:v:0 attached_pic -f mp4 (and -f mov, which drops the picture).
+const fs::path kCoverArtOnly = MIVO_SOURCE_DIR "/tests/core/media/data/cover-art-only.mp4";
+const fs::path kSoundOnly = MIVO_SOURCE_DIR "/tests/core/media/data/sound-only.mov";
 
 class VideoRemuxerTest : public ::testing::Test {
 protected:
@@ -63,7 +68,9 @@ TEST_F(VideoRemuxerTest, FailsCleanlyWithAReason)
              Case {m_folder / "text.mov", m_folder / "3.mp4", ""},
              Case {MIVO_SOURCE_DIR "/Resources/camera/sample-photo-2.jpg", m_folder / "3.mp4",
                  "a still picture is not a movie"},
-             Case {kQuickTimeMovie, m_folder / "no" / "such" / "4.mp4", ""}}) {
+             Case {kQuickTimeMovie, m_folder / "no" / "such" / "4.mp4", ""},
+             Case {kCoverArtOnly, m_folder / "5.mp4", "the movie has no playable video track"},
+             Case {kSoundOnly, m_folder / "6.mp4", "the movie has no playable video track"}}) {
         std::string error;
         EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(c.source, c.target, &error)) << c.source;
         EXPECT_FALSE(error.empty()) << c.source;

@@ -148,6 +148,8 @@ TEST_F(StoreScaleTest, ARolledBackTransactionLeavesNoTraceInTheFileOrTheLiveReco
     auto context = open(true);
     auto kept = context->insertNewObject("Record");
     kept->setValue("owner", "kept");
+    auto untouched = context->insertNewObject("Record");
+    untouched->setValue("owner", "untouched");
     ASSERT_FALSE(context->save());
 
     ASSERT_FALSE(context->beginTransaction());
@@ -161,14 +163,17 @@ TEST_F(StoreScaleTest, ARolledBackTransactionLeavesNoTraceInTheFileOrTheLiveReco
 
     auto all = context->fetch({"Record", std::nullopt});
     ASSERT_TRUE(all);
-    ASSERT_EQ(all->size(), 1u);
+    ASSERT_EQ(all->size(), 2u);
     EXPECT_EQ(all->front()->value("owner").asString(), "kept") << "read from the file, not the stale object";
     EXPECT_NE(all->front(), kept);
-    // The cut-loose record writes nothing later.
+    EXPECT_EQ(all->back(), untouched) << "a record the transaction did not write stays live";
+    // The cut-loose record writes nothing later; the untouched one still saves.
     kept->setValue("owner", "late");
     EXPECT_FALSE(context->hasChanges());
-    EXPECT_FALSE(context->save());
-    EXPECT_EQ(countOnOtherConnection(), 1u);
+    untouched->setValue("owner", "changed later");
+    ASSERT_FALSE(context->save());
+    EXPECT_EQ(countOnOtherConnection(), 2u);
+    EXPECT_EQ(context->fetch({"Record", Predicate("owner == 'changed later'")})->size(), 1u);
 }
 
 TEST_F(StoreScaleTest, AFailedSaveInsideATransactionUndoesOnlyItself)

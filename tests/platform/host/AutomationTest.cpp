@@ -4,9 +4,12 @@
 #include "platform/foundation/Value.h"
 #include "platform/host/Host.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/NavigationBar.h"
+#include "platform/ui/NavigationItem.h"
 #include "platform/ui/PinchGestureRecognizer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ScrollView.h"
@@ -367,3 +370,66 @@ TEST_F(AutomationTest, CommandStreamsStopAtQuitAndCountFailures)
 }
 
 } // namespace
+
+namespace {
+
+class AutomationBarTest : public AutomationTest {
+protected:
+    void SetUp() override
+    {
+        AutomationTest::SetUp();
+        bar = ui::NavigationBar::create({0, 300, 320, ui::NavigationBar::kHeight});
+        top.setTitle("新建任务");
+        below.setTitle("首页");
+        top.setRightBarButtonItem(ui::BarButtonItem::create("保存", [this](ui::BarButtonItem&) { ++saves; }));
+        bar->setTopItem(&top, true, &below);
+        bar->onBack = [this] { ++backs; };
+        window->addSubview(bar);
+    }
+
+    std::shared_ptr<ui::NavigationBar> bar;
+    ui::NavigationItem top, below;
+    int saves = 0, backs = 0;
+};
+
+} // namespace
+
+TEST_F(AutomationBarTest, BarButtonsAreNodesThatTapsReachByTheirText)
+{
+    Value answer = send(R"({"cmd":"tap","text":"保存"})");
+    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
+    EXPECT_EQ(saves, 1);
+    EXPECT_GT(answer["x"].asDouble(), 240) << "on the bar's right end";
+    answer = send(R"({"cmd":"tap","text":"首页"})");
+    ASSERT_TRUE(answer["ok"].asBool()) << answer.toJson();
+    EXPECT_EQ(backs, 1);
+    EXPECT_EQ(saves, 1);
+
+    const Value tree = send(R"({"cmd":"tree"})");
+    const Value& nodes = tree["tree"][size_t(0)]["children"][3];
+    EXPECT_EQ(nodes["text"].asString(), "新建任务");
+    const Value& buttons = nodes["children"];
+    ASSERT_EQ(buttons.asArray().size(), 2u) << nodes.toJson();
+    EXPECT_EQ(buttons[size_t(0)]["class"].asString(), "BackButton");
+    EXPECT_EQ(buttons[size_t(0)]["text"].asString(), "首页");
+    EXPECT_EQ(buttons[1]["class"].asString(), "BarButtonItem");
+    EXPECT_EQ(buttons[1]["text"].asString(), "保存");
+    EXPECT_EQ(buttons[1]["frame"][1].asDouble(), 300);
+
+    // A bar button under something else is refused like a covered view.
+    auto cover = ui::View::create({200, 290, 120, 60});
+    cover->setBackgroundColor(graphics::Color::white());
+    window->addSubview(cover);
+    expectError(R"({"cmd":"tap","text":"保存"})", "is covered by");
+    EXPECT_EQ(saves, 1);
+}
+
+TEST_F(AutomationTest, SecureFieldsShowDotsInTheTree)
+{
+    field->setText("秘密123");
+    field->setSecureTextEntry(true);
+    std::string tree = send(R"({"cmd":"tree"})").toJson();
+    EXPECT_EQ(tree.find("秘密"), std::string::npos) << tree;
+    EXPECT_NE(tree.find("\u2022\u2022\u2022\u2022\u2022"), std::string::npos);
+    expectError(R"({"cmd":"tap","text":"秘密123"})", "no visible view");
+}

@@ -2,6 +2,8 @@
 #include "platform/graphics/BezierPath.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/TextEngine.h"
+#include "platform/graphics/TextLayout.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
@@ -375,4 +377,129 @@ TEST_F(RendererTest, StatusBarIsDrawnOverTheWindowsInItsStyleAndFades)
     EXPECT_EQ(app.statusBar()->frame().maxY(), 0);
     EXPECT_EQ(darkPixels(*renderer.renderScreen()), 0);
     EXPECT_TRUE(app.statusBarFrame().isEmpty());
+}
+
+namespace {
+
+// Counts its own drawing, which must not happen where it cannot be seen.
+class CountingView final : public ui::View {
+public:
+    using View::View;
+    void draw(graphics::GraphicsContext& context, Rect rect) override
+    {
+        ++draws;
+        View::draw(context, rect);
+    }
+    int draws = 0;
+};
+
+} // namespace
+
+TEST_F(RendererTest, OffScreenViewsThatDoNotClipDrawOnlyTheirVisibleSubviews)
+{
+    // A row far below the screen whose one subview reaches back up into it, as a cell's badge may.
+    auto below = std::make_shared<CountingView>(Rect {10, 1000, 100, 20});
+    below->setBackgroundColor(Color::red());
+    below->layer().setBorderWidth(2);
+    below->layer().setBorderColor(Color::blue());
+    window->addSubview(below);
+    add({0, -980, 20, 20}, Color::green(), below.get());
+    auto hidden = add({5, 5, 5, 5}, Color::red(), below.get()); // off screen with its parent
+
+    // And off-screen rows with off-screen subviews: nothing of them at all.
+    std::vector<std::shared_ptr<CountingView>> rows;
+    for (int i = 0; i < 20; ++i) {
+        auto row = std::make_shared<CountingView>(Rect {0, 700.0 + 40 * i, 300, 36});
+        row->setBackgroundColor(Color::blue());
+        add({2, 2, 30, 30}, Color::red(), row.get());
+        window->addSubview(row);
+        rows.push_back(row);
+    }
+    render::Renderer renderer(1);
+    auto image = renderer.renderScreen();
+    EXPECT_TRUE(near(at(*image, 15, 25), kGreen)) << "the visible subview is drawn";
+    EXPECT_EQ(below->draws, 0);
+    for (auto& row : rows)
+        EXPECT_EQ(row->draws, 0);
+    EXPECT_EQ(renderer.viewsDrawn(), 2u) << "the window and the green subview";
+
+    // Scrolled into view, the same rows draw in full.
+    below->setFrame({10, 100, 100, 20});
+    image = renderer.renderScreen();
+    EXPECT_EQ(below->draws, 1);
+    EXPECT_TRUE(near(at(*image, 50, 110), kRed));
+    EXPECT_TRUE(near(at(*image, 10, 110), kBlue)) << "the border";
+    EXPECT_TRUE(near(at(*image, 17, 107), kRed)) << "its own subview";
+    (void)hidden;
+}
+
+TEST_F(RendererTest, TheTextCacheGrowsToAScreenOfManyLabelsButNotForOneOffTexts)
+{
+    graphics::TextLayout::clearCache();
+    auto& engine = graphics::TextEngine::shared();
+    const size_t initial = graphics::TextEngine::kInitialCachedLayouts;
+    ASSERT_EQ(engine.drawCacheCapacity(), initial);
+    // One-off texts, each drawn once: evictions never come back, the cache keeps its size.
+    auto label = ui::Label::create({0, 0, 300, 20});
+    window->addSubview(label);
+    render::Renderer renderer(1);
+    auto frame = Image::create(320, 568, 1);
+    for (size_t i = 0; i < initial * 2; ++i) {
+        label->setText("once " + std::to_string(i));
+        renderer.renderScreen(*frame);
+    }
+    EXPECT_EQ(engine.drawCacheCapacity(), initial);
+    label->removeFromSuperview();
+
+    // A screen of 800 small labels, drawn frame after frame.
+    for (int i = 0; i < 800; ++i) {
+        auto small = ui::Label::create({double(i % 20) * 16, double(i / 20) * 14, 16, 14});
+        small->setFont(graphics::Font::systemFont(6));
+        small->setText(std::to_string(i));
+        window->addSubview(small);
+    }
+    for (int pass = 0; pass < 3; ++pass)
+        renderer.renderScreen(*frame);
+    EXPECT_GE(engine.drawCacheCapacity(), 800u);
+    EXPECT_LE(engine.drawCacheCapacity(), graphics::TextEngine::kMaxCachedLayouts);
+    graphics::TextLayout::clearCache();
+    EXPECT_EQ(engine.drawCacheCapacity(), initial);
+}
+
+TEST_F(RendererTest, LabelsThatDoNotFitEndInsideTheirFrame)
+{
+    struct Case {
+        const char* text;
+        int lines;
+        double height;
+    };
+    const Case cases[] = {{"上海浦东新区张江高科技园区仓库A区", 1, 18},
+        {"Warehouse forty-two in the harbour district", 1, 18}, {"Supercalifragilisticexpialidocious", 1, 18},
+        {"Warehouse forty-two in the harbour district", 2, 36},
+        {"上海浦东新区张江高科技园区仓库A区上海浦东新区", 0, 36},
+        {"第一行\n第二行很长很长很长很长很长", 1, 18}};
+    double y = 10;
+    std::vector<Rect> frames;
+    for (const Case& c : cases) {
+        auto label = ui::Label::create({20, y, 100, c.height});
+        label->setNumberOfLines(c.lines);
+        label->setText(c.text);
+        window->addSubview(label);
+        frames.push_back(label->frame());
+        y += 60;
+    }
+    auto image = screen();
+    for (size_t i = 0; i < frames.size(); ++i) {
+        const Rect& f = frames[i];
+        int inside = 0, beyond = 0;
+        for (int py = int(f.minY()) - 8; py < int(f.maxY()) + 8; ++py)
+            for (int px = 10; px < 220; ++px) {
+                bool ink = at(*image, px, py).r < 160;
+                bool within
+                    = px >= f.minX() - 1 && px <= f.maxX() + 1 && py >= f.minY() - 2 && py <= f.maxY() + 2;
+                (within ? inside : beyond) += ink;
+            }
+        EXPECT_GT(inside, 20) << cases[i].text;
+        EXPECT_EQ(beyond, 0) << cases[i].text << ": text runs past the label's edge";
+    }
 }

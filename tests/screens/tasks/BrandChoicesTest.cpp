@@ -1,5 +1,6 @@
 #include "core/store/GetCourseArrayModel.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/NavigationBar.h"
 #include "screens/shell/BrandStyle.h"
 #include "screens/tasks/TaskRecordUtil.h"
 
@@ -46,4 +47,28 @@ TEST(BrandChoicesTest, CompaniesPickTheirBrand)
     auto logo = arvel.logo();
     ASSERT_TRUE(logo);
     EXPECT_EQ(logo->size().width, 30);
+}
+
+TEST(BrandChoicesTest, NavigationBarsReadOnEveryBrandColour)
+{
+    auto bar = ui::NavigationBar::create({0, 0, 320, 64});
+    for (const char* company : {"Arvel", "Kestro", "Ombry Motors"}) {
+        SCOPED_TRACE(company);
+        auto brand = BrandStyle::forCompany(company);
+        bar->setBarTintColor(brand.color);
+        EXPECT_GE(graphics::Color::contrastRatio(bar->tintColor(), brand.color), 4.5);
+        EXPECT_GE(graphics::Color::contrastRatio(bar->titleColor(), brand.color), 4.5);
+    }
+    bar->setBarTintColor(std::nullopt);
+    EXPECT_GE(graphics::Color::contrastRatio(bar->titleColor(), graphics::Color::white(0.97)), 4.5);
+}
+
+TEST(BrandChoicesTest, ContrastRatiosAreTheUsualOnes)
+{
+    using graphics::Color;
+    EXPECT_NEAR(Color::contrastRatio(Color::black(), Color::white()), 21.0, 1e-9);
+    EXPECT_NEAR(Color::contrastRatio(Color::white(), Color::white()), 1.0, 1e-9);
+    // The platform blue on the brands' red, as the bars had it.
+    EXPECT_NEAR(Color::contrastRatio(Color::rgba(0, 0.478, 1), Color::rgba(0.80, 0.12, 0.16)), 1.38, 0.01);
+    EXPECT_EQ(Color::readableOn(Color::rgba(0.13, 0.55, 0.33)), Color::black()) << "white gives only 4.2:1";
 }

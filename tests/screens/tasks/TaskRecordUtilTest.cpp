@@ -14,6 +14,7 @@ using foundation::Array;
 using foundation::Map;
 using foundation::Value;
 using MergeRule = IMivoDataBaseManager::MergeRule;
+using ApplyNOState = TaskRecordUtil::ApplyNOState;
 using mivo::test::serverFile;
 using mivo::test::serverTask;
 
@@ -123,7 +124,7 @@ TEST_F(TaskRecordUtilTest, ANewTaskIsStoredWholeOrNotAtAll)
         "CREATE TRIGGER refuseDelete BEFORE DELETE ON MivoTask BEGIN SELECT RAISE(ABORT, 'full'); END"));
     EXPECT_FALSE(TaskRecordUtil::storeNewTask(
         fields("M1", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(2)));
-    EXPECT_FALSE(TaskRecordUtil::applyNOIsTaken("M1"));
+    EXPECT_EQ(TaskRecordUtil::applyNOState("M1"), ApplyNOState::Free);
 
     // What the next start of the app finds in the file.
     BaseDatabaseManager::resetSharedManagersForTesting();
@@ -135,14 +136,14 @@ TEST_F(TaskRecordUtilTest, ANewTaskIsStoredWholeOrNotAtAll)
 
 TEST_F(TaskRecordUtilTest, TakenNumbersIgnoreDeletedTasks)
 {
-    EXPECT_FALSE(TaskRecordUtil::applyNOIsTaken("B1"));
+    EXPECT_EQ(TaskRecordUtil::applyNOState("B1"), ApplyNOState::Free);
     auto task = TaskRecordUtil::storeNewTask(
         fields("B1", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(1));
     ASSERT_TRUE(task);
-    EXPECT_TRUE(TaskRecordUtil::applyNOIsTaken("B1"));
-    EXPECT_FALSE(TaskRecordUtil::applyNOIsTaken("B2"));
+    EXPECT_EQ(TaskRecordUtil::applyNOState("B1"), ApplyNOState::Taken);
+    EXPECT_EQ(TaskRecordUtil::applyNOState("B2"), ApplyNOState::Free);
     IMivoDataBaseManager::sharedManager()->updateMivoTask(task, Map {{"taskStatus", "DELETE"}});
-    EXPECT_FALSE(TaskRecordUtil::applyNOIsTaken("B1"));
+    EXPECT_EQ(TaskRecordUtil::applyNOState("B1"), ApplyNOState::Free);
 }
 
 TEST_F(TaskRecordUtilTest, ListsShowOnlyTheUsersTasksOfTheState)
