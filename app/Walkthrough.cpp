@@ -60,7 +60,12 @@ std::vector<Step> road(const Walkthrough::Account& account)
         {"fill in task " + applyNO,
             {tapLabel("申请编号"), type(applyNO), tapLabel("库存地点"), type("上海浦东仓"),
                 tapLabel("保险公司"), type("平安保险"), tapLabel("成交价格"), type("86000"),
-                tapLabel("产品类型"), tapLabel("拍摄方案"), advance(0.3)},
+                tapLabel("产品类型"), advance(0.3), tapText("常规产品"), advance(0.3)},
+            ""},
+        // The chooser's action sheet slides up from the bottom; touches wait until it is in.
+        {"open the shooting-plan sheet", {tapLabel("拍摄方案"), advance(0.3), waitText("请选择一种拍摄方案")},
+            "03-plan-sheet.png"},
+        {"pick the shooting plan", {tapText("拆密封条-方案1"), advance(0.3), waitText("开始拍摄")},
             "03-new-task.png"},
         {"validate, store the task and open its grid",
             {tapText("开始拍摄"), waitText("照片记录"), advance(1)}, "04-grid.png"},
@@ -70,6 +75,15 @@ std::vector<Step> road(const Walkthrough::Account& account)
                 tapText("待拍摄任务"), advance(1),
                 Map {{"cmd", "wait"}, {"label", "任务:" + applyNO}, {"timeout", 15}}},
             "05-pending.png"},
+        // Keep this last: it leaves the app on the login screen. The home button sits on the right of
+        // the navigation bar of every inner screen, the menu button on the left of the home screen's.
+        {"log out through the prompt",
+            {Map {{"cmd", "tap"}, {"x", 300}, {"y", 42}}, advance(1), waitText("新建任务"),
+                Map {{"cmd", "tap"}, {"x", 20}, {"y", 42}}, advance(0.5), tapLabel("菜单:退出登录"),
+                advance(0.5), waitText("确定要退出吗？")},
+            "99-logout-prompt.png"},
+        {"confirm and return to the login screen", {tapText("确定"), advance(1), waitText("登录")},
+            "99-login.png"},
     };
 }
 

@@ -122,3 +122,25 @@ bool BaseDatabaseManager::saveContext()
     }
     return true;
 }
+
+bool BaseDatabaseManager::beginTransaction()
+{
+    if (!m_context)
+        return false;
+    if (auto error = m_context->beginTransaction()) {
+        logf("--------error------@%s", error->c_str());
+        return false;
+    }
+    return true;
+}
+
+bool BaseDatabaseManager::commitTransaction()
+{
+    if (!m_context)
+        return false;
+    if (auto error = m_context->commitTransaction()) {
+        logf("--------error------@%s", error->c_str());
+        return false;
+    }
+    return true;
+}

@@ -61,6 +61,10 @@ public:
         const std::string& entityName, const std::optional<data::Predicate>& predicate);
     // Saves the shared context; false (and a log line) on failure.
     bool saveContext();
+    // Saves between these two go to the file in one transaction (see ManagedObjectContext); false
+    // (and a log line) on failure, when a failed commit has dropped them all.
+    bool beginTransaction();
+    bool commitTransaction();
 
 protected:
     BaseDatabaseManager(std::shared_ptr<const data::ManagedObjectModel> model, std::string storeName);

@@ -36,11 +36,19 @@ std::shared_ptr<const data::ManagedObjectModel> IMivoDataBaseManager::model()
 {
     static const std::shared_ptr<const data::ManagedObjectModel> zantiro = [] {
         auto model = data::ManagedObjectModel::create("Zantiro");
-        model->addEntity(MivoTask::kEntityName, MivoTask::attributeDescriptions())
-            ->setObjectFactory([](auto entity) { return std::make_shared<MivoTask>(std::move(entity)); });
-        model->addEntity(MivoUploadTask::kEntityName, MivoUploadTask::attributeDescriptions())
-            ->setObjectFactory(
-                [](auto entity) { return std::make_shared<MivoUploadTask>(std::move(entity)); });
+        auto tasks = model->addEntity(MivoTask::kEntityName, MivoTask::attributeDescriptions());
+        tasks->setObjectFactory([](auto entity) { return std::make_shared<MivoTask>(std::move(entity)); });
+        // What the lists, the merge and the create-task check look tasks up by.
+        tasks->addIndex({"carID"});
+        tasks->addIndex({"applyNO"});
+        tasks->addIndex({"taskStatus", "createUser"});
+        auto uploads = model->addEntity(MivoUploadTask::kEntityName, MivoUploadTask::attributeDescriptions());
+        uploads->setObjectFactory(
+            [](auto entity) { return std::make_shared<MivoUploadTask>(std::move(entity)); });
+        // A task's records by its number or its server id; the merge matches on the id, the slot
+        // and the type.
+        uploads->addIndex({"applyNO"});
+        uploads->addIndex({"carID", "resourceType", "taskPosition"});
         return model;
     }();
     return zantiro;

@@ -50,5 +50,14 @@ std::optional<std::filesystem::path> LocalDocumentManager::fileInUserFolder(
     auto base = userFolder(folder);
     if (!base)
         return std::nullopt;
-    return *base / name;
+    // A plain name can still lead out through a link planted in the folder.
+    auto path = *base / name;
+    std::error_code error;
+    if (std::filesystem::symlink_status(path, error).type() == std::filesystem::file_type::symlink) {
+        foundation::logf(
+            "--------error------@refused file name \"%s\": it is a link out of the user's folder",
+            name.c_str());
+        return std::nullopt;
+    }
+    return path;
 }

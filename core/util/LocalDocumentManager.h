@@ -20,7 +20,9 @@ public:
     static std::optional<std::filesystem::path> currentUserFolder();
     // Documents/<kCurrentUser>/<folder>, created with its parents when missing.
     static std::optional<std::filesystem::path> userFolder(const std::string& folder);
-    // The file of that name in the user's folder; nullopt with a log line when the name is not safe.
+    // The file of that name in the user's folder; nullopt with a log line when the name is not safe
+    // or names a symbolic link. Every name read from a record or a reply goes through here before
+    // it is opened or written.
     static std::optional<std::filesystem::path> fileInUserFolder(
         const std::string& folder, const std::string& name);
 };

@@ -1,5 +1,6 @@
 #include "platform/data/EntityDescription.h"
 
+#include "platform/foundation/Exception.h"
 #include "platform/foundation/Format.h"
 
 #include <cerrno>
@@ -145,6 +146,19 @@ std::optional<size_t> EntityDescription::indexOfAttribute(const std::string& nam
     if (it == m_attributeIndex.end())
         return std::nullopt;
     return it->second;
+}
+
+void EntityDescription::addIndex(std::vector<std::string> attributeNames)
+{
+    if (attributeNames.empty())
+        throw foundation::Exception(
+            "NSInvalidArgumentException", "entity " + m_name + ": an index needs a column");
+    for (auto& name : attributeNames) {
+        if (!indexOfAttribute(name))
+            throw foundation::Exception(
+                "NSInvalidArgumentException", "entity " + m_name + ": no attribute '" + name + "' to index");
+    }
+    m_indexes.push_back(std::move(attributeNames));
 }
 
 const AttributeDescription* EntityDescription::attribute(const std::string& name) const

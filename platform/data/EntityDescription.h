@@ -45,6 +45,12 @@ public:
     std::optional<size_t> indexOfAttribute(const std::string& name) const;
     const AttributeDescription* attribute(const std::string& name) const;
 
+    // Columns that fetches filter on together; the store keeps an index on each set (made on
+    // open, also in a file written before the index existed). Throws foundation::Exception on an
+    // unknown attribute: a model is fixed program text.
+    void addIndex(std::vector<std::string> attributeNames);
+    const std::vector<std::vector<std::string>>& indexes() const { return m_indexes; }
+
     void setObjectFactory(ObjectFactory factory) { m_factory = std::move(factory); }
     const ObjectFactory& objectFactory() const { return m_factory; }
 
@@ -55,6 +61,7 @@ private:
     std::vector<AttributeDescription> m_attributes;
     std::unordered_map<std::string, size_t> m_attributeIndex;
     size_t m_index;
+    std::vector<std::vector<std::string>> m_indexes;
     ObjectFactory m_factory;
 };
 

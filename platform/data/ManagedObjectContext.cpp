@@ -166,6 +166,7 @@ ManagedObjectContext::ManagedObjectContext(
 
 ManagedObjectContext::~ManagedObjectContext()
 {
+    rollbackTransaction();
     for (auto& [sql, statement] : m_statements)
         sqlite3_finalize(statement);
     if (m_db)
@@ -204,7 +205,25 @@ bool ManagedObjectContext::openStore(std::string& error)
     if (!execute("PRAGMA journal_mode=WAL", error) || !execute("PRAGMA synchronous=FULL", error))
         return false;
     for (auto& entity : m_model->entities()) {
-        if (!ensureTable(*entity, error))
+        if (!ensureTable(*entity, error) || !ensureIndexes(*entity, error))
+            return false;
+    }
+    return true;
+}
+
+bool ManagedObjectContext::ensureIndexes(const EntityDescription& entity, std::string& error)
+{
+    for (auto& columns : entity.indexes()) {
+        std::string name = entity.name();
+        std::string list;
+        for (const std::string& column : columns) {
+            name += "_" + column;
+            list += (list.empty() ? "" : ", ") + quoted(column);
+        }
+        const std::string indexName = name;
+        std::string sql = "CREATE INDEX IF NOT EXISTS " + quoted(indexName) + " ON " + quoted(entity.name())
+            + " (" + list + ")";
+        if (!execute(sql.c_str(), error))
             return false;
     }
     return true;
@@ -534,14 +553,68 @@ bool ManagedObjectContext::writeDelete(ManagedObject& object, std::string& error
     return true;
 }
 
+std::optional<std::string> ManagedObjectContext::beginTransaction()
+{
+    if (m_inTransaction)
+        return "a transaction is already open";
+    std::string error;
+    if (!execute("BEGIN IMMEDIATE", error))
+        return "cannot begin a transaction: " + error;
+    m_inTransaction = true;
+    return std::nullopt;
+}
+
+std::optional<std::string> ManagedObjectContext::commitTransaction()
+{
+    if (!m_inTransaction)
+        return "no transaction is open";
+    std::string error;
+    if (!execute("COMMIT", error)) {
+        rollbackTransaction();
+        return "commit failed: " + error;
+    }
+    m_inTransaction = false;
+    return std::nullopt;
+}
+
+void ManagedObjectContext::rollbackTransaction()
+{
+    if (!m_inTransaction)
+        return;
+    std::string ignored;
+    execute("ROLLBACK", ignored);
+    m_inTransaction = false;
+    forgetRegisteredObjects();
+}
+
+void ManagedObjectContext::forgetRegisteredObjects()
+{
+    // Records saved inside the dropped transaction hold values and keys the file no longer has:
+    // cut them loose so later fetches read the file, and later changes to them write nothing.
+    for (auto& state : m_entities) {
+        for (auto& [rowId, weak] : state->registered) {
+            if (auto object = weak.lock()) {
+                object->m_context.reset();
+                object->m_changedMask = 0;
+            }
+        }
+        state->registered.clear();
+    }
+    m_updated.clear();
+}
+
 std::optional<std::string> ManagedObjectContext::save()
 {
     if (!hasChanges())
         return std::nullopt;
     std::string error;
-    // One statement is atomic on its own; more go in one transaction.
+    // One statement is atomic on its own; more go in one transaction, or in a savepoint of the
+    // open one, so that a failed save leaves the rest of that transaction as it was.
     bool transaction = m_inserted.size() + m_updated.size() + m_deleted.size() > 1;
-    if (transaction && !execute("BEGIN IMMEDIATE", error))
+    const char* begin = m_inTransaction ? "SAVEPOINT save" : "BEGIN IMMEDIATE";
+    const char* commit = m_inTransaction ? "RELEASE save" : "COMMIT";
+    const char* rollback = m_inTransaction ? "ROLLBACK TO save; RELEASE save" : "ROLLBACK";
+    if (transaction && !execute(begin, error))
         return "save failed: " + error;
     bool ok = true;
     size_t insertedCount = 0;
@@ -563,11 +636,11 @@ std::optional<std::string> ManagedObjectContext::save()
         }
     }
     if (ok && transaction)
-        ok = execute("COMMIT", error);
+        ok = execute(commit, error);
     if (!ok) {
         std::string ignored;
         if (transaction)
-            execute("ROLLBACK", ignored);
+            execute(rollback, ignored);
         for (size_t i = 0; i < insertedCount; ++i)
             m_inserted[i]->m_rowId = 0;
         return "save failed: " + error;

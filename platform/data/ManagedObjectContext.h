@@ -47,8 +47,18 @@ public:
 
     bool hasChanges() const;
     // Writes every pending change in one transaction. nullopt on success, else the error text; on
-    // failure nothing is written and the changes stay pending.
+    // failure nothing is written and the changes stay pending. Inside an open transaction (below)
+    // the changes become part of it.
     std::optional<std::string> save();
+
+    // Groups many saves into one transaction, which spares a disk flush per save: a bulk merge
+    // runs in one. commitTransaction() writes them all; rollbackTransaction() (or a failed commit)
+    // drops them and forgets the live records, whose values may be ones the store never kept.
+    // nullopt on success, else the error text. Transactions do not nest.
+    std::optional<std::string> beginTransaction();
+    std::optional<std::string> commitTransaction();
+    void rollbackTransaction();
+    bool isInTransaction() const { return m_inTransaction; }
 
 private:
     friend class ManagedObject;
@@ -57,6 +67,8 @@ private:
     ManagedObjectContext(std::shared_ptr<const ManagedObjectModel> model, std::filesystem::path path);
     bool openStore(std::string& error);
     bool ensureTable(const EntityDescription& entity, std::string& error);
+    bool ensureIndexes(const EntityDescription& entity, std::string& error);
+    void forgetRegisteredObjects();
     sqlite3_stmt* statement(const std::string& sql, std::string& error);
     std::string lastError() const;
     bool execute(const char* sql, std::string& error);
@@ -78,6 +90,7 @@ private:
     std::unordered_map<ManagedObject*, std::shared_ptr<ManagedObject>> m_updated;
     std::vector<std::shared_ptr<ManagedObject>> m_deleted;
     uint64_t m_nextInsertSequence {1};
+    bool m_inTransaction {false};
 };
 
 } // namespace data

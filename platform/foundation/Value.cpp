@@ -133,6 +133,24 @@ bool Value::asBool() const
     }
 }
 
+bool Value::boolValue() const
+{
+    if (!isString())
+        return asBool();
+    const std::string& text = asString();
+    size_t i = text.find_first_not_of(" \t\n\r\f\v");
+    if (i == std::string::npos)
+        return false;
+    if (text[i] == '+' || text[i] == '-')
+        ++i;
+    while (i < text.size() && text[i] == '0')
+        ++i;
+    if (i == text.size())
+        return false;
+    char c = text[i];
+    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+}
+
 int64_t Value::asInt() const
 {
     switch (type()) {

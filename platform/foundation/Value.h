@@ -68,6 +68,9 @@ public:
 
     // Numbers and bools convert among themselves; anything else gives false / 0 / empty.
     bool asBool() const;
+    // Truth the way the phone's boolValue reads a reply field: a number other than 0, or a text
+    // that starts (after blanks, a sign and zeros) with Y, y, T, t or a digit 1-9.
+    bool boolValue() const;
     int64_t asInt() const;
     double asDouble() const;
     const std::string& asString() const;

@@ -4,6 +4,7 @@
 #include "platform/graphics/ImageDecoding.h"
 
 #include <algorithm>
+#include <new>
 #include <turbojpeg.h>
 
 namespace graphics {
@@ -32,10 +33,26 @@ tjhandle compressor()
     return h.handle;
 }
 
-tjhandle decompressor()
+TurboHandle& decompressorSlot()
 {
     thread_local TurboHandle h(tjInitDecompress());
-    return h.handle;
+    return h;
+}
+
+tjhandle decompressor()
+{
+    return decompressorSlot().handle;
+}
+
+// TurboJPEG leaves a decompressor whose header read failed in the middle of its state machine,
+// and every later decode on it fails ("two SOI markers"). A failed decode costs a fresh handle so
+// that one bad file cannot stop a long-lived thread from decoding photos.
+void resetDecompressor()
+{
+    auto& slot = decompressorSlot();
+    if (slot.handle)
+        tjDestroy(slot.handle);
+    slot.handle = tjInitDecompress();
 }
 
 void setError(std::string* error, std::string text)
@@ -51,6 +68,7 @@ bool validDenominator(int d)
 
 struct Header {
     int width = 0, height = 0, scaledWidth = 0, scaledHeight = 0;
+    bool cmyk = false;
 };
 
 std::optional<Header> readHeader(
@@ -78,8 +96,10 @@ std::optional<Header> readHeader(
             handle, bytes.data(), bytes.size(), &h.width, &h.height, &subsampling, &colorspace)
         != 0) {
         setError(error, std::string("bad JPEG header: ") + tjGetErrorStr2(handle));
+        resetDecompressor();
         return std::nullopt;
     }
+    h.cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
     if (h.width <= 0 || h.height <= 0) {
         setError(error, "JPEG image has no pixels");
         return std::nullopt;
@@ -88,6 +108,24 @@ std::optional<Header> readHeader(
     h.scaledWidth = TJSCALED(h.width, factor);
     h.scaledHeight = TJSCALED(h.height, factor);
     return h;
+}
+
+// Ink values as Adobe writes them (inverted: 255 is no ink), the convention of nearly every CMYK
+// JPEG in the wild and of libjpeg's own CMYK output.
+void cmykToBgra(const uint8_t* cmyk, Image& image)
+{
+    const int width = image.pixelWidth();
+    for (int y = 0; y < image.pixelHeight(); ++y) {
+        const uint8_t* in = cmyk + size_t(y) * width * 4;
+        uint8_t* out = image.data() + size_t(y) * image.stride();
+        for (int x = 0; x < width; ++x, in += 4, out += 4) {
+            unsigned k = in[3];
+            out[0] = uint8_t((in[2] * k + 127) / 255);
+            out[1] = uint8_t((in[1] * k + 127) / 255);
+            out[2] = uint8_t((in[0] * k + 127) / 255);
+            out[3] = 0xFF;
+        }
+    }
 }
 
 } // namespace
@@ -156,17 +194,32 @@ std::shared_ptr<Image> JpegCodec::decode(
         setError(error, "out of memory for the JPEG image");
         return nullptr;
     }
+    // TurboJPEG converts CMYK and YCCK only to CMYK; those (scanners, print work) go through a
+    // buffer of ink values and are converted here.
+    std::unique_ptr<uint8_t[]> cmyk;
+    if (header->cmyk) {
+        cmyk.reset(new (std::nothrow) uint8_t[size_t(image->pixelWidth()) * image->pixelHeight() * 4]);
+        if (!cmyk) {
+            setError(error, "out of memory for the JPEG image");
+            return nullptr;
+        }
+    }
     // Any warning (a truncated or corrupt stream) fails the decode: a half-grey photo is worse
     // than a clear error.
-    int rc = tjDecompress2(handle, bytes.data(), bytes.size(), image->data(), image->pixelWidth(),
-        image->stride(), image->pixelHeight(), TJPF_BGRA, TJFLAG_STOPONWARNING);
+    int rc = cmyk ? tjDecompress2(handle, bytes.data(), bytes.size(), cmyk.get(), image->pixelWidth(),
+                 image->pixelWidth() * 4, image->pixelHeight(), TJPF_CMYK, TJFLAG_STOPONWARNING)
+                  : tjDecompress2(handle, bytes.data(), bytes.size(), image->data(), image->pixelWidth(),
+                      image->stride(), image->pixelHeight(), TJPF_BGRA, TJFLAG_STOPONWARNING);
     if (rc != 0) {
         bool warning = tjGetErrorCode(handle) == TJERR_WARNING;
         setError(error,
             std::string(warning ? "corrupt or truncated JPEG data: " : "JPEG decoding failed: ")
                 + tjGetErrorStr2(handle));
+        resetDecompressor();
         return nullptr;
     }
+    if (cmyk)
+        cmykToBgra(cmyk.get(), *image);
     image->setOpaque(true);
     return image;
 }

@@ -8,7 +8,9 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/PngCodec.h"
 #include "platform/render/Renderer.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Responder.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"
@@ -144,6 +146,14 @@ Value node(const ui::View& view)
         n["text"] = text;
     if (!view.accessibilityLabel().empty())
         n["label"] = view.accessibilityLabel();
+    if (!view.accessibilityHint().empty())
+        n["hint"] = view.accessibilityHint();
+    if (auto traits = ui::accessibilityTraitNames(view.accessibilityTraits()); !traits.empty()) {
+        Array names;
+        for (auto& trait : traits)
+            names.push_back(trait);
+        n["traits"] = std::move(names);
+    }
     n["hidden"] = view.isHidden();
     n["alpha"] = tidy(view.alpha());
     if (view.tag() != 0)
@@ -188,6 +198,10 @@ Value Automation::run(const Value& command)
         return longPress(command);
     if (name == "drag")
         return drag(command);
+    if (name == "pinch")
+        return pinch(command);
+    if (name == "doubletap")
+        return doubleTap(command);
     if (name == "type")
         return type(command);
     if (name == "backspace")
@@ -204,6 +218,10 @@ Value Automation::run(const Value& command)
         return ok({{"tree", tree()}});
     if (name == "find")
         return find(command);
+    if (name == "accessibility")
+        return accessibility();
+    if (name == "pasteboard")
+        return pasteboard();
     if (name == "info") {
         auto& loop = foundation::RunLoop::main();
         Rect screen = ui::Screen::mainScreen().bounds();
@@ -370,6 +388,87 @@ Value Automation::drag(const Value& command)
     app.touchUp(touch, *to);
     foundation::RunLoop::main().runOnce();
     return ok();
+}
+
+// Two taps 0.1 s apart at one point: within the multi-tap interval, so a double-tap recogniser takes
+// them and a single-tap one that waits for it fails.
+Value Automation::doubleTap(const Value& command)
+{
+    std::string error;
+    auto point = target(command, error);
+    if (!point)
+        return failure(error);
+    auto& app = ui::Application::shared();
+    for (int tap = 0; tap < 2; ++tap) {
+        if (tap)
+            foundation::RunLoop::main().runFor(0.1);
+        auto touch = app.touchDown(*point);
+        if (!touch)
+            return failure("the touch was not taken (interaction ignored or no window there)");
+        foundation::RunLoop::main().runFor(0.05);
+        app.touchUp(touch, *point);
+    }
+    foundation::RunLoop::main().runOnce();
+    return ok({{"x", tidy(point->x)}, {"y", tidy(point->y)}});
+}
+
+// Two fingers side by side around a point, `distance` apart (100 by default), moved apart or together
+// until they are `scale` times as far apart, over `duration` seconds.
+Value Automation::pinch(const Value& command)
+{
+    std::string error;
+    auto point = target(command, error);
+    if (!point)
+        return failure(error);
+    double distance = command.contains("distance") && isNumber(command["distance"])
+        ? command["distance"].asDouble()
+        : 100;
+    if (!isNumber(command["scale"]) || command["scale"].asDouble() <= 0 || command["scale"].asDouble() > 20
+        || distance <= 0 || distance > 2000)
+        return failure(
+            "\"scale\" must be a number above 0 and up to 20, \"distance\" above 0 and up to 2000");
+    double scale = command["scale"].asDouble();
+    auto duration = seconds(command, "duration", 0.3, kMaxGestureSeconds);
+    if (!duration)
+        return failure("\"duration\" must be a non-negative number up to 600");
+    auto fingerAt = [&](double side, double apart) { return Point {point->x + side * apart / 2, point->y}; };
+    auto& app = ui::Application::shared();
+    auto left = app.touchDown(fingerAt(-1, distance));
+    auto right = app.touchDown(fingerAt(1, distance));
+    if (!left || !right)
+        return failure("the touches were not taken (interaction ignored or no window there)");
+    int steps = std::max(2, int(std::ceil(*duration * 60)));
+    for (int i = 1; i <= steps; ++i) {
+        foundation::RunLoop::main().runFor(*duration / steps);
+        double apart = distance * (1 + (scale - 1) * double(i) / steps);
+        app.touchMoved(left, fingerAt(-1, apart));
+        app.touchMoved(right, fingerAt(1, apart));
+    }
+    app.touchUp(left, fingerAt(-1, distance * scale));
+    app.touchUp(right, fingerAt(1, distance * scale));
+    foundation::RunLoop::main().runOnce();
+    return ok({{"x", tidy(point->x)}, {"y", tidy(point->y)}});
+}
+
+// What was posted for the screen reader, oldest first.
+Value Automation::accessibility()
+{
+    Array posts;
+    for (auto& post : ui::Accessibility::posted())
+        posts.push_back(Map {{"notification", ui::Accessibility::name(post.notification)},
+            {"text", post.text}, {"time", tidy(post.time)}});
+    return ok({{"posted", std::move(posts)}});
+}
+
+Value Automation::pasteboard()
+{
+    auto& board = ui::Pasteboard::generalPasteboard();
+    Map answer {{"changeCount", board.changeCount()}};
+    if (auto image = board.image())
+        answer["image"] = Array {image->pixelWidth(), image->pixelHeight()};
+    if (auto text = board.string())
+        answer["string"] = *text;
+    return ok(std::move(answer));
 }
 
 Value Automation::type(const Value& command)

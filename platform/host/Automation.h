@@ -58,6 +58,10 @@ private:
     foundation::Value tap(const foundation::Value& command);
     foundation::Value longPress(const foundation::Value& command);
     foundation::Value drag(const foundation::Value& command);
+    foundation::Value pinch(const foundation::Value& command);
+    foundation::Value accessibility();
+    foundation::Value pasteboard();
+    foundation::Value doubleTap(const foundation::Value& command);
     foundation::Value type(const foundation::Value& command);
     foundation::Value backspace(const foundation::Value& command);
     foundation::Value returnKey();

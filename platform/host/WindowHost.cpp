@@ -1,14 +1,18 @@
 #include "platform/host/WindowHost.h"
 
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/PngCodec.h"
 #include "platform/host/App.h"
 #include "platform/host/Automation.h"
 #include "platform/host/Host.h"
 #include "platform/render/Renderer.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Pasteboard.h"
 #include "platform/ui/Responder.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Touch.h"
@@ -130,7 +134,29 @@ bool WindowHost::open(std::string* error)
             *error = SDL_GetError();
         return false;
     }
+    mirrorPasteboardToDesktop();
     return true;
+}
+
+// SDL 2 carries only text to the desktop's clipboard: a copied text goes as it is, a copied image
+// as the address of a PNG file written for it, which file managers and most editors paste.
+void WindowHost::mirrorPasteboardToDesktop()
+{
+    ui::Pasteboard::generalPasteboard().setDesktopMirror([](const ui::Pasteboard& board) {
+        if (auto text = board.string()) {
+            SDL_SetClipboardText(text->c_str());
+            return;
+        }
+        auto image = board.image();
+        if (!image)
+            return;
+        auto file = foundation::Paths::temporary() / "mivo-pasteboard.png";
+        auto png = graphics::PngCodec::encode(*image);
+        if (png
+            && foundation::writeFileAtomically(
+                file, std::string_view(reinterpret_cast<const char*>(png->data()), png->size())))
+            SDL_SetClipboardText(("file://" + file.string()).c_str());
+    });
 }
 
 int WindowHost::run(App& app)

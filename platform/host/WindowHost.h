@@ -21,6 +21,7 @@ public:
     ~WindowHost();
 
 private:
+    void mirrorPasteboardToDesktop();
     struct Sdl;
     HostOptions m_options;
     Sdl* m_sdl {nullptr};

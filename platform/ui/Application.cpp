@@ -1,4 +1,7 @@
 #include "platform/ui/Application.h"
+#include "platform/ui/Accessibility.h"
+#include "platform/ui/MenuController.h"
+#include "platform/ui/Pasteboard.h"
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
@@ -175,6 +178,9 @@ void Application::resetForTesting()
     AnimationContext::shared().reset();
     Screen::mainScreen().usePhoneProfile();
     Device::currentDevice().reset();
+    Pasteboard::generalPasteboard().resetForTesting();
+    MenuController::sharedMenuController().resetForTesting();
+    Accessibility::clearPosted();
 }
 
 } // namespace ui

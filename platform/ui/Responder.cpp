@@ -69,4 +69,16 @@ void Responder::touchesCancelled(const TouchSet& touches, const Event* event)
         next->touchesCancelled(touches, event);
 }
 
+bool Responder::canPerformAction(EditAction action, const Responder* sender) const
+{
+    auto* next = nextResponder();
+    return next && next->canPerformAction(action, sender);
+}
+
+void Responder::copy(const Responder* sender)
+{
+    if (auto* next = nextResponder())
+        next->copy(sender);
+}
+
 } // namespace ui

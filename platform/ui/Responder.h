@@ -7,6 +7,9 @@
 
 namespace ui {
 
+// The edit menu's standard actions.
+enum class EditAction { Cut, Copy, Paste, Select, SelectAll, Delete };
+
 // Base of views and view controllers: the responder chain, the first responder (one for the
 // process) and the hooks through which the hosts feed touches and keyboard input.
 class Responder : public std::enable_shared_from_this<Responder> {
@@ -40,6 +43,11 @@ public:
     virtual void insertText(const std::string& text) { (void)text; }
     virtual void deleteBackward() { }
     virtual void returnKey() { }
+
+    // Edit actions: a responder answers for the ones it can do now; the default asks the next
+    // responder, as does an action it does not take.
+    virtual bool canPerformAction(EditAction action, const Responder* sender) const;
+    virtual void copy(const Responder* sender);
 
     template<class T> std::shared_ptr<T> sharedAs()
     {

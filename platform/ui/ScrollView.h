@@ -25,6 +25,24 @@ public:
     virtual void scrollViewDidEndDecelerating(ScrollView& scrollView) { (void)scrollView; }
     // An animated setContentOffset or scrollRectToVisible reached its target.
     virtual void scrollViewDidEndScrollingAnimation(ScrollView& scrollView) { (void)scrollView; }
+
+    // Zooming: the view that zooms (nullptr: the scroll view does not zoom), and the zoom's life.
+    virtual std::shared_ptr<View> viewForZoomingInScrollView(ScrollView& scrollView)
+    {
+        (void)scrollView;
+        return nullptr;
+    }
+    virtual void scrollViewWillBeginZooming(ScrollView& scrollView, View* view)
+    {
+        (void)scrollView, (void)view;
+    }
+    // After every change of the zoom scale (a pinch step, a setter, the start of an animated zoom).
+    virtual void scrollViewDidZoom(ScrollView& scrollView) { (void)scrollView; }
+    // A pinch, a bounce back into the limits or an animated zoom ended at `scale`.
+    virtual void scrollViewDidEndZooming(ScrollView& scrollView, View* view, double scale)
+    {
+        (void)scrollView, (void)view, (void)scale;
+    }
 };
 
 // A view that shows a movable window onto content larger than itself: the content offset is the
@@ -82,6 +100,26 @@ public:
 
     const std::shared_ptr<PanGestureRecognizer>& panGestureRecognizer() const { return m_pan; }
 
+    // Zooming (ScrollViewZoom.cpp). The delegate's view for zooming is scaled by a transform about
+    // the content's top left corner and the content size follows it. Pinching works once the
+    // maximum zoom scale is above the minimum; past the limits a pinch stretches and bounces back.
+    static constexpr double kZoomAnimationDuration = 0.3;
+    double zoomScale() const { return m_zoomScale; }
+    void setZoomScale(double scale, bool animated = false);
+    double minimumZoomScale() const { return m_minimumZoomScale; }
+    void setMinimumZoomScale(double scale);
+    double maximumZoomScale() const { return m_maximumZoomScale; }
+    void setMaximumZoomScale(double scale);
+    bool bouncesZoom() const { return m_bouncesZoom; }
+    void setBouncesZoom(bool bounces) { m_bouncesZoom = bounces; }
+    bool isZooming() const { return m_zooming; }
+    bool isZoomBouncing() const { return m_zoomBouncing; }
+    // Zooms so that `rect` (in the zooming view's own coordinates) fills the bounds as far as the
+    // limits allow, centred.
+    void zoomToRect(graphics::Rect rect, bool animated);
+    // Made once zooming is possible.
+    const std::shared_ptr<PinchGestureRecognizer>& pinchGestureRecognizer() const { return m_pinch; }
+
     std::weak_ptr<ScrollViewDelegate> delegate() const { return m_delegate; }
     void setDelegate(std::weak_ptr<ScrollViewDelegate> delegate) { m_delegate = std::move(delegate); }
 
@@ -117,7 +155,26 @@ private:
     void stepDeceleration(double now);
     double advance(AxisMotion& motion, double now, double minimum, double maximum) const;
 
+    std::shared_ptr<View> viewForZooming();
+    void updatePinchGestureRecognizer();
+    void handlePinch(PinchGestureRecognizer& pinch);
+    // Scales the zooming view, sizes the content to it and moves to `offset` (kept within the
+    // content), telling the delegate.
+    void applyZoom(View& view, double scale, graphics::Point offset);
+    graphics::Point clampedOffset(graphics::Point offset) const;
+    void animateZoom(double scale, graphics::Point offset);
+
     std::shared_ptr<PanGestureRecognizer> m_pan;
+    std::shared_ptr<PinchGestureRecognizer> m_pinch;
+    double m_zoomScale {1};
+    double m_minimumZoomScale {1};
+    double m_maximumZoomScale {1};
+    double m_pinchStartScale {1};
+    graphics::Point m_pinchAnchor; // the zooming view's point under the fingers
+    uint64_t m_zoomAnimation {0};
+    bool m_bouncesZoom {true};
+    bool m_zooming {false};
+    bool m_zoomBouncing {false};
     std::weak_ptr<ScrollViewDelegate> m_delegate;
     graphics::Size m_contentSize;
     graphics::EdgeInsets m_contentInset;

@@ -4,6 +4,7 @@
 #include "platform/graphics/Color.h"
 #include "platform/graphics/Forward.h"
 #include "platform/graphics/Geometry.h"
+#include "platform/ui/Accessibility.h"
 #include "platform/ui/AnimationOptions.h"
 #include "platform/ui/Layer.h"
 #include "platform/ui/Responder.h"
@@ -147,6 +148,8 @@ public:
     void setAccessibilityLabel(std::string label) { m_accessibilityLabel = std::move(label); }
     const std::string& accessibilityHint() const { return m_accessibilityHint; }
     void setAccessibilityHint(std::string hint) { m_accessibilityHint = std::move(hint); }
+    AccessibilityTraits accessibilityTraits() const { return m_accessibilityTraits; }
+    void setAccessibilityTraits(AccessibilityTraits traits) { m_accessibilityTraits = traits; }
     bool isAccessibilityElement() const { return m_isAccessibilityElement; }
     void setIsAccessibilityElement(bool element) { m_isAccessibilityElement = element; }
     // The text a view shows (labels, buttons, fields), for tree dumps and automation.
@@ -203,6 +206,7 @@ private:
     std::optional<graphics::Color> m_tintColor;
     std::string m_accessibilityLabel;
     std::string m_accessibilityHint;
+    AccessibilityTraits m_accessibilityTraits {AccessibilityTraits::None};
     int64_t m_tag {0};
     uint32_t m_autoresizingMask {Autoresizing::None};
     ContentMode m_contentMode {ContentMode::ScaleToFill};

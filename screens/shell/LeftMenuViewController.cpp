@@ -1,11 +1,14 @@
 #include "screens/shell/LeftMenuViewController.h"
 
+#include "components/alert/ModalAlertView.h"
 #include "core/net/UserInfo.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/UserDefaults.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
 #include "screens/shell/BrandStyle.h"
+#include "screens/shell/LoginViewController.h"
 #include "screens/shell/MainBaseViewController.h"
 #include "screens/shell/ShellSegues.h"
 #include "screens/shell/SlidingViewController.h"
@@ -82,13 +85,32 @@ void LeftMenuViewController::selectEntry(size_t index)
         return;
     const auto& entry = entries()[index];
     if (entry.segueIdentifier.empty())
-        logout();
+        showLogoutPrompt();
     else
         performSegueWithIdentifier(entry.segueIdentifier);
 }
 
+void LeftMenuViewController::showLogoutPrompt()
+{
+    std::weak_ptr<LeftMenuViewController> weakSelf = sharedAs<LeftMenuViewController>();
+    auto alert = ModalAlertView::create();
+    alert->addButton("确定", [weakSelf] {
+        if (auto self = weakSelf.lock())
+            self->logout();
+    });
+    alert->addButton("取消", [] {});
+    // Over the whole container, not only the menu's strip.
+    std::shared_ptr<ui::ViewController> host = SlidingViewController::containing(*this);
+    if (!host)
+        host = sharedAs<ui::ViewController>();
+    alert->showWarning(host, "退出登录", "确定要退出吗？", std::nullopt, 0);
+}
+
 void LeftMenuViewController::logout()
 {
+    auto& defaults = foundation::UserDefaults::standard();
+    defaults.remove(LoginViewController::kPasswordKey);
+    defaults.synchronize();
     if (auto sliding = SlidingViewController::containing(*this))
         sliding->dismissViewController(true);
 }

@@ -29,8 +29,11 @@ public:
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
 
-    // A menu entry as a tap runs it.
+    // A menu entry as a tap runs it; the logout entry asks first.
     void selectEntry(size_t index);
+    // The prompt "退出登录" on the Warning style: "确定" logs out, "取消" stays.
+    void showLogoutPrompt();
+    // Back to the login screen. The stored password goes, so the next start does not log in again.
     void logout();
 
 private:

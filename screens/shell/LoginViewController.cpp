@@ -1,20 +1,25 @@
 #include "screens/shell/LoginViewController.h"
 
 #include "components/alert/ModalAlertView.h"
+#include "components/switch/OnOffSwitch.h"
 #include "core/net/UserInfo.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/foundation/BundleInfo.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/graphics/PngCodec.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/TextField.h"
 #include "screens/shell/DeviceIdentifier.h"
 #include "screens/shell/RequestUrlUtil.h"
 #include "screens/shell/ShellSegues.h"
 
 #include <charconv>
+#include <utility>
 
 using foundation::Value;
 
@@ -64,6 +69,18 @@ std::shared_ptr<ui::TextField> makeField(const std::string& placeholder, graphic
     return field;
 }
 
+// An image of the resource bundle, drawn at the screen's scale; nullptr when it cannot be read.
+std::shared_ptr<graphics::Image> bundleImage(const std::string& name)
+{
+    std::string error;
+    auto image = graphics::PngCodec::decodeFile(foundation::Paths::resource(name), 1, &error);
+    if (!image) {
+        foundation::logf("--------error------@%s: %s", name.c_str(), error.c_str());
+        return nullptr;
+    }
+    return image->withScale(ui::Screen::mainScreen().scale());
+}
+
 } // namespace
 
 std::shared_ptr<LoginViewController> LoginViewController::create()
@@ -83,12 +100,12 @@ void LoginViewController::viewDidLoad()
     m_titleLabel->setTextAlignment(graphics::TextAlignment::Center);
     view()->addSubview(m_titleLabel);
 
-    m_userNameField = makeField("用户名", {30, 190, width - 60, 40});
+    m_userNameField = makeField("用户名", {30, 180, width - 60, 40});
     m_userNameField->setText(foundation::UserDefaults::standard().string("userName").value_or(""));
     m_userNameField->setReturnKeyType(ui::ReturnKeyType::Next);
     view()->addSubview(m_userNameField);
 
-    m_passwordField = makeField("密码", {30, 240, width - 60, 40});
+    m_passwordField = makeField("密码", {30, 228, width - 60, 40});
     m_passwordField->setSecureTextEntry(true);
     m_passwordField->setReturnKeyType(ui::ReturnKeyType::Go);
     view()->addSubview(m_passwordField);
@@ -103,7 +120,14 @@ void LoginViewController::viewDidLoad()
             self->login();
     });
 
-    m_loginButton = ui::Button::create(graphics::Rect {30, 304, width - 60, 44});
+    m_autoLoginLabel = ui::Label::create({30, 277, 167, 29});
+    m_autoLoginLabel->setText("自动登录");
+    m_autoLoginLabel->setFont(graphics::Font::systemFont(15));
+    m_autoLoginLabel->setTextColor(graphics::Color::darkGray());
+    m_autoLoginLabel->setTextAlignment(graphics::TextAlignment::Right);
+    view()->addSubview(m_autoLoginLabel);
+
+    m_loginButton = ui::Button::create(graphics::Rect {30, 322, width - 60, 44});
     m_loginButton->setTitle("登录", ui::ControlState::Normal);
     m_loginButton->setTitle("登录中…", ui::ControlState::Disabled);
     m_loginButton->setTitleColor(graphics::Color::white(), ui::ControlState::Normal);
@@ -114,6 +138,71 @@ void LoginViewController::viewDidLoad()
             self->login();
     });
     view()->addSubview(m_loginButton);
+}
+
+bool LoginViewController::isAutoLoginOn()
+{
+    return foundation::UserDefaults::standard().string(kAutoLoginKey).value_or("YES") == "YES";
+}
+
+void LoginViewController::viewWillAppear(bool animated)
+{
+    ui::ViewController::viewWillAppear(animated);
+    // Made once: the screen appears again after every logout.
+    if (!m_autoLoginSwitch)
+        makeAutoLoginSwitch();
+    bool on = isAutoLoginOn();
+    m_autoLoginSwitch->setOn(on);
+    if (auto password = foundation::UserDefaults::standard().string(kPasswordKey); on && password)
+        m_passwordField->setText(*password);
+}
+
+void LoginViewController::makeAutoLoginSwitch()
+{
+    m_autoLoginSwitch = OnOffSwitch::create();
+    m_autoLoginSwitch->setFrame({205, 277, 64, 29});
+    m_autoLoginSwitch->setAccessibilityLabel("自动登录");
+    std::weak_ptr<LoginViewController> weakSelf = sharedAs<LoginViewController>();
+    m_autoLoginSwitch->addTarget(weakSelf, ui::ControlEvents::ValueChanged, [weakSelf](ui::Control&) {
+        if (auto self = weakSelf.lock())
+            self->autoLoginChanged();
+    });
+    m_autoLoginSwitch->setOnImage(bundleImage("btn-toggle-on-bg.png"));
+    m_autoLoginSwitch->setOffImage(bundleImage("btn-toggle-off-bg.png"));
+    m_autoLoginSwitch->setIsRounded(false);
+    m_autoLoginSwitch->setBorderColor(graphics::Color::clear());
+    m_autoLoginSwitch->setOn(true);
+    m_autoLoginSwitch->setInactiveColor(graphics::Color::clear());
+    m_autoLoginSwitch->setOnTintColor(graphics::Color::clear());
+    view()->addSubview(m_autoLoginSwitch);
+}
+
+void LoginViewController::autoLoginChanged()
+{
+    auto& defaults = foundation::UserDefaults::standard();
+    const bool on = m_autoLoginSwitch->isOn();
+    defaults.set(kAutoLoginKey, on ? "YES" : "NO");
+    // Turning it off forgets the password at once, not only at the next login.
+    if (!on)
+        defaults.remove(kPasswordKey);
+    defaults.synchronize();
+}
+
+void LoginViewController::viewDidAppear(bool animated)
+{
+    ui::ViewController::viewDidAppear(animated);
+    if (m_triedAutoLogin)
+        return;
+    m_triedAutoLogin = true;
+    auto& defaults = foundation::UserDefaults::standard();
+    auto userName = defaults.string("userName");
+    auto password = defaults.string(kPasswordKey);
+    if (!isAutoLoginOn() || !userName || userName->empty() || !password || password->empty())
+        return;
+    foundation::logf("automatic login as %s", userName->c_str());
+    m_userNameField->setText(*userName);
+    m_passwordField->setText(*password);
+    login();
 }
 
 void LoginViewController::login()
@@ -129,6 +218,7 @@ void LoginViewController::login()
         return;
     }
     m_userName = userName;
+    m_submittedPassword = password;
     m_requestRunning = true;
     m_loginButton->setEnabled(false);
 
@@ -140,6 +230,7 @@ void LoginViewController::login()
 
 void LoginViewController::loginFinished(const Value& reply)
 {
+    const std::string password = std::exchange(m_submittedPassword, {});
     m_requestRunning = false;
     m_loginButton->setEnabled(true);
     if (reply.isNull()) {
@@ -171,6 +262,12 @@ void LoginViewController::loginFinished(const Value& reply)
 
     auto& defaults = foundation::UserDefaults::standard();
     defaults.set("userName", m_userName);
+    const bool autoLogin = !m_autoLoginSwitch || m_autoLoginSwitch->isOn();
+    defaults.set(kAutoLoginKey, autoLogin ? "YES" : "NO");
+    if (autoLogin && !password.empty())
+        defaults.set(kPasswordKey, password);
+    else
+        defaults.remove(kPasswordKey);
     defaults.set(LocalDocumentManager::kCurrentUserKey,
         foundation::format("user%lld", static_cast<long long>(userId)));
     defaults.synchronize();
@@ -184,6 +281,7 @@ void LoginViewController::loginFinished(const Value& reply)
 
 void LoginViewController::loginFailed(const HttpError& error)
 {
+    m_submittedPassword.clear();
     m_requestRunning = false;
     m_loginButton->setEnabled(true);
     foundation::logf("--------error------@%s", error.description.c_str());

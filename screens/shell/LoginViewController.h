@@ -12,11 +12,14 @@ class Label;
 class TextField;
 } // namespace ui
 class ModalAlertView;
+class OnOffSwitch;
 struct HttpError;
 
 // The first screen: user name and password, sent to "/Login.ashx". On success the logged-in user
 // is filled in, the per-user folders are made and the main screens open ("loginToMainSegue");
-// on failure the reason is shown in an alert.
+// on failure the reason is shown in an alert. A switch turns automatic login on and off ("autoLogin"
+// "YES"/"NO"); while it is on the password is kept ("password") and the app logs in by itself
+// when it starts.
 class LoginViewController final : public ui::ViewController {
 public:
     static std::shared_ptr<LoginViewController> create();
@@ -25,11 +28,19 @@ public:
     static constexpr const char* kLoginPath = "/Login.ashx?time=";
     static constexpr const char* kLoginTag = "login";
 
+    static constexpr const char* kAutoLoginKey = "autoLogin";
+    static constexpr const char* kPasswordKey = "password";
+
     void viewDidLoad() override;
+    void viewWillAppear(bool animated) override;
+    void viewDidAppear(bool animated) override;
 
     std::shared_ptr<ui::TextField> userNameField() const { return m_userNameField; }
     std::shared_ptr<ui::TextField> passwordField() const { return m_passwordField; }
     std::shared_ptr<ui::Button> loginButton() const { return m_loginButton; }
+    std::shared_ptr<OnOffSwitch> autoLoginSwitch() const { return m_autoLoginSwitch; }
+    // The stored setting; on when it was never set.
+    static bool isAutoLoginOn();
     bool isRequestRunning() const { return m_requestRunning; }
 
     // The login button's action.
@@ -37,14 +48,22 @@ public:
     // The request's answers.
     void loginFinished(const foundation::Value& reply);
     void loginFailed(const HttpError& error);
+    // The switch's value-changed event.
+    void autoLoginChanged();
 
 private:
     void showError(const std::string& message);
+    void makeAutoLoginSwitch();
 
     std::shared_ptr<ui::Label> m_titleLabel;
     std::shared_ptr<ui::TextField> m_userNameField;
     std::shared_ptr<ui::TextField> m_passwordField;
     std::shared_ptr<ui::Button> m_loginButton;
+    std::shared_ptr<ui::Label> m_autoLoginLabel;
+    std::shared_ptr<OnOffSwitch> m_autoLoginSwitch;
     std::string m_userName;
+    std::string m_submittedPassword;
     bool m_requestRunning {false};
+    // Automatic login runs once, when the app starts; after a logout the screen waits.
+    bool m_triedAutoLogin {false};
 };

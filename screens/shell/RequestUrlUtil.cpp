@@ -13,8 +13,7 @@ std::string RequestUrlUtil::urlFor(const std::string& path)
 
 bool RequestUrlUtil::succeeded(const foundation::Value& reply)
 {
-    const auto& success = reply["Success"];
-    return success.isBool() ? success.asBool() : false;
+    return reply["Success"].boolValue();
 }
 
 std::string RequestUrlUtil::message(const foundation::Value& reply, const std::string& fallback)

@@ -1,11 +1,13 @@
 #include "screens/tasks/NewTaskViewController.h"
 
+#include "components/actionsheet/ActionSheet.h"
 #include "components/alert/ModalAlertView.h"
 #include "core/net/UserInfo.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/NavigationController.h"
 #include "platform/ui/StoryboardSegue.h"
 #include "platform/ui/TextField.h"
 #include "screens/shell/BrandStyle.h"
@@ -48,15 +50,7 @@ bool isPositivePrice(const std::string& text)
     return std::strtod(text.c_str(), nullptr) > 0;
 }
 
-std::string nextChoice(const std::vector<std::string>& choices, const std::string& current)
-{
-    if (choices.empty())
-        return {};
-    auto it = std::find(choices.begin(), choices.end(), current);
-    if (it == choices.end() || ++it == choices.end())
-        return choices.front();
-    return *it;
-}
+constexpr graphics::Color kPlaceholderColor = graphics::Color::white(0.7);
 
 } // namespace
 
@@ -115,11 +109,11 @@ void NewTaskViewController::viewDidLoad()
     std::weak_ptr<NewTaskViewController> weakSelf = sharedAs<NewTaskViewController>();
     m_productTypeButton->addAction(ui::ControlEvents::TouchUpInside, [weakSelf](ui::Control&) {
         if (auto self = weakSelf.lock())
-            self->chooseNextProductType();
+            self->showProductTypeSheet();
     });
     m_photoPlanButton->addAction(ui::ControlEvents::TouchUpInside, [weakSelf](ui::Control&) {
         if (auto self = weakSelf.lock())
-            self->chooseNextPhotoPlan();
+            self->showPhotoPlanSheet();
     });
 
     double width = view()->bounds().width();
@@ -163,7 +157,7 @@ std::shared_ptr<ui::Button> NewTaskViewController::addChooser(
     view()->addSubview(label);
     auto button = ui::Button::create(graphics::Rect {100, y, view()->bounds().width() - 116, 36});
     button->setTitle(title, ui::ControlState::Normal);
-    button->setTitleColor(graphics::Color::darkGray(), ui::ControlState::Normal);
+    button->setTitleColor(kPlaceholderColor, ui::ControlState::Normal);
     button->setContentHorizontalAlignment(ui::ContentHorizontalAlignment::Left);
     button->setContentEdgeInsets({0, 8, 0, 8});
     button->setBackgroundColor(graphics::Color::white());
@@ -175,16 +169,67 @@ std::shared_ptr<ui::Button> NewTaskViewController::addChooser(
     return button;
 }
 
-void NewTaskViewController::chooseNextProductType()
+void NewTaskViewController::showProductTypeSheet()
 {
-    m_productType = nextChoice(m_productTypes, m_productType);
-    m_productTypeButton->setTitle(m_productType, ui::ControlState::Normal);
+    showChooser(
+        kProductTypeSheetTag, "产品类型选择", kChooseProductType, m_productTypes, m_productType, true);
 }
 
-void NewTaskViewController::chooseNextPhotoPlan()
+void NewTaskViewController::showPhotoPlanSheet()
 {
-    m_photoPlan = nextChoice(m_photoPlans, m_photoPlan);
-    m_photoPlanButton->setTitle(m_photoPlan, ui::ControlState::Normal);
+    showChooser(kPhotoPlanSheetTag, "拍摄方案", "请选择一种拍摄方案", m_photoPlans, m_photoPlan,
+        m_photoPlans.size() == 2);
+}
+
+void NewTaskViewController::showChooser(int64_t tag, const std::string& title, const std::string& message,
+    const std::vector<std::string>& choices, const std::string& current, bool markCurrent)
+{
+    view()->endEditing(true);
+    auto section = ActionSheetSection::sectionWithTitle(title, message, choices, ActionSheetSection::Default);
+    // Only a choice already made is marked: before the first one nothing is current.
+    auto chosen = std::find(choices.begin(), choices.end(), current);
+    if (markCurrent && chosen != choices.end())
+        section->setButtonStyle(ActionSheetSection::Red, static_cast<size_t>(chosen - choices.begin()));
+    auto sheet = ActionSheet::create({section});
+    sheet->setDelegate(sharedAs<NewTaskViewController>());
+    sheet->setTag(tag);
+    sheet->setButtonPressedBlock(
+        [](ActionSheet& pressed, ActionSheetIndexPath) { pressed.dismissAnimated(true); });
+    auto navigation = navigationController();
+    sheet->showInView(navigation ? navigation->view() : view(), true);
+}
+
+void NewTaskViewController::showChoice(ui::Button& button, const std::string& choice)
+{
+    button.setTitle(choice, ui::ControlState::Normal);
+    button.setTitleColor(graphics::Color::black(), ui::ControlState::Normal);
+}
+
+void NewTaskViewController::actionSheetWillPresent(ActionSheet& sheet)
+{
+    foundation::logf("actionSheet willPresent: %lld", static_cast<long long>(sheet.tag()));
+}
+
+void NewTaskViewController::actionSheetDidPresent(ActionSheet& sheet)
+{
+    foundation::logf("actionSheet didPresent: %lld", static_cast<long long>(sheet.tag()));
+}
+
+void NewTaskViewController::actionSheetWillDismiss(ActionSheet& sheet)
+{
+    foundation::logf("actionSheet willDismiss: %lld", static_cast<long long>(sheet.tag()));
+}
+
+void NewTaskViewController::actionSheetPressedButtonAtIndexPath(
+    ActionSheet& sheet, ActionSheetIndexPath indexPath)
+{
+    if (sheet.tag() == kProductTypeSheetTag && indexPath.row < m_productTypes.size()) {
+        m_productType = m_productTypes[indexPath.row];
+        showChoice(*m_productTypeButton, m_productType);
+    } else if (sheet.tag() == kPhotoPlanSheetTag && indexPath.row < m_photoPlans.size()) {
+        m_photoPlan = m_photoPlans[indexPath.row];
+        showChoice(*m_photoPlanButton, m_photoPlan);
+    }
 }
 
 void NewTaskViewController::submit()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/actionsheet/ActionSheetDelegate.h"
 #include "platform/foundation/Value.h"
 #include "screens/shell/MainBaseViewController.h"
 #include "screens/tasks/TaskRecordUtil.h"
@@ -16,10 +17,10 @@ class TextField;
 struct HttpError;
 
 // Creates a task: application number, stock location, insurer, deal price, product type and
-// shooting plan (the choices offered by the user's brand). The fields are checked, the server is
-// asked whether the number is free ("validate"), then the task and its media records are stored
-// and its shot grid opens ("toNewTaskPLSeg").
-class NewTaskViewController final : public MainBaseViewController {
+// shooting plan (the choices offered by the user's brand, picked from an action sheet). The fields
+// are checked, the server is asked whether the number is free ("validate"), then the task and its
+// media records are stored and its shot grid opens ("toNewTaskPLSeg").
+class NewTaskViewController final : public MainBaseViewController, public ActionSheetDelegate {
 public:
     static std::shared_ptr<NewTaskViewController> create();
 
@@ -28,6 +29,9 @@ public:
     static constexpr const char* kValidateTag = "checkOddNumValid";
     static constexpr const char* kChooseProductType = "请选择产品类型";
     static constexpr const char* kChoosePhotoPlan = "请选择拍摄方案";
+    // The view tags of the two choosers' sheets.
+    static constexpr int64_t kProductTypeSheetTag = 1;
+    static constexpr int64_t kPhotoPlanSheetTag = 2;
 
     // Why the fields cannot make a task (the text shown to the user), or nullopt when they can.
     // Texts are taken trimmed.
@@ -46,9 +50,16 @@ public:
     std::shared_ptr<ui::Button> photoPlanButton() const { return m_photoPlanButton; }
     bool isRequestRunning() const { return m_requestRunning; }
 
-    // The choosers: each tap takes the next of the brand's choices.
-    void chooseNextProductType();
-    void chooseNextPhotoPlan();
+    // The choosers: an action sheet of the brand's choices with the current one marked.
+    void showProductTypeSheet();
+    void showPhotoPlanSheet();
+    const std::string& productType() const { return m_productType; }
+    const std::string& photoPlan() const { return m_photoPlan; }
+
+    void actionSheetWillPresent(ActionSheet& sheet) override;
+    void actionSheetDidPresent(ActionSheet& sheet) override;
+    void actionSheetWillDismiss(ActionSheet& sheet) override;
+    void actionSheetPressedButtonAtIndexPath(ActionSheet& sheet, ActionSheetIndexPath indexPath) override;
     // The submit button's action, and the answers of "validate".
     void submit();
     void validateFinished(const foundation::Value& reply);
@@ -56,6 +67,9 @@ public:
 
 private:
     void storeTaskAndOpenGrid();
+    void showChooser(int64_t tag, const std::string& title, const std::string& message,
+        const std::vector<std::string>& choices, const std::string& current, bool markCurrent);
+    static void showChoice(ui::Button& button, const std::string& choice);
     void showError(const std::string& message);
     std::shared_ptr<ui::TextField> addField(
         const std::string& caption, const std::string& placeholder, double y);

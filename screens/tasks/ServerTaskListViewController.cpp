@@ -6,7 +6,7 @@
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
 #include "screens/shell/RequestUrlUtil.h"
-#include "screens/tasks/TaskRecordUtil.h"
+#include "screens/tasks/ServerTaskMerge.h"
 
 using foundation::Value;
 
@@ -37,14 +37,29 @@ void ServerTaskListViewController::listFinished(const Value& reply)
         showError(message);
         return;
     }
-    bool allStored = true;
-    TaskRecordUtil::mergeServerTasks(
-        reply["Data"], taskStatus(), RequestUrlUtil::currentUserName(), mergeRule(), &allStored);
+    // The request stays running until the merge ends, so that a second refresh cannot merge the
+    // same list alongside it.
+    m_requestRunning = true;
+    std::weak_ptr<ServerTaskListViewController> weakSelf = sharedAs<ServerTaskListViewController>();
+    const Value& sysdateValue = reply["sysdate"];
+    std::string sysdate = sysdateValue.isString() ? sysdateValue.asString() : std::string();
+    m_merge = ServerTaskMerge::create(
+        reply["Data"], taskStatus(), RequestUrlUtil::currentUserName(), mergeRule());
+    m_merge->start([weakSelf] { return !weakSelf.expired(); },
+        [weakSelf, sysdate](size_t, bool allStored) {
+            if (auto self = weakSelf.lock())
+                self->mergeFinished(allStored, sysdate);
+        });
+}
+
+void ServerTaskListViewController::mergeFinished(bool allStored, const std::string& sysdate)
+{
+    m_requestRunning = false;
+    m_merge.reset();
     // Only after a whole merge: the server sends a task once after its change, so a fetch whose
     // tasks did not all reach the store must be asked again from the same time.
-    const Value& sysdate = reply["sysdate"];
-    if (allStored && sysdate.isString() && !sysdate.asString().empty())
-        setLastUpdateTime(UserInfo::sharedInstance()->userId(), sysdate.asString());
+    if (allStored && !sysdate.empty())
+        setLastUpdateTime(UserInfo::sharedInstance()->userId(), sysdate);
     reloadList();
     if (!allStored) {
         foundation::logf("--------error------@%s", "the server's tasks could not all be stored");

@@ -4,11 +4,14 @@
 #include "platform/foundation/Value.h"
 #include "screens/tasks/TaskListViewController.h"
 
+#include <memory>
+
 struct HttpError;
+class ServerTaskMerge;
 
 // Base of the finished and rejected lists: each time the list comes on screen it asks the server
 // for the tasks changed since the last fetch ("LoginName", "updateDate"), merges them into the
-// store and shows the store's tasks of its state.
+// store (in slices, the screen staying live) and shows the store's tasks of its state.
 class ServerTaskListViewController : public TaskListViewController {
 public:
     const char* className() const override { return "ServerTaskListViewController"; }
@@ -30,7 +33,9 @@ public:
     void listFailed(const HttpError& error);
 
 private:
+    void mergeFinished(bool allStored, const std::string& sysdate);
     void showError(const std::string& message);
 
     bool m_requestRunning {false};
+    std::shared_ptr<ServerTaskMerge> m_merge;
 };

@@ -134,72 +134,84 @@ size_t TaskRecordUtil::mergeServerTasks(const Value& tasks, const std::string& t
     const std::string& createUser, IMivoDataBaseManager::MergeRule rule, bool* allStored)
 {
     auto manager = IMivoDataBaseManager::sharedManager();
+    bool transaction = manager->beginTransaction();
     size_t merged = 0;
     bool stored = true;
     for (const Value& entry : tasks.asArray()) {
-        std::string carID = textOf(entry["CarID"]);
-        if (!entry.isMap() || carID.empty()) {
-            foundation::logf("--------error------@%s", "a server task without \"CarID\" was skipped");
-            continue;
-        }
-        // The number as the inspector typed it: what the grids and the upload screen look records up by.
-        std::string applyNO = textOf(entry["ApplyNoWithoutPrefix"]);
-        if (applyNO.empty())
-            applyNO = textOf(entry["ApplyNo"]);
-        Map values {
-            {"carID", carID},
-            {"photoType", textOf(entry["carSource"])},
-            {"taskStatus", taskStatus},
-            {"applyNO", applyNO},
-            {"createUser", createUser},
-        };
-        auto copy = [&](const char* attribute, const char* field) {
-            if (entry.contains(field))
-                values[attribute] = textOf(entry[field]);
-        };
-        copy("baseLocation", "StockArea");
-        copy("ensureCompany", "UndertakeCompany");
-        copy("dealPrice", "SecondhandPrice");
-        copy("rejectedReason", "RejectReason");
-        copy("assessPrice", "AssessPrice");
-        if (auto date = foundation::Date::parseLocal(textOf(entry["UpdateDate"]), "yyyy-MM-dd HH:mm:ss"))
-            values["updateDate"] = *date;
-        if (auto date = foundation::Date::parseLocal(textOf(entry["CreateTime"]), "yyyy-MM-dd HH:mm:ss"))
-            values["createTime"] = *date;
-        if (!manager->upsertMivoTask(values)) {
-            stored = false;
-            continue;
-        }
-        ++merged;
-
-        for (const Value& file : entry["CarFilesList"].asArray()) {
-            std::string type = textOf(file["FileType"]);
-            std::string position = textOf(file["FileNum"]);
-            if (!file.isMap() || position.empty() || (type != "image" && type != "video")) {
-                foundation::logf(
-                    "--------error------@%s", "a server file without position or type was skipped");
-                continue;
-            }
-            std::string fileCarID = textOf(file["carTaskId"]);
-            auto record = manager->upsertMivoUploadTask(
-                Map {
-                    {"carID", fileCarID.empty() ? carID : fileCarID},
-                    {"applyNO", applyNO},
-                    {"taskPosition", position},
-                    {"resourceType", type},
-                    {"resourceName", textOf(file["FileName"])},
-                    {"fileUrl", textOf(file["FileUrl"])},
-                    {"thumbnail", textOf(file["Thumbnail"])},
-                    {"taskStatus", "UPLOADED"},
-                },
-                rule);
-            if (!record)
-                stored = false;
-        }
+        if (mergeServerTask(entry, taskStatus, createUser, rule, stored))
+            ++merged;
+    }
+    if (transaction && !manager->commitTransaction()) {
+        merged = 0;
+        stored = false;
     }
     if (allStored)
         *allStored = stored;
     return merged;
+}
+
+bool TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& taskStatus,
+    const std::string& createUser, IMivoDataBaseManager::MergeRule rule, bool& stored)
+{
+    auto manager = IMivoDataBaseManager::sharedManager();
+    std::string carID = textOf(entry["CarID"]);
+    if (!entry.isMap() || carID.empty()) {
+        foundation::logf("--------error------@%s", "a server task without \"CarID\" was skipped");
+        return false;
+    }
+    // The number as the inspector typed it: what the grids and the upload screen look records up by.
+    std::string applyNO = textOf(entry["ApplyNoWithoutPrefix"]);
+    if (applyNO.empty())
+        applyNO = textOf(entry["ApplyNo"]);
+    Map values {
+        {"carID", carID},
+        {"photoType", textOf(entry["carSource"])},
+        {"taskStatus", taskStatus},
+        {"applyNO", applyNO},
+        {"createUser", createUser},
+    };
+    auto copy = [&](const char* attribute, const char* field) {
+        if (entry.contains(field))
+            values[attribute] = textOf(entry[field]);
+    };
+    copy("baseLocation", "StockArea");
+    copy("ensureCompany", "UndertakeCompany");
+    copy("dealPrice", "SecondhandPrice");
+    copy("rejectedReason", "RejectReason");
+    copy("assessPrice", "AssessPrice");
+    if (auto date = foundation::Date::parseLocal(textOf(entry["UpdateDate"]), "yyyy-MM-dd HH:mm:ss"))
+        values["updateDate"] = *date;
+    if (auto date = foundation::Date::parseLocal(textOf(entry["CreateTime"]), "yyyy-MM-dd HH:mm:ss"))
+        values["createTime"] = *date;
+    if (!manager->upsertMivoTask(values)) {
+        stored = false;
+        return false;
+    }
+
+    for (const Value& file : entry["CarFilesList"].asArray()) {
+        std::string type = textOf(file["FileType"]);
+        std::string position = textOf(file["FileNum"]);
+        if (!file.isMap() || position.empty() || (type != "image" && type != "video")) {
+            foundation::logf("--------error------@%s", "a server file without position or type was skipped");
+            continue;
+        }
+        std::string fileCarID = textOf(file["carTaskId"]);
+        auto record = manager->upsertMivoUploadTask(
+            Map {
+                {"carID", fileCarID.empty() ? carID : fileCarID},
+                {"applyNO", applyNO},
+                {"taskPosition", position},
+                {"resourceType", type},
+                {"resourceName", textOf(file["FileName"])},
+                {"fileUrl", textOf(file["FileUrl"])},
+                {"thumbnail", textOf(file["Thumbnail"])},
+                {"taskStatus", "UPLOADED"},
+            },
+            rule);
+        if (!record)
+            stored = false;
+    }
+    return true;
 }
 
 std::vector<std::shared_ptr<MivoUploadTask>> TaskRecordUtil::finishedUploads(const std::string& carID)

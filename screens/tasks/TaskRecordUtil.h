@@ -49,8 +49,12 @@ public:
     // and resourceType. Entries that are not objects or carry no "CarID" are skipped (logged).
     // Returns the number of tasks merged; `allStored` (when given) becomes false when the store
     // refused a task or a file, which the next fetch must then bring again.
+    // The whole list goes to the file in one transaction.
     static size_t mergeServerTasks(const foundation::Value& tasks, const std::string& taskStatus,
         const std::string& createUser, IMivoDataBaseManager::MergeRule rule, bool* allStored = nullptr);
+    // One entry of such a list; false when it was skipped. `allStored` becomes false as above.
+    static bool mergeServerTask(const foundation::Value& entry, const std::string& taskStatus,
+        const std::string& createUser, IMivoDataBaseManager::MergeRule rule, bool& allStored);
 
     // What the finished grid is handed: the task's image records sorted by taskPosition as
     // integers, then its video records in store order.

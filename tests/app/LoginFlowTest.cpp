@@ -1,5 +1,6 @@
 #include "tests/app/ShellFixture.h"
 
+#include "components/switch/OnOffSwitch.h"
 #include "core/net/UserInfo.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
@@ -99,4 +100,145 @@ TEST_F(LoginFlowTest, ASuccessWithoutAUserIdIsNotALogin)
     EXPECT_FALSE(m_login->presentedViewController());
     EXPECT_FALSE(alertText(*m_login).empty());
     EXPECT_FALSE(foundation::UserDefaults::standard().string("kCurrentUser").has_value());
+}
+
+namespace {
+
+// Automatic login across starts of the app: a start is a fresh launch on the same home.
+class AutoLoginTest : public ShellFixture {
+protected:
+    void relaunch()
+    {
+        foundation::RunLoop::main().runFor(2);
+        m_login.reset();
+        m_window.reset();
+        ui::Application::shared().resetForTesting();
+        ui::Storyboard::removeAllForTesting();
+        m_window = host::launch(m_delegate, host::HostOptions {});
+        m_login = std::dynamic_pointer_cast<LoginViewController>(m_window->rootViewController());
+        ASSERT_TRUE(m_login);
+        foundation::RunLoop::main().runFor(0.1);
+    }
+    // Waits for a login that may be running and says whether the main screens opened.
+    bool loggedIn()
+    {
+        runUntil([&] { return !m_login->isRequestRunning(); });
+        foundation::RunLoop::main().runFor(0.5);
+        return m_login->presentedViewController() != nullptr;
+    }
+    void tapSwitch()
+    {
+        auto control = m_login->autoLoginSwitch();
+        auto frame = control->convertRectToView(control->bounds(), nullptr);
+        ui::Application::shared().tap({frame.midX(), frame.midY()});
+        foundation::RunLoop::main().runFor(0.4);
+    }
+    static std::optional<std::string> stored(const char* key)
+    {
+        return foundation::UserDefaults::standard().string(key);
+    }
+};
+
+} // namespace
+
+TEST_F(AutoLoginTest, TheSwitchIsDrawnFromItsTwoImagesAndStartsOn)
+{
+    foundation::RunLoop::main().runFor(0.1);
+    auto control = m_login->autoLoginSwitch();
+    ASSERT_TRUE(control);
+    EXPECT_EQ(control->frame(), (graphics::Rect {205, 277, 64, 29}));
+    EXPECT_TRUE(control->isOn());
+    EXPECT_FALSE(control->isRounded());
+    EXPECT_EQ(control->background()->layer().cornerRadius(), 2);
+    EXPECT_EQ(control->onTintColor(), graphics::Color::clear());
+    EXPECT_EQ(control->inactiveColor(), graphics::Color::clear());
+    EXPECT_EQ(control->borderColor(), graphics::Color::clear());
+    ASSERT_TRUE(control->onImage());
+    ASSERT_TRUE(control->offImage());
+    EXPECT_EQ(control->onImage()->size(), (graphics::Size {64, 29}));
+    EXPECT_EQ(control->offImage()->size(), (graphics::Size {64, 29}));
+    EXPECT_EQ(control->superview(), m_login->view());
+}
+
+TEST_F(AutoLoginTest, OnKeepsThePasswordAndLogsInAtTheNextStart)
+{
+    ASSERT_TRUE(logIn("kestro"));
+    EXPECT_EQ(stored("autoLogin"), "YES");
+    EXPECT_EQ(stored("password"), "123456");
+
+    relaunch();
+    EXPECT_TRUE(loggedIn()) << alertText(*m_login);
+    EXPECT_EQ(UserInfo::sharedInstance()->loginName(), "kestro");
+}
+
+TEST_F(AutoLoginTest, OffForgetsThePasswordAndWaitsForTheUser)
+{
+    foundation::RunLoop::main().runFor(0.1);
+    tapSwitch();
+    EXPECT_FALSE(m_login->autoLoginSwitch()->isOn());
+    EXPECT_EQ(stored("autoLogin"), "NO");
+    ASSERT_TRUE(logIn("kestro"));
+    EXPECT_EQ(stored("autoLogin"), "NO");
+    EXPECT_FALSE(stored("password"));
+
+    relaunch();
+    EXPECT_FALSE(m_login->autoLoginSwitch()->isOn()) << "the switch shows the stored setting";
+    EXPECT_FALSE(loggedIn());
+    EXPECT_EQ(m_login->passwordField()->text(), "");
+
+    // Turned on again it keeps the next password; turned off it drops the kept one at once.
+    tapSwitch();
+    EXPECT_EQ(stored("autoLogin"), "YES");
+    ASSERT_TRUE(logIn("kestro"));
+    EXPECT_EQ(stored("password"), "123456");
+    m_login->dismissViewController(false);
+    foundation::RunLoop::main().runFor(0.5);
+    tapSwitch();
+    EXPECT_FALSE(stored("password"));
+}
+
+TEST_F(AutoLoginTest, AfterALogoutTheScreenDoesNotLogInByItself)
+{
+    ASSERT_TRUE(logIn("arvel"));
+    m_login->dismissViewController(false); // as a logout that kept the password
+    EXPECT_FALSE(loggedIn());
+    EXPECT_EQ(m_login->passwordField()->text(), "123456") << "kept for one tap on 登录";
+}
+
+TEST_F(AutoLoginTest, AWrongStoredPasswordShowsTheServersReason)
+{
+    auto& defaults = foundation::UserDefaults::standard();
+    defaults.set("userName", "arvel");
+    defaults.set("password", "wrong");
+    defaults.set("autoLogin", "YES");
+    relaunch();
+    EXPECT_FALSE(loggedIn());
+    EXPECT_EQ(alertText(*m_login), "用户名或密码错误");
+}
+
+TEST_F(LoginFlowTest, SuccessIsReadAsTheServerMeansIt)
+{
+    const foundation::Map data {{"userId", int64_t(1001)}, {"loginname", "arvel"}, {"companyname", "Arvel"}};
+    struct Case {
+        foundation::Value success;
+        bool loggedIn;
+    };
+    for (const Case& c : {Case {true, true}, Case {int64_t(1), true}, Case {"true", true}, Case {"YES", true},
+             Case {"1", true}, Case {false, false}, Case {int64_t(0), false}, Case {"false", false},
+             Case {"NO", false}, Case {"0", false}, Case {foundation::Value(), false}}) {
+        SCOPED_TRACE(c.success.toJson());
+        ui::Application::shared().resetForTesting();
+        m_window = host::launch(m_delegate, host::HostOptions {});
+        m_login = std::dynamic_pointer_cast<LoginViewController>(m_window->rootViewController());
+        m_login->loadViewIfNeeded();
+        m_login->loginFinished(
+            foundation::Value(foundation::Map {{"Success", c.success}, {"Msg", "操作成功"}, {"Data", data}}));
+        if (c.loggedIn) {
+            EXPECT_EQ(alertText(*m_login), "") << "the server's success text is no error";
+            EXPECT_EQ(foundation::UserDefaults::standard().string("kCurrentUser"), "user1001");
+        } else {
+            EXPECT_EQ(alertText(*m_login), "操作成功");
+        }
+        foundation::UserDefaults::standard().remove("kCurrentUser");
+    }
 }

@@ -1,6 +1,7 @@
 #include "tests/app/ShellFixture.h"
 
 #include "app/MainStoryboard.h"
+#include "components/alert/ModalAlertButton.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "screens/shell/HomeViewController.h"
 #include "screens/shell/LeftMenuViewController.h"
@@ -108,12 +109,44 @@ TEST_F(NavigationTest, MenuEntriesOpenTheirScreensOnTheHomeStack)
     EXPECT_TRUE(std::dynamic_pointer_cast<FinishedTaskListViewController>(stack->topViewController()));
 }
 
-TEST_F(NavigationTest, LogoutReturnsToTheLoginScreen)
+TEST_F(NavigationTest, LogoutAsksFirstAndReturnsToTheLoginScreen)
 {
     auto sliding = logIn("arvel");
     ASSERT_TRUE(sliding);
     auto menu = std::dynamic_pointer_cast<LeftMenuViewController>(sliding->underLeftViewController());
-    menu->logout();
-    foundation::RunLoop::main().runFor(0.6);
+    // The prompt over the container, on the Warning style, with "确定" and "取消".
+    auto prompt = [&]() -> std::shared_ptr<ModalAlertView> {
+        for (const auto& child : sliding->childViewControllers()) {
+            if (auto alert = std::dynamic_pointer_cast<ModalAlertView>(child))
+                return alert;
+        }
+        return nullptr;
+    };
+    auto tapButton = [&](const std::string& title) {
+        for (const auto& button : prompt()->buttons()) {
+            if (button->currentTitle() == title)
+                button->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+        }
+        foundation::RunLoop::main().runFor(1);
+    };
+
+    menu->selectEntry(LeftMenuViewController::entries().size() - 1);
+    foundation::RunLoop::main().runFor(0.5);
+    ASSERT_TRUE(prompt());
+    EXPECT_EQ(prompt()->labelTitle()->text(), "退出登录");
+    EXPECT_EQ(alertText(*sliding), "确定要退出吗？");
+    ASSERT_EQ(prompt()->buttons().size(), 2u);
+    EXPECT_EQ(prompt()->buttons()[0]->actionType(), ModalAlertButton::ActionType::Block);
+    EXPECT_EQ(prompt()->buttons()[1]->actionType(), ModalAlertButton::ActionType::Block);
+
+    tapButton("取消");
+    EXPECT_FALSE(prompt());
+    EXPECT_EQ(m_login->presentedViewController(), sliding);
+
+    menu->selectEntry(LeftMenuViewController::entries().size() - 1);
+    foundation::RunLoop::main().runFor(0.5);
+    tapButton("确定");
     EXPECT_FALSE(m_login->presentedViewController());
+    EXPECT_FALSE(foundation::UserDefaults::standard().string(LoginViewController::kPasswordKey))
+        << "the next start does not log in again";
 }

@@ -1,5 +1,7 @@
 #include "tests/app/ShellFixture.h"
 
+#include "components/actionsheet/ActionSheet.h"
+
 #include "core/net/UserInfo.h"
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/store/UpdateTime.h"
@@ -54,16 +56,40 @@ protected:
             Predicate::withFormat("applyNO=%@", applyNO));
     }
 
+    // The action sheet a chooser of the create-task screen shows, if one is up.
+    static std::shared_ptr<ActionSheet> shownSheet(NewTaskViewController& screen)
+    {
+        for (const auto& view : screen.navigationController()->view()->subviews()) {
+            if (auto sheet = std::dynamic_pointer_cast<ActionSheet>(view))
+                return sheet;
+        }
+        return nullptr;
+    }
+
+    // Opens a chooser's sheet and presses its button at `row`, as a finger would.
+    static void choose(NewTaskViewController& screen, ui::Button& chooser, size_t row)
+    {
+        chooser.sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+        step(0.3);
+        auto sheet = shownSheet(screen);
+        ASSERT_TRUE(sheet);
+        ASSERT_LT(row, sheet->sections()[0]->buttons().size());
+        auto button = sheet->sections()[0]->buttons()[row];
+        auto center = button->convertPointToView({button->bounds().midX(), button->bounds().midY()}, nullptr);
+        ui::Application::shared().tap(center);
+        step(0.3);
+        EXPECT_FALSE(shownSheet(screen));
+    }
+
     // Fills the create-task screen; the first product type and the plan at `planIndex`.
-    static void fill(NewTaskViewController& screen, const std::string& applyNO, int planIndex = 0)
+    static void fill(NewTaskViewController& screen, const std::string& applyNO, size_t planIndex = 0)
     {
         screen.applyNoField()->setText(applyNO);
         screen.baseLocationField()->setText("上海浦东仓");
         screen.ensureCompanyField()->setText("平安保险");
         screen.dealPriceField()->setText("86000");
-        screen.chooseNextProductType();
-        for (int i = 0; i <= planIndex; ++i)
-            screen.chooseNextPhotoPlan();
+        choose(screen, *screen.productTypeButton(), 0);
+        choose(screen, *screen.photoPlanButton(), planIndex);
     }
 
     bool submit(NewTaskViewController& screen)
@@ -120,6 +146,75 @@ TEST_F(TaskScreensTest, CreatingATaskStoresItAndOpensItsGrid)
     EXPECT_EQ(tasks->front()->createUser(), "arvel");
     EXPECT_EQ(tasks->front()->productType(), "常规产品");
     EXPECT_EQ(manager->listMivoUploadTasks(Predicate::withFormat("applyNO=%@", "N100"))->size(), 15u);
+}
+
+TEST_F(TaskScreensTest, ChoosersOfferTheBrandsChoicesAndMarkTheCurrentOne)
+{
+    const struct {
+        const char* user;
+        std::vector<std::string> plans;
+    } brands[] = {
+        {"arvel", {"拆密封条-方案1", "不拆密封条-方案2"}},
+        {"kestro", {"不拆密封条-方案2"}},
+    };
+    // A marked button has style 2: a white title on red.
+    auto isMarked = [](const ActionSheetButton& button) {
+        return button.titleColorForState(ui::ControlState::Normal) == graphics::Color::white();
+    };
+    for (const auto& brand : brands) {
+        SCOPED_TRACE(brand.user);
+        m_sliding.reset();
+        if (auto presented = m_login->presentedViewController()) {
+            m_login->dismissViewController(false);
+            step();
+        }
+        auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask, brand.user);
+        ASSERT_TRUE(screen);
+        EXPECT_EQ(screen->photoPlanButton()->currentTitle(), NewTaskViewController::kChoosePhotoPlan);
+        const auto placeholder = screen->photoPlanButton()->currentTitleColor();
+
+        screen->applyNoField()->becomeFirstResponder();
+        screen->photoPlanButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+        EXPECT_FALSE(screen->applyNoField()->isFirstResponder()) << "editing ends first";
+        auto sheet = shownSheet(*screen);
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->tag(), NewTaskViewController::kPhotoPlanSheetTag);
+        auto section = sheet->sections()[0];
+        EXPECT_EQ(section->titleLabel()->text(), "拍摄方案");
+        EXPECT_EQ(section->messageLabel()->text(), "请选择一种拍摄方案");
+        ASSERT_EQ(section->buttons().size(), brand.plans.size());
+        for (size_t i = 0; i < brand.plans.size(); ++i) {
+            EXPECT_EQ(section->buttons()[i]->currentTitle(), brand.plans[i]);
+            EXPECT_FALSE(isMarked(*section->buttons()[i])) << "nothing is chosen yet";
+        }
+        step(0.3);
+        sheet->dismissAnimated(false);
+        EXPECT_EQ(screen->photoPlanButton()->currentTitle(), NewTaskViewController::kChoosePhotoPlan);
+        choose(*screen, *screen->photoPlanButton(), brand.plans.size() - 1);
+        EXPECT_EQ(screen->photoPlan(), brand.plans.back());
+        EXPECT_EQ(screen->photoPlanButton()->currentTitle(), brand.plans.back());
+        EXPECT_NE(screen->photoPlanButton()->currentTitleColor(), placeholder);
+
+        // Opened again, the chosen plan is marked when there are two to tell apart.
+        screen->photoPlanButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+        sheet = shownSheet(*screen);
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(isMarked(*sheet->sections()[0]->buttons().back()), brand.plans.size() == 2);
+        step(0.3);
+        sheet->dismissAnimated(false);
+
+        choose(*screen, *screen->productTypeButton(), 1);
+        EXPECT_EQ(screen->productType(), "车抵贷");
+        screen->productTypeButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+        sheet = shownSheet(*screen);
+        ASSERT_TRUE(sheet);
+        EXPECT_EQ(sheet->tag(), NewTaskViewController::kProductTypeSheetTag);
+        EXPECT_EQ(sheet->sections()[0]->titleLabel()->text(), "产品类型选择");
+        EXPECT_FALSE(isMarked(*sheet->sections()[0]->buttons()[0]));
+        EXPECT_TRUE(isMarked(*sheet->sections()[0]->buttons()[1]));
+        step(0.3);
+        sheet->dismissAnimated(false);
+    }
 }
 
 TEST_F(TaskScreensTest, AStoredNumberIsNotStoredTwice)

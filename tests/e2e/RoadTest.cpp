@@ -25,7 +25,7 @@ struct Brand {
     const char* user;
     const char* prefix;
     const char* userId;
-    const char* plan; // what the plan chooser shows after one tap
+    const char* plan; // the plan picked from the chooser's sheet
     size_t shots;
     const char* carSource;
 };
@@ -142,8 +142,9 @@ TEST_P(RoadTest, LogInCreateATaskAndSeeItRejected)
     // Create a task; its grid opens.
     run({tap("text", "新建任务"), kSettle, wait("text", "开始拍摄"), tap("label", "申请编号"), type(applyNO),
         tap("label", "库存地点"), type("上海浦东仓"), tap("label", "保险公司"), type("平安保险"),
-        tap("label", "成交价格"), type("86000"), tap("label", "产品类型"), tap("label", "拍摄方案"),
-        tap("text", "开始拍摄"), wait("text", std::string("拍摄方案: ") + brand.plan), kSettle});
+        tap("label", "成交价格"), type("86000"), tap("label", "产品类型"), kSettle, tap("text", "常规产品"),
+        kSettle, tap("label", "拍摄方案"), kSettle, tap("text", brand.plan), kSettle, tap("text", "开始拍摄"),
+        wait("text", std::string("拍摄方案: ") + brand.plan), kSettle});
     ASSERT_NE(tree().find(applyNO), std::string::npos);
 
     // Its records: the brand's shot list plus the video.

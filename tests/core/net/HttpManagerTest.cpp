@@ -1,5 +1,6 @@
 #include "core/net/HttpManager.h"
 #include "core/util/DateUtil.h"
+#include "core/util/LocalDocumentManager.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
@@ -324,8 +325,11 @@ TEST_F(HttpManagerTest, BlocksSetOnAWorkerThreadAreUsed)
 TEST_F(HttpManagerTest, FileNamesNeverLeaveTheUsersFolder)
 {
     foundation::writeFileAtomically(foundation::Paths::documents() / "secret.jpg", "secret");
+    auto picture = LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
+    ASSERT_TRUE(picture);
+    std::filesystem::create_symlink(foundation::Paths::documents() / "secret.jpg", *picture / "planted.jpg");
     foundation::LogCapture capture(foundation::LogCapture::Echo::No);
-    for (const char* name : {"../../secret.jpg", "../secret.jpg", "/etc/passwd", "a/b.jpg"}) {
+    for (const char* name : {"../../secret.jpg", "../secret.jpg", "/etc/passwd", "a/b.jpg", "planted.jpg"}) {
         auto outcome = upload(uploadFields("1", name), name, "2");
         EXPECT_EQ(outcome.uploadFailed, 1) << name;
         EXPECT_EQ(outcome.error.code, HttpError::kFileReadInvalidFileName);

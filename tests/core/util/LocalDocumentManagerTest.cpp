@@ -35,6 +35,14 @@ TEST(LocalDocumentManagerTest, FoldersLiveUnderTheCurrentUser)
     capture.clear();
     EXPECT_FALSE(LocalDocumentManager::fileInUserFolder("video", "../../secret"));
     EXPECT_TRUE(capture.contains("refused file name \"../../secret\""));
+    // A link planted under a plain name leads nowhere either.
+    auto outside = foundation::Paths::documents() / "outside.txt";
+    std::filesystem::create_symlink(outside, *picture / "planted.jpg");
+    capture.clear();
+    EXPECT_FALSE(LocalDocumentManager::fileInUserFolder("picture", "planted.jpg"));
+    EXPECT_TRUE(capture.contains("it is a link out of the user's folder"));
+    EXPECT_FALSE(std::filesystem::exists(outside));
+
     foundation::UserDefaults::standard().set("kCurrentUser", "../elsewhere");
     EXPECT_FALSE(LocalDocumentManager::userFolder("picture"));
 }

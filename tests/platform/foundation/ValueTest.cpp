@@ -50,6 +50,22 @@ TEST(ValueTest, LenientAccessorsAndMissingEntries)
     EXPECT_EQ(record["nested"]["list"][2].asString(), "x");
 }
 
+TEST(ValueTest, BoolValueReadsRepliesAsThePhoneDoes)
+{
+    struct Case {
+        Value value;
+        bool expected;
+    };
+    for (const Case& c :
+        {Case {true, true}, Case {false, false}, Case {1, true}, Case {-3, true}, Case {0, false},
+            Case {0.5, true}, Case {0.0, false}, Case {"true", true}, Case {"True", true}, Case {"YES", true},
+            Case {"yes", true}, Case {"1", true}, Case {"  7 apples", true}, Case {"+0009", true},
+            Case {"-1", true}, Case {"false", false}, Case {"NO", false}, Case {"0", false},
+            Case {"000", false}, Case {"", false}, Case {"   ", false}, Case {"操作成功", false},
+            Case {"ok", false}, Case {Value(), false}, Case {Array {1}, false}, Case {Map {{"a", 1}}, false}})
+        EXPECT_EQ(c.value.boolValue(), c.expected) << c.value.toJson();
+}
+
 TEST(ValueTest, JsonRoundTripOfEveryType)
 {
     ScopedTimeZone zone("UTC");

@@ -7,6 +7,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/PinchGestureRecognizer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TapGestureRecognizer.h"
@@ -305,6 +306,53 @@ TEST_F(AutomationTest, DragAndLongPressDeliverTouchesOverTime)
     EXPECT_TRUE(send(R"({"cmd":"longpress","text":"登录","duration":0.6})")["ok"].asBool());
     EXPECT_NEAR(foundation::RunLoop::main().now() - before, 0.6, 1e-6);
     EXPECT_EQ(taps, 2);
+}
+
+TEST_F(AutomationTest, PinchAndDoubleTapReachTheirRecognisers)
+{
+    auto pad = ui::View::create({0, 250, 320, 300});
+    window->addSubview(pad);
+    std::vector<double> scales;
+    std::vector<ui::GestureState> states;
+    double velocity = 0;
+    auto pinch = ui::PinchGestureRecognizer::create([&](ui::GestureRecognizer& r) {
+        auto& p = static_cast<ui::PinchGestureRecognizer&>(r);
+        scales.push_back(p.scale());
+        states.push_back(p.state());
+        velocity = p.velocity();
+    });
+    pad->addGestureRecognizer(pinch);
+    int singles = 0, doubles = 0;
+    auto doubleTap = ui::TapGestureRecognizer::create([&](ui::GestureRecognizer&) { ++doubles; });
+    doubleTap->setNumberOfTapsRequired(2);
+    auto singleTap = ui::TapGestureRecognizer::create([&](ui::GestureRecognizer&) { ++singles; });
+    singleTap->requireGestureRecognizerToFail(doubleTap);
+    pad->addGestureRecognizer(doubleTap);
+    pad->addGestureRecognizer(singleTap);
+
+    ASSERT_TRUE(
+        send(R"({"cmd":"pinch","x":160,"y":400,"scale":2.5,"distance":80,"duration":0.2})")["ok"].asBool());
+    ASSERT_GE(scales.size(), 3u);
+    EXPECT_EQ(states.front(), ui::GestureState::Began);
+    EXPECT_EQ(states.back(), ui::GestureState::Ended);
+    EXPECT_NEAR(scales.back(), 2.5, 1e-9);
+    EXPECT_GT(velocity, 0);
+    // Fingers closing: the scale falls below one.
+    scales.clear();
+    ASSERT_TRUE(send(R"({"cmd":"pinch","x":160,"y":400,"scale":0.5})")["ok"].asBool());
+    EXPECT_NEAR(scales.back(), 0.5, 1e-9);
+
+    ASSERT_TRUE(send(R"({"cmd":"doubletap","x":160,"y":400})")["ok"].asBool());
+    send(R"({"cmd":"advance","seconds":0.5})");
+    EXPECT_EQ(doubles, 1);
+    EXPECT_EQ(singles, 0) << "the single tap waits for the double tap and fails with it";
+    send(R"({"cmd":"tap","x":160,"y":400})");
+    send(R"({"cmd":"advance","seconds":0.5})");
+    EXPECT_EQ(singles, 1);
+    EXPECT_EQ(doubles, 1);
+
+    EXPECT_FALSE(send(R"({"cmd":"pinch","x":160,"y":400})")["ok"].asBool());
+    EXPECT_FALSE(send(R"({"cmd":"pinch","x":160,"y":400,"scale":-1})")["ok"].asBool());
 }
 
 TEST_F(AutomationTest, CommandStreamsStopAtQuitAndCountFailures)

@@ -3,6 +3,7 @@
 #include "core/store/GetCourseArrayModel.h"
 #include "platform/data/Predicate.h"
 #include "platform/foundation/Paths.h"
+#include "tests/screens/tasks/ServerLists.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,8 @@ using foundation::Array;
 using foundation::Map;
 using foundation::Value;
 using MergeRule = IMivoDataBaseManager::MergeRule;
+using mivo::test::serverFile;
+using mivo::test::serverTask;
 
 namespace {
 
@@ -47,22 +50,6 @@ protected:
 
     mivo::test::TempHome m_home;
 };
-
-// A server list entry as "endlist" / "overrulelist" give it.
-Value serverTask(const std::string& carID, const std::string& applyNo, Array files)
-{
-    return Map {{"CarID", carID}, {"ApplyNo", "AV" + applyNo}, {"ApplyNoWithoutPrefix", applyNo},
-        {"carSource", "0"}, {"StockArea", "北京仓"}, {"UndertakeCompany", "人保"},
-        {"SecondhandPrice", "90000"}, {"RejectReason", "照片不清晰"}, {"UpdateDate", "2026-12-06 10:00:00"},
-        {"CarFilesList", std::move(files)}};
-}
-
-Value serverFile(const std::string& carID, const std::string& position, const std::string& type)
-{
-    return Map {{"carTaskId", carID}, {"FileNum", position}, {"FileType", type},
-        {"FileName", "f" + position + ".jpg"}, {"FileUrl", "/media/" + carID + "/f" + position + ".jpg"},
-        {"Thumbnail", "/media/" + carID + "/t" + position + ".jpg"}};
-}
 
 } // namespace
 

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "components/actionsheet/ActionSheet.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "tests/support/ExpectRect.h"
+#include "tests/support/ManualClockTest.h"
+
+#include <string>
+#include <vector>
+
+namespace actionsheettest {
+
+// Writes down every delegate call in order.
+class RecordingDelegate final : public ActionSheetDelegate {
+public:
+    void actionSheetWillPresent(ActionSheet&) override { calls.push_back("willPresent"); }
+    void actionSheetDidPresent(ActionSheet&) override { calls.push_back("didPresent"); }
+    void actionSheetWillDismiss(ActionSheet&) override { calls.push_back("willDismiss"); }
+    void actionSheetDidDismiss(ActionSheet&) override { calls.push_back("didDismiss"); }
+    void actionSheetPressedButtonAtIndexPath(ActionSheet&, ActionSheetIndexPath path) override
+    {
+        calls.push_back("pressed " + std::to_string(path.section) + "." + std::to_string(path.row));
+    }
+    std::vector<std::string> calls;
+};
+
+// A key window over the main screen with a root view to show sheets in, on the manual clock.
+// Phone (320 x 568) unless the test makes it a tablet.
+class ActionSheetTest : public mivo::test::ManualClockTest {
+protected:
+    void SetUp() override
+    {
+        ManualClockTest::SetUp();
+        ui::Application::shared().resetForTesting();
+        makeScreen(false);
+    }
+    void TearDown() override
+    {
+        runFor(2);
+        ui::Application::shared().resetForTesting();
+        window.reset();
+        root.reset();
+        ManualClockTest::TearDown();
+    }
+
+    void makeScreen(bool tablet)
+    {
+        ui::Application::shared().resetForTesting();
+        if (tablet) {
+            ui::Device::currentDevice().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Pad);
+            ui::Screen::mainScreen().setSize({768, 1024});
+        }
+        ui::Screen::mainScreen().setScale(2);
+        window = ui::Window::create(ui::Screen::mainScreen().bounds());
+        window->makeKeyAndVisible();
+        root = ui::View::create(window->bounds());
+        window->addSubview(root);
+        runFor(0);
+    }
+
+    static std::shared_ptr<ActionSheetSection> section(std::vector<std::string> titles,
+        std::optional<std::string> title = std::nullopt, std::optional<std::string> message = std::nullopt)
+    {
+        return ActionSheetSection::sectionWithTitle(std::move(title), std::move(message), titles, 0);
+    }
+
+    std::shared_ptr<ui::Window> window;
+    std::shared_ptr<ui::View> root;
+};
+
+} // namespace actionsheettest
