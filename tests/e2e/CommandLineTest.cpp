@@ -1,30 +1,13 @@
 #include "tests/e2e/AppProcess.h"
+#include "tests/support/Command.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <sys/wait.h>
-
 namespace {
 
-struct Run {
-    int exitCode = -1;
-    std::string output; // stdout and stderr
-};
-
-Run run(const std::string& arguments)
+mivo::test::CommandResult run(const std::string& arguments)
 {
-    std::string command = mivo::test::AppProcess::binary().string() + " " + arguments + " 2>&1";
-    Run result;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return result;
-    char chunk[512];
-    while (size_t n = fread(chunk, 1, sizeof chunk, pipe))
-        result.output.append(chunk, n);
-    int status = pclose(pipe);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return result;
+    return mivo::test::runCommand(mivo::test::AppProcess::binary().string() + " " + arguments + " 2>&1");
 }
 
 TEST(CommandLineTest, HelpListsTheHostsOptionsAndTheAppsInOneText)

@@ -1,3 +1,5 @@
+#include "tests/support/Command.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -6,7 +8,6 @@
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -14,7 +15,8 @@ namespace {
 namespace fs = std::filesystem;
 
 // Runs scripts/install-deps.sh against stand-ins for dpkg-query, apt-get and sudo: every package
-// looks missing, and apt-get answers as `aptScript` says (it sees its call number in $n).
+// looks missing, and apt-get answers as the test scripts it with aptGet() (it sees its call number
+// in $n).
 class InstallDepsTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -46,23 +48,11 @@ protected:
         return text.str();
     }
 
-    struct Result {
-        int exitCode = -1;
-        std::string output;
-    };
-    Result run(int lockWait)
+    mivo::test::CommandResult run(int lockWait)
     {
-        std::string command = "env PATH='" + (m_dir / "bin").string() + ":" + std::getenv("PATH")
+        return mivo::test::runCommand("env PATH='" + (m_dir / "bin").string() + ":" + std::getenv("PATH")
             + "' MIVO_APT_LOCK_POLL=0 MIVO_APT_LOCK_WAIT=" + std::to_string(lockWait) + " bash '"
-            + MIVO_SOURCE_DIR + "/scripts/install-deps.sh' 2>&1";
-        Result result;
-        FILE* pipe = popen(command.c_str(), "r");
-        char chunk[512];
-        while (size_t n = fread(chunk, 1, sizeof chunk, pipe))
-            result.output.append(chunk, n);
-        int status = pclose(pipe);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return result;
+            + MIVO_SOURCE_DIR + "/scripts/install-deps.sh' 2>&1");
     }
 
     fs::path m_dir;
