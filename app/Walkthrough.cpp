@@ -45,12 +45,32 @@ Map advance(double seconds)
     return {{"cmd", "advance"}, {"seconds", seconds}};
 }
 
+// The login screen, then its system-configuration popup: retypes the server's address and port
+// (when given) and confirms them.
+std::vector<Map> loginScreen(const Walkthrough::Account& account)
+{
+    std::vector<Map> commands {advance(0.5), waitText("登录"), tapText("系统配置"), advance(0.2)};
+    for (const auto& [field, text] :
+        {std::pair {"服务器的IP地址", &account.server}, {"服务器的端口号", &account.port}}) {
+        if (text->empty())
+            continue;
+        // The box rises over the keyboard for a moment, and takes no taps while it moves.
+        commands.push_back(tapLabel(field));
+        commands.push_back(advance(0.3));
+        commands.push_back(Map {{"cmd", "backspace"}, {"count", 100}});
+        commands.push_back(type(*text));
+    }
+    commands.push_back(tapText("确认"));
+    commands.push_back(advance(0.5));
+    return commands;
+}
+
 std::vector<Step> road(const Walkthrough::Account& account)
 {
     std::string applyNO = foundation::format(
         "WT%lld", static_cast<long long>(DateUtil::getCurrentTimeIntervalSince1970() / 1000000));
     return {
-        {"the login screen", {advance(0.5), waitText("登录")}, "01-login.png"},
+        {"the login screen, with the server address set in its popup", loginScreen(account), "01-login.png"},
         {"log in as " + account.userName,
             // A kept home remembers the last user name: clear it first.
             {tapLabel("用户名"), Map {{"cmd", "backspace"}, {"count", 100}}, type(account.userName),

@@ -45,23 +45,26 @@ int main(int argc, char** argv)
     if (auto exitCode = host::parseCommandLine(cli, argc, argv))
         return *exitCode;
 
-    // The server address goes where the address dialog would keep it.
+    // The server address goes where the address popup keeps it; the walkthrough types it there.
     if (hostOptions.home)
         foundation::Paths::setHome(*hostOptions.home);
     auto& defaults = foundation::UserDefaults::standard();
     defaults.reload();
     bool hasServer = cli.count("--server") > 0, hasPort = cli.count("--port") > 0;
-    if (hasServer)
-        defaults.set(GetBaseUrlAndPortModel::kBaseUrlKey, options.server);
-    if (hasPort)
-        defaults.set(GetBaseUrlAndPortModel::kBasePortKey, std::to_string(options.port));
-    if (hasServer || hasPort)
-        defaults.synchronize();
-
+    std::string port = hasPort ? std::to_string(options.port) : std::string();
     AppDelegate delegate;
     if (options.walkthrough) {
         hostOptions.headless = true;
-        return Walkthrough::run(delegate, hostOptions, foundation::Paths::home() / "walkthrough", {});
+        Walkthrough::Account account;
+        account.server = hasServer ? options.server : std::string();
+        account.port = port;
+        return Walkthrough::run(delegate, hostOptions, foundation::Paths::home() / "walkthrough", account);
     }
+    if (hasServer)
+        defaults.set(GetBaseUrlAndPortModel::kBaseUrlKey, options.server);
+    if (hasPort)
+        defaults.set(GetBaseUrlAndPortModel::kBasePortKey, port);
+    if (hasServer || hasPort)
+        defaults.synchronize();
     return host::runApp(delegate, hostOptions);
 }

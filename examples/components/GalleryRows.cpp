@@ -2,6 +2,10 @@
 #include "examples/components/GalleryRow.h"
 #include "examples/components/PopoverDemoViewController.h"
 #include "examples/components/SwitchDemoViewController.h"
+#include "examples/components/BannerDemoViewController.h"
+#include "examples/components/GalleryRow.h"
+#include "examples/components/InputBoxDemoViewController.h"
+#include "examples/components/PopupDemoViewController.h"
 
 namespace examples {
 
@@ -12,6 +16,9 @@ std::vector<GalleryRow> galleryRows()
         {"Action sheet", [] { return ActionSheetDemoViewController::create(); }},
         {"Popover", [] { return PopoverDemoViewController::create(); }},
         {"Switch", [] { return SwitchDemoViewController::create(); }},
+        {"Banner", [] { return BannerDemoViewController::create(); }},
+        {"Popup", [] { return PopupDemoViewController::create(); }},
+        {"Input box", [] { return InputBoxDemoViewController::create(); }},
     };
 }
 

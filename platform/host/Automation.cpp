@@ -13,6 +13,7 @@
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Responder.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/TextField.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/View.h"
 #include "platform/ui/Window.h"
@@ -153,6 +154,11 @@ Value node(const ui::View& view)
         for (auto& trait : traits)
             names.push_back(trait);
         n["traits"] = std::move(names);
+    }
+    if (auto* field = dynamic_cast<const ui::TextField*>(&view)) {
+        n["keyboard"] = ui::Keyboard::typeName(field->keyboardType());
+        if (field->isSecureTextEntry())
+            n["secure"] = true;
     }
     n["hidden"] = view.isHidden();
     n["alpha"] = tidy(view.alpha());

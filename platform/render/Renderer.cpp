@@ -1,20 +1,24 @@
 #include "platform/render/Renderer.h"
 
 #include "platform/graphics/BezierPath.h"
+#include "platform/graphics/BoxBlur.h"
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/PixelBuffer.h"
 #include "platform/render/BoxBlur.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ShapeLayer.h"
 #include "platform/ui/View.h"
+#include "platform/ui/VisualEffectView.h"
 #include "platform/ui/Window.h"
 
 #include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace render {
 
@@ -22,11 +26,14 @@ using graphics::Color;
 using graphics::GraphicsContext;
 using graphics::Image;
 using graphics::Rect;
+using graphics::Size;
 
 namespace {
 
 constexpr double kInvisibleAlpha = 0.001;
 constexpr double kMaxPixelSide = 32767;
+// Blurs inside blurs redraw their own backdrops; deeper ones show their tint only.
+constexpr int kMaxBackdropDepth = 2;
 
 bool isDrawable(const Color& c)
 {
@@ -93,9 +100,14 @@ void Renderer::renderScreen(Image& target)
     m_viewsDrawn = 0;
     ui::Application::shared().layoutWindows();
     GraphicsContext context(target);
-    context.fillRect({0, 0, target.size().width, target.size().height}, Color::black());
-    for (auto& window : ui::Application::shared().windows())
-        drawSubtree(context, *window);
+    m_targetWidth = target.pixelWidth();
+    m_targetHeight = target.pixelHeight();
+    Size size = target.size();
+    drawRoot(context, [size](Renderer& renderer, GraphicsContext& context) {
+        context.fillRect({0, 0, size.width, size.height}, Color::black());
+        for (auto& window : ui::Application::shared().windows())
+            renderer.drawSubtree(context, *window);
+    });
     context.flush();
 }
 
@@ -112,12 +124,17 @@ std::shared_ptr<Image> Renderer::renderView(ui::View& view)
         return Image::createWithoutBitmap(bounds.size, m_scale);
     auto image = Image::create(int(width), int(height), m_scale);
     GraphicsContext context(*image);
-    // drawSubtree places the view by its transform and position; undo that so that the bounds'
-    // origin lands at the image's origin.
-    context.translate(-bounds.minX(), -bounds.minY());
-    context.concat(state.toSuperviewTransform().inverted());
-    if (!view.isHidden() && state.opacity > kInvisibleAlpha)
-        drawSubtree(context, view);
+    m_targetWidth = image->pixelWidth();
+    m_targetHeight = image->pixelHeight();
+    drawRoot(context, [&view, bounds](Renderer& renderer, GraphicsContext& context) {
+        const ui::LayerState& state = view.layer().presentation();
+        // drawSubtree places the view by its transform and position; undo that so that the
+        // bounds' origin lands at the image's origin.
+        context.translate(-bounds.minX(), -bounds.minY());
+        context.concat(state.toSuperviewTransform().inverted());
+        if (!view.isHidden() && state.opacity > kInvisibleAlpha)
+            renderer.drawSubtree(context, view);
+    });
     context.flush();
     return image;
 }
@@ -127,8 +144,107 @@ void Renderer::drawView(GraphicsContext& context, ui::View& view)
     drawSubtree(context, view);
 }
 
+void Renderer::drawRoot(GraphicsContext& context, const RootDrawing& root)
+{
+    m_root = root;
+    context.save();
+    root(*this, context);
+    context.restore();
+    m_root = nullptr;
+}
+
+// Blurs what lies under `view` and paints it inside the view's shape, with the effect's tint on top.
+void Renderer::drawBackdrop(GraphicsContext& context, ui::View& view)
+{
+    auto* effectView = dynamic_cast<ui::VisualEffectView*>(&view);
+    if (!effectView || !effectView->effect())
+        return;
+    const ui::BlurEffect& effect = *effectView->effect();
+    const ui::LayerState& state = view.layer().presentation();
+    Rect bounds = state.bounds;
+    cairo_t* cr = context.cairo();
+
+    if (m_root && m_backdropDepth < kMaxBackdropDepth && m_targetWidth > 0 && m_targetHeight > 0) {
+        uint32_t box = graphics::BoxBlur::boxSize(effect.radius(), m_scale);
+        int margin = int(box) * 2;
+        double xs[4] = {bounds.minX(), bounds.maxX(), bounds.minX(), bounds.maxX()};
+        double ys[4] = {bounds.minY(), bounds.minY(), bounds.maxY(), bounds.maxY()};
+        double x0 = 1e300, y0 = 1e300, x1 = -1e300, y1 = -1e300;
+        for (int i = 0; i < 4; ++i) {
+            double x = xs[i], y = ys[i];
+            cairo_user_to_device(cr, &x, &y);
+            x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+        }
+        int left = std::max(0, int(std::floor(x0)) - margin);
+        int top = std::max(0, int(std::floor(y0)) - margin);
+        int right = std::min(m_targetWidth, int(std::ceil(x1)) + margin);
+        int bottom = std::min(m_targetHeight, int(std::ceil(y1)) + margin);
+        auto crop = Image::createUninitialized(std::max(right - left, 1), std::max(bottom - top, 1), m_scale);
+        auto blurred
+            = Image::createUninitialized(std::max(right - left, 1), std::max(bottom - top, 1), m_scale);
+        if (right > left && bottom > top && crop && blurred) {
+            auto a = graphics::PixelBuffer::of(*crop);
+            auto b = graphics::PixelBuffer::of(*blurred);
+            // What lies behind is what the target holds so far, unless the view is drawn into a
+            // group of its own (a fading ancestor): then everything before it is drawn again.
+            cairo_surface_t* target = cairo_get_target(cr);
+            bool direct = cairo_get_group_target(cr) == target
+                && cairo_surface_get_type(target) == CAIRO_SURFACE_TYPE_IMAGE
+                && cairo_image_surface_get_format(target) == CAIRO_FORMAT_ARGB32
+                && cairo_image_surface_get_width(target) == m_targetWidth
+                && cairo_image_surface_get_height(target) == m_targetHeight;
+            std::shared_ptr<Image> full;
+            graphics::PixelBuffer source;
+            if (direct) {
+                cairo_surface_flush(target);
+                source = {cairo_image_surface_get_data(target), m_targetWidth, m_targetHeight,
+                    size_t(cairo_image_surface_get_stride(target))};
+            } else {
+                Renderer behind(m_scale);
+                behind.m_stopAt = &view;
+                behind.m_backdropDepth = m_backdropDepth + 1;
+                behind.m_targetWidth = m_targetWidth;
+                behind.m_targetHeight = m_targetHeight;
+                full = Image::create(m_targetWidth, m_targetHeight, m_scale);
+                if (full) {
+                    GraphicsContext behindContext(*full);
+                    behind.drawRoot(behindContext, m_root);
+                    behindContext.flush();
+                    source = graphics::PixelBuffer::of(*full);
+                }
+            }
+            if (source.data) {
+                for (int y = 0; y < a.height; ++y)
+                    std::memcpy(a.row(y), source.row(top + y) + size_t(left) * 4, size_t(a.width) * 4);
+                graphics::BoxBlur::convolveThreeTimes(a, b, box);
+                cairo_surface_t* surface = cairo_image_surface_create_for_data(
+                    b.data, CAIRO_FORMAT_ARGB32, b.width, b.height, int(b.rowBytes));
+                context.save();
+                addShape(context, bounds, state.cornerRadius);
+                context.clip();
+                cairo_identity_matrix(cr);
+                cairo_set_source_surface(cr, surface, left, top);
+                cairo_paint_with_alpha(cr, context.alpha());
+                context.restore();
+                cairo_surface_destroy(surface);
+            }
+        }
+    }
+    context.save();
+    context.setFillColor(effect.tint());
+    addShape(context, bounds, state.cornerRadius);
+    context.fillPath();
+    context.restore();
+}
+
 void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
 {
+    if (m_stopped)
+        return;
+    if (&view == m_stopAt) {
+        m_stopped = true;
+        return;
+    }
     if (view.isHidden())
         return;
     const ui::LayerState& state = view.layer().presentation();
@@ -187,6 +303,7 @@ void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
         cairo_push_group(cr);
 
     context.save();
+    drawBackdrop(context, view);
     if (state.backgroundColor && isDrawable(*state.backgroundColor)) {
         context.setFillColor(*state.backgroundColor);
         addShape(context, bounds, state.cornerRadius);

@@ -5,6 +5,7 @@
 #include "platform/ui/Forward.h"
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 
 namespace render {
@@ -37,12 +38,23 @@ public:
     static std::shared_ptr<ui::View> snapshotViewAfterScreenUpdates(ui::View& view, bool afterScreenUpdates);
 
 private:
+    // What a top-level render draws, so that a blur can redraw what lies behind it.
+    using RootDrawing = std::function<void(Renderer&, graphics::GraphicsContext&)>;
+    void drawRoot(graphics::GraphicsContext& context, const RootDrawing& root);
+    void drawBackdrop(graphics::GraphicsContext& context, ui::View& view);
     void drawSubtree(graphics::GraphicsContext& context, ui::View& view);
     void drawLayerContent(graphics::GraphicsContext& context, ui::View& view, bool withShadow);
     void drawShadow(graphics::GraphicsContext& context, ui::View& view);
 
     double m_scale;
     size_t m_viewsDrawn {0};
+    RootDrawing m_root;
+    int m_targetWidth {0};
+    int m_targetHeight {0};
+    // A backdrop pass draws everything up to (not including) this view, then stops.
+    const ui::View* m_stopAt {nullptr};
+    bool m_stopped {false};
+    int m_backdropDepth {0};
 };
 
 } // namespace render

@@ -6,6 +6,9 @@
 #include "platform/ui/Device.h"
 #include "platform/ui/Screen.h"
 
+#include <functional>
+#include <string_view>
+
 namespace ui {
 
 using foundation::Value;
@@ -27,6 +30,66 @@ Value rectValue(Rect r)
 constexpr int kKeyboardCurve = 7;
 
 } // namespace
+
+std::string Keyboard::typeableText(KeyboardType type, const std::string& text)
+{
+    auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    std::function<bool(char)> keeps;
+    switch (type) {
+    case KeyboardType::NumberPad:
+        keeps = isDigit;
+        break;
+    case KeyboardType::PhonePad:
+        keeps = [&](char c) {
+            return isDigit(c) || std::string_view("+*#,;()- ").find(c) != std::string_view::npos;
+        };
+        break;
+    case KeyboardType::DecimalPad:
+        keeps = [&](char c) { return isDigit(c) || c == '.'; };
+        break;
+    case KeyboardType::EmailAddress:
+        keeps = [](char c) { return c != ' ' && c != '\t'; };
+        break;
+    default:
+        return text;
+    }
+    std::string typeable;
+    for (char c : text) {
+        // Line ends are the return key, which every keyboard has.
+        if (c == '\n' || c == '\r' || keeps(c))
+            typeable.push_back(c);
+    }
+    return typeable;
+}
+
+const char* Keyboard::typeName(KeyboardType type)
+{
+    switch (type) {
+    case KeyboardType::Default:
+        return "Default";
+    case KeyboardType::ASCIICapable:
+        return "ASCIICapable";
+    case KeyboardType::NumbersAndPunctuation:
+        return "NumbersAndPunctuation";
+    case KeyboardType::URL:
+        return "URL";
+    case KeyboardType::NumberPad:
+        return "NumberPad";
+    case KeyboardType::PhonePad:
+        return "PhonePad";
+    case KeyboardType::NamePhonePad:
+        return "NamePhonePad";
+    case KeyboardType::EmailAddress:
+        return "EmailAddress";
+    case KeyboardType::DecimalPad:
+        return "DecimalPad";
+    case KeyboardType::Twitter:
+        return "Twitter";
+    case KeyboardType::WebSearch:
+        return "WebSearch";
+    }
+    return "Default";
+}
 
 Keyboard& Keyboard::shared()
 {

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace foundation {
 class Timer;
@@ -74,6 +75,12 @@ public:
     void endFocusSwitch(bool newInputTookFocus);
     void inputDidBecomeActive();
     void inputDidResign();
+
+    // What a keyboard of this type can type of `text`: the pads have digits (the phone pad also
+    // + * # , ; ( ) - and space, the decimal pad the point), the e-mail keyboard has no space.
+    static std::string typeableText(KeyboardType type, const std::string& text);
+    // "NumberPad", "EmailAddress", ...: for tree dumps.
+    static const char* typeName(KeyboardType type);
 
     // Tests: hidden, no pending notifications.
     void reset();

@@ -331,8 +331,10 @@ void TextField::textChanged()
     foundation::NotificationCenter::defaultCenter().post(kTextDidChangeNotification, protector);
 }
 
-void TextField::insertText(const std::string& text)
+void TextField::insertText(const std::string& typed)
 {
+    // The simulated keyboard has only the keys of the field's keyboard type.
+    std::string text = Keyboard::typeableText(m_keyboardType, typed);
     // A line end in typed text is the return key: a text field holds one line.
     size_t newline = text.find_first_of("\r\n");
     if (newline == std::string::npos) {

@@ -2,6 +2,7 @@
 
 #include "components/alert/ModalAlertView.h"
 #include "components/switch/OnOffSwitch.h"
+#include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/net/UserInfo.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/foundation/BundleInfo.h"
@@ -138,6 +139,53 @@ void LoginViewController::viewDidLoad()
             self->login();
     });
     view()->addSubview(m_loginButton);
+
+    m_configButton = ui::Button::create(graphics::Rect {width / 2 - 60, 364, 120, 32});
+    m_configButton->setTitle("系统配置", ui::ControlState::Normal);
+    m_configButton->setTitleColor(graphics::Color::rgba(0.10, 0.45, 0.85), ui::ControlState::Normal);
+    m_configButton->titleLabel()->setFont(graphics::Font::systemFont(15));
+    m_configButton->addAction(ui::ControlEvents::TouchUpInside, [weakSelf](ui::Control&) {
+        if (auto self = weakSelf.lock())
+            self->showSystemConfiguration();
+    });
+    view()->addSubview(m_configButton);
+}
+
+void LoginViewController::showSystemConfiguration()
+{
+    auto& defaults = foundation::UserDefaults::standard();
+    std::optional<std::string> address = defaults.string(GetBaseUrlAndPortModel::kBaseUrlKey);
+    std::optional<std::string> port = defaults.string(GetBaseUrlAndPortModel::kBasePortKey);
+    m_userNameField->resignFirstResponder();
+    m_passwordField->resignFirstResponder();
+
+    std::weak_ptr<LoginViewController> weakSelf = sharedAs<LoginViewController>();
+    auto popup = Popup::create(
+        "系统配置", "请分别输入服务器对应的IP地址和端口号",
+        std::vector<std::string> {"服务器的IP地址", "服务器的端口号"}, "取消", "确认", address, port, [] {},
+        [weakSelf] {
+            auto self = weakSelf.lock();
+            if (!self)
+                return;
+            auto& defaults = foundation::UserDefaults::standard();
+            defaults.set(GetBaseUrlAndPortModel::kBaseUrlKey, self->m_typedAddress);
+            defaults.set(GetBaseUrlAndPortModel::kBasePortKey, self->m_typedPort);
+            defaults.synchronize();
+        });
+    popup->setKeyboardTypeForTextFields(foundation::Array {Value("DEFAULT"), Value("NUMBER")});
+    popup->setRoundedCorners(true);
+    popup->setDelegate(sharedAs<LoginViewController>());
+    popup->showPopup();
+}
+
+bool LoginViewController::dictionary(
+    const FieldDictionary&, Popup&, const std::optional<std::vector<std::string>>& strings)
+{
+    if (strings && strings->size() >= 2) {
+        m_typedAddress = (*strings)[0];
+        m_typedPort = (*strings)[1];
+    }
+    return true;
 }
 
 bool LoginViewController::isAutoLoginOn()

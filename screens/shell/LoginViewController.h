@@ -1,5 +1,6 @@
 #pragma once
 
+#include "components/popup/Popup.h"
 #include "platform/foundation/Value.h"
 #include "platform/ui/ViewController.h"
 
@@ -19,8 +20,8 @@ struct HttpError;
 // is filled in, the per-user folders are made and the main screens open ("loginToMainSegue");
 // on failure the reason is shown in an alert. A switch turns automatic login on and off ("autoLogin"
 // "YES"/"NO"); while it is on the password is kept ("password") and the app logs in by itself
-// when it starts.
-class LoginViewController final : public ui::ViewController {
+// when it starts. Its system-configuration button sets the server's address and port in a popup.
+class LoginViewController final : public ui::ViewController, public PopupDelegate {
 public:
     static std::shared_ptr<LoginViewController> create();
 
@@ -45,6 +46,15 @@ public:
 
     // The login button's action.
     void login();
+    // The system-configuration action: the server address popup, pre-filled from and written to
+    // "staticBaseUrl" and "staticBasePort".
+    void showSystemConfiguration();
+    std::shared_ptr<ui::Button> configButton() const { return m_configButton; }
+
+    bool popupWillAppear(Popup&) override { return true; }
+    bool dictionary(const FieldDictionary& fields, Popup& popup,
+        const std::optional<std::vector<std::string>>& strings) override;
+
     // The request's answers.
     void loginFinished(const foundation::Value& reply);
     void loginFailed(const HttpError& error);
@@ -63,6 +73,10 @@ private:
     std::shared_ptr<OnOffSwitch> m_autoLoginSwitch;
     std::string m_userName;
     std::string m_submittedPassword;
+    std::shared_ptr<ui::Button> m_configButton;
+    // What the address popup's fields held when a button was pressed.
+    std::string m_typedAddress;
+    std::string m_typedPort;
     bool m_requestRunning {false};
     // Automatic login runs once, when the app starts; after a logout the screen waits.
     bool m_triedAutoLogin {false};

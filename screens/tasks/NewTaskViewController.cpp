@@ -2,6 +2,7 @@
 
 #include "components/actionsheet/ActionSheet.h"
 #include "components/alert/ModalAlertView.h"
+#include "components/banner/DropdownBanner.h"
 #include "core/net/UserInfo.h"
 #include "platform/foundation/Date.h"
 #include "platform/foundation/Log.h"
@@ -244,7 +245,7 @@ void NewTaskViewController::submit()
         return;
     }
     if (TaskRecordUtil::applyNOIsTaken(fields.applyNO)) {
-        showError("该申请编号的任务已存在");
+        showDuplicateNotice();
         return;
     }
     m_submitted = fields;
@@ -281,7 +282,7 @@ void NewTaskViewController::storeTaskAndOpenGrid()
 {
     // The number may have been stored meanwhile (a second tap, another screen).
     if (TaskRecordUtil::applyNOIsTaken(m_submitted.applyNO)) {
-        showError("该申请编号的任务已存在");
+        showDuplicateNotice();
         return;
     }
     auto user = UserInfo::sharedInstance();
@@ -304,6 +305,11 @@ void NewTaskViewController::prepareForSegue(ui::StoryboardSegue& segue, const ui
         grid->setApplyTaskNO(m_submitted.applyNO);
         grid->setApplyTaskPhotoType(m_submitted.photoType);
     }
+}
+
+void NewTaskViewController::showDuplicateNotice()
+{
+    DropdownBanner::title(kNoticeTitle, kDuplicateNumberNotice);
 }
 
 void NewTaskViewController::showError(const std::string& message)

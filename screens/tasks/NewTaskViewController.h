@@ -32,6 +32,9 @@ public:
     // The view tags of the two choosers' sheets.
     static constexpr int64_t kProductTypeSheetTag = 1;
     static constexpr int64_t kPhotoPlanSheetTag = 2;
+    // The banner shown when the number is already a stored task's.
+    static constexpr const char* kNoticeTitle = "提醒";
+    static constexpr const char* kDuplicateNumberNotice = "新增的任务单号已经存在,请确认单号的唯一性!";
 
     // Why the fields cannot make a task (the text shown to the user), or nullopt when they can.
     // Texts are taken trimmed.
@@ -71,6 +74,7 @@ private:
         const std::vector<std::string>& choices, const std::string& current, bool markCurrent);
     static void showChoice(ui::Button& button, const std::string& choice);
     void showError(const std::string& message);
+    void showDuplicateNotice();
     std::shared_ptr<ui::TextField> addField(
         const std::string& caption, const std::string& placeholder, double y);
     std::shared_ptr<ui::Button> addChooser(const std::string& caption, const std::string& title, double y);

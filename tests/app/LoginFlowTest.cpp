@@ -242,3 +242,48 @@ TEST_F(LoginFlowTest, SuccessIsReadAsTheServerMeansIt)
         foundation::UserDefaults::standard().remove("kCurrentUser");
     }
 }
+
+TEST_F(LoginFlowTest, TheSystemConfigurationPopupPointsTheAppAtTheTypedServer)
+{
+    auto& defaults = foundation::UserDefaults::standard();
+    std::string port = std::to_string(s_server->port());
+    defaults.set(GetBaseUrlAndPortModel::kBasePortKey, "1");
+    auto popupOnScreen = [&]() -> std::shared_ptr<Popup> {
+        for (auto& view : m_window->subviews()) {
+            if (auto popup = std::dynamic_pointer_cast<Popup>(view))
+                return popup;
+        }
+        return nullptr;
+    };
+
+    // Cancel keeps what is stored.
+    m_login->configButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    auto popup = popupOnScreen();
+    ASSERT_TRUE(popup);
+    popup->textFields()[1]->setText(port);
+    popup->cancelButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    foundation::RunLoop::main().runFor(0.3);
+    EXPECT_FALSE(popupOnScreen());
+    EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBasePortKey), "1");
+    EXPECT_FALSE(logIn("arvel"));
+
+    m_login->configButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    popup = popupOnScreen();
+    ASSERT_TRUE(popup);
+    EXPECT_EQ(popup->titleLabel()->text(), "系统配置");
+    EXPECT_EQ(popup->textFields()[0]->text(), "http://127.0.0.1");
+    EXPECT_EQ(popup->textFields()[1]->text(), "1");
+    EXPECT_EQ(popup->textFields()[1]->keyboardType(), ui::KeyboardType::NumberPad);
+    auto portField = popup->textFields()[1];
+    ASSERT_TRUE(portField->becomeFirstResponder());
+    portField->deleteBackward();
+    portField->insertText(port);
+    popup->successButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBasePortKey), "1")
+        << "written when the popup has gone";
+    foundation::RunLoop::main().runFor(0.3);
+    EXPECT_FALSE(popupOnScreen());
+    EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBaseUrlKey), "http://127.0.0.1");
+    EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBasePortKey), port);
+    EXPECT_TRUE(logIn("arvel")) << alertText(*m_login);
+}

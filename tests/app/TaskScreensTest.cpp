@@ -1,6 +1,7 @@
 #include "tests/app/ShellFixture.h"
 
 #include "components/actionsheet/ActionSheet.h"
+#include "components/banner/DropdownBanner.h"
 
 #include "core/net/UserInfo.h"
 #include "core/store/IMivoDataBaseManager.h"
@@ -224,7 +225,18 @@ TEST_F(TaskScreensTest, AStoredNumberIsNotStoredTwice)
     ASSERT_TRUE(submit(*screen));
     homeStack(m_sliding)->popViewController(false);
     EXPECT_FALSE(submit(*screen));
-    EXPECT_EQ(alertText(*screen), "该申请编号的任务已存在");
+    // A notice drops down instead of an alert.
+    EXPECT_EQ(alertText(*screen), "");
+    std::shared_ptr<DropdownBanner> banner;
+    for (auto& view : m_window->subviews()) {
+        if (auto found = std::dynamic_pointer_cast<DropdownBanner>(view))
+            banner = found;
+    }
+    ASSERT_TRUE(banner);
+    EXPECT_EQ(banner->titleLabel()->text(), "提醒");
+    EXPECT_EQ(banner->messageLabel()->text(), "新增的任务单号已经存在,请确认单号的唯一性!");
+    foundation::RunLoop::main().runFor(3.7);
+    EXPECT_EQ(banner->superview(), nullptr);
     EXPECT_EQ(IMivoDataBaseManager::sharedManager()
                   ->listMivoUploadTasks(Predicate::withFormat("applyNO=%@", "N300"))
                   ->size(),

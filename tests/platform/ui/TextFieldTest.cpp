@@ -239,3 +239,26 @@ TEST_F(TextFieldTest, EndEditingAndLeavingTheWindowCloseTheKeyboard)
 }
 
 } // namespace
+
+TEST(TextFieldKeyboardTest, TheSimulatedKeyboardTypesOnlyWhatItsTypeHas)
+{
+    const struct {
+        ui::KeyboardType type;
+        const char* typed;
+        const char* kept;
+    } table[] = {
+        {ui::KeyboardType::Default, "a1 .@", "a1 .@"},
+        {ui::KeyboardType::NumberPad, "a1 2.3-", "123"},
+        {ui::KeyboardType::PhonePad, "+86 (21) 555-01#x", "+86 (21) 555-01#"},
+        {ui::KeyboardType::DecimalPad, "12.5e3", "12.53"},
+        {ui::KeyboardType::EmailAddress, "a b@c.cn", "ab@c.cn"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.typed);
+        auto field = ui::TextField::create({0, 0, 100, 30});
+        field->setKeyboardType(row.type);
+        field->insertText(row.typed);
+        EXPECT_EQ(field->text(), row.kept);
+        EXPECT_EQ(ui::Keyboard::typeableText(row.type, "1\n"), "1\n");
+    }
+}

@@ -1,0 +1,299 @@
+#include "components/inputbox/InputBoxView.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Device.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/Label.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/TextField.h"
+#include "platform/ui/VisualEffectView.h"
+#include "platform/ui/Window.h"
+#include "tests/support/ManualClockTest.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class InputBoxViewTest : public mivo::test::ManualClockTest {
+protected:
+    void SetUp() override
+    {
+        ManualClockTest::SetUp();
+        ui::Application::shared().resetForTesting();
+        ui::Keyboard::shared().reset();
+        window = ui::Window::create(ui::Screen::mainScreen().bounds());
+        window->makeKeyAndVisible();
+    }
+    void TearDown() override
+    {
+        runFor(2);
+        ui::Keyboard::shared().reset();
+        ui::Application::shared().resetForTesting();
+        window.reset();
+        ManualClockTest::TearDown();
+    }
+    static void tap(const std::shared_ptr<ui::Button>& button)
+    {
+        button->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    }
+    static void type(const std::shared_ptr<ui::TextField>& field, const std::string& keys)
+    {
+        for (char key : keys)
+            field->insertText(std::string(1, key));
+    }
+
+    std::shared_ptr<ui::Window> window;
+};
+
+TEST_F(InputBoxViewTest, NumberFormatting)
+{
+    const struct {
+        int32_t decimals;
+        const char* typed;
+        const char* shown;
+    } table[] = {
+        {2, "1", "0.01"},
+        {2, "0.012", "0.12"},
+        {2, "0.125", "1.25"},
+        {2, "1.2", "0.12"},
+        {2, "", "0.00"},
+        {0, "1", "1"},
+        {0, "12", "12"},
+        {3, "0.0017", "0.017"},
+        {-1, "12", "12"},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.typed);
+        EXPECT_EQ(InputBoxView::formattedNumber(row.typed, row.decimals), row.shown);
+    }
+
+    auto box = InputBoxView::boxOfType(InputBoxView::Number);
+    box->setNumberOfDecimals(2);
+    box->show();
+    auto field = box->textInput();
+    ASSERT_TRUE(field->becomeFirstResponder());
+    std::vector<std::string> shown;
+    for (char key : std::string("12a5")) {
+        field->insertText(std::string(1, key));
+        shown.push_back(field->text());
+    }
+    EXPECT_EQ(shown, (std::vector<std::string> {"0.01", "0.12", "0.12", "1.25"}));
+    field->deleteBackward();
+    EXPECT_EQ(field->text(), "0.12");
+}
+
+TEST_F(InputBoxViewTest, BoxTypesMakeTheirFields)
+{
+    const struct {
+        int64_t type;
+        size_t fields;
+        ui::KeyboardType keyboard;
+        ui::TextAutocorrectionType autocorrection;
+        double panelHeight;
+    } table[] = {
+        {0, 1, ui::KeyboardType::Default, ui::TextAutocorrectionType::No, 155},
+        {1, 1, ui::KeyboardType::NumberPad, ui::TextAutocorrectionType::Default, 155},
+        {2, 1, ui::KeyboardType::PhonePad, ui::TextAutocorrectionType::Default, 155},
+        {3, 1, ui::KeyboardType::EmailAddress, ui::TextAutocorrectionType::No, 155},
+        {4, 1, ui::KeyboardType::Default, ui::TextAutocorrectionType::Default, 155},
+        {5, 2, ui::KeyboardType::Default, ui::TextAutocorrectionType::No, 200},
+        {9, 0, ui::KeyboardType::Default, ui::TextAutocorrectionType::Default, 155},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.type);
+        auto box = InputBoxView::boxOfType(row.type);
+        box->setTitle("标题");
+        box->setMessage("消息");
+        box->show();
+        box->show(); // a second show rebuilds, it does not stack
+        EXPECT_EQ(box->elements().size(), row.fields);
+        EXPECT_EQ(box->actualBox()->frame().height(), row.panelHeight);
+        EXPECT_EQ(box->actualBox()->subviews().size(), 1u);
+        EXPECT_EQ(box->actualBox()->frame().width(), 270);
+        EXPECT_EQ(box->visualEffectView()->frame().height(), row.panelHeight + 45);
+        EXPECT_EQ(box->cancelButton()->frame(), (graphics::Rect {0, row.panelHeight - 40, 135, 40}));
+        EXPECT_EQ(box->submitButton()->frame(), (graphics::Rect {135, row.panelHeight - 40, 135, 40}));
+        EXPECT_EQ(*box->cancelButton()->currentTitle(), "Cancel");
+        EXPECT_EQ(*box->submitButton()->currentTitle(), "OK");
+        if (row.fields > 0) {
+            EXPECT_EQ(box->textInput()->keyboardType(), row.keyboard);
+            EXPECT_EQ(box->textInput()->autocorrectionType(), row.autocorrection);
+            EXPECT_EQ(box->textInput()->frame().minX(), 10);
+            EXPECT_EQ(box->textInput()->frame().width(), 250);
+            double gap = row.type == 5 ? 10 : 20.0 / 3.0;
+            EXPECT_NEAR(box->textInput()->frame().minY(), box->messageLabel()->frame().maxY() + gap, 1e-9);
+        }
+        if (row.type == 5) {
+            EXPECT_TRUE(box->secureInput()->isSecureTextEntry());
+            EXPECT_EQ(box->secureInput()->frame().minY(), box->textInput()->frame().maxY() + 10);
+        } else {
+            EXPECT_EQ(box->secureInput(), nullptr);
+        }
+        box->removeFromSuperview();
+    }
+}
+
+TEST_F(InputBoxViewTest, PanelWidthFollowsTheWindow)
+{
+    EXPECT_EQ(InputBoxView::create()->actualBox()->frame().width(), 270);
+    ui::Application::shared().resetForTesting();
+    ui::Screen::mainScreen().useTabletProfile();
+    window = ui::Window::create(ui::Screen::mainScreen().bounds());
+    window->makeKeyAndVisible();
+    auto wide = InputBoxView::create();
+    EXPECT_EQ(wide->actualBox()->frame().width(), 325);
+    EXPECT_EQ(wide->actualBox()->center(), (graphics::Point {384, 512}));
+    ui::Screen::mainScreen().usePhoneProfile();
+}
+
+TEST_F(InputBoxViewTest, BlurStylesPickTheirColours)
+{
+    const struct {
+        int64_t style;
+        ui::BlurEffectStyle shown;
+        graphics::Color text;
+    } table[] = {
+        {0, ui::BlurEffectStyle::Light, graphics::Color::rgba(0, 0, 0)},
+        {1, ui::BlurEffectStyle::Light, graphics::Color::rgba(0, 0, 0)},
+        {2, ui::BlurEffectStyle::Dark, graphics::Color::rgba(1, 1, 1)},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.style);
+        auto box = InputBoxView::create();
+        box->setBlurEffectStyle(row.style);
+        box->show();
+        EXPECT_EQ(box->visualEffectView()->effect()->style, row.shown);
+        EXPECT_EQ(box->titleLabel()->textColor(), row.text);
+        EXPECT_EQ(box->cancelButton()->titleColorForState(ui::ControlState::Normal), row.text);
+        EXPECT_EQ(
+            box->cancelButton()->titleColorForState(ui::ControlState::Highlighted), graphics::Color::gray());
+        box->removeFromSuperview();
+    }
+}
+
+TEST_F(InputBoxViewTest, SubmitKeepsOrClosesAsTheBlockAnswers)
+{
+    auto box = InputBoxView::boxOfType(InputBoxView::Login);
+    std::vector<std::pair<std::string, std::string>> submitted;
+    bool accept = false;
+    box->setOnSubmit([&](std::optional<std::string> text, std::optional<std::string> secure) {
+        submitted.emplace_back(text.value_or("-"), secure.value_or("-"));
+        return accept;
+    });
+    box->show();
+    runFor(0.3);
+    box->textInput()->setText("inspector");
+    box->secureInput()->setText("123456");
+    tap(box->submitButton());
+    runFor(1);
+    EXPECT_EQ(box->superview(), window);
+    EXPECT_EQ(box->textInput()->text(), "inspector");
+    accept = true;
+    tap(box->submitButton());
+    runFor(0.29);
+    EXPECT_EQ(box->superview(), window);
+    runFor(0.02);
+    EXPECT_EQ(box->superview(), nullptr);
+    ASSERT_EQ(submitted.size(), 2u);
+    EXPECT_EQ(submitted[0], (std::pair<std::string, std::string> {"inspector", "123456"}));
+
+    auto plain = InputBoxView::boxOfType(7);
+    plain->show();
+    tap(plain->submitButton());
+    runFor(0.31);
+    EXPECT_EQ(plain->superview(), nullptr);
+
+    int cancels = 0;
+    auto cancelled = InputBoxView::create();
+    cancelled->setOnCancel([&] { ++cancels; });
+    cancelled->show();
+    tap(cancelled->cancelButton());
+    EXPECT_EQ(cancels, 1);
+    runFor(0.31);
+    EXPECT_EQ(cancelled->superview(), nullptr);
+    EXPECT_FALSE(ui::Device::currentDevice().isGeneratingDeviceOrientationNotifications());
+}
+
+TEST_F(InputBoxViewTest, KeyboardLiftsThePanelByOrientationIdiomAndType)
+{
+    const struct {
+        ui::UserInterfaceIdiom idiom;
+        ui::DeviceOrientation orientation;
+        int64_t type;
+        double lift;
+    } table[] = {
+        {ui::UserInterfaceIdiom::Phone, ui::DeviceOrientation::Portrait, 0, 115},
+        {ui::UserInterfaceIdiom::Phone, ui::DeviceOrientation::Portrait, 5, 115},
+        {ui::UserInterfaceIdiom::Phone, ui::DeviceOrientation::LandscapeLeft, 0, 80},
+        {ui::UserInterfaceIdiom::Phone, ui::DeviceOrientation::LandscapeRight, 5, 125},
+        {ui::UserInterfaceIdiom::Pad, ui::DeviceOrientation::Portrait, 5, 0},
+        {ui::UserInterfaceIdiom::Pad, ui::DeviceOrientation::FaceUp, 0, 0},
+        {ui::UserInterfaceIdiom::Pad, ui::DeviceOrientation::LandscapeLeft, 0, 100},
+        {ui::UserInterfaceIdiom::Pad, ui::DeviceOrientation::LandscapeLeft, 5, 145},
+    };
+    for (const auto& row : table) {
+        SCOPED_TRACE(row.lift);
+        ui::Device::currentDevice().setUserInterfaceIdiom(row.idiom);
+        auto box = InputBoxView::boxOfType(row.type);
+        box->show();
+        runFor(0.3);
+        ui::Device::currentDevice().setOrientation(row.orientation);
+        runFor(0.5);
+        double centred = box->actualBox()->frame().minY();
+        EXPECT_EQ(box->yCorrection(), row.lift);
+        box->keyboardDidShow();
+        runFor(0.5);
+        EXPECT_NEAR(box->actualBox()->frame().minY(), centred - row.lift, 1e-9);
+        box->keyboardDidHide();
+        runFor(0.5);
+        EXPECT_NEAR(box->actualBox()->frame().minY(), centred, 1e-9);
+        box->removeFromSuperview();
+        ui::Device::currentDevice().reset();
+    }
+}
+
+TEST_F(InputBoxViewTest, ShowingTheKeyboardForAFieldLiftsThePanel)
+{
+    auto box = InputBoxView::create();
+    box->show();
+    runFor(0.3);
+    double centred = box->actualBox()->frame().minY();
+    ASSERT_TRUE(box->textInput()->becomeFirstResponder());
+    runFor(0.6);
+    EXPECT_NEAR(box->actualBox()->frame().minY(), centred - 115, 1e-9);
+}
+
+TEST_F(InputBoxViewTest, CustomiseMayReplaceTheFields)
+{
+    auto box = InputBoxView::boxOfType(InputBoxView::Login);
+    int calls = 0;
+    box->setCustomise([&](std::shared_ptr<ui::TextField> field) -> std::shared_ptr<ui::TextField> {
+        ++calls;
+        if (calls == 1)
+            return nullptr; // keeps ours
+        auto replacement = ui::TextField::create(field->frame());
+        replacement->setPlaceholder("密码");
+        return replacement;
+    });
+    box->show();
+    EXPECT_EQ(calls, 2);
+    ASSERT_EQ(box->elements().size(), 2u);
+    EXPECT_NE(box->textInput(), nullptr);
+    EXPECT_EQ(box->secureInput()->placeholder(), "密码");
+    EXPECT_EQ(box->elements()[1], box->secureInput());
+}
+
+TEST_F(InputBoxViewTest, ALongMessageWrapsToTwoLinesAndPushesTheField)
+{
+    auto shortBox = InputBoxView::create();
+    shortBox->setMessage("短");
+    shortBox->show();
+    auto longBox = InputBoxView::create();
+    longBox->setMessage(std::string(40, 'w') + " " + std::string(40, 'w') + " " + std::string(40, 'w'));
+    longBox->show();
+    EXPECT_GT(longBox->messageLabel()->frame().height(), shortBox->messageLabel()->frame().height());
+    EXPECT_LT(longBox->messageLabel()->frame().height(), 3 * shortBox->messageLabel()->frame().height());
+    EXPECT_GT(longBox->textInput()->frame().minY(), shortBox->textInput()->frame().minY());
+}
+
+} // namespace

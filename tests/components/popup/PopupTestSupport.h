@@ -1,0 +1,80 @@
+#pragma once
+
+#include "components/popup/Popup.h"
+#include "platform/ui/Application.h"
+#include "platform/ui/Keyboard.h"
+#include "platform/ui/Screen.h"
+#include "platform/ui/Window.h"
+#include "tests/support/ManualClockTest.h"
+
+#include <string>
+#include <vector>
+
+namespace popuptest {
+
+// Writes down every delegate call in order; the operations it implements are switchable.
+class RecordingDelegate final : public PopupDelegate {
+public:
+    bool popupWillAppear(Popup&) override { return record("willAppear"); }
+    bool popupDidAppear(Popup&) override { return record("didAppear"); }
+    bool popupPressButton(Popup&, PopupButtonType type) override { return record("press", type); }
+    bool dictionary(
+        const FieldDictionary& fields, Popup&, const std::optional<std::vector<std::string>>& texts) override
+    {
+        lastFields = fields;
+        lastTexts = texts;
+        return record("strings");
+    }
+    bool popupWillDisappear(Popup&, PopupButtonType type) override
+    {
+        if (!implementsWillDisappear)
+            return false;
+        return record("willDisappear", type);
+    }
+    bool popupDidDisappear(Popup&, PopupButtonType type) override { return record("didDisappear", type); }
+
+    bool record(const std::string& name, std::optional<PopupButtonType> type = std::nullopt)
+    {
+        calls.push_back(type ? name + ":" + std::to_string(int(*type)) : name);
+        return true;
+    }
+
+    std::vector<std::string> calls;
+    FieldDictionary lastFields;
+    std::optional<std::vector<std::string>> lastTexts;
+    bool implementsWillDisappear {true};
+};
+
+class PopupTest : public mivo::test::ManualClockTest {
+protected:
+    void SetUp() override
+    {
+        ManualClockTest::SetUp();
+        ui::Application::shared().resetForTesting();
+        ui::Keyboard::shared().reset();
+        Popup::resetSharedStateForTesting();
+        window = ui::Window::create(ui::Screen::mainScreen().bounds());
+        window->makeKeyAndVisible();
+    }
+    void TearDown() override
+    {
+        runFor(3);
+        ui::Keyboard::shared().reset();
+        ui::Application::shared().resetForTesting();
+        window.reset();
+        ManualClockTest::TearDown();
+    }
+
+    std::shared_ptr<ui::Window> window;
+};
+
+} // namespace popuptest
+
+#define EXPECT_RECT_EQ(actual, x, y, w, h)                                                                   \
+    do {                                                                                                     \
+        const graphics::Rect r_ = (actual);                                                                  \
+        EXPECT_NEAR(r_.minX(), (x), 1e-6);                                                                   \
+        EXPECT_NEAR(r_.minY(), (y), 1e-6);                                                                   \
+        EXPECT_NEAR(r_.width(), (w), 1e-6);                                                                  \
+        EXPECT_NEAR(r_.height(), (h), 1e-6);                                                                 \
+    } while (0)
