@@ -23,10 +23,11 @@ struct AppOptions {
 void addAppOptions(CLI::App& cli, AppOptions& options)
 {
     cli.add_option(
-           "--server", options.server, "server address, as the address dialog keeps it (staticBaseUrl)")
+           "--server", options.server, "server address, stored as the address popup keeps it (staticBaseUrl)")
         ->check([](const std::string& text) { return text.empty() ? "needs a value" : std::string(); })
         ->type_name("URL");
-    cli.add_option("--port", options.port, "server port, 1 to 65535 (staticBasePort)")
+    cli.add_option("--port", options.port,
+           "server port, 1 to 65535 (staticBasePort); the walkthrough types both into the popup")
         ->check(CLI::Range(1, 65535).description(""))
         ->type_name("N");
     cli.add_flag("--walkthrough", options.walkthrough, "walk the demo road headless, a screenshot per step");
