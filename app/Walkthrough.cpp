@@ -10,7 +10,9 @@
 #include "platform/host/Automation.h"
 #include "platform/host/Host.h"
 
+#include <functional>
 #include <iostream>
+#include <optional>
 #include <vector>
 
 using foundation::Map;
@@ -18,10 +20,23 @@ using foundation::Value;
 
 namespace {
 
+// Sends one command; the answer's error, or nothing when it went through.
+std::optional<std::string> send(host::Automation& automation, const Map& command)
+{
+    std::string answer = automation.handle(Value(command).toJson());
+    if (answer.find("\"ok\":true") != std::string::npos)
+        return std::nullopt;
+    return Value(command).toJson() + " -> " + answer;
+}
+
+// A step that decides as it goes (how many shots a grid has): the error, or nothing.
+using Action = std::function<std::optional<std::string>(host::Automation&)>;
+
 struct Step {
     std::string title;
     std::vector<Map> commands;
     std::string screenshot; // file name, or empty
+    Action action = {}; // after the commands
 };
 
 Map tapLabel(const std::string& label)
@@ -43,6 +58,58 @@ Map waitText(const std::string& text)
 Map advance(double seconds)
 {
     return {{"cmd", "advance"}, {"seconds", seconds}};
+}
+Map waitLabel(const std::string& label)
+{
+    return {{"cmd", "wait"}, {"label", label}, {"timeout", 15}};
+}
+// A slow drag: the content follows the finger and stops with it, no flick.
+Map dragUp(double distance)
+{
+    return {{"cmd", "drag"}, {"from", foundation::Array {160, 460}},
+        {"to", foundation::Array {160, 460 - distance}}, {"duration", 1.0}};
+}
+
+// Taps the slot with the camera's shutter and waits until the grid shows it taken. A slot below
+// the screen is scrolled to first; false when there is no such slot.
+std::optional<std::string> shoot(host::Automation& automation, const std::string& slot, bool& found)
+{
+    found = false;
+    for (int attempt = 0; attempt < 4 && !found; ++attempt) {
+        found = !send(automation, tapLabel(slot + ":"));
+        if (!found && attempt < 3) {
+            if (auto error = send(automation, dragUp(260)))
+                return error;
+            send(automation, advance(0.5));
+        }
+    }
+    if (!found)
+        return std::nullopt;
+    for (const auto& command : {advance(0.6), tapLabel("快门"), advance(0.6), waitLabel(slot + ":已拍摄")}) {
+        if (auto error = send(automation, command))
+            return error;
+    }
+    return std::nullopt;
+}
+
+// Every photo slot in turn, then the video.
+std::optional<std::string> shootEverything(host::Automation& automation)
+{
+    bool found = true;
+    int shots = 0;
+    for (int number = 1; found; ++number) {
+        if (auto error = shoot(automation, foundation::format("照片%d", number), found))
+            return error;
+        shots += found ? 1 : 0;
+    }
+    if (shots == 0)
+        return "the grid shows no photo slot";
+    if (auto error = shoot(automation, "视频", found))
+        return error;
+    if (!found)
+        return "the grid shows no video slot";
+    std::cout << "walkthrough: shot " << shots << " photos and the video" << std::endl;
+    return std::nullopt;
 }
 
 // The login screen, then its system-configuration popup: retypes the server's address and port
@@ -88,13 +155,19 @@ std::vector<Step> road(const Walkthrough::Account& account)
         {"pick the shooting plan", {tapText("拆密封条-方案1"), advance(0.3), waitText("开始拍摄")},
             "03-new-task.png"},
         {"validate, store the task and open its grid",
-            {tapText("开始拍摄"), waitText("照片记录"), advance(1)}, "04-grid.png"},
-        // The home button sits on the right of the navigation bar.
-        {"return home and open the pending list",
-            {Map {{"cmd", "tap"}, {"x", 300}, {"y", 42}}, advance(1), waitText("待拍摄任务"),
-                tapText("待拍摄任务"), advance(1),
-                Map {{"cmd", "wait"}, {"label", "任务:" + applyNO}, {"timeout", 15}}},
-            "05-pending.png"},
+            {tapText("开始拍摄"), waitText("图片列表"), advance(1)}, "04-grid-new.png"},
+        {"open the camera on the first photo slot", {tapLabel("照片1:"), advance(0.6)}, "05-camera.png"},
+        {"take the first photo", {tapLabel("快门"), advance(0.6), waitLabel("照片1:已拍摄"), advance(0.3)},
+            "06-grid-first-shot.png"},
+        {"shoot every photo and the video", {}, "07-grid-all-shot.png", shootEverything},
+        {"leave by the side menu: the task is ready to upload",
+            // The home button sits on the right of the navigation bar.
+            {Map {{"cmd", "tap"}, {"x", 300}, {"y", 42}}, advance(1), waitText("待上传任务"), advance(0.5)},
+            "08-home.png"},
+        {"open the ready-to-upload list and the task's grid",
+            {tapText("待上传任务"), advance(1), waitLabel("任务:" + applyNO), tapLabel("任务:" + applyNO),
+                advance(1), waitText("上传任务"), advance(0.5)},
+            "09-grid-to-upload.png"},
         // Keep this last: it leaves the app on the login screen. The home button sits on the right of
         // the navigation bar of every inner screen, the menu button on the left of the home screen's.
         {"log out through the prompt",
@@ -123,13 +196,17 @@ int Walkthrough::run(host::App& app, const host::HostOptions& options, const std
     int number = 0;
     for (const auto& step : road(account)) {
         ++number;
+        std::optional<std::string> error;
         for (const auto& command : step.commands) {
-            std::string answer = automation.handle(Value(command).toJson());
-            if (answer.find("\"ok\":true") == std::string::npos) {
-                std::cout << "walkthrough: step " << number << ", " << step.title << ": failed at "
-                          << Value(command).toJson() << " -> " << answer << std::endl;
-                return 1;
-            }
+            if ((error = send(automation, command)))
+                break;
+        }
+        if (!error && step.action)
+            error = step.action(automation);
+        if (error) {
+            std::cout << "walkthrough: step " << number << ", " << step.title << ": failed at " << *error
+                      << std::endl;
+            return 1;
         }
         std::string shot;
         if (!step.screenshot.empty()) {
@@ -141,6 +218,6 @@ int Walkthrough::run(host::App& app, const host::HostOptions& options, const std
         }
         std::cout << "walkthrough: step " << number << ", " << step.title << ": ok" << shot << std::endl;
     }
-    std::cout << "walkthrough: the road ends here; shooting and upload are not built yet" << std::endl;
+    std::cout << "walkthrough: the road ends here; the upload screen is not built yet" << std::endl;
     return 0;
 }

@@ -5,9 +5,12 @@
 #include "platform/foundation/UserDefaults.h"
 #include "platform/host/Host.h"
 #include "platform/host/HostOptions.h"
+#include "platform/ui/Camera.h"
 
 #include <CLI/CLI.hpp>
 
+#include <filesystem>
+#include <optional>
 #include <string>
 
 namespace {
@@ -16,10 +19,11 @@ namespace {
 struct AppOptions {
     std::string server;
     int port = 0;
+    std::optional<std::filesystem::path> camera; // the folder of sample media the camera shoots
     bool walkthrough = false;
 };
 
-// Every option of the app in one place: one line each.
+// Every option of the app, in one place.
 void addAppOptions(CLI::App& cli, AppOptions& options)
 {
     cli.add_option(
@@ -30,6 +34,17 @@ void addAppOptions(CLI::App& cli, AppOptions& options)
            "server port, 1 to 65535 (staticBasePort); the walkthrough types both into the popup")
         ->check(CLI::Range(1, 65535).description(""))
         ->type_name("N");
+    cli.add_option_function<std::string>(
+           "--camera",
+           [&options](const std::string& folder) { options.camera = std::filesystem::absolute(folder); },
+           "the folder of photos (.jpg) and movies (.mp4, .mov) that the camera shoots")
+        ->check([](const std::string& folder) {
+            std::error_code code;
+            return std::filesystem::is_directory(folder, code)
+                ? std::string()
+                : std::string("needs a folder of photos (.jpg) and movies (.mp4, .mov)");
+        })
+        ->type_name("DIR");
     cli.add_flag("--walkthrough", options.walkthrough, "walk the demo road headless, a screenshot per step");
 }
 
@@ -53,6 +68,8 @@ int main(int argc, char** argv)
     defaults.reload();
     bool hasServer = cli.count("--server") > 0, hasPort = cli.count("--port") > 0;
     std::string port = hasPort ? std::to_string(options.port) : std::string();
+    if (options.camera)
+        ui::Camera::shared().setFolder(*options.camera);
     AppDelegate delegate;
     if (options.walkthrough) {
         hostOptions.headless = true;

@@ -17,3 +17,16 @@ photo "testsrc=size=1200x1600:rate=1" sample-photo-4-portrait.jpg
 
 ff -f lavfi -i "testsrc=size=640x480:rate=25:duration=2.4" -c:v mpeg4 -q:v 6 -g 25 \
     -pix_fmt yuv420p -flags +bitexact -map_metadata -1 -movflags +faststart sample-video.mp4
+
+# A portrait photo as a phone stores it: landscape pixels (the portrait picture turned 90 degrees
+# counter-clockwise) with EXIF orientation 6, "turn clockwise to show".
+ff -f lavfi -i "testsrc2=size=1200x1600:rate=1" -frames:v 1 -vf transpose=2 -flags +bitexact \
+    -pix_fmt yuvj420p -q:v 4 sideways.jpg
+{
+    head -c 2 sideways.jpg
+    # APP1: "Exif", a big-endian TIFF header and one IFD entry: Orientation (0x0112), SHORT, 6.
+    printf '\377\341\000\042Exif\000\000MM\000\052\000\000\000\010'
+    printf '\000\001\001\022\000\003\000\000\000\001\000\006\000\000\000\000\000\000'
+    tail -c +3 sideways.jpg
+} > sample-photo-5-portrait-exif6.jpg
+rm sideways.jpg

@@ -129,9 +129,9 @@ std::shared_ptr<MivoUploadTask> matchingRecord(
 } // namespace
 
 void CommonUtil::imagePickerController(const ui::ImagePickerController*, const ui::ImagePickerInfo& info,
-    ShotIndexPath selectID, const SectionLists& localSectionListData)
+    ShotIndexPath selectID, const SectionLists& localSectionListData, std::function<void()> saved)
 {
-    saveInBackground(info, [selectID, lists = localSectionListData](SaveJob& job) {
+    saveInBackground(info, [selectID, lists = localSectionListData, done = std::move(saved)](SaveJob& job) {
         size_t section = selectID.section == 1 ? 1 : 0;
         if (section >= lists.size() || selectID.row < 0 || size_t(selectID.row) >= lists[section].size()
             || !lists[section][size_t(selectID.row)]) {
@@ -148,6 +148,8 @@ void CommonUtil::imagePickerController(const ui::ImagePickerController*, const u
         values["resourceType"] = record->value("resourceType");
         values["taskPosition"] = record->value("taskPosition");
         IMivoDataBaseManager::sharedManager()->updateMivoUploadTask(record, values);
+        if (done)
+            done();
     });
 }
 

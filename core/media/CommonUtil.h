@@ -4,6 +4,7 @@
 #include "platform/ui/ImagePickerInfo.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,9 +31,11 @@ public:
     // Saves the photo ("%lld.jpg") or movie ("%lld.mp4") with its thumbnail ("_%lld.jpg") in the
     // user's "picture" or "video" folder, then marks the record at
     // localSectionListData[1 for section 1, else 0][row] "PENDING" with the files' names and paths.
-    // The picker itself is not used.
+    // The picker itself is not used. `saved` runs on the main queue once the record is written, so
+    // a screen can show the new state.
     static void imagePickerController(const ui::ImagePickerController* picker,
-        const ui::ImagePickerInfo& info, ShotIndexPath selectID, const SectionLists& localSectionListData);
+        const ui::ImagePickerInfo& info, ShotIndexPath selectID, const SectionLists& localSectionListData,
+        std::function<void()> saved = {});
 
     // The same for a rejected task: localSectionListData is the shot's one record (its carID,
     // taskPosition, applyNO, fileUrl and thumbnail set). Updates the task's matching record or

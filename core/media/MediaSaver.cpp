@@ -86,7 +86,15 @@ std::optional<PreparedMedia> MediaSaver::preparePhoto(const graphics::Image& ima
     }
     PreparedMedia prepared;
     prepared.kind = MediaFileNames::Kind::Photo;
-    auto photo = graphics::JpegCodec::encode(image, kPhotoQuality, error);
+    // The file carries no orientation tag, so its pixels are written upright, and the thumbnail
+    // made from them is upright too.
+    auto upright = image.upright();
+    if (!upright) {
+        if (error)
+            *error = "out of memory turning the photo upright";
+        return std::nullopt;
+    }
+    auto photo = graphics::JpegCodec::encode(*upright, kPhotoQuality, error);
     if (!photo)
         return std::nullopt;
     prepared.photo = std::move(*photo);

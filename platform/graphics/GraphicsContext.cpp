@@ -350,9 +350,18 @@ void GraphicsContext::drawImage(const Image& image, Rect rect, double alpha)
     cairo_surface_t* source = cairo_image_surface_create_for_data(const_cast<uint8_t*>(image.data()),
         CAIRO_FORMAT_ARGB32, image.pixelWidth(), image.pixelHeight(), image.stride());
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
+    // User space to upright pixels, then upright pixels to the stored ones.
+    bool swap = swapsAxes(image.orientation());
+    double uprightWidth = swap ? image.pixelHeight() : image.pixelWidth();
+    double uprightHeight = swap ? image.pixelWidth() : image.pixelHeight();
+    cairo_matrix_t toUpright;
+    cairo_matrix_init_scale(&toUpright, uprightWidth / rect.width(), uprightHeight / rect.height());
+    cairo_matrix_translate(&toUpright, -rect.origin.x, -rect.origin.y);
+    auto map = OrientationMap::forImage(image.orientation(), image.pixelWidth(), image.pixelHeight());
+    cairo_matrix_t toStored;
+    cairo_matrix_init(&toStored, map.xu, map.yu, map.xv, map.yv, map.x0, map.y0);
     cairo_matrix_t m;
-    cairo_matrix_init_scale(&m, image.pixelWidth() / rect.width(), image.pixelHeight() / rect.height());
-    cairo_matrix_translate(&m, -rect.origin.x, -rect.origin.y);
+    cairo_matrix_multiply(&m, &toUpright, &toStored);
     cairo_pattern_set_matrix(pattern, &m);
     cairo_pattern_set_filter(pattern, CAIRO_FILTER_GOOD);
     // Padding keeps the edges solid when scaling; the clip keeps the padding out of sight.

@@ -57,6 +57,8 @@ Size Image::size() const
 {
     if (!isBitmapBacked())
         return m_unbackedSize;
+    if (swapsAxes(m_orientation))
+        return {m_height / m_scale, m_width / m_scale};
     return {m_width / m_scale, m_height / m_scale};
 }
 
@@ -99,6 +101,110 @@ std::shared_ptr<Image> Image::withScale(double scale) const
         = std::make_shared<Image>(m_width, m_height, scale > 0 ? scale : m_scale, Pixels::Uninitialized);
     std::memcpy(image->m_pixels.get(), m_pixels.get(), size_t(m_stride) * size_t(m_height));
     image->m_opaque = m_opaque;
+    image->m_orientation = m_orientation;
+    return image;
+}
+
+} // namespace graphics
+
+namespace graphics {
+
+ImageOrientation imageOrientationFromExif(int exifOrientation)
+{
+    switch (exifOrientation) {
+    case 2:
+        return ImageOrientation::UpMirrored;
+    case 3:
+        return ImageOrientation::Down;
+    case 4:
+        return ImageOrientation::DownMirrored;
+    case 5:
+        return ImageOrientation::LeftMirrored;
+    case 6:
+        return ImageOrientation::Right;
+    case 7:
+        return ImageOrientation::RightMirrored;
+    case 8:
+        return ImageOrientation::Left;
+    default:
+        return ImageOrientation::Up;
+    }
+}
+
+bool swapsAxes(ImageOrientation orientation)
+{
+    switch (orientation) {
+    case ImageOrientation::Left:
+    case ImageOrientation::Right:
+    case ImageOrientation::LeftMirrored:
+    case ImageOrientation::RightMirrored:
+        return true;
+    default:
+        return false;
+    }
+}
+
+OrientationMap OrientationMap::forImage(ImageOrientation orientation, double width, double height)
+{
+    // Where upright point (u, v) lies in the stored pixels of a width x height bitmap.
+    switch (orientation) {
+    case ImageOrientation::Up:
+        return {1, 0, 0, 0, 1, 0};
+    case ImageOrientation::Down:
+        return {-1, 0, width, 0, -1, height};
+    case ImageOrientation::Right:
+        return {0, 1, 0, -1, 0, height};
+    case ImageOrientation::Left:
+        return {0, -1, width, 1, 0, 0};
+    case ImageOrientation::UpMirrored:
+        return {-1, 0, width, 0, 1, 0};
+    case ImageOrientation::DownMirrored:
+        return {1, 0, 0, 0, -1, height};
+    case ImageOrientation::LeftMirrored:
+        return {0, 1, 0, 1, 0, 0};
+    case ImageOrientation::RightMirrored:
+        return {0, -1, width, -1, 0, height};
+    }
+    return {1, 0, 0, 0, 1, 0};
+}
+
+std::shared_ptr<const Image> Image::upright() const
+{
+    if (m_orientation == ImageOrientation::Up || !isBitmapBacked()) {
+        if (auto self = weak_from_this().lock())
+            return self;
+    }
+    return uprightCopy();
+}
+
+std::shared_ptr<Image> Image::uprightCopy() const
+{
+    if (m_orientation == ImageOrientation::Up || !isBitmapBacked()) {
+        auto image = copy();
+        if (image)
+            image->m_orientation = ImageOrientation::Up;
+        return image;
+    }
+    bool swap = swapsAxes(m_orientation);
+    int width = swap ? m_height : m_width;
+    int height = swap ? m_width : m_height;
+    auto image = createUninitialized(width, height, m_scale);
+    if (!image)
+        return nullptr;
+    image->m_opaque = m_opaque;
+    // Pixel centres: a bitmap of W columns maps u to W - 1 - u, not W - u.
+    auto map = OrientationMap::forImage(m_orientation, m_width - 1, m_height - 1);
+    const auto* source = reinterpret_cast<const uint8_t*>(m_pixels.get());
+    for (int v = 0; v < height; ++v) {
+        auto* row = reinterpret_cast<uint32_t*>(image->data() + size_t(v) * size_t(image->stride()));
+        // Along a row the source moves by a fixed step, so no multiplication per pixel.
+        int x = int(map.xv * v + map.x0);
+        int y = int(map.yv * v + map.y0);
+        int dx = int(map.xu), dy = int(map.yu);
+        for (int u = 0; u < width; ++u, x += dx, y += dy)
+            row[u]
+                = *reinterpret_cast<const uint32_t*>(source + size_t(y) * size_t(m_stride) + size_t(x) * 4);
+    }
     return image;
 }
 

@@ -7,10 +7,34 @@
 
 namespace graphics {
 
+// How the stored pixels turn to show upright, with the phone's numbering (not EXIF's).
+enum class ImageOrientation {
+    Up,
+    Down, // turned 180 degrees
+    Left, // turned 90 degrees counter-clockwise
+    Right, // turned 90 degrees clockwise
+    UpMirrored,
+    DownMirrored,
+    LeftMirrored,
+    RightMirrored,
+};
+
+// The orientation an EXIF orientation tag (1 to 8) stands for; Up for any other value.
+ImageOrientation imageOrientationFromExif(int exifOrientation);
+// True for the four orientations that swap width and height.
+bool swapsAxes(ImageOrientation);
+
+// The affine map from an upright point (u, v) to the stored bitmap's (x, y) of a width x height
+// bitmap: x = xu * u + xv * v + x0, y = yu * u + yv * v + y0.
+struct OrientationMap {
+    double xu, xv, x0, yu, yv, y0;
+    static OrientationMap forImage(ImageOrientation, double width, double height);
+};
+
 // A bitmap of premultiplied BGRA pixels (Cairo's ARGB32, native endian), with a scale: its size
 // in points is its pixel size divided by the scale. An image can also be made without pixels
 // (the stand-in for a platform image that has no bitmap behind it).
-class Image final {
+class Image final : public std::enable_shared_from_this<Image> {
 public:
     // A fully transparent bitmap; nullptr for a negative size or when memory runs out.
     static std::shared_ptr<Image> create(int pixelWidth, int pixelHeight, double scale = 1.0);
@@ -24,6 +48,7 @@ public:
     Image(const Image&) = delete;
     Image& operator=(const Image&) = delete;
 
+    // In points, upright: a Left or Right image is as wide as its pixels are high.
     Size size() const;
     double scale() const { return m_scale; }
     int pixelWidth() const { return m_width; }
@@ -35,6 +60,13 @@ public:
     // True when every pixel is fully opaque (a hint set by codecs and opaque contexts).
     bool isOpaque() const { return m_opaque; }
     void setOpaque(bool opaque) { m_opaque = opaque; }
+
+    // Set by decoders from the file's EXIF tag, as the phone's images carry it; drawing honours it.
+    ImageOrientation orientation() const { return m_orientation; }
+    void setOrientation(ImageOrientation orientation) { m_orientation = orientation; }
+    // The pixels turned upright (orientation Up); the image itself when it already is.
+    std::shared_ptr<const Image> upright() const;
+    std::shared_ptr<Image> uprightCopy() const;
 
     // Premultiplied 0xAARRGGBB at a pixel; 0 outside the image.
     uint32_t pixel(int x, int y) const;
@@ -52,6 +84,7 @@ private:
     int m_stride = 0;
     double m_scale = 1.0;
     bool m_opaque = false;
+    ImageOrientation m_orientation = ImageOrientation::Up;
     Size m_unbackedSize;
     std::unique_ptr<uint8_t[]> m_pixels;
 };

@@ -167,6 +167,52 @@ std::optional<std::vector<uint8_t>> JpegCodec::encode(const Image& image, int qu
     return out;
 }
 
+int JpegCodec::exifOrientation(std::span<const uint8_t> b)
+{
+    if (!isJpeg(b))
+        return 1;
+    auto u16 = [](const uint8_t* p, bool little) { return little ? p[0] | p[1] << 8 : p[0] << 8 | p[1]; };
+    auto u32 = [](const uint8_t* p, bool little) {
+        return little ? uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24
+                      : uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+    };
+    size_t at = 2;
+    // The segments before the image data; EXIF sits in an APP1 among them.
+    while (at + 4 <= b.size() && b[at] == 0xFF) {
+        uint8_t marker = b[at + 1];
+        if (marker == 0xDA || marker == 0xD9)
+            break;
+        size_t length = size_t(u16(&b[at + 2], false));
+        if (length < 2 || at + 2 + length > b.size())
+            break;
+        const uint8_t* segment = &b[at + 4];
+        size_t size = length - 2;
+        if (marker == 0xE1 && size >= 14 && std::equal(segment, segment + 6, "Exif\0\0")) {
+            const uint8_t* tiff = segment + 6;
+            size_t tiffSize = size - 6;
+            bool little = tiff[0] == 'I' && tiff[1] == 'I';
+            if (!little && !(tiff[0] == 'M' && tiff[1] == 'M'))
+                return 1;
+            uint32_t ifd = u32(tiff + 4, little);
+            if (ifd > tiffSize || tiffSize - ifd < 2)
+                return 1;
+            unsigned count = unsigned(u16(tiff + ifd, little));
+            for (unsigned i = 0; i < count; ++i) {
+                size_t entry = ifd + 2 + size_t(i) * 12;
+                if (entry + 12 > tiffSize)
+                    return 1;
+                if (u16(tiff + entry, little) != 0x0112)
+                    continue;
+                int value = u16(tiff + entry + 8, little);
+                return value >= 1 && value <= 8 ? value : 1;
+            }
+            return 1;
+        }
+        at += 2 + length;
+    }
+    return 1;
+}
+
 std::optional<std::pair<int, int>> JpegCodec::scaledSize(
     std::span<const uint8_t> bytes, int scaleDenominator, std::string* error)
 {
@@ -221,6 +267,7 @@ std::shared_ptr<Image> JpegCodec::decode(
     if (cmyk)
         cmykToBgra(cmyk.get(), *image);
     image->setOpaque(true);
+    image->setOrientation(imageOrientationFromExif(exifOrientation(bytes)));
     return image;
 }
 

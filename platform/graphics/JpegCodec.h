@@ -29,6 +29,9 @@ public:
     static std::optional<std::pair<int, int>> scaledSize(
         std::span<const uint8_t> bytes, int scaleDenominator = 1, std::string* error = nullptr);
     static bool isJpeg(std::span<const uint8_t> bytes);
+    // The EXIF orientation tag (1 to 8) of the file's first APP1 segment; 1 when there is none
+    // or it cannot be read. decode() sets the image's orientation from it.
+    static int exifOrientation(std::span<const uint8_t> bytes);
 };
 
 } // namespace graphics

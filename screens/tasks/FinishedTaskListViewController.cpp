@@ -3,7 +3,7 @@
 #include "core/store/UpdateTime.h"
 #include "platform/ui/StoryboardSegue.h"
 #include "screens/shell/ShellSegues.h"
-#include "screens/tasks/FinishedCollectionViewController.h"
+#include "screens/tasks/ShotGridEntry.h"
 #include "screens/tasks/TaskRecordUtil.h"
 
 void FinishedTaskListViewController::viewDidLoad()
@@ -40,7 +40,7 @@ void FinishedTaskListViewController::prepareForSegue(
 {
     ServerTaskListViewController::prepareForSegue(segue, sender);
     auto grid
-        = std::dynamic_pointer_cast<FinishedCollectionViewController>(segue.destinationViewController());
+        = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController());
     auto task = taskOf(sender);
     if (!grid || !task)
         return;

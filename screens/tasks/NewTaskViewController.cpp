@@ -14,7 +14,7 @@
 #include "screens/shell/BrandStyle.h"
 #include "screens/shell/RequestUrlUtil.h"
 #include "screens/shell/ShellSegues.h"
-#include "screens/tasks/NewTaskPLCollectionViewController.h"
+#include "screens/tasks/ShotGridEntry.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -301,7 +301,7 @@ void NewTaskViewController::prepareForSegue(ui::StoryboardSegue& segue, const ui
     if (segue.identifier() != ShellSegues::kToNewTaskGrid)
         return;
     if (auto grid
-        = std::dynamic_pointer_cast<NewTaskPLCollectionViewController>(segue.destinationViewController())) {
+        = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController())) {
         grid->setApplyTaskNO(m_submitted.applyNO);
         grid->setApplyTaskPhotoType(m_submitted.photoType);
     }

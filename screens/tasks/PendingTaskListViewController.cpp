@@ -2,7 +2,7 @@
 
 #include "platform/ui/StoryboardSegue.h"
 #include "screens/shell/ShellSegues.h"
-#include "screens/tasks/PendingCollectionViewController.h"
+#include "screens/tasks/ShotGridEntry.h"
 
 void PendingTaskListViewController::viewDidLoad()
 {
@@ -18,7 +18,7 @@ std::string PendingTaskListViewController::gridSegueIdentifier() const
 void PendingTaskListViewController::prepareForSegue(ui::StoryboardSegue& segue, const ui::SegueSender& sender)
 {
     TaskListViewController::prepareForSegue(segue, sender);
-    auto grid = std::dynamic_pointer_cast<PendingCollectionViewController>(segue.destinationViewController());
+    auto grid = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController());
     auto task = taskOf(sender);
     if (!grid || !task)
         return;

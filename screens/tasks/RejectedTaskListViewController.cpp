@@ -3,7 +3,7 @@
 #include "core/store/UpdateTime.h"
 #include "platform/ui/StoryboardSegue.h"
 #include "screens/shell/ShellSegues.h"
-#include "screens/tasks/RejectedCollectionViewController.h"
+#include "screens/tasks/ShotGridEntry.h"
 
 void RejectedTaskListViewController::viewDidLoad()
 {
@@ -37,7 +37,7 @@ void RejectedTaskListViewController::prepareForSegue(
 {
     ServerTaskListViewController::prepareForSegue(segue, sender);
     auto grid
-        = std::dynamic_pointer_cast<RejectedCollectionViewController>(segue.destinationViewController());
+        = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController());
     auto task = taskOf(sender);
     if (!grid || !task)
         return;

@@ -2,7 +2,7 @@
 
 #include "platform/ui/StoryboardSegue.h"
 #include "screens/shell/ShellSegues.h"
-#include "screens/tasks/ToUploadCollectionViewController.h"
+#include "screens/tasks/ShotGridEntry.h"
 
 void UploadTaskListViewController::viewDidLoad()
 {
@@ -19,7 +19,7 @@ void UploadTaskListViewController::prepareForSegue(ui::StoryboardSegue& segue, c
 {
     TaskListViewController::prepareForSegue(segue, sender);
     auto grid
-        = std::dynamic_pointer_cast<ToUploadCollectionViewController>(segue.destinationViewController());
+        = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController());
     auto task = taskOf(sender);
     if (!grid || !task)
         return;

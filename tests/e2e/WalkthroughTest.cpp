@@ -25,12 +25,16 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
         output.append(chunk, n);
     int status = pclose(pipe);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    EXPECT_NE(output.find("shot 13 photos and the video"), std::string::npos) << output;
     // Steps are found by title: their numbers move as the road grows.
-    for (const char* step : {", pick the shooting plan: ok", ", return home and open the pending list: ok",
+    for (const char* step : {", pick the shooting plan: ok", ", shoot every photo and the video: ok",
+             ", leave by the side menu: the task is ready to upload: ok",
+             ", open the ready-to-upload list and the task's grid: ok",
              ", confirm and return to the login screen: ok"})
         EXPECT_NE(output.find(step), std::string::npos) << step << "\n" << output;
     for (const char* shot : {"01-login.png", "02-home.png", "03-plan-sheet.png", "03-new-task.png",
-             "04-grid.png", "05-pending.png", "99-logout-prompt.png", "99-login.png"})
+             "04-grid-new.png", "05-camera.png", "06-grid-first-shot.png", "07-grid-all-shot.png",
+             "08-home.png", "09-grid-to-upload.png", "99-logout-prompt.png", "99-login.png"})
         EXPECT_GT(std::filesystem::file_size(home / "walkthrough" / shot), 1000u) << shot;
     mivo::test::AppProcess::removeHome(home);
 }

@@ -89,6 +89,40 @@ TEST_F(MediaSaverTest, SavesPhotosWithThumbnailsAndTwoInOneSecondGetTwoNames)
     EXPECT_EQ(fs::file_size(saved->resourceFilePath), first->photo.size());
 }
 
+TEST_F(MediaSaverTest, APhotoTakenOnItsSideIsSavedUpright)
+{
+    // The phone's portrait: landscape pixels with EXIF orientation 6. The saved file carries no
+    // orientation tag, so its pixels, and the thumbnail's, must stand upright.
+    auto photo = graphics::JpegCodec::decodeFile(
+        MIVO_SOURCE_DIR "/Resources/camera/sample-photo-5-portrait-exif6.jpg");
+    ASSERT_TRUE(photo);
+    ASSERT_EQ(photo->orientation(), graphics::ImageOrientation::Right);
+    std::string error;
+    auto prepared = MediaSaver::preparePhoto(*photo, &error);
+    ASSERT_TRUE(prepared) << error;
+    auto saved = MediaSaver::store(*prepared, m_picture, kStamp, &error);
+    ASSERT_TRUE(saved) << error;
+    expectJpeg(saved->resourceFilePath, 1200, 1600);
+    expectJpeg(saved->screenshotPath, 90, 120, 8);
+
+    auto upright = photo->uprightCopy();
+    auto file = graphics::JpegCodec::decodeFile(saved->resourceFilePath);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->orientation(), graphics::ImageOrientation::Up);
+    // Block averages, so JPEG's ringing at edges does not count.
+    auto average = [](const graphics::Image& image, int x0, int y0, int shift) {
+        int sum = 0;
+        for (int y = y0; y < y0 + 32; ++y)
+            for (int x = x0; x < x0 + 32; ++x)
+                sum += int((image.pixel(x, y) >> shift) & 0xFF);
+        return sum / (32 * 32);
+    };
+    for (auto [x, y] : {std::pair {100, 100}, {1100, 150}, {600, 800}, {150, 1500}, {1000, 1400}}) {
+        for (int shift : {0, 8, 16})
+            EXPECT_NEAR(average(*upright, x, y, shift), average(*file, x, y, shift), 10) << x << "," << y;
+    }
+}
+
 TEST_F(MediaSaverTest, SavesAVideoWithAThumbnailOfARealFrame)
 {
     std::string error;

@@ -1,0 +1,149 @@
+#include "platform/ui/ImagePickerController.h"
+
+#include "platform/foundation/FileSystem.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/Button.h"
+#include "platform/ui/Camera.h"
+#include "tests/platform/ui/UiTest.h"
+#include "tests/support/TempHome.h"
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+using Picker = ui::ImagePickerController;
+
+class RecordingDelegate final : public ui::ImagePickerControllerDelegate {
+public:
+    std::vector<ui::ImagePickerInfo> results;
+    int cancels = 0;
+    void imagePickerControllerDidFinishPickingMediaWithInfo(Picker&, const ui::ImagePickerInfo& info) override
+    {
+        results.push_back(info);
+    }
+    void imagePickerControllerDidCancel(Picker&) override { ++cancels; }
+};
+
+const fs::path kSamples = fs::path(MIVO_SOURCE_DIR) / "Resources/camera";
+
+class ImagePickerControllerTest : public mivo::test::UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        window = keyWindow();
+        root = ui::ViewController::create();
+        window->setRootViewController(root);
+        delegate = std::make_shared<RecordingDelegate>();
+        // Only the EXIF portrait and the movie, so the order of shots is known.
+        folder = home.path() / "camera";
+        foundation::createDirectories(folder);
+        fs::copy_file(kSamples / "sample-photo-5-portrait-exif6.jpg", folder / "a-portrait.jpg");
+        fs::copy_file(kSamples / "sample-photo-1.jpg", folder / "b-landscape.jpg");
+        fs::copy_file(kSamples / "sample-video.mp4", folder / "movie.mp4");
+        ui::Camera::shared().setFolder(folder);
+    }
+    void TearDown() override
+    {
+        ui::Camera::shared().setFolder({});
+        UiTest::TearDown();
+    }
+
+    std::shared_ptr<Picker> present(bool movie)
+    {
+        auto picker = Picker::create();
+        picker->setSourceType(Picker::SourceType::Camera);
+        picker->setDelegate(delegate);
+        if (movie)
+            picker->setMediaTypes({ui::ImagePickerInfo::kMediaTypeMovie});
+        root->presentViewController(picker, false);
+        runFor(0.1);
+        return picker;
+    }
+
+    mivo::test::TempHome home;
+    fs::path folder;
+    std::shared_ptr<ui::Window> window;
+    std::shared_ptr<ui::ViewController> root;
+    std::shared_ptr<RecordingDelegate> delegate;
+};
+
+TEST_F(ImagePickerControllerTest, PhotosComeInTurnWithTheirExifOrientation)
+{
+    auto picker = present(false);
+    EXPECT_FALSE(picker->isMovieMode());
+    picker->takePicture();
+    picker->takePicture();
+    picker->takePicture();
+    ASSERT_EQ(delegate->results.size(), 3u);
+    const auto& first = delegate->results[0];
+    EXPECT_EQ(first.mediaType, ui::ImagePickerInfo::kMediaTypeImage);
+    ASSERT_TRUE(first.originalImage);
+    EXPECT_EQ(first.originalImage->orientation(), graphics::ImageOrientation::Right);
+    EXPECT_EQ(first.originalImage->size(), (graphics::Size {1200, 1600}))
+        << "a portrait, as the phone shows it";
+    EXPECT_EQ(delegate->results[1].originalImage->orientation(), graphics::ImageOrientation::Up);
+    EXPECT_EQ(delegate->results[2].originalImage->orientation(), graphics::ImageOrientation::Right)
+        << "round again";
+}
+
+TEST_F(ImagePickerControllerTest, AMovieLongerThanTheMaximumIsCutThere)
+{
+    auto picker = present(true);
+    picker->setVideoQuality(Picker::VideoQuality::Type640x480);
+    picker->setVideoMaximumDuration(1.0);
+    EXPECT_TRUE(picker->isMovieMode());
+    picker->takePicture();
+    ASSERT_EQ(delegate->results.size(), 1u) << picker->lastError();
+    const auto& movie = delegate->results[0];
+    EXPECT_EQ(movie.mediaType, ui::ImagePickerInfo::kMediaTypeMovie);
+    auto probed = ui::Camera::probe(movie.mediaURL);
+    ASSERT_TRUE(probed);
+    EXPECT_LE(probed->duration, 1.05);
+    EXPECT_GE(probed->duration, 0.9);
+    EXPECT_EQ(probed->width, 640);
+
+    // Within the limit the whole movie is kept.
+    picker->setVideoMaximumDuration(35);
+    picker->takePicture();
+    ASSERT_EQ(delegate->results.size(), 2u);
+    EXPECT_NEAR(ui::Camera::probe(delegate->results[1].mediaURL)->duration, 2.4, 0.1);
+}
+
+TEST_F(ImagePickerControllerTest, AQualityNoSampleFitsDeliversNothingAndSaysSo)
+{
+    auto picker = present(true);
+    picker->setVideoQuality(Picker::VideoQuality::Low); // 192 x 144; the sample is 640 x 480
+    picker->takePicture();
+    EXPECT_TRUE(delegate->results.empty());
+    EXPECT_FALSE(picker->lastError().empty());
+    EXPECT_EQ(root->presentedViewController(), picker) << "the camera stays open";
+}
+
+TEST_F(ImagePickerControllerTest, CancelGoesToTheDelegateOrDismisses)
+{
+    auto picker = present(false);
+    picker->cancel();
+    EXPECT_EQ(delegate->cancels, 1);
+    EXPECT_EQ(root->presentedViewController(), picker) << "the delegate dismisses it";
+
+    picker->setDelegate({});
+    picker->cancel();
+    runFor(1);
+    EXPECT_FALSE(root->presentedViewController()) << "without a delegate it dismisses itself";
+}
+
+TEST_F(ImagePickerControllerTest, AnEmptyFolderIsNoCamera)
+{
+    auto empty = home.path() / "empty";
+    foundation::createDirectories(empty);
+    ui::Camera::shared().setFolder(empty);
+    EXPECT_FALSE(Picker::isSourceTypeAvailable(Picker::SourceType::Camera));
+    auto picker = present(false);
+    picker->takePicture();
+    EXPECT_TRUE(delegate->results.empty());
+    EXPECT_FALSE(picker->lastError().empty());
+}
+
+} // namespace
