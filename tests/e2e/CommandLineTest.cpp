@@ -16,7 +16,7 @@ TEST(CommandLineTest, HelpListsTheHostsOptionsAndTheAppsInOneText)
     EXPECT_EQ(help.exitCode, 0);
     for (const char* name :
         {"--headless", "--automation", "--script", "--tablet", "--window-scale", "--frames", "--run-for",
-            "--screenshot", "--home", "--server", "--port", "--walkthrough", "--help"})
+            "--screenshot", "--home", "--server", "--port", "--camera", "--walkthrough", "--help"})
         EXPECT_NE(help.output.find(name), std::string::npos) << name << " in\n" << help.output;
 }
 
