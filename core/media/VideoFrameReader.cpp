@@ -1,6 +1,6 @@
 #include "core/media/VideoFrameReader.h"
 
-#include "core/media/LibavSupport.h"
+#include "platform/media/LibavSupport.h"
 #include "platform/graphics/Image.h"
 
 extern "C" {

@@ -1,6 +1,6 @@
 #include "core/media/VideoRemuxer.h"
 
-#include "core/media/LibavSupport.h"
+#include "platform/media/LibavSupport.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,5 +1,6 @@
 #include "platform/foundation/DispatchQueue.h"
 
+#include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <condition_variable>
@@ -93,6 +94,13 @@ bool DispatchQueue::isCurrent() const
     if (!m_worker)
         return RunLoop::main().isMainThread();
     return m_worker->thread.get_id() == std::this_thread::get_id();
+}
+
+void dispatchGlobalAsync(std::function<void()> work)
+{
+    // Never destroyed: work may still be queued when the process ends.
+    static auto* queue = new std::shared_ptr<OperationQueue>(OperationQueue::create());
+    (*queue)->addOperation(std::move(work));
 }
 
 void dispatchAfter(double delay, std::function<void()> work)

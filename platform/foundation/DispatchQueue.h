@@ -31,6 +31,10 @@ private:
     std::shared_ptr<Worker> m_worker;
 };
 
+// Runs work on the process-wide concurrent queue of default priority: worker threads, one per
+// hardware thread, taking work in the order it came.
+void dispatchGlobalAsync(std::function<void()> work);
+
 // Runs work on the main queue after `delay` seconds of the run loop's clock.
 void dispatchAfter(double delay, std::function<void()> work);
 

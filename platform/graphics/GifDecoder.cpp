@@ -67,38 +67,117 @@ void clearRect(Image& canvas, int left, int top, int width, int height)
             canvas.setPixel(x, y, 0);
 }
 
-constexpr int64_t kMaxCanvasPixels = int64_t(1) << 26;
-constexpr int64_t kMaxTotalBytes = int64_t(1) << 30;
+// What a file claims before any of it is decoded: the canvas, the number of frames and the
+// pixels of their rasters. giflib allocates every frame at the size its descriptor claims before
+// it decodes a byte of it, so the claims are checked first. What the walk cannot parse it leaves
+// to giflib, which fails on it with its own error.
+struct Claims {
+    int64_t width = 0;
+    int64_t height = 0;
+    int frames = 0;
+    int64_t rasterPixels = 0;
+    int64_t firstRasterPixels = 0;
+    int64_t largestFramePixels = 0;
+};
 
-// giflib allocates every frame at the size its descriptor claims before decoding a byte of it, so
-// a forged 50-byte file could ask for gigabytes. This walks the block structure (no decoding) and
-// says whether the frames' claimed sizes are within bounds; what it cannot parse it leaves to giflib.
-bool frameSizesFit(std::span<const uint8_t> b)
+Claims claimsOf(std::span<const uint8_t> b)
 {
+    Claims claims;
+    if (b.size() < 13)
+        return claims;
     auto colorTable = [](uint8_t packed) { return (packed & 0x80) ? size_t(3) << ((packed & 7) + 1) : 0; };
     auto skipSubBlocks = [&](size_t at) {
         while (at < b.size() && b[at] != 0)
             at += size_t(b[at]) + 1;
         return at + 1;
     };
-    if (b.size() < 13)
-        return true;
+    claims.width = b[6] | (b[7] << 8);
+    claims.height = b[8] | (b[9] << 8);
     size_t at = 13 + colorTable(b[10]);
-    int64_t total = 0;
     while (at < b.size()) {
         if (b[at] == 0x21 && at + 1 < b.size()) {
             at = skipSubBlocks(at + 2);
         } else if (b[at] == 0x2C && at + 10 <= b.size()) {
+            int64_t left = b[at + 1] | (b[at + 2] << 8), top = b[at + 3] | (b[at + 4] << 8);
             int64_t width = b[at + 5] | (b[at + 6] << 8), height = b[at + 7] | (b[at + 8] << 8);
-            total += width * height;
-            if (width * height > kMaxCanvasPixels || total > kMaxTotalBytes)
-                return false;
+            if (claims.frames == 0) {
+                claims.firstRasterPixels = width * height;
+                // Some encoders leave the screen size at zero; the first frame's rect stands in.
+                if (claims.width <= 0 || claims.height <= 0) {
+                    claims.width = left + width;
+                    claims.height = top + height;
+                }
+            }
+            ++claims.frames;
+            claims.rasterPixels += width * height;
+            claims.largestFramePixels = std::max(claims.largestFramePixels, width * height);
             at = skipSubBlocks(at + 10 + colorTable(b[at + 9]) + 1);
         } else {
-            return true;
+            break;
         }
     }
-    return true;
+    return claims;
+}
+
+// Whether decoding `frames` composed frames (0: only the first, without keeping copies) stays in
+// the memory budget; the reason otherwise.
+std::optional<std::string> overBudget(const Claims& claims, bool allFrames)
+{
+    int64_t canvasPixels = claims.width * claims.height;
+    if (canvasPixels > GifDecoder::kMaxCanvasPixels)
+        return "GIF canvas of " + std::to_string(claims.width) + " x " + std::to_string(claims.height)
+            + " is too large to decode";
+    if (claims.largestFramePixels > GifDecoder::kMaxCanvasPixels)
+        return "GIF frame of " + std::to_string(claims.largestFramePixels) + " pixels is too large to decode";
+    // The canvas, the frame a "restore previous" disposal keeps, and each composed frame.
+    int64_t canvases = allFrames ? 2 + claims.frames : 1;
+    int64_t bytes
+        = canvasPixels * 4 * canvases + (allFrames ? claims.rasterPixels : claims.firstRasterPixels);
+    if (bytes > GifDecoder::kMaxDecodedBytes)
+        return "GIF animation of " + std::to_string(claims.frames) + " frames at "
+            + std::to_string(claims.width) + " x " + std::to_string(claims.height)
+            + " is too large to decode";
+    return std::nullopt;
+}
+
+// Draws a frame's raster onto the canvas (transparent index left out).
+void compose(Image& canvas, const GifImageDesc& desc, const ColorMapObject* colors, const GifByteType* raster,
+    int transparent)
+{
+    if (!colors || !raster)
+        return;
+    for (int y = 0; y < desc.Height; ++y) {
+        int cy = desc.Top + y;
+        if (cy < 0 || cy >= canvas.pixelHeight())
+            continue;
+        const GifByteType* row = raster + size_t(y) * desc.Width;
+        for (int x = 0; x < desc.Width; ++x) {
+            int cx = desc.Left + x, index = row[x];
+            if (cx < 0 || cx >= canvas.pixelWidth() || index == transparent || index >= colors->ColorCount)
+                continue;
+            canvas.setPixel(cx, cy, argbOf(colors->Colors[index]));
+        }
+    }
+}
+
+std::unique_ptr<GifFileType, GifCloser> open(Reader& reader, std::string* error)
+{
+    int openError = 0;
+    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readFromMemory, &openError));
+    if (!gif) {
+        const char* reason = GifErrorString(openError);
+        setError(error, std::string("bad GIF data: ") + (reason ? reason : "unknown error"));
+    }
+    return gif;
+}
+
+std::optional<std::string> checkInput(std::span<const uint8_t> bytes, bool allFrames)
+{
+    if (bytes.empty())
+        return "GIF data is empty";
+    if (!GifDecoder::isGif(bytes))
+        return "data is not a GIF image";
+    return overBudget(claimsOf(bytes), allFrames);
 }
 
 } // namespace
@@ -111,26 +190,14 @@ bool GifDecoder::isGif(std::span<const uint8_t> b)
 
 std::optional<GifAnimation> GifDecoder::decode(std::span<const uint8_t> bytes, std::string* error)
 {
-    if (bytes.empty()) {
-        setError(error, "GIF data is empty");
-        return std::nullopt;
-    }
-    if (!isGif(bytes)) {
-        setError(error, "data is not a GIF image");
-        return std::nullopt;
-    }
-    if (!frameSizesFit(bytes)) {
-        setError(error, "GIF animation is empty or too large to decode");
+    if (auto problem = checkInput(bytes, true)) {
+        setError(error, *problem);
         return std::nullopt;
     }
     Reader reader {bytes};
-    int openError = 0;
-    std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readFromMemory, &openError));
-    if (!gif) {
-        const char* reason = GifErrorString(openError);
-        setError(error, std::string("bad GIF data: ") + (reason ? reason : "unknown error"));
+    auto gif = open(reader, error);
+    if (!gif)
         return std::nullopt;
-    }
     // A truncated animation fails as a whole: giflib leaves the frame it was reading half-filled.
     if (DGifSlurp(gif.get()) != GIF_OK) {
         // giflib reports a file that ends after its header as a missing image descriptor.
@@ -153,10 +220,8 @@ std::optional<GifAnimation> GifDecoder::decode(std::span<const uint8_t> bytes, s
         width = d.Left + d.Width;
         height = d.Top + d.Height;
     }
-    int64_t canvasPixels = int64_t(width) * height;
-    if (width <= 0 || height <= 0 || canvasPixels > kMaxCanvasPixels
-        || canvasPixels * 4 * gif->ImageCount > kMaxTotalBytes) {
-        setError(error, "GIF animation is empty or too large to decode");
+    if (width <= 0 || height <= 0) {
+        setError(error, "GIF canvas is empty");
         return std::nullopt;
     }
 
@@ -175,33 +240,20 @@ std::optional<GifAnimation> GifDecoder::decode(std::span<const uint8_t> bytes, s
         const SavedImage& frame = gif->SavedImages[i];
         const GifImageDesc& desc = frame.ImageDesc;
         GraphicsControlBlock gcb {DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
-        DGifSavedExtensionToGCB(gif.get(), i, &gcb);
+        bool hasGraphicControl = DGifSavedExtensionToGCB(gif.get(), i, &gcb) == GIF_OK;
 
         std::shared_ptr<Image> previous;
         if (gcb.DisposalMode == DISPOSE_PREVIOUS)
             previous = canvas->copy();
 
         const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-        if (colors && frame.RasterBits) {
-            for (int y = 0; y < desc.Height; ++y) {
-                int cy = desc.Top + y;
-                if (cy < 0 || cy >= height)
-                    continue;
-                const GifByteType* row = frame.RasterBits + size_t(y) * desc.Width;
-                for (int x = 0; x < desc.Width; ++x) {
-                    int cx = desc.Left + x, index = row[x];
-                    if (cx < 0 || cx >= width || index == gcb.TransparentColor || index >= colors->ColorCount)
-                        continue;
-                    canvas->setPixel(cx, cy, argbOf(colors->Colors[index]));
-                }
-            }
-        }
+        compose(*canvas, desc, colors, frame.RasterBits, gcb.TransparentColor);
         auto shown = canvas->copy();
         if (!shown) {
             setError(error, "out of memory for the GIF frames");
             return std::nullopt;
         }
-        animation.frames.push_back({std::move(shown), gcb.DelayTime});
+        animation.frames.push_back({std::move(shown), gcb.DelayTime, hasGraphicControl});
 
         // Disposal prepares the canvas for the next frame. Background disposal clears to
         // transparent, as browsers do, rather than to the background colour index.
@@ -211,6 +263,79 @@ std::optional<GifAnimation> GifDecoder::decode(std::span<const uint8_t> bytes, s
             canvas = previous;
     }
     return animation;
+}
+
+std::shared_ptr<Image> GifDecoder::decodeFirstFrame(std::span<const uint8_t> bytes, std::string* error)
+{
+    if (auto problem = checkInput(bytes, false)) {
+        setError(error, *problem);
+        return nullptr;
+    }
+    Reader reader {bytes};
+    auto gif = open(reader, error);
+    if (!gif)
+        return nullptr;
+    auto fail = [&](const char* what) -> std::shared_ptr<Image> {
+        const char* reason = GifErrorString(gif->Error);
+        setError(error, std::string(what) + (reason ? reason : "unknown error"));
+        return nullptr;
+    };
+    int transparent = NO_TRANSPARENT_COLOR;
+    GifRecordType record = UNDEFINED_RECORD_TYPE;
+    do {
+        if (DGifGetRecordType(gif.get(), &record) != GIF_OK)
+            return fail("corrupt or truncated GIF data: ");
+        if (record == EXTENSION_RECORD_TYPE) {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK)
+                return fail("corrupt or truncated GIF data: ");
+            if (code == GRAPHICS_EXT_FUNC_CODE && block) {
+                GraphicsControlBlock gcb;
+                if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK)
+                    transparent = gcb.TransparentColor;
+            }
+            while (block) {
+                if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK)
+                    return fail("corrupt or truncated GIF data: ");
+            }
+        } else if (record == IMAGE_DESC_RECORD_TYPE) {
+            if (DGifGetImageDesc(gif.get()) != GIF_OK)
+                return fail("corrupt or truncated GIF data: ");
+            const GifImageDesc& desc = gif->Image;
+            int width = gif->SWidth > 0 && gif->SHeight > 0 ? gif->SWidth : desc.Left + desc.Width;
+            int height = gif->SWidth > 0 && gif->SHeight > 0 ? gif->SHeight : desc.Top + desc.Height;
+            if (width <= 0 || height <= 0 || desc.Width <= 0 || desc.Height <= 0) {
+                setError(error, "GIF canvas is empty");
+                return nullptr;
+            }
+            std::vector<GifByteType> raster(size_t(desc.Width) * size_t(desc.Height));
+            auto readRow = [&](int row) {
+                return DGifGetLine(gif.get(), raster.data() + size_t(row) * desc.Width, desc.Width) == GIF_OK;
+            };
+            if (desc.Interlace) {
+                constexpr int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
+                for (int pass = 0; pass < 4; ++pass)
+                    for (int row = kStart[pass]; row < desc.Height; row += kStep[pass])
+                        if (!readRow(row))
+                            return fail("corrupt or truncated GIF data: ");
+            } else {
+                for (int row = 0; row < desc.Height; ++row)
+                    if (!readRow(row))
+                        return fail("corrupt or truncated GIF data: ");
+            }
+            auto canvas = Image::create(width, height);
+            if (!canvas) {
+                setError(error, "out of memory for the GIF canvas");
+                return nullptr;
+            }
+            compose(
+                *canvas, desc, desc.ColorMap ? desc.ColorMap : gif->SColorMap, raster.data(), transparent);
+            return canvas;
+        }
+    } while (record != TERMINATE_RECORD_TYPE);
+    setError(error, "GIF has no frames");
+    return nullptr;
 }
 
 std::optional<GifAnimation> GifDecoder::decodeFile(const std::filesystem::path& path, std::string* error)

@@ -346,9 +346,11 @@ void GraphicsContext::drawImage(const Image& image, Rect rect, double alpha)
     if (!image.isBitmapBacked() || rect.isEmpty() || image.pixelWidth() == 0 || image.pixelHeight() == 0)
         return;
     rect = rect.standardized();
-    // Cairo only reads from the source surface here.
+    // Cairo only reads from the source surface here. An opaque image is read as such (the same
+    // bytes, alpha unused), which lets the compositor copy instead of blend.
     cairo_surface_t* source = cairo_image_surface_create_for_data(const_cast<uint8_t*>(image.data()),
-        CAIRO_FORMAT_ARGB32, image.pixelWidth(), image.pixelHeight(), image.stride());
+        image.isOpaque() ? CAIRO_FORMAT_RGB24 : CAIRO_FORMAT_ARGB32, image.pixelWidth(), image.pixelHeight(),
+        image.stride());
     cairo_pattern_t* pattern = cairo_pattern_create_for_surface(source);
     // User space to upright pixels, then upright pixels to the stored ones.
     bool swap = swapsAxes(image.orientation());

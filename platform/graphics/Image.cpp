@@ -1,5 +1,8 @@
 #include "platform/graphics/Image.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <cairo.h>
 #include <cstring>
 #include <new>
@@ -51,6 +54,26 @@ Image::Image(int pixelWidth, int pixelHeight, double scale, Pixels pixels)
     // A fresh bitmap is transparent; a decoder's is about to be overwritten, so zeroing it would
     // only cost time (48 MB for a phone photo).
     m_pixels.reset(pixels == Pixels::Zeroed ? new uint8_t[bytes]() : new uint8_t[bytes]);
+}
+
+std::shared_ptr<Image> Image::createAnimated(std::vector<std::shared_ptr<Image>> images, double duration)
+{
+    std::erase(images, nullptr);
+    if (images.empty())
+        return nullptr;
+    auto image = createWithoutBitmap(images.front()->size(), images.front()->scale());
+    image->m_images = std::move(images);
+    image->m_duration = duration;
+    return image;
+}
+
+size_t Image::frameIndexAt(double seconds) const
+{
+    size_t count = m_images.size();
+    if (count == 0 || !(m_duration > 0))
+        return 0;
+    double phase = std::fmod(std::max(0.0, seconds), m_duration) / m_duration;
+    return std::min(count - 1, size_t(phase * double(count)));
 }
 
 Size Image::size() const

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace graphics {
 
@@ -42,6 +43,10 @@ public:
     static std::shared_ptr<Image> createUninitialized(int pixelWidth, int pixelHeight, double scale = 1.0);
     // An image with a size but no bitmap: isBitmapBacked() is false and data() is null.
     static std::shared_ptr<Image> createWithoutBitmap(Size points, double scale = 1.0);
+    // An animated image: `images` shown one after another, evenly, over `duration` seconds (the
+    // same frame may stand several times in a row). It has no bitmap of its own; its size and
+    // scale are the first frame's. nullptr for no frames.
+    static std::shared_ptr<Image> createAnimated(std::vector<std::shared_ptr<Image>> images, double duration);
 
     enum class Pixels { None, Zeroed, Uninitialized };
     Image(int pixelWidth, int pixelHeight, double scale, Pixels);
@@ -72,6 +77,12 @@ public:
     uint32_t pixel(int x, int y) const;
     void setPixel(int x, int y, uint32_t argb);
     void fill(uint32_t argb);
+    bool isAnimated() const { return !m_images.empty(); }
+    const std::vector<std::shared_ptr<Image>>& images() const { return m_images; }
+    double duration() const { return m_duration; }
+    // The index into images() of the frame shown `seconds` into the cycle (0 when not animated).
+    size_t frameIndexAt(double seconds) const;
+
     // A deep copy, optionally with another scale.
     std::shared_ptr<Image> copy() const;
     std::shared_ptr<Image> withScale(double scale) const;
@@ -86,6 +97,8 @@ private:
     bool m_opaque = false;
     ImageOrientation m_orientation = ImageOrientation::Up;
     Size m_unbackedSize;
+    std::vector<std::shared_ptr<Image>> m_images;
+    double m_duration = 0;
     std::unique_ptr<uint8_t[]> m_pixels;
 };
 

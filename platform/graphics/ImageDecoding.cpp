@@ -5,6 +5,8 @@
 #include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/PngCodec.h"
 
+#include <algorithm>
+#include <cmath>
 #include <fstream>
 
 namespace graphics {
@@ -15,13 +17,46 @@ std::shared_ptr<Image> decodeImage(std::span<const uint8_t> bytes, std::string* 
         return JpegCodec::decode(bytes, 1, error);
     if (PngCodec::isPng(bytes))
         return PngCodec::decode(bytes, 1, error);
-    if (GifDecoder::isGif(bytes)) {
-        auto animation = GifDecoder::decode(bytes, error);
-        return animation ? animation->frames.front().image : nullptr;
-    }
+    if (GifDecoder::isGif(bytes))
+        return GifDecoder::decodeFirstFrame(bytes, error);
     if (error)
         *error = bytes.empty() ? "image data is empty" : "image data is not JPEG, PNG or GIF";
     return nullptr;
+}
+
+int screenScaleDenominator(int imageWidth, int imageHeight, int screenPixelWidth, int screenPixelHeight)
+{
+    if (imageWidth <= 0 || imageHeight <= 0 || screenPixelWidth <= 0 || screenPixelHeight <= 0)
+        return 1;
+    // The aspect fit in portrait and in landscape; the decoded picture must cover both.
+    auto fit = [&](double boxWidth, double boxHeight) {
+        double scale = std::min(1.0, std::min(boxWidth / imageWidth, boxHeight / imageHeight));
+        return std::pair {imageWidth * scale, imageHeight * scale};
+    };
+    auto [portraitWidth, portraitHeight] = fit(screenPixelWidth, screenPixelHeight);
+    auto [landscapeWidth, landscapeHeight] = fit(screenPixelHeight, screenPixelWidth);
+    double needWidth = std::max(portraitWidth, landscapeWidth),
+           needHeight = std::max(portraitHeight, landscapeHeight);
+    for (int denominator : {8, 4, 2}) {
+        // TurboJPEG rounds scaled sizes up.
+        int width = (imageWidth + denominator - 1) / denominator,
+            height = (imageHeight + denominator - 1) / denominator;
+        if (width >= std::floor(needWidth) && height >= std::floor(needHeight))
+            return denominator;
+    }
+    return 1;
+}
+
+std::shared_ptr<Image> decodeImageForScreen(
+    std::span<const uint8_t> bytes, int screenPixelWidth, int screenPixelHeight, std::string* error)
+{
+    if (!JpegCodec::isJpeg(bytes))
+        return decodeImage(bytes, error);
+    auto size = JpegCodec::scaledSize(bytes, 1, error);
+    if (!size)
+        return nullptr;
+    return JpegCodec::decode(
+        bytes, screenScaleDenominator(size->first, size->second, screenPixelWidth, screenPixelHeight), error);
 }
 
 std::shared_ptr<Image> decodeImageFile(const std::filesystem::path& path, std::string* error)

@@ -10,6 +10,7 @@
 #include "platform/render/Renderer.h"
 #include "platform/ui/Accessibility.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/Pasteboard.h"
 #include "platform/ui/Responder.h"
 #include "platform/ui/Screen.h"
@@ -236,6 +237,10 @@ Value Automation::run(const Value& command)
                 {"screen", Array {tidy(screen.width()), tidy(screen.height())}},
                 {"scale", tidy(ui::Screen::mainScreen().scale())}});
     }
+    if (name == "rotate")
+        return rotate(command);
+    if (name == "tilt")
+        return tilt(command);
     if (name == "quit") {
         m_quit = true;
         return ok();
@@ -522,6 +527,44 @@ Value Automation::advance(const Value& command)
         return failure("\"seconds\" must be a number from 0 to 3600");
     foundation::RunLoop::main().runFor(*duration);
     return ok({{"now", foundation::RunLoop::main().now()}});
+}
+
+// Turns the device; the interface follows where the top screen allows it.
+Value Automation::rotate(const Value& command)
+{
+    static const std::pair<const char*, ui::DeviceOrientation> kOrientations[] = {
+        {"portrait", ui::DeviceOrientation::Portrait},
+        {"upsideDown", ui::DeviceOrientation::PortraitUpsideDown},
+        {"landscapeLeft", ui::DeviceOrientation::LandscapeLeft},
+        {"landscapeRight", ui::DeviceOrientation::LandscapeRight},
+    };
+    const Value& wanted = command["orientation"];
+    for (const auto& [name, orientation] : kOrientations) {
+        if (wanted.isString() && wanted.asString() == name) {
+            ui::Device::currentDevice().setOrientation(orientation);
+            foundation::RunLoop::main().runOnce();
+            return ok({{"interface", int64_t(ui::Application::shared().statusBarOrientation())}});
+        }
+    }
+    return failure("\"orientation\" must be portrait, upsideDown, landscapeLeft or landscapeRight");
+}
+
+// Tilts the device: each axis from -1 to 1, as the motion effects read it.
+Value Automation::tilt(const Value& command)
+{
+    auto axis = [&](const char* key) -> std::optional<double> {
+        const Value& v = command[key];
+        if (!command.contains(key))
+            return 0.0;
+        if (!v.isNumber() || !(v.asDouble() >= -1 && v.asDouble() <= 1))
+            return std::nullopt;
+        return v.asDouble();
+    };
+    auto x = axis("x"), y = axis("y");
+    if (!x || !y)
+        return failure("\"x\" and \"y\" must be numbers from -1 to 1");
+    ui::Device::currentDevice().setTilt({*x, *y});
+    return ok();
 }
 
 Value Automation::wait(const Value& command)

@@ -22,7 +22,8 @@ namespace host {
 //   {"cmd":"type","text":"..."} {"cmd":"backspace","count":1} {"cmd":"return"}
 //   {"cmd":"advance","seconds":0.3} {"cmd":"wait","text":"...","timeout":5}
 //   {"cmd":"screenshot","path":"x.png"} {"cmd":"tree"} {"cmd":"find","text":"..."} {"cmd":"info"}
-//   {"cmd":"quit"}
+//   {"cmd":"rotate","orientation":"portrait"|"upsideDown"|"landscapeLeft"|"landscapeRight"}
+//   {"cmd":"tilt","x":0.5,"y":-1} {"cmd":"quit"}
 // Answers are {"ok":true,...} or {"ok":false,"error":"..."}; no input makes it throw or crash.
 class Automation final {
 public:
@@ -69,6 +70,8 @@ private:
     foundation::Value wait(const foundation::Value& command);
     foundation::Value screenshot(const foundation::Value& command);
     foundation::Value find(const foundation::Value& command);
+    foundation::Value rotate(const foundation::Value& command);
+    foundation::Value tilt(const foundation::Value& command);
     // The point a command aims at: "x"/"y", or the centre of the visible part of the view named by
     // "text"/"label", unless another view covers it there.
     std::optional<graphics::Point> target(const foundation::Value& command, std::string& error) const;

@@ -82,12 +82,19 @@ size_t writeHeader(char* data, size_t size, size_t count, void* user)
 
 void postProgress(Transfer& transfer, curl_off_t sent, curl_off_t total)
 {
-    if (!transfer.progress || total <= 0 || sent == transfer.reportedSent)
+    if (!transfer.progress || total == 0 || sent == transfer.reportedSent)
         return;
     transfer.reportedSent = sent;
     foundation::RunLoop::main().post([progress = transfer.progress, sent, total] {
         progress(static_cast<int64_t>(sent), static_cast<int64_t>(total));
     });
+}
+
+curl_off_t expectedDownload(Transfer& transfer)
+{
+    curl_off_t expected = -1;
+    curl_easy_getinfo(transfer.easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &expected);
+    return expected > 0 ? expected : -1;
 }
 
 int onTransferInfo(void* user, curl_off_t, curl_off_t received, curl_off_t, curl_off_t sent)
@@ -103,6 +110,8 @@ int onTransferInfo(void* user, curl_off_t, curl_off_t received, curl_off_t, curl
         transfer->uploadTotal = total;
     if (transfer->request.method == HttpRequest::Method::Post && sent > 0)
         postProgress(*transfer, sent, transfer->uploadTotal);
+    if (transfer->request.method == HttpRequest::Method::Get && received > 0)
+        postProgress(*transfer, received, expectedDownload(*transfer));
     return 0;
 }
 
@@ -282,6 +291,8 @@ struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
             if (sent > transfer->reportedSent)
                 postProgress(*transfer, sent, transfer->uploadTotal);
         }
+        if (transfer->request.method == HttpRequest::Method::Get && !transfer->response.body.empty())
+            postProgress(*transfer, curl_off_t(transfer->response.body.size()), expectedDownload(*transfer));
         if (status < 200 || status > 299)
             finish(std::move(transfer), HttpErrorKind::HttpStatus, "HTTP status " + std::to_string(status));
         else

@@ -17,7 +17,8 @@ namespace net {
 class HttpClient final {
 public:
     using Completion = std::function<void(HttpResponse)>;
-    // Bytes of the body sent so far and the body's whole size.
+    // A POST's bytes of the body sent so far and the body's whole size; a GET's bytes received
+    // and the expected size (-1 when the server gave none).
     using Progress = std::function<void(int64_t sent, int64_t expected)>;
 
     static HttpClient& shared();

@@ -10,6 +10,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ShapeLayer.h"
+#include "platform/ui/StatusBar.h"
 #include "platform/ui/View.h"
 #include "platform/ui/VisualEffectView.h"
 #include "platform/ui/Window.h"
@@ -107,6 +108,7 @@ void Renderer::renderScreen(Image& target)
         context.fillRect({0, 0, size.width, size.height}, Color::black());
         for (auto& window : ui::Application::shared().windows())
             renderer.drawSubtree(context, *window);
+        renderer.drawSubtree(context, *ui::Application::shared().statusBar());
     });
     context.flush();
 }
@@ -280,9 +282,11 @@ void Renderer::drawSubtree(GraphicsContext& context, ui::View& view)
     else
         context.setAlpha(context.alpha() * state.opacity);
 
-    if (shadow)
-        drawShadow(context, view);
-    drawLayerContent(context, view, false);
+    if (group || !layer.shouldRasterize() || !drawRasterized(context, view, shadow)) {
+        if (shadow)
+            drawShadow(context, view);
+        drawLayerContent(context, view, false);
+    }
 
     if (group) {
         cairo_pop_group_to_source(cr);
@@ -343,6 +347,108 @@ void Renderer::drawLayerContent(GraphicsContext& context, ui::View& view, bool)
         cairo_pattern_destroy(maskPattern);
         cairo_pattern_destroy(content);
     }
+}
+
+namespace {
+
+// What a rasterized layer's picture was made from; a picture made from the same is the same.
+struct RasterKey {
+    uint64_t displayVersion;
+    Rect bounds;
+    std::optional<Color> backgroundColor;
+    double cornerRadius;
+    double borderWidth;
+    Color borderColor;
+    std::optional<Color> shadowColor;
+    double shadowOpacity;
+    graphics::Size shadowOffset;
+    double shadowRadius;
+    double scale;
+    double alpha;
+    // Where the picture falls within a device pixel.
+    double phaseX;
+    double phaseY;
+
+    bool operator==(const RasterKey&) const = default;
+};
+
+struct Raster {
+    RasterKey key;
+    // Device pixels of the picture's top-left corner relative to the bounds' origin.
+    int left;
+    int top;
+    cairo_surface_t* surface;
+
+    ~Raster() { cairo_surface_destroy(surface); }
+};
+
+} // namespace
+
+// A leaf view whose layer asks to be rasterized is drawn once into a picture kept with the layer,
+// and that picture is reused while the view's drawing and layer look the same and it lands
+// unrotated at the rasterization scale. Answers false when it cannot be used.
+bool Renderer::drawRasterized(GraphicsContext& context, ui::View& view, bool shadow)
+{
+    const ui::Layer& layer = view.layer();
+    if (!view.subviews().empty() || layer.mask() || dynamic_cast<const ui::ShapeLayer*>(&layer)
+        || std::abs(layer.rasterizationScale() - m_scale) > 1e-9)
+        return false;
+    cairo_t* cr = context.cairo();
+    cairo_matrix_t matrix;
+    cairo_get_matrix(cr, &matrix);
+    if (matrix.xy != 0 || matrix.yx != 0 || std::abs(matrix.xx - m_scale) > 1e-9
+        || std::abs(matrix.yy - m_scale) > 1e-9)
+        return false;
+
+    const ui::LayerState& state = layer.presentation();
+    const double originX = matrix.x0 + state.bounds.minX() * m_scale;
+    const double originY = matrix.y0 + state.bounds.minY() * m_scale;
+    RasterKey key {view.displayVersion(), state.bounds, state.backgroundColor, state.cornerRadius, state.borderWidth,
+        state.borderColor, shadow ? state.shadowColor : std::nullopt, shadow ? state.shadowOpacity : 0,
+        state.shadowOffset, state.shadowRadius, m_scale, context.alpha(), originX - std::floor(originX),
+        originY - std::floor(originY)};
+
+    auto raster = std::static_pointer_cast<Raster>(layer.rasterCache());
+    if (!raster || !(raster->key == key)) {
+        Rect box = state.bounds.insetBy(-state.borderWidth, -state.borderWidth);
+        if (shadow) {
+            double reach = 3 * state.shadowRadius + 2;
+            box = box.unionWith(
+                state.bounds.offsetBy(state.shadowOffset.width, state.shadowOffset.height).insetBy(-reach, -reach));
+        }
+        const int left = int(std::floor((box.minX() - state.bounds.minX()) * m_scale + key.phaseX));
+        const int top = int(std::floor((box.minY() - state.bounds.minY()) * m_scale + key.phaseY));
+        const int width = int(std::ceil((box.maxX() - state.bounds.minX()) * m_scale + key.phaseX)) - left;
+        const int height = int(std::ceil((box.maxY() - state.bounds.minY()) * m_scale + key.phaseY)) - top;
+        if (width <= 0 || height <= 0 || width > 4096 || height > 4096)
+            return false;
+        cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
+        cairo_t* rcr = cairo_create(surface);
+        cairo_matrix_t local;
+        cairo_matrix_init(&local, m_scale, 0, 0, m_scale, key.phaseX - left - state.bounds.minX() * m_scale,
+            key.phaseY - top - state.bounds.minY() * m_scale);
+        cairo_set_matrix(rcr, &local);
+        {
+            GraphicsContext rasterContext(rcr);
+            rasterContext.setAlpha(context.alpha());
+            size_t drawn = m_viewsDrawn;
+            if (shadow)
+                drawShadow(rasterContext, view);
+            drawLayerContent(rasterContext, view, false);
+            m_viewsDrawn = drawn;
+            rasterContext.flush();
+        }
+        cairo_destroy(rcr);
+        raster = std::shared_ptr<Raster>(new Raster {key, left, top, surface});
+        layer.setRasterCache(raster);
+    }
+    cairo_save(cr);
+    cairo_identity_matrix(cr);
+    cairo_set_source_surface(
+        cr, raster->surface, std::floor(originX) + raster->left, std::floor(originY) + raster->top);
+    cairo_paint(cr);
+    cairo_restore(cr);
+    return true;
 }
 
 // The shadow: the shadow path, or else the layer's rounded shape when it has a background or a

@@ -45,6 +45,7 @@ private:
     void drawSubtree(graphics::GraphicsContext& context, ui::View& view);
     void drawLayerContent(graphics::GraphicsContext& context, ui::View& view, bool withShadow);
     void drawShadow(graphics::GraphicsContext& context, ui::View& view);
+    bool drawRasterized(graphics::GraphicsContext& context, ui::View& view, bool shadow);
 
     double m_scale;
     size_t m_viewsDrawn {0};

@@ -11,6 +11,7 @@
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/LayerAnimations.h"
 #include "platform/ui/Screen.h"
+#include "platform/ui/StatusBar.h"
 #include "platform/ui/Touch.h"
 #include "platform/ui/TouchDispatcher.h"
 #include "platform/ui/Window.h"
@@ -86,11 +87,20 @@ void Application::endIgnoringInteractionEvents()
         --m_ignoreCount;
 }
 
-void Application::setStatusBarHidden(bool hidden, StatusBarAnimation)
+const std::shared_ptr<StatusBar>& Application::statusBar()
+{
+    if (!m_statusBar)
+        m_statusBar = StatusBar::create();
+    return m_statusBar;
+}
+
+void Application::setStatusBarHidden(bool hidden, StatusBarAnimation animation)
 {
     if (hidden == m_statusBarHidden)
         return;
+    foundation::NotificationCenter::defaultCenter().post(kWillChangeStatusBarFrameNotification);
     m_statusBarHidden = hidden;
+    statusBar()->setBarHidden(hidden, animation);
     View::markDisplayChanged();
     foundation::NotificationCenter::defaultCenter().post(kDidChangeStatusBarFrameNotification);
 }
@@ -98,6 +108,7 @@ void Application::setStatusBarHidden(bool hidden, StatusBarAnimation)
 void Application::setStatusBarStyle(StatusBarStyle style, bool)
 {
     m_statusBarStyle = style;
+    statusBar()->update();
     View::markDisplayChanged();
 }
 
@@ -143,6 +154,8 @@ void Application::tap(graphics::Point screenPoint)
 
 void Application::layoutWindows()
 {
+    if (m_statusBar)
+        m_statusBar->update();
     for (const auto& window : windows())
         window->layoutIfNeeded();
 }
@@ -167,6 +180,7 @@ void Application::resetForTesting()
     m_keyWindow.reset();
     m_ignoreCount = 0;
     m_statusBarHidden = false;
+    m_statusBar.reset();
     m_statusBarStyle = StatusBarStyle::Default;
     m_statusBarOrientation = InterfaceOrientation::Portrait;
     if (g_layoutTimer)

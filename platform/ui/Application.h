@@ -16,6 +16,8 @@ class TouchDispatcher;
 class Application final {
 public:
     static Application& shared();
+    static constexpr const char* kWillChangeStatusBarFrameNotification
+        = "UIApplicationWillChangeStatusBarFrameNotification";
     static constexpr const char* kDidChangeStatusBarFrameNotification
         = "UIApplicationDidChangeStatusBarFrameNotification";
     static constexpr const char* kDidChangeStatusBarOrientationNotification
@@ -45,6 +47,8 @@ public:
     // one when it turned).
     // 20 points high across the screen, empty when hidden.
     graphics::Rect statusBarFrame() const;
+    // The drawn bar (made at first use); the renderer puts it over every window.
+    const std::shared_ptr<StatusBar>& statusBar();
 
     // Touches from a host or a test, in screen coordinates. A touch goes to the frontmost visible
     // window that contains it (by level), to the view hit there, and to the gesture recognisers
@@ -85,6 +89,7 @@ private:
     std::vector<std::weak_ptr<Window>> m_windows;
     std::weak_ptr<Window> m_keyWindow;
     std::unique_ptr<TouchDispatcher> m_dispatcher;
+    std::shared_ptr<StatusBar> m_statusBar;
     int m_ignoreCount {0};
     bool m_statusBarHidden {false};
     StatusBarStyle m_statusBarStyle {StatusBarStyle::Default};

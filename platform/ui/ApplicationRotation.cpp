@@ -6,26 +6,11 @@
 #include "platform/ui/Window.h"
 
 #include <functional>
-#include <numbers>
 
 // Interface rotation of the shared application.
 namespace ui {
 
 namespace {
-
-double angleOf(InterfaceOrientation orientation)
-{
-    switch (orientation) {
-    case InterfaceOrientation::PortraitUpsideDown:
-        return std::numbers::pi;
-    case InterfaceOrientation::LandscapeRight:
-        return std::numbers::pi / 2;
-    case InterfaceOrientation::LandscapeLeft:
-        return -std::numbers::pi / 2;
-    default:
-        return 0;
-    }
-}
 
 // The root controller, its children and what it presents, parents first.
 void forEachController(
@@ -60,7 +45,7 @@ void Application::fitToInterface(View& view, const Window& window, double slide)
     graphics::AffineTransform turn;
     graphics::Size size = bounds.size;
     if (!isModernSystem() && m_statusBarOrientation != InterfaceOrientation::Portrait) {
-        turn = graphics::AffineTransform::makeRotation(angleOf(m_statusBarOrientation));
+        turn = graphics::AffineTransform::makeRotation(rotationAngle(m_statusBarOrientation));
         if (isLandscape(m_statusBarOrientation))
             size = {size.height, size.width};
     }

@@ -3,6 +3,7 @@
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/media/AudioOutput.h"
 
 #include <SDL.h>
 
@@ -13,25 +14,6 @@ namespace ui {
 struct AudioPlayer::SampleFormat {
     SDL_AudioSpec sdl;
 };
-
-namespace {
-
-// SDL's audio subsystem is process-wide; it is started on first use and kept.
-bool audioSubsystemReady()
-{
-    static std::once_flag once;
-    static bool ready = false;
-    std::call_once(once, [] {
-        if (SDL_getenv("MIVO_NO_AUDIO"))
-            return;
-        ready = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0;
-        if (!ready)
-            foundation::logf("Audio output unavailable: %s", SDL_GetError());
-    });
-    return ready;
-}
-
-} // namespace
 
 std::shared_ptr<AudioPlayer> AudioPlayer::initWithContentsOfURL(
     const std::filesystem::path& path, std::string* error)
@@ -85,7 +67,7 @@ bool AudioPlayer::prepareToPlay()
     if (m_prepared)
         return true;
     m_prepared = true;
-    if (audioSubsystemReady()) {
+    if (media::AudioOutput::audioSubsystemReady()) {
         SDL_AudioSpec obtained;
         m_device = SDL_OpenAudioDevice(nullptr, 0, &m_format->sdl, &obtained, 0);
         if (!m_device)

@@ -2,6 +2,7 @@
 
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/MotionEffect.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -13,6 +14,12 @@ Device& Device::currentDevice()
 {
     static Device device;
     return device;
+}
+
+void Device::setTilt(graphics::Point tilt)
+{
+    m_tilt = tilt;
+    MotionEffect::tiltChanged();
 }
 
 void Device::setOrientation(DeviceOrientation orientation)
@@ -77,6 +84,7 @@ void Device::reset()
     m_orientation = DeviceOrientation::Portrait;
     m_systemVersion = "7.1";
     m_generating = 0;
+    m_tilt = {};
 }
 
 } // namespace ui

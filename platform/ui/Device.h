@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/graphics/Geometry.h"
 #include "platform/ui/ViewTypes.h"
 
 #include <string>
@@ -23,6 +24,10 @@ public:
     void beginGeneratingDeviceOrientationNotifications() { ++m_generating; }
     void endGeneratingDeviceOrientationNotifications();
     bool isGeneratingDeviceOrientationNotifications() const { return m_generating > 0; }
+    // How the device is tilted, as a viewer offset: each axis from -1 to 1, (0, 0) held level.
+    // Motion effects follow it.
+    graphics::Point tilt() const { return m_tilt; }
+    void setTilt(graphics::Point tilt);
     const std::string& systemVersion() const { return m_systemVersion; }
     void setSystemVersion(std::string version) { m_systemVersion = std::move(version); }
     // Compares numerically, part by part ("7.1" < "10.0").
@@ -36,6 +41,7 @@ private:
     DeviceOrientation m_orientation {DeviceOrientation::Portrait};
     std::string m_systemVersion {"7.1"};
     int m_generating {0};
+    graphics::Point m_tilt;
 };
 
 } // namespace ui

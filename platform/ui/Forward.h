@@ -43,6 +43,8 @@ struct ImagePickerInfo;
 class Application;
 class Screen;
 class Device;
+class MotionEffect;
+class StatusBar;
 class ViewController;
 class NavigationController;
 class NavigationBar;

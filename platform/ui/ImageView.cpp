@@ -36,14 +36,43 @@ ImageView::~ImageView()
 {
     if (m_frameCallback)
         foundation::RunLoop::main().removeFrameCallback(m_frameCallback);
+    stopAnimatedImage();
 }
 
 void ImageView::setImage(std::shared_ptr<Image> image)
 {
     if (m_image == image)
         return;
+    stopAnimatedImage();
     m_image = std::move(image);
+    if (m_image && m_image->isAnimated())
+        playAnimatedImage();
     setNeedsDisplay();
+}
+
+void ImageView::playAnimatedImage()
+{
+    m_imageStart = foundation::RunLoop::main().now();
+    m_imageFrame = 0;
+    std::weak_ptr<ImageView> weak = sharedAs<ImageView>();
+    m_imageFrameCallback = foundation::RunLoop::main().addFrameCallback([weak](double now) {
+        auto self = weak.lock();
+        if (!self || !self->m_image)
+            return;
+        size_t frame = self->m_image->frameIndexAt(now - self->m_imageStart);
+        if (frame != self->m_imageFrame) {
+            self->m_imageFrame = frame;
+            self->setNeedsDisplay();
+        }
+    });
+}
+
+void ImageView::stopAnimatedImage()
+{
+    if (m_imageFrameCallback)
+        foundation::RunLoop::main().removeFrameCallback(m_imageFrameCallback);
+    m_imageFrameCallback = 0;
+    m_imageFrame = 0;
 }
 
 void ImageView::setHighlightedImage(std::shared_ptr<Image> image)
@@ -118,6 +147,8 @@ std::shared_ptr<Image> ImageView::displayedImage() const
         return m_animationImages[std::min(m_lastFrame, m_animationImages.size() - 1)];
     if (m_highlighted && m_highlightedImage)
         return m_highlightedImage;
+    if (m_image && m_image->isAnimated())
+        return m_image->images()[std::min(m_imageFrame, m_image->images().size() - 1)];
     return m_image;
 }
 

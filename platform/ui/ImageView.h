@@ -9,7 +9,8 @@
 namespace ui {
 
 // Shows an image placed by the view's content mode; with animationImages it cycles through them
-// over animationDuration while animating.
+// over animationDuration while animating. An animated image plays from the moment it is set, in
+// a loop, as long as it is the image.
 class ImageView : public View {
 public:
     static std::shared_ptr<ImageView> create(graphics::Rect frame = {});
@@ -63,6 +64,8 @@ public:
 
 private:
     double cycleDuration() const;
+    void playAnimatedImage();
+    void stopAnimatedImage();
     std::shared_ptr<graphics::Image> tinted(const std::shared_ptr<graphics::Image>& image);
 
     std::shared_ptr<graphics::Image> m_image;
@@ -73,6 +76,9 @@ private:
     double m_animationStart {0};
     uint64_t m_frameCallback {0};
     size_t m_lastFrame {0};
+    uint64_t m_imageFrameCallback {0};
+    double m_imageStart {0};
+    size_t m_imageFrame {0};
     std::shared_ptr<graphics::Image> m_tintSource;
     std::shared_ptr<graphics::Image> m_tinted;
     graphics::Color m_tintedWith;

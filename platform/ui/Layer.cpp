@@ -293,11 +293,22 @@ void Layer::setMask(std::shared_ptr<View> mask)
 
 const LayerState& Layer::presentation() const
 {
-    if (m_animations->isEmpty())
+    bool moved = m_motionOffset.x != 0 || m_motionOffset.y != 0;
+    if (m_animations->isEmpty() && !moved)
         return m_model;
     m_presentation = m_model;
-    m_animations->apply(m_presentation, foundation::RunLoop::main().now());
+    if (!m_animations->isEmpty())
+        m_animations->apply(m_presentation, foundation::RunLoop::main().now());
+    m_presentation.position = m_presentation.position + m_motionOffset;
     return m_presentation;
+}
+
+void Layer::setMotionOffset(graphics::Point offset)
+{
+    if (offset.x == m_motionOffset.x && offset.y == m_motionOffset.y)
+        return;
+    m_motionOffset = offset;
+    modelChanged();
 }
 
 void Layer::addAnimation(const std::shared_ptr<Animation>& animation, const std::string& key)

@@ -69,11 +69,19 @@ public:
     void setShouldRasterize(bool rasterize) { m_shouldRasterize = rasterize; }
     double rasterizationScale() const { return m_rasterizationScale; }
     void setRasterizationScale(double scale) { m_rasterizationScale = scale; }
+    // The renderer's picture of a rasterized layer, kept with the layer and reused while the
+    // layer's content stays the same.
+    const std::shared_ptr<void>& rasterCache() const { return m_rasterCache; }
+    void setRasterCache(std::shared_ptr<void> cache) const { m_rasterCache = std::move(cache); }
     double contentsScale() const { return m_contentsScale; }
     void setContentsScale(double scale) { m_contentsScale = scale; }
     // A view whose alpha masks this layer's content (in this layer's bounds coordinates).
     const std::shared_ptr<View>& mask() const { return m_mask; }
     void setMask(std::shared_ptr<View> mask);
+
+    // Moves what is on screen without changing the model (the view's motion effects).
+    graphics::Point motionOffset() const { return m_motionOffset; }
+    void setMotionOffset(graphics::Point offset);
 
     const LayerState& modelState() const { return m_model; }
     // What is on screen at the run loop's current time.
@@ -111,10 +119,12 @@ private:
     std::unique_ptr<LayerAnimations> m_animations;
     std::optional<graphics::BezierPath> m_shadowPath;
     std::shared_ptr<View> m_mask;
+    graphics::Point m_motionOffset;
     bool m_masksToBounds {false};
     bool m_shouldRasterize {false};
     double m_rasterizationScale {1};
     double m_contentsScale {1};
+    mutable std::shared_ptr<void> m_rasterCache;
 };
 
 } // namespace ui

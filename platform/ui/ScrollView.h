@@ -166,9 +166,6 @@ private:
 
     std::shared_ptr<PanGestureRecognizer> m_pan;
     std::shared_ptr<PinchGestureRecognizer> m_pinch;
-    double m_zoomScale {1};
-    double m_minimumZoomScale {1};
-    double m_maximumZoomScale {1};
     double m_pinchStartScale {1};
     graphics::Point m_pinchAnchor; // the zooming view's point under the fingers
     uint64_t m_zoomAnimation {0};
@@ -177,6 +174,9 @@ private:
     bool m_zoomBouncing {false};
     std::weak_ptr<ScrollViewDelegate> m_delegate;
     graphics::Size m_contentSize;
+    double m_zoomScale {1};
+    double m_minimumZoomScale {1};
+    double m_maximumZoomScale {1};
     graphics::EdgeInsets m_contentInset;
     graphics::Point m_dragOrigin; // the offset a drag's translation is taken from, before banding
     AxisMotion m_horizontal;

@@ -3,6 +3,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/GestureRecognizer.h"
+#include "platform/ui/MotionEffect.h"
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 
@@ -40,6 +41,25 @@ View::~View()
 {
     for (const auto& recognizer : m_recognizers)
         recognizer->setView(nullptr);
+    if (!m_motionEffects.empty())
+        MotionEffect::viewDestroyed(*this);
+}
+
+void View::addMotionEffect(std::shared_ptr<MotionEffect> effect)
+{
+    if (!effect || std::find(m_motionEffects.begin(), m_motionEffects.end(), effect) != m_motionEffects.end())
+        return;
+    m_motionEffects.push_back(std::move(effect));
+    MotionEffect::viewEffectsChanged(*this);
+}
+
+void View::removeMotionEffect(const std::shared_ptr<MotionEffect>& effect)
+{
+    auto it = std::find(m_motionEffects.begin(), m_motionEffects.end(), effect);
+    if (it == m_motionEffects.end())
+        return;
+    m_motionEffects.erase(it);
+    MotionEffect::viewEffectsChanged(*this);
 }
 
 uint64_t View::displayGeneration()
@@ -447,6 +467,7 @@ void View::draw(graphics::GraphicsContext&, graphics::Rect)
 void View::setNeedsDisplay()
 {
     m_needsDisplay = true;
+    ++m_displayVersion;
     markDisplayChanged();
 }
 

@@ -116,6 +116,8 @@ public:
     virtual void draw(graphics::GraphicsContext& context, graphics::Rect rect);
     void setNeedsDisplay();
     bool needsDisplay() const { return m_needsDisplay; }
+    // Moves on every setNeedsDisplay(), so caches of the view's drawing can tell they are stale.
+    uint64_t displayVersion() const { return m_displayVersion; }
     void clearNeedsDisplay() { m_needsDisplay = false; }
     // A process-wide counter that moves whenever anything visible may have changed (a property,
     // the hierarchy, a running animation); hosts present a frame when it moved.
@@ -142,6 +144,11 @@ public:
     {
         return m_recognizers;
     }
+
+    // Motion effects: offsets that follow the device's tilt, on screen only.
+    void addMotionEffect(std::shared_ptr<MotionEffect> effect);
+    void removeMotionEffect(const std::shared_ptr<MotionEffect>& effect);
+    const std::vector<std::shared_ptr<MotionEffect>>& motionEffects() const { return m_motionEffects; }
 
     // Accessibility.
     const std::string& accessibilityLabel() const { return m_accessibilityLabel; }
@@ -203,6 +210,7 @@ private:
     std::vector<std::shared_ptr<View>> m_subviews;
     std::weak_ptr<ViewController> m_controller;
     std::vector<std::shared_ptr<GestureRecognizer>> m_recognizers;
+    std::vector<std::shared_ptr<MotionEffect>> m_motionEffects;
     std::optional<graphics::Color> m_tintColor;
     std::string m_accessibilityLabel;
     std::string m_accessibilityHint;
@@ -219,6 +227,7 @@ private:
     bool m_isAccessibilityElement {false};
     bool m_needsLayout {true};
     bool m_needsDisplay {true};
+    uint64_t m_displayVersion {0};
 };
 
 } // namespace ui

@@ -399,7 +399,7 @@ void ViewController::setNeedsStatusBarAppearanceUpdate()
 {
     if (!foundation::BundleInfo::viewControllerBasedStatusBarAppearance())
         return;
-    Application::shared().setStatusBarHidden(prefersStatusBarHidden());
+    Application::shared().setStatusBarHidden(prefersStatusBarHidden(), preferredStatusBarUpdateAnimation());
     Application::shared().setStatusBarStyle(preferredStatusBarStyle());
 }
 
@@ -415,6 +415,9 @@ void ViewController::viewWillTransitionToSize(graphics::Size size, TransitionCoo
     auto children = m_children;
     for (const auto& child : children)
         child->viewWillTransitionToSize(size, coordinator);
+    // What this controller presents turns with it.
+    if (auto presented = m_presented)
+        presented->viewWillTransitionToSize(size, coordinator);
 }
 
 Responder* ViewController::nextResponder() const

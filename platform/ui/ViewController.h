@@ -103,13 +103,16 @@ public:
     // Status bar and rotation answers.
     virtual bool prefersStatusBarHidden() const { return false; }
     virtual StatusBarStyle preferredStatusBarStyle() const { return StatusBarStyle::Default; }
+    virtual StatusBarAnimation preferredStatusBarUpdateAnimation() const { return StatusBarAnimation::Fade; }
+    // With view-controller-based appearance (the bundle's setting) the application's bar takes
+    // this controller's answers; otherwise nothing happens.
     void setNeedsStatusBarAppearanceUpdate();
     virtual bool shouldAutorotate() const { return true; }
     virtual uint32_t supportedInterfaceOrientations() const;
 
     // Rotation, sent by Application::rotateInterface to the root controller, its children and
     // what it presents: systems before 8.0 send the three rotation calls, later ones the size
-    // transition (whose default passes it on to the children).
+    // transition (whose default passes it on to the children and the presented controller).
     virtual void willRotateToInterfaceOrientation(InterfaceOrientation orientation, double duration)
     {
         (void)orientation, (void)duration;

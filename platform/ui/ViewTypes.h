@@ -67,6 +67,22 @@ inline constexpr bool isLandscape(InterfaceOrientation o)
     return o == InterfaceOrientation::LandscapeLeft || o == InterfaceOrientation::LandscapeRight;
 }
 
+// How far the interface is turned from portrait, in radians (clockwise positive on screen).
+inline constexpr double rotationAngle(InterfaceOrientation o)
+{
+    constexpr double pi = 3.141592653589793;
+    switch (o) {
+    case InterfaceOrientation::PortraitUpsideDown:
+        return pi;
+    case InterfaceOrientation::LandscapeRight:
+        return pi / 2;
+    case InterfaceOrientation::LandscapeLeft:
+        return -pi / 2;
+    default:
+        return 0;
+    }
+}
+
 enum class StatusBarStyle { Default = 0, LightContent = 1 };
 enum class StatusBarAnimation { None = 0, Fade = 1, Slide = 2 };
 enum class UserInterfaceIdiom { Phone = 0, Pad = 1 };

@@ -333,7 +333,67 @@ TEST(GifDecoder, BadInputFailsWithAClearError)
     // is refused before anything is allocated for it.
     std::vector<uint8_t> forged = {'G', 'I', 'F', '8', '9', 'a', 4, 0, 4, 0, 0, 0, 0, 0x21, 0xF9, 4, 0, 0, 0,
         0, 0, 0x2C, 0, 0, 0, 0, 0x28, 0x23, 0x28, 0x23, 0, 2, 2, 0x4C, 0x01, 0, 0x3B};
-    EXPECT_EQ(gifError(forged), "GIF animation is empty or too large to decode");
+    EXPECT_EQ(gifError(forged), "GIF frame of 81000000 pixels is too large to decode");
+}
+
+// A screen descriptor, a global colour table of two entries and `frames` frames of w x h that
+// each hold one LZW clear-and-end code: a few bytes that claim as much as they like.
+std::vector<uint8_t> claimingGif(int screenWidth, int screenHeight, int frames, int w, int h)
+{
+    std::vector<uint8_t> b = {'G', 'I', 'F', '8', '9', 'a', uint8_t(screenWidth), uint8_t(screenWidth >> 8),
+        uint8_t(screenHeight), uint8_t(screenHeight >> 8), 0x80, 0, 0, 0, 0, 0, 255, 255, 255};
+    for (int i = 0; i < frames; ++i) {
+        std::vector<uint8_t> frame = {0x2C, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8), uint8_t(h),
+            uint8_t(h >> 8), 0, 2, 2, 0x4C, 0x01, 0};
+        b.insert(b.end(), frame.begin(), frame.end());
+    }
+    b.push_back(0x3B);
+    return b;
+}
+
+TEST(GifDecoder, RefusesClaimsBeyondTheMemoryBudgetBeforeAllocating)
+{
+    // 8192 x 8192 in under 40 bytes: a 256 MB canvas.
+    auto huge = claimingGif(8192, 8192, 1, 1, 1);
+    EXPECT_LT(huge.size(), 112u);
+    EXPECT_EQ(gifError(huge), "GIF canvas of 8192 x 8192 is too large to decode");
+    std::string error;
+    EXPECT_FALSE(decodeImage(huge, &error));
+    EXPECT_EQ(error, "GIF canvas of 8192 x 8192 is too large to decode");
+
+    // 2000 x 2000 is fine alone (16 MB) but not as 40 full-canvas frames (640 MB composed): one
+    // real frame followed by 39 that only claim the size.
+    std::vector<uint8_t> many;
+    int gifErrorCode = 0;
+    GifFileType* gif = EGifOpen(&many, appendBytes, &gifErrorCode);
+    GifColorType colors[2] = {{0, 0, 0}, {255, 0, 0}};
+    ColorMapObject* map = GifMakeMapObject(2, colors);
+    EGifPutScreenDesc(gif, 2000, 2000, 1, 0, map);
+    putFrame(gif, 0, 0, 2000, 2000, 1);
+    EGifCloseFile(gif, &gifErrorCode);
+    GifFreeMapObject(map);
+    auto claims = claimingGif(2000, 2000, 39, 2000, 2000);
+    many.pop_back(); // the trailer
+    many.insert(many.end(), claims.begin() + 19, claims.end());
+    EXPECT_EQ(gifError(many), "GIF animation of 40 frames at 2000 x 2000 is too large to decode");
+    // As a still image only the first frame is decoded, which fits.
+    auto still = decodeImage(many, &error);
+    ASSERT_TRUE(still) << error;
+    EXPECT_EQ(still->pixelWidth(), 2000);
+    EXPECT_EQ(still->pixel(1999, 1999), kRed);
+}
+
+TEST(GifDecoder, StillImageIsTheFirstFrameAndKeepsItsTransparency)
+{
+    auto bytes = threeFrameGif();
+    auto still = decodeImage(bytes);
+    ASSERT_TRUE(still);
+    EXPECT_EQ(still->pixel(1, 1), kRed);
+    EXPECT_EQ(still->pixel(3, 3), kRed);
+    // Truncating after the first frame's data still gives the first frame.
+    std::string error;
+    EXPECT_FALSE(decodeImage(truncated(bytes, 20), &error));
+    EXPECT_FALSE(error.empty());
 }
 
 TEST(ImageDecoding, SniffsTheFormat)
@@ -349,4 +409,32 @@ TEST(ImageDecoding, SniffsTheFormat)
     EXPECT_EQ(error, "image data is not JPEG, PNG or GIF");
     EXPECT_FALSE(decodeImage({}, &error));
     EXPECT_EQ(error, "image data is empty");
+}
+
+TEST(ImageDecoding, ScreenDecodeTakesTheSmallestScaleThatStillCoversTheScreen)
+{
+    struct Case {
+        int width, height, screenWidth, screenHeight, denominator;
+    };
+    const Case cases[] = {
+        {4032, 3024, 640, 1136, 4}, // 1008 x 756 covers 853 x 640 in landscape
+        {3024, 4032, 640, 1136, 4},
+        {4032, 3024, 1536, 2048, 1}, // a tablet: half size (2016) falls short of 2048
+        {1600, 1200, 640, 1136, 1}, // half size (800) falls short of 853 in landscape
+        {640, 480, 640, 1136, 1}, // never upscaled, never scaled down below the screen
+        {12000, 9000, 640, 1136, 8},
+        {0, 0, 640, 1136, 1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(screenScaleDenominator(c.width, c.height, c.screenWidth, c.screenHeight), c.denominator)
+            << c.width << "x" << c.height << " on " << c.screenWidth << "x" << c.screenHeight;
+
+    auto photo = makePhoto(64, 48);
+    auto jpeg = JpegCodec::encode(*photo, 90);
+    ASSERT_TRUE(jpeg);
+    auto forScreen = decodeImageForScreen(*jpeg, 16, 16);
+    ASSERT_TRUE(forScreen);
+    EXPECT_EQ(forScreen->pixelWidth(), 16); // 1/4 still covers 16 x 12 (and 16 x 12 turned)
+    auto png = PngCodec::encode(*photo);
+    EXPECT_EQ(decodeImageForScreen(*png, 16, 16)->pixelWidth(), 64);
 }

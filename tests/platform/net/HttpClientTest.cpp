@@ -1,6 +1,8 @@
 #include "platform/net/HttpClient.h"
 #include "platform/foundation/RunLoop.h"
 
+#include "tests/support/LoopbackServer.h"
+
 #include <gtest/gtest.h>
 #include <httplib.h>
 
@@ -28,32 +30,19 @@ protected:
     void SetUp() override
     {
         foundation::RunLoop::main().reset();
-        // One request per connection, so that stopping never waits for an idle keep-alive.
-        m_server.set_keep_alive_max_count(1);
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        ASSERT_GT(m_port, 0);
-        m_base = "http://127.0.0.1:" + std::to_string(m_port);
+        ASSERT_TRUE(m_server.bind());
+        m_base = m_server.base();
     }
     void TearDown() override
     {
-        if (m_thread.joinable()) {
-            m_server.stop();
-            m_thread.join();
-        }
+        m_server.stopListening();
         foundation::RunLoop::main().reset();
     }
 
     // Accepts connections from here on. Tests set their handlers and data first: the server's
     // threads start after them, so they see both (the socket alone orders nothing for the race
     // checker).
-    void listen()
-    {
-        if (m_thread.joinable())
-            return;
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
+    void listen() { ASSERT_TRUE(m_server.start()); }
 
     // Starts the request and runs the main loop until its one completion arrives.
     HttpResponse run(HttpRequest request, HttpClient::Progress progress = {})
@@ -75,9 +64,7 @@ protected:
         return result;
     }
 
-    httplib::Server m_server;
-    std::thread m_thread;
-    int m_port {0};
+    mivo::test::LoopbackServer m_server;
     std::string m_base;
 };
 

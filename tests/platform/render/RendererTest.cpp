@@ -7,6 +7,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ShapeLayer.h"
+#include "platform/ui/StatusBar.h"
 #include "platform/ui/Window.h"
 #include "tests/support/ManualClockTest.h"
 
@@ -66,6 +67,8 @@ protected:
     {
         ManualClockTest::SetUp();
         ui::Application::shared().resetForTesting();
+        // The basics are checked on a bare screen; the status bar has a test of its own.
+        ui::Application::shared().setStatusBarHidden(true);
         window = ui::Window::create(ui::Screen::mainScreen().bounds());
         window->setBackgroundColor(Color::white());
         window->makeKeyAndVisible();
@@ -331,3 +334,45 @@ TEST_F(RendererTest, ShapeOutsideItsEmptyBoundsIsStillDrawn)
 }
 
 } // namespace
+
+TEST_F(RendererTest, StatusBarIsDrawnOverTheWindowsInItsStyleAndFades)
+{
+    auto& app = ui::Application::shared();
+    add({0, 0, 320, 40}, Color::white());
+    render::Renderer renderer(1);
+    auto darkPixels = [&](const Image& image) {
+        int count = 0;
+        for (int y = 0; y < 20; ++y)
+            for (int x = 0; x < 320; ++x)
+                count += at(image, x, y).r < 100;
+        return count;
+    };
+    EXPECT_EQ(darkPixels(*renderer.renderScreen()), 0);
+
+    app.setStatusBarHidden(false, ui::StatusBarAnimation::None);
+    auto shown = renderer.renderScreen();
+    EXPECT_GT(darkPixels(*shown), 100); // time, signal dots and battery in black
+    EXPECT_TRUE(near(at(*shown, 8, 9), {0, 0, 0, 255}, 40)); // the first signal dot
+    EXPECT_TRUE(near(at(*shown, 160, 30), {255, 255, 255, 255}));
+
+    app.setStatusBarStyle(ui::StatusBarStyle::LightContent);
+    EXPECT_EQ(darkPixels(*renderer.renderScreen()), 0); // white on white
+
+    // Fading out takes the bar's own time; sliding moves it above the top edge.
+    app.setStatusBarStyle(ui::StatusBarStyle::Default);
+    app.setStatusBarHidden(true, ui::StatusBarAnimation::Fade);
+    runFor(ui::StatusBar::kAnimationDuration / 2);
+    double alpha = app.statusBar()->layer().presentation().opacity;
+    EXPECT_GT(alpha, 0.1);
+    EXPECT_LT(alpha, 0.9);
+    runFor(ui::StatusBar::kAnimationDuration);
+    EXPECT_EQ(darkPixels(*renderer.renderScreen()), 0);
+
+    app.setStatusBarHidden(false, ui::StatusBarAnimation::None);
+    app.setStatusBarHidden(true, ui::StatusBarAnimation::Slide);
+    runFor(ui::StatusBar::kAnimationDuration + 0.01);
+    EXPECT_EQ(app.statusBar()->alpha(), 1);
+    EXPECT_EQ(app.statusBar()->frame().maxY(), 0);
+    EXPECT_EQ(darkPixels(*renderer.renderScreen()), 0);
+    EXPECT_TRUE(app.statusBarFrame().isEmpty());
+}

@@ -6,6 +6,7 @@
 #include "platform/webimage/ImageCache.h"
 #include "platform/webimage/ImageDownloader.h"
 #include "platform/webimage/WebImageManager.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
@@ -44,7 +45,6 @@ protected:
     {
         foundation::RunLoop::main().reset();
         ImageCache::sharedImageCache().clearMemory();
-        m_server.set_keep_alive_max_count(1);
         auto answer = [this](const httplib::Request& request, httplib::Response& response) {
             count(request.path);
             auto image = graphics::Image::create(8, 6);
@@ -72,19 +72,14 @@ protected:
             count(request.path);
             response.set_content("<html>not an image</html>", "text/html");
         });
-        int port = m_server.bind_to_any_port("127.0.0.1");
-        ASSERT_GT(port, 0);
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        m_base = "http://127.0.0.1:" + std::to_string(port);
+        ASSERT_TRUE(m_server.start());
+        m_base = m_server.base();
     }
 
     void TearDown() override
     {
         release();
-        m_server.stop();
-        m_thread.join();
+        m_server.stopListening();
         ImageCache::sharedImageCache().waitForDiskWrites();
         ImageCache::sharedImageCache().clearMemory();
         foundation::RunLoop::main().reset();
@@ -152,8 +147,7 @@ protected:
     // A camera photo stored on its side with EXIF orientation 6.
     std::string m_portrait
         = readFile(std::string(MIVO_SOURCE_DIR) + "/Resources/camera/sample-photo-5-portrait-exif6.jpg");
-    httplib::Server m_server;
-    std::thread m_thread;
+    mivo::test::LoopbackServer m_server;
     std::string m_base;
     std::mutex m_mutex;
     std::condition_variable m_changed;

@@ -1,4 +1,4 @@
-#include "core/media/LibavSupport.h"
+#include "platform/media/LibavSupport.h"
 
 extern "C" {
 #include <libavutil/error.h>

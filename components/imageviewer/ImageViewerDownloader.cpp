@@ -1,0 +1,51 @@
+#include "components/imageviewer/ImageViewerDownloader.h"
+
+#include "components/imageviewer/AnimatedGIFUtility.h"
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/graphics/Image.h"
+#include "platform/graphics/ImageDecoding.h"
+#include "platform/net/UrlSessionDataTask.h"
+
+#include <span>
+
+std::shared_ptr<net::UrlSessionDataTask> ImageViewerDownloader::downloadImageForURL(
+    const std::string& url, const std::string& canonicalURL, Completion completion)
+{
+    if (url.empty())
+        return nullptr;
+    auto task = net::UrlSessionDataTask::create(
+        url, [url, canonicalURL, completion](const net::UrlSessionDataTask::Result& result) {
+            // The outcome is in the data alone: failed, cancelled and undecodable all end in nullptr.
+            foundation::dispatchGlobalAsync([data = result.data, url, canonicalURL, completion] {
+                auto image = imageFromData(data, url, canonicalURL);
+                foundation::RunLoop::main().post([image = std::move(image), completion] {
+                    if (completion)
+                        completion(image);
+                });
+            });
+        });
+    if (!task) {
+        foundation::RunLoop::main().post([completion] {
+            if (completion)
+                completion(nullptr);
+        });
+        return nullptr;
+    }
+    task->resume();
+    return task;
+}
+
+std::shared_ptr<graphics::Image> ImageViewerDownloader::imageFromData(
+    const std::optional<std::string>& data, const std::string& url, const std::string& canonicalURL)
+{
+    if (!data)
+        return nullptr;
+    std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(data->data()), data->size());
+    const std::string& name = canonicalURL.empty() ? url : canonicalURL;
+    if (AnimatedGIFUtility::imageURLIsAGIF(name)) {
+        if (auto animated = AnimatedGIFUtility::animatedImageWithAnimatedGIFData(bytes))
+            return animated;
+    }
+    return graphics::decodeImage(bytes);
+}

@@ -1,0 +1,143 @@
+#include "platform/net/UrlSessionDataTask.h"
+
+#include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RunLoop.h"
+#include "platform/net/HttpClient.h"
+
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+namespace net {
+
+namespace {
+
+bool startsWith(const std::string& text, std::string_view prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+// "file:///a%20b/c.gif" -> "/a b/c.gif"; nullopt for a malformed escape.
+std::optional<std::string> filePath(const std::string& url)
+{
+    std::string encoded = url.substr(std::string_view("file://").size());
+    if (startsWith(encoded, "localhost/"))
+        encoded.erase(0, std::string_view("localhost").size());
+    std::string path;
+    for (size_t i = 0; i < encoded.size(); ++i) {
+        if (encoded[i] != '%') {
+            path += encoded[i];
+            continue;
+        }
+        if (i + 2 >= encoded.size() || !std::isxdigit(uint8_t(encoded[i + 1]))
+            || !std::isxdigit(uint8_t(encoded[i + 2])))
+            return std::nullopt;
+        path += char(std::stoi(encoded.substr(i + 1, 2), nullptr, 16));
+        i += 2;
+    }
+    return path;
+}
+
+} // namespace
+
+bool UrlSessionDataTask::isFileUrl(const std::string& url)
+{
+    return startsWith(url, "file://");
+}
+
+std::shared_ptr<UrlSessionDataTask> UrlSessionDataTask::create(
+    std::string url, Completion completion, double timeout)
+{
+    bool fetchable
+        = startsWith(url, "http://") || startsWith(url, "https://") || (isFileUrl(url) && filePath(url));
+    if (!fetchable)
+        return nullptr;
+    return std::make_shared<UrlSessionDataTask>(std::move(url), std::move(completion), timeout);
+}
+
+UrlSessionDataTask::UrlSessionDataTask(std::string url, Completion completion, double timeout)
+    : m_url(std::move(url))
+    , m_completion(std::move(completion))
+    , m_timeout(timeout)
+{ }
+
+UrlSessionDataTask::~UrlSessionDataTask() = default;
+
+void UrlSessionDataTask::resume()
+{
+    if (m_state != State::Suspended)
+        return;
+    m_state = State::Running;
+    if (isFileUrl(m_url)) {
+        startFileRead();
+        return;
+    }
+    // The task keeps itself alive until its completion has run, as a session keeps its tasks.
+    auto self = shared_from_this();
+    m_httpTask = HttpClient::shared().start(
+        HttpRequest::get(m_url, m_timeout),
+        [self](HttpResponse response) {
+            Result result;
+            result.errorKind
+                = self->m_state == State::Canceling ? HttpErrorKind::Cancelled : response.errorKind;
+            result.errorText
+                = result.errorKind == HttpErrorKind::Cancelled ? "cancelled" : response.errorText;
+            if (result.errorKind == HttpErrorKind::None)
+                result.data = std::move(response.body);
+            self->finish(std::move(result));
+        },
+        [self](int64_t received, int64_t expected) {
+            if (self->m_state != State::Running)
+                return;
+            self->m_received = received;
+            self->m_expected = expected;
+        });
+}
+
+void UrlSessionDataTask::startFileRead()
+{
+    auto self = shared_from_this();
+    std::string path = *filePath(m_url);
+    foundation::dispatchGlobalAsync([self, path] {
+        Result result;
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream bytes;
+        if (file && (bytes << file.rdbuf())) {
+            result.data = std::move(bytes).str();
+        } else if (file && file.peek() == std::char_traits<char>::eof()) {
+            result.data = std::string();
+        } else {
+            result.errorKind = HttpErrorKind::File;
+            result.errorText = "cannot read " + path;
+        }
+        foundation::RunLoop::main().post([self, result = std::move(result)]() mutable {
+            if (self->m_state == State::Canceling) {
+                result = {std::nullopt, HttpErrorKind::Cancelled, "cancelled"};
+            } else if (result.data) {
+                self->m_received = self->m_expected = int64_t(result.data->size());
+            }
+            self->finish(std::move(result));
+        });
+    });
+}
+
+void UrlSessionDataTask::cancel()
+{
+    if (m_state != State::Running)
+        return;
+    m_state = State::Canceling;
+    if (m_httpTask)
+        m_httpTask->cancel();
+}
+
+void UrlSessionDataTask::finish(Result result)
+{
+    if (m_state == State::Completed)
+        return;
+    m_state = State::Completed;
+    m_httpTask.reset();
+    if (auto completion = std::move(m_completion))
+        completion(result);
+}
+
+} // namespace net

@@ -1,0 +1,84 @@
+#include "platform/ui/MoviePlayerViewController.h"
+
+#include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/MoviePlayerController.h"
+#include "platform/ui/MoviePlayerView.h"
+
+namespace ui {
+
+std::shared_ptr<MoviePlayerViewController> MoviePlayerViewController::initWithContentURL(std::string url)
+{
+    return std::make_shared<MoviePlayerViewController>(std::move(url));
+}
+
+MoviePlayerViewController::MoviePlayerViewController(std::string url)
+    : m_player(MoviePlayerController::initWithContentURL(std::move(url)))
+    , m_observerToken(std::make_shared<int>(0))
+{
+    m_player->setControlStyle(MovieControlStyle::Fullscreen);
+    // Playback starts once the screen is up, not while it slides in.
+    m_player->setShouldAutoplay(false);
+}
+
+MoviePlayerViewController::~MoviePlayerViewController()
+{
+    foundation::NotificationCenter::defaultCenter().removeObserver(m_observerToken.get());
+}
+
+void MoviePlayerViewController::loadView()
+{
+    setView(m_player->view());
+}
+
+void MoviePlayerViewController::viewDidLoad()
+{
+    std::weak_ptr<MoviePlayerViewController> weakSelf
+        = std::static_pointer_cast<MoviePlayerViewController>(shared_from_this());
+    const void* player = m_player.get();
+    foundation::NotificationCenter::defaultCenter().addObserver(m_observerToken,
+        MoviePlayerController::kPlaybackDidFinishNotification,
+        [weakSelf, player](const foundation::Notification& note) {
+            auto self = weakSelf.lock();
+            if (!self || note.object.get() != player)
+                return;
+            self->playbackDidFinish(
+                int(note.userInfo[MoviePlayerController::kPlaybackDidFinishReasonUserInfoKey].asInt()));
+        });
+    m_player->setDoneAction([weakSelf] {
+        if (auto self = weakSelf.lock())
+            self->m_player->exitPlayback();
+    });
+    m_player->prepareToPlay();
+}
+
+void MoviePlayerViewController::viewDidAppear(bool)
+{
+    m_player->play();
+}
+
+void MoviePlayerViewController::viewWillDisappear(bool)
+{
+    if (m_player->playbackState() != MoviePlaybackState::Stopped)
+        m_player->stop();
+}
+
+void MoviePlayerViewController::playbackDidFinish(int reason)
+{
+    if (reason == int(MovieFinishReason::PlaybackError))
+        return;
+    if (presentingViewController() && !isBeingDismissed())
+        dismissViewController(true);
+}
+
+void presentMoviePlayerViewControllerAnimated(
+    ViewController& presenter, const std::shared_ptr<MoviePlayerViewController>& player)
+{
+    presenter.presentViewController(player, true);
+}
+
+void dismissMoviePlayerViewControllerAnimated(ViewController& presenter)
+{
+    presenter.dismissViewController(true);
+}
+
+} // namespace ui

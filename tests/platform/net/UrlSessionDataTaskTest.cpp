@@ -1,0 +1,86 @@
+#include "platform/net/UrlSessionDataTask.h"
+
+#include "platform/foundation/RunLoop.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+using net::UrlSessionDataTask;
+
+namespace {
+
+struct Ended {
+    int count = 0;
+    UrlSessionDataTask::Result result;
+};
+
+std::shared_ptr<UrlSessionDataTask> task(const std::string& url, const std::shared_ptr<Ended>& ended)
+{
+    return UrlSessionDataTask::create(url, [ended](const UrlSessionDataTask::Result& result) {
+        ++ended->count;
+        ended->result = result;
+    });
+}
+
+void runUntilEnded(const Ended& ended)
+{
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return ended.count > 0; }, 10));
+    foundation::RunLoop::main().runFor(0.05);
+    EXPECT_EQ(ended.count, 1);
+}
+
+} // namespace
+
+TEST(UrlSessionDataTask, OnlyUrlsItCanFetchMakeATask)
+{
+    auto ended = std::make_shared<Ended>();
+    for (const char* url :
+        {"", "ftp://host/a.png", "mailto:a@b", "file:///a%2", "file:///a%zz", "127.0.0.1/a"})
+        EXPECT_FALSE(task(url, ended)) << url;
+    for (const char* url : {"http://127.0.0.1/a", "https://example.com/a.gif", "file:///tmp/a%20b.png"})
+        EXPECT_TRUE(task(url, ended)) << url;
+}
+
+TEST(UrlSessionDataTask, ReadsFileUrlsWithEscapesOffTheMainThread)
+{
+    foundation::RunLoop::main().reset();
+    auto path = std::filesystem::temp_directory_path() / ("url task " + std::to_string(::getpid()) + ".bin");
+    std::ofstream(path, std::ios::binary) << std::string("\x89PNG\0rest", 9);
+    std::string url = "file://" + path.string();
+    url.replace(url.find(' '), 1, "%20");
+    url.replace(url.find(' '), 1, "%20");
+
+    auto ended = std::make_shared<Ended>();
+    auto reading = task(url, ended);
+    ASSERT_TRUE(reading);
+    EXPECT_EQ(reading->state(), UrlSessionDataTask::State::Suspended);
+    reading->resume();
+    reading->resume(); // once only
+    EXPECT_EQ(reading->state(), UrlSessionDataTask::State::Running);
+    runUntilEnded(*ended);
+    ASSERT_TRUE(ended->result.data);
+    EXPECT_EQ(*ended->result.data, std::string("\x89PNG\0rest", 9));
+    EXPECT_EQ(reading->countOfBytesReceived(), 9);
+    EXPECT_EQ(reading->countOfBytesExpectedToReceive(), 9);
+
+    // Cancelled before the read is handed back: it ends once, cancelled, without data.
+    auto cancelledEnd = std::make_shared<Ended>();
+    auto cancelled = task(url, cancelledEnd);
+    cancelled->resume();
+    cancelled->cancel();
+    runUntilEnded(*cancelledEnd);
+    EXPECT_FALSE(cancelledEnd->result.data);
+    EXPECT_EQ(cancelledEnd->result.errorKind, net::HttpErrorKind::Cancelled);
+
+    std::filesystem::remove(path);
+    auto missingEnd = std::make_shared<Ended>();
+    auto missing = task(url, missingEnd);
+    missing->resume();
+    runUntilEnded(*missingEnd);
+    EXPECT_FALSE(missingEnd->result.data);
+    EXPECT_EQ(missingEnd->result.errorKind, net::HttpErrorKind::File);
+    foundation::RunLoop::main().reset();
+}
