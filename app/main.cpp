@@ -7,109 +7,86 @@
 #include "platform/host/HostOptions.h"
 #include "platform/ui/Camera.h"
 
-#include <charconv>
+#include <CLI/CLI.hpp>
+
 #include <filesystem>
-#include <iostream>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace {
 
-// The app's own options; everything else is the host's.
+// The app's own options, beside the host's.
 struct AppOptions {
-    std::optional<std::string> server;
-    std::optional<std::string> port;
+    std::string server;
+    int port = 0;
     std::optional<std::filesystem::path> camera; // the folder of sample media the camera shoots
     bool walkthrough = false;
-    std::vector<std::string> hostArguments;
 };
 
-bool isPort(const std::string& text)
+// Every option of the app, in one place.
+void addAppOptions(CLI::App& cli, AppOptions& options)
 {
-    int port = 0;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), port);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size() && port > 0 && port < 65536;
-}
-
-std::optional<AppOptions> parse(int argc, char** argv, std::string& error)
-{
-    AppOptions options;
-    options.hostArguments.push_back(argc > 0 ? argv[0] : "mivo-inspector");
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--server" || arg == "--port") {
-            if (i + 1 >= argc || std::string(argv[i + 1]).empty()) {
-                error = arg + " needs a value";
-                return std::nullopt;
-            }
-            std::string value = argv[++i];
-            if (arg == "--port" && !isPort(value)) {
-                error = "--port takes a number from 1 to 65535";
-                return std::nullopt;
-            }
-            (arg == "--server" ? options.server : options.port) = value;
-        } else if (arg == "--camera") {
+    cli.add_option(
+           "--server", options.server, "server address, stored as the address popup keeps it (staticBaseUrl)")
+        ->check([](const std::string& text) { return text.empty() ? "needs a value" : std::string(); })
+        ->type_name("URL");
+    cli.add_option("--port", options.port,
+           "server port, 1 to 65535 (staticBasePort); the walkthrough types both into the popup")
+        ->check(CLI::Range(1, 65535).description(""))
+        ->type_name("N");
+    cli.add_option_function<std::string>(
+           "--camera",
+           [&options](const std::string& folder) { options.camera = std::filesystem::absolute(folder); },
+           "the folder of photos (.jpg) and movies (.mp4, .mov) that the camera shoots")
+        ->check([](const std::string& folder) {
             std::error_code code;
-            if (i + 1 >= argc || !std::filesystem::is_directory(argv[i + 1], code)) {
-                error = "--camera needs a folder of photos (.jpg) and movies (.mp4, .mov)";
-                return std::nullopt;
-            }
-            options.camera = std::filesystem::absolute(argv[++i], code);
-        } else if (arg == "--walkthrough") {
-            options.walkthrough = true;
-        } else {
-            options.hostArguments.push_back(arg);
-        }
-    }
-    return options;
+            return std::filesystem::is_directory(folder, code)
+                ? std::string()
+                : std::string("needs a folder of photos (.jpg) and movies (.mp4, .mov)");
+        })
+        ->type_name("DIR");
+    cli.add_flag("--walkthrough", options.walkthrough, "walk the demo road headless, a screenshot per step");
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    std::string error;
-    auto options = parse(argc, argv, error);
-    if (!options) {
-        std::cerr << argv[0] << ": " << error << '\n';
-        return 2;
-    }
-    std::vector<const char*> hostArgv;
-    for (const auto& arg : options->hostArguments)
-        hostArgv.push_back(arg.c_str());
-    auto hostOptions = host::HostOptions::parse(int(hostArgv.size()), hostArgv.data(), &error);
-    if (!hostOptions) {
-        std::cerr << argv[0] << ": " << error << '\n'
-                  << host::HostOptions::usage(argv[0])
-                  << "       [--server URL] [--port N] [--camera DIR] [--walkthrough]\n";
-        return 2;
-    }
+    CLI::App cli(
+        "Mivo Inspector: shoot a car for appraisal and upload the photos and video", "mivo-inspector");
+    host::HostOptions hostOptions;
+    hostOptions.addTo(cli);
+    AppOptions options;
+    addAppOptions(cli, options);
+    if (auto exitCode = host::parseCommandLine(cli, argc, argv))
+        return *exitCode;
 
     // The server address goes where the address popup keeps it; the walkthrough types it there.
-    if (hostOptions->home)
-        foundation::Paths::setHome(*hostOptions->home);
+    if (hostOptions.home)
+        foundation::Paths::setHome(*hostOptions.home);
     if (std::string reason; !foundation::Paths::checkHomeIsWritable(&reason)) {
         std::cerr << argv[0] << ": " << reason << '\n';
         return 1;
     }
     auto& defaults = foundation::UserDefaults::standard();
     defaults.reload();
-    if (options->camera)
-        ui::Camera::shared().setFolder(*options->camera);
+    bool hasServer = cli.count("--server") > 0, hasPort = cli.count("--port") > 0;
+    std::string port = hasPort ? std::to_string(options.port) : std::string();
+    if (options.camera)
+        ui::Camera::shared().setFolder(*options.camera);
     AppDelegate delegate;
-    if (options->walkthrough) {
-        hostOptions->headless = true;
+    if (options.walkthrough) {
+        hostOptions.headless = true;
         Walkthrough::Account account;
-        account.server = options->server.value_or("");
-        account.port = options->port.value_or("");
-        return Walkthrough::run(delegate, *hostOptions, foundation::Paths::home() / "walkthrough", account);
+        account.server = hasServer ? options.server : std::string();
+        account.port = port;
+        return Walkthrough::run(delegate, hostOptions, foundation::Paths::home() / "walkthrough", account);
     }
-    if (options->server)
-        defaults.set(GetBaseUrlAndPortModel::kBaseUrlKey, *options->server);
-    if (options->port)
-        defaults.set(GetBaseUrlAndPortModel::kBasePortKey, *options->port);
-    if (options->server || options->port)
+    if (hasServer)
+        defaults.set(GetBaseUrlAndPortModel::kBaseUrlKey, options.server);
+    if (hasPort)
+        defaults.set(GetBaseUrlAndPortModel::kBasePortKey, port);
+    if (hasServer || hasPort)
         defaults.synchronize();
-    return host::runApp(delegate, int(hostArgv.size()), hostArgv.data());
+    return host::runApp(delegate, hostOptions);
 }

@@ -28,7 +28,29 @@ fi
 
 sudo=""
 if [[ $(id -u) -ne 0 ]]; then sudo="sudo"; fi
+
+# A fresh machine often runs another package manager at boot (unattended upgrades): wait for its
+# lock instead of failing at once, up to MIVO_APT_LOCK_WAIT seconds (default 600).
+lock_wait=${MIVO_APT_LOCK_WAIT:-600}
+lock_poll=${MIVO_APT_LOCK_POLL:-5}
+apt_waiting() {
+  local deadline=$((SECONDS + lock_wait)) log status
+  log=$(mktemp)
+  while true; do
+    status=0
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout="$lock_wait" "$@" 2>"$log" || status=$?
+    if [[ $status -eq 0 ]] || ! grep -qiE "could not get lock|unable to acquire|is another process using it" "$log" \
+        || [[ $SECONDS -ge $deadline ]]; then
+      cat "$log" >&2
+      rm -f "$log"
+      return "$status"
+    fi
+    echo "install-deps: another package manager holds the lock; waiting" >&2
+    sleep "$lock_poll"
+  done
+}
+
 echo "install-deps: installing ${#missing[@]} packages: ${missing[*]}"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+apt_waiting update -qq
+apt_waiting install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 echo "install-deps: done"

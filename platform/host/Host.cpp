@@ -9,6 +9,8 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 #include <string>
 
@@ -48,24 +50,25 @@ int runCommands(std::istream& in, std::ostream& out)
 
 int runApp(App& app, int argc, const char* const* argv)
 {
-    std::string error;
-    auto options = HostOptions::parse(argc, argv, &error);
-    std::string program = argc > 0 ? argv[0] : "mivo";
-    if (!options) {
-        std::cerr << program << ": " << error << '\n' << HostOptions::usage(program);
-        return 2;
-    }
-    if (options->help) {
-        std::cout << HostOptions::usage(program);
-        return 0;
-    }
-    if (!options->headless) {
-        WindowHost windowHost(*options);
+    CLI::App cli(app.name());
+    cli.name(argc > 0 ? argv[0] : app.name());
+    HostOptions options;
+    options.addTo(cli);
+    if (auto exitCode = parseCommandLine(cli, argc, argv))
+        return *exitCode;
+    return runApp(app, options);
+}
+
+int runApp(App& app, const HostOptions& options)
+{
+    if (!options.headless) {
+        WindowHost windowHost(options);
+        std::string error;
         if (windowHost.open(&error))
             return windowHost.run(app);
-        std::cerr << program << ": no window (" << error << "), running headless\n";
+        std::cerr << app.name() << ": no window (" << error << "), running headless\n";
     }
-    return HeadlessHost(*options).run(app);
+    return HeadlessHost(options).run(app);
 }
 
 } // namespace host

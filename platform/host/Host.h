@@ -21,8 +21,9 @@ std::shared_ptr<ui::Window> launch(App& app, const HostOptions& options);
 // the input. Returns the number of commands that failed.
 int runCommands(std::istream& in, std::ostream& out);
 
-// The program's main: parses the options and runs the window host, or the headless host with
-// --headless or when no display can be opened.
+// The program's main for a program with the host's options only: parses them and runs the app.
 int runApp(App& app, int argc, const char* const* argv);
+// Runs the window host, or the headless host with --headless or when no display can be opened.
+int runApp(App& app, const HostOptions& options);
 
 } // namespace host

@@ -1,88 +1,100 @@
 #include "platform/host/HostOptions.h"
 
-#include "platform/foundation/Format.h"
+#include <CLI/CLI.hpp>
 
 #include <climits>
-#include <cstdlib>
+#include <cmath>
+#include <iostream>
 
 namespace host {
 
 namespace {
 
-std::optional<double> parseNumber(const std::string& text)
+// "inf" would run for ever and NaN passes every range check.
+const CLI::Validator kFiniteNonNegative(
+    [](std::string& text) -> std::string {
+        double value = 0;
+        if (!CLI::detail::lexical_cast(text, value) || !std::isfinite(value) || value < 0 || value > INT_MAX)
+            return "needs a non-negative number, not " + text;
+        return {};
+    },
+    "");
+
+const CLI::Validator kNonEmpty(
+    [](std::string& text) -> std::string { return text.empty() ? "needs a path" : std::string(); }, "");
+
+void addPath(CLI::App& cli, const char* name, const char* typeName,
+    std::optional<std::filesystem::path>& target, const char* description)
 {
-    char* end = nullptr;
-    double value = std::strtod(text.c_str(), &end);
-    // "inf" would run for ever; anything past an int's range cannot be a frame count.
-    if (text.empty() || end != text.c_str() + text.size() || !(value >= 0) || !(value <= INT_MAX))
-        return std::nullopt;
-    return value;
+    cli.add_option_function<std::string>(
+           name, [&target](const std::string& text) { target = std::filesystem::path(text); }, description)
+        ->check(kNonEmpty)
+        ->type_name(typeName);
 }
 
 } // namespace
 
+void HostOptions::addTo(CLI::App& cli)
+{
+    cli.add_flag("--headless", headless, "run without a window");
+    auto* automationFlag
+        = cli.add_flag("--automation", automation, "read JSON commands on stdin, answer one line each");
+    addPath(cli, "--script", "FILE", script, "run the JSON commands of FILE, one a line, then exit");
+    cli.get_option("--script")->excludes(automationFlag);
+    cli.add_flag("--tablet", tablet, "the tablet screen profile (768 x 1024)");
+    cli.add_option(
+           "--window-scale", windowScale, "window pixels per point, 1 to 4 (default: fit the display)")
+        ->check(CLI::Range(1.0, 4.0).description(""))
+        ->type_name("N");
+    cli.add_option("--frames", frames, "window: quit after N presented frames")
+        ->check(CLI::Range(0, INT_MAX).description(""))
+        ->type_name("N");
+    cli.add_option("--run-for", runFor, "without commands: run this many seconds, then quit")
+        ->check(kFiniteNonNegative)
+        ->type_name("SECONDS");
+    addPath(
+        cli, "--screenshot", "FILE", screenshot, "without commands: write a PNG of the screen when quitting");
+    addPath(cli, "--home", "DIR", home, "the app's home folder (Documents, Library, Caches)");
+}
+
 std::optional<HostOptions> HostOptions::parse(int argc, const char* const* argv, std::string* error)
 {
     HostOptions options;
-    auto fail = [&](std::string why) -> std::optional<HostOptions> {
+    CLI::App cli;
+    options.addTo(cli);
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        options.help = true;
+    } catch (const CLI::ParseError& failure) {
         if (error)
-            *error = std::move(why);
+            *error = failure.what();
         return std::nullopt;
-    };
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc)
-                return std::nullopt;
-            return std::string(argv[++i]);
-        };
-        if (arg == "--headless") {
-            options.headless = true;
-        } else if (arg == "--automation") {
-            options.automation = true;
-        } else if (arg == "--tablet") {
-            options.tablet = true;
-        } else if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--script" || arg == "--screenshot" || arg == "--home") {
-            auto v = value();
-            if (!v || v->empty())
-                return fail(foundation::format("%s needs a path", arg.c_str()));
-            if (arg == "--script")
-                options.script = *v;
-            else if (arg == "--screenshot")
-                options.screenshot = *v;
-            else
-                options.home = *v;
-        } else if (arg == "--window-scale" || arg == "--frames" || arg == "--run-for") {
-            auto v = value();
-            auto number = v ? parseNumber(*v) : std::nullopt;
-            if (!number)
-                return fail(foundation::format("%s needs a non-negative number", arg.c_str()));
-            if (arg == "--window-scale") {
-                if (*number < 1 || *number > 4)
-                    return fail("--window-scale takes 1 to 4");
-                options.windowScale = *number;
-            } else if (arg == "--frames") {
-                options.frames = int(*number);
-            } else {
-                options.runFor = *number;
-            }
-        } else {
-            return fail(foundation::format("unknown option %s", arg.c_str()));
-        }
     }
-    if (options.automation && options.script)
-        return fail("--automation and --script exclude each other");
     return options;
 }
 
 std::string HostOptions::usage(const std::string& program)
 {
-    return foundation::format("usage: %s [--headless] [--automation | --script FILE] [--tablet] "
-                              "[--window-scale N] [--frames N] [--run-for SECONDS] [--screenshot FILE] "
-                              "[--home DIR]\n",
-        program.c_str());
+    HostOptions options;
+    CLI::App cli;
+    cli.name(program);
+    options.addTo(cli);
+    return cli.help();
+}
+
+std::optional<int> parseCommandLine(CLI::App& cli, int argc, const char* const* argv)
+{
+    try {
+        cli.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << cli.help();
+        return 0;
+    } catch (const CLI::ParseError& failure) {
+        std::cerr << cli.get_name() << ": " << failure.what() << "\nRun with --help for the options.\n";
+        return 2;
+    }
+    return std::nullopt;
 }
 
 } // namespace host

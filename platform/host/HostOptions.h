@@ -4,17 +4,22 @@
 #include <optional>
 #include <string>
 
+namespace CLI {
+class App;
+}
+
 namespace host {
 
-// Command line of a hosted program:
+// Command line of a hosted program (CLI11). A program adds its own options beside these with
+// addTo() on one CLI::App, so one help text lists them all:
 //   --headless             no window
 //   --automation           JSON commands on stdin, one answer line each on stdout
 //   --script FILE          run the commands of FILE (one JSON object per line), then exit
 //   --tablet               the tablet screen profile
 //   --window-scale N       window pixels per point (default: the screen scale when it fits)
 //   --frames N             window host: quit after N presented frames
-//   --run-for SECONDS      headless host without commands: run the loop this long
-//   --screenshot FILE      headless host without commands: write a PNG of the screen at the end
+//   --run-for SECONDS      without commands: run the loop this long, then quit
+//   --screenshot FILE      without commands: write a PNG of the screen when quitting
 //   --home DIR             the app's home folder
 struct HostOptions {
     bool headless = false;
@@ -28,9 +33,17 @@ struct HostOptions {
     std::optional<std::filesystem::path> home;
     bool help = false;
 
-    // nullopt with a message for unknown options and bad values.
+    // Registers the host's options on `cli`, writing into this object when it parses.
+    void addTo(CLI::App& cli);
+
+    // The host's options alone. nullopt with a message for unknown options and bad values;
+    // `help` set for --help.
     static std::optional<HostOptions> parse(int argc, const char* const* argv, std::string* error);
     static std::string usage(const std::string& program);
 };
+
+// Parses a command line made with HostOptions::addTo() and the program's own options. nullopt:
+// carry on; otherwise the program's exit code, after printing the help (0) or the error (2).
+std::optional<int> parseCommandLine(CLI::App& cli, int argc, const char* const* argv);
 
 } // namespace host

@@ -4,6 +4,7 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Value.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/PngCodec.h"
 #include "platform/host/App.h"
@@ -20,10 +21,12 @@
 
 #include <SDL.h>
 
+#include <algorithm>
 #include <cmath>
 #include <deque>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace host {
@@ -186,6 +189,10 @@ int WindowHost::run(App& app)
     uint64_t presentedGeneration = ~uint64_t(0);
     int presentedFrames = 0;
     bool quit = false;
+    bool commands = m_options.automation || m_options.script;
+    std::optional<double> quitAt;
+    if (m_options.runFor > 0 && !commands)
+        quitAt = loop.now() + m_options.runFor;
     SDL_StartTextInput();
 
     while (!quit) {
@@ -250,12 +257,26 @@ int WindowHost::run(App& app)
             if (m_options.frames > 0 && ++presentedFrames >= m_options.frames)
                 quit = true;
         }
-        if (!quit)
-            loop.waitForNextEvent(foundation::RunLoop::kFrameInterval);
+        if (quitAt && loop.now() >= *quitAt)
+            quit = true;
+        if (!quit) {
+            double wait = foundation::RunLoop::kFrameInterval;
+            if (quitAt)
+                wait = std::clamp(*quitAt - loop.now(), 0.0, wait);
+            loop.waitForNextEvent(wait);
+        }
     }
     SDL_StopTextInput();
+    int status = 0;
+    if (m_options.screenshot && !commands) {
+        std::string answer = automation.handle(foundation::Value(
+            foundation::Map {{"cmd", "screenshot"}, {"path", m_options.screenshot->string()}})
+                                                   .toJson());
+        std::cout << answer << '\n';
+        status = answer.find("\"ok\":true") == std::string::npos ? 1 : 0;
+    }
     window.reset();
-    return 0;
+    return status;
 }
 
 } // namespace host

@@ -56,20 +56,19 @@ bool writeAtomically(const fs::path& path, const std::vector<uint8_t>& bytes)
 
 } // namespace
 
+// The queued work holds the state by plain pointer: the state ends on the cache's own thread, after
+// that work, never on a worker.
 struct ImageCache::State {
     std::optional<fs::path> directory;
     mutable std::mutex mutex;
     MemoryCache memory {kDefaultMaxMemoryCost};
+    // Last, so they go first: their destructors finish the queued work, which uses the members
+    // above, and join their threads.
     foundation::OperationQueue ioQueue; // serial: writes, removals, clearing
     foundation::OperationQueue readQueue; // reads and decodes, several at once
 
-    fs::path folder() const
-    {
-        fs::path path = directory ? *directory : foundation::Paths::caches() / kFolderName;
-        std::error_code ignored;
-        fs::create_directories(path, ignored);
-        return path;
-    }
+    // Made on the first write.
+    fs::path folder() const { return directory ? *directory : foundation::Paths::caches() / kFolderName; }
 
     std::shared_ptr<graphics::Image> fromMemory(const std::string& key)
     {
@@ -111,7 +110,7 @@ ImageCache& ImageCache::sharedImageCache()
 }
 
 ImageCache::ImageCache(std::optional<fs::path> directory)
-    : m_state(std::make_shared<State>())
+    : m_state(std::make_unique<State>())
 {
     m_state->directory = std::move(directory);
     m_state->ioQueue.setMaxConcurrentOperationCount(1);
@@ -135,7 +134,7 @@ std::shared_ptr<graphics::Image> ImageCache::imageFromDiskCache(const std::strin
 void ImageCache::queryDiskCache(
     const std::string& key, std::function<void(std::shared_ptr<graphics::Image>)> done)
 {
-    m_state->readQueue.addOperation([state = m_state, key, done = std::move(done)]() mutable {
+    m_state->readQueue.addOperation([state = m_state.get(), key, done = std::move(done)]() mutable {
         auto image = state->fromDisk(key);
         foundation::RunLoop::main().post(
             [done = std::move(done), image = std::move(image)]() mutable { done(std::move(image)); });
@@ -150,8 +149,10 @@ void ImageCache::storeImage(const std::string& key, std::shared_ptr<graphics::Im
     m_state->keep(key, image);
     if (!data || data->empty())
         return;
-    m_state->ioQueue.addOperation([state = m_state, key, data = std::move(data)] {
+    m_state->ioQueue.addOperation([state = m_state.get(), key, data = std::move(data)] {
         fs::path path = state->folder() / cacheFileName(key);
+        std::error_code ignored;
+        fs::create_directories(path.parent_path(), ignored);
         if (!writeAtomically(path, *data))
             foundation::logf("web image cache: cannot write %s", path.c_str());
     });
@@ -163,7 +164,7 @@ void ImageCache::removeImage(const std::string& key)
         std::lock_guard lock(m_state->mutex);
         m_state->memory.remove(key);
     }
-    m_state->ioQueue.addOperation([state = m_state, key] {
+    m_state->ioQueue.addOperation([state = m_state.get(), key] {
         std::error_code ignored;
         fs::remove(state->folder() / cacheFileName(key), ignored);
     });
@@ -177,7 +178,7 @@ void ImageCache::clearMemory()
 
 void ImageCache::clearDisk(std::function<void()> done)
 {
-    m_state->ioQueue.addOperation([state = m_state, done = std::move(done)]() mutable {
+    m_state->ioQueue.addOperation([state = m_state.get(), done = std::move(done)]() mutable {
         fs::path folder = state->folder();
         std::error_code error;
         for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();

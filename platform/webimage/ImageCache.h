@@ -19,7 +19,8 @@ enum class CacheType { None, Memory, Disk };
 // Images of web URLs, keyed by the URL: decoded ones in memory (bounded by bytes, least recently
 // used dropped first) and the downloaded files on disk, each named by a hash of its key, in a
 // folder under Library/Caches. Thread-safe. Disk writes and clearing run in order on a queue of
-// the cache's own; a file appears whole or not at all.
+// the cache's own; a file appears whole or not at all. Destroying a cache finishes the disk work
+// queued on it first.
 class ImageCache final {
 public:
     static constexpr size_t kDefaultMaxMemoryCost = 128u * 1024 * 1024;
@@ -70,7 +71,7 @@ public:
 
 private:
     struct State;
-    std::shared_ptr<State> m_state;
+    std::unique_ptr<State> m_state;
 };
 
 } // namespace webimage

@@ -33,7 +33,8 @@ private:
 };
 
 // Loads the image of a URL from the memory cache, else the disk cache, else the network, and
-// keeps what it downloads in both caches. Main thread only.
+// keeps what it downloads in both caches. Main thread only; it, its cache and its downloader
+// outlive the loads started on them (the shared ones live as long as the process).
 class WebImageManager final {
 public:
     using Completion = std::function<void(

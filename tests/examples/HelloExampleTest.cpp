@@ -117,4 +117,33 @@ TEST(HelloExampleTest, OpensInAWindowUnderXvfb)
     std::filesystem::remove_all(dir);
 }
 
+TEST(HelloExampleTest, AWindowRunsForItsTimeAndLeavesAScreenshot)
+{
+    auto dir = tempDir("mivo-hello-window-run");
+    auto path = dir / "end.png";
+    // SDL's dummy driver opens a window without a display.
+    Child child({"env", "SDL_VIDEODRIVER=dummy", "MIVO_NO_AUDIO=1", "ASAN_OPTIONS=detect_leaks=0",
+        EXAMPLE_HELLO, "--run-for", "0.3", "--screenshot", path.string(), "--home", dir.string()});
+    ASSERT_TRUE(child.started());
+    Value answer = child.readLine(30);
+    EXPECT_TRUE(answer["ok"].asBool()) << answer.toJson();
+    EXPECT_EQ(child.wait(30), 0);
+    auto image = graphics::PngCodec::decodeFile(path);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixelWidth(), 640);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(HelloExampleTest, HelpListsTheHostsOptions)
+{
+    Child child({EXAMPLE_HELLO, "--help"});
+    ASSERT_TRUE(child.started());
+    std::string text;
+    for (Value line = child.readLine(20); !line.isNull(); line = child.readLine(5))
+        text += line.asString() + "\n";
+    EXPECT_EQ(child.wait(20), 0);
+    for (const char* name : {"--headless", "--automation", "--script", "--run-for", "--screenshot", "--home"})
+        EXPECT_NE(text.find(name), std::string::npos) << name << " in\n" << text;
+}
+
 } // namespace

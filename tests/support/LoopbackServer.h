@@ -16,12 +16,22 @@ public:
     LoopbackServer() { set_keep_alive_max_count(1); }
     ~LoopbackServer() { stopListening(); }
 
-    // False when no port could be bound.
+    // Takes a port (base() is known from here on) without answering yet. Handlers added before
+    // start() are seen by the server's threads without further locking, as the race checker
+    // requires. False when no port could be bound.
+    bool bind()
+    {
+        if (m_port <= 0)
+            m_port = bind_to_any_port("127.0.0.1");
+        return m_port > 0;
+    }
+    // Binds when not done yet and answers from here on; false when no port could be bound.
     bool start()
     {
-        m_port = bind_to_any_port("127.0.0.1");
-        if (m_port <= 0)
+        if (!bind())
             return false;
+        if (m_thread.joinable())
+            return true;
         m_thread = std::thread([this] { listen_after_bind(); });
         while (!is_running())
             std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -14,6 +14,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <fstream>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -28,6 +29,12 @@ namespace {
 uint32_t colourOf(const std::string& path)
 {
     return 0xff000000u | (uint32_t(std::hash<std::string> {}(path)) & 0xffffffu);
+}
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // A loopback image server: /img/NAME answers a PNG of NAME's colour, /held/NAME the same once
@@ -53,6 +60,10 @@ protected:
                 lock.unlock();
                 answer(request, response);
             });
+        m_server.Get("/portrait.jpg", [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            response.set_content(m_portrait, "image/jpeg");
+        });
         m_server.Get("/missing", [this](const httplib::Request& request, httplib::Response& response) {
             count(request.path);
             response.status = 404;
@@ -133,6 +144,9 @@ protected:
     }
 
     mivo::test::TempHome m_home;
+    // A camera photo stored on its side with EXIF orientation 6.
+    std::string m_portrait
+        = readFile(std::string(MIVO_SOURCE_DIR) + "/Resources/camera/sample-photo-5-portrait-exif6.jpg");
     mivo::test::LoopbackServer m_server;
     std::string m_base;
     std::mutex m_mutex;
@@ -172,6 +186,24 @@ TEST_F(WebImageTest, AMissDownloadsOnceThenMemoryAndDiskAnswer)
     auto fourth = load(url);
     EXPECT_EQ(fourth.type, CacheType::None);
     EXPECT_EQ(requests("/img/one"), 2);
+}
+
+TEST_F(WebImageTest, APhotoKeepsItsExifOrientationFromTheNetworkAndTheDisk)
+{
+    ASSERT_FALSE(m_portrait.empty());
+    const std::string url = m_base + "/portrait.jpg";
+    auto downloaded = load(url);
+    ASSERT_NE(downloaded.image, nullptr) << downloaded.error;
+    EXPECT_EQ(downloaded.image->orientation(), graphics::ImageOrientation::Right);
+    EXPECT_GT(downloaded.image->size().height, downloaded.image->size().width) << "shown upright";
+
+    ImageCache::sharedImageCache().waitForDiskWrites();
+    ImageCache::sharedImageCache().clearMemory();
+    auto fromDisk = load(url);
+    EXPECT_EQ(fromDisk.type, CacheType::Disk);
+    ASSERT_NE(fromDisk.image, nullptr);
+    EXPECT_EQ(fromDisk.image->orientation(), graphics::ImageOrientation::Right);
+    EXPECT_EQ(requests("/portrait.jpg"), 1);
 }
 
 TEST_F(WebImageTest, AFailedLoadLeavesThePlaceholderAndSaysWhy)
