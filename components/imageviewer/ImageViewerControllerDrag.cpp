@@ -40,9 +40,11 @@ void ImageViewerController::dismissingPanGestureRecognizerPanned(ui::GestureReco
     Point velocity = pan.velocityInView(in);
     switch (pan.state()) {
     case ui::GestureState::Began:
+        // The platform's translation counts from the touch-down, so the distance the pan took
+        // to begin is already in it: the image hangs from the finger without that jump.
         m_flags.isDraggingImage = m_imageView->frame().contains(location);
         if (m_flags.isDraggingImage)
-            startImageDragging(location, Offset::zero());
+            startImageDragging(location, {-translation.x, -translation.y});
         break;
     case ui::GestureState::Changed:
         if (m_flags.isDraggingImage) {
