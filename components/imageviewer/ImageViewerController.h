@@ -198,6 +198,8 @@ public:
     void updateLayoutsForCurrentOrientation();
     void updateScrollViewAndImageViewForCurrentMetrics();
     void verticallyCenterTextInTextView();
+    // Sets the scroll view's inset and brings its offset back within the new range.
+    void setScrollViewContentInset(graphics::EdgeInsets inset);
     graphics::EdgeInsets contentInsetForScrollView(double targetZoomScale);
     graphics::Rect resizedFrameForAutorotatingImageView(graphics::Size imageSize);
 

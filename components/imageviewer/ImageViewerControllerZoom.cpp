@@ -22,7 +22,7 @@ void ImageViewerController::scrollViewDidZoom(ui::ScrollView& scrollView)
 {
     if (m_flags.imageIsFlickingAwayForDismissal)
         return;
-    scrollView.setContentInset(contentInsetForScrollView(scrollView.zoomScale()));
+    setScrollViewContentInset(contentInsetForScrollView(scrollView.zoomScale()));
     if (!scrollView.isScrollEnabled())
         scrollView.setScrollEnabled(true);
     if (!m_flags.isAnimatingAPresentationOrDismissal && !m_flags.isManuallyResizingTheScrollViewFrame)
@@ -34,7 +34,7 @@ void ImageViewerController::scrollViewDidEndZooming(ui::ScrollView& scrollView, 
     if (m_flags.imageIsFlickingAwayForDismissal)
         return;
     scrollView.setScrollEnabled(scale > 1.0);
-    scrollView.setContentInset(contentInsetForScrollView(scale));
+    setScrollViewContentInset(contentInsetForScrollView(scale));
 }
 
 // A fast swipe of the scroll view's own pan at the resting zoom closes the viewer.
@@ -92,7 +92,7 @@ void ImageViewerController::imageDoubleTapped(ui::GestureRecognizer& recognizer)
     ui::Transaction::begin();
     ui::Transaction::setCompletionBlock([self, targetInset] {
         if (self->m_scrollView)
-            self->m_scrollView->setContentInset(targetInset);
+            self->setScrollViewContentInset(targetInset);
         self->view()->setUserInteractionEnabled(true);
         self->m_flags.scrollViewIsAnimatingAZoom = false;
     });
