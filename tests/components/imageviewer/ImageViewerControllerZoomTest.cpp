@@ -109,6 +109,23 @@ TEST_F(ImageViewerControllerZoomTest, PinchZoomsAndOnlyAScaleAboveOneKeepsScroll
     }
 }
 
+TEST_F(ImageViewerControllerZoomTest, AFastDragOfAZoomedImageOnlyScrolls)
+{
+    auto viewer = open();
+    auto scroll = viewer->scrollView();
+    doubleTapAt({160, 284});
+    runFor(0.4);
+    ASSERT_EQ(scroll->zoomScale(), 3.0);
+    auto before = scroll->contentOffset();
+    // 150 points in 0.1 s: well over 1600 points per second, taken by the scroll view's own pan.
+    drag({240, 284}, {90, 284}, 6);
+    EXPECT_FALSE(viewer->attachmentBehavior());
+    runFor(1);
+    EXPECT_GT(scroll->contentOffset().x, before.x + 100);
+    EXPECT_TRUE(viewer->flags().isPresented);
+    EXPECT_EQ(m_recorder->dismissals, 0);
+}
+
 TEST_F(ImageViewerControllerZoomTest, ASingleTapClosesOnceNoDoubleTapCanFollow)
 {
     auto viewer = open();
