@@ -111,6 +111,16 @@ TEST_F(ImageViewerControllerProgressTest, NoLengthKeepsTheSpinnerAndAnEmptyBar)
     EXPECT_NEAR(shownAlpha(*viewer->progressView()), 0.0, 1e-9);
     EXPECT_NEAR(shownAlpha(*viewer->spinner()), 1.0, 1e-9);
     EXPECT_TRUE(viewer->downloadProgressTimer());
+
+    // The timer holds the viewer until the download ends, however it ends.
+    std::weak_ptr<ImageViewerController> weak = viewer;
+    viewer->imageDownloadDataTask()->cancel();
+    foundation::RunLoop::main().runUntil([&] { return !viewer->downloadProgressTimer(); }, 5);
+    EXPECT_FALSE(viewer->downloadProgressTimer());
+    viewer->dismiss(true);
+    runFor(1);
+    viewer.reset();
+    EXPECT_TRUE(weak.expired());
 }
 
 using ImageViewerControllerMenuTest = ImageViewerInteractionTest;
