@@ -10,6 +10,7 @@
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
+#include "platform/ui/DynamicAnimator.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LongPressGestureRecognizer.h"
 #include "platform/ui/PanGestureRecognizer.h"
@@ -203,6 +204,8 @@ void ImageViewerController::viewDidLoadForImageMode()
     m_progressContainer->addSubview(m_spinner);
     m_progressContainer->setAlpha(0);
 
+    m_animator = ui::DynamicAnimator::create(m_scrollView);
+
     if (m_image)
         updateInterfaceWithImage(m_image);
 }
@@ -268,64 +271,6 @@ void ImageViewerController::setupTextViewTapGestureRecognizer()
     });
     m_singleTapperText->setDelegate(weak);
     m_textView->addGestureRecognizer(m_singleTapperText);
-}
-
-// Interaction hooks
-
-void ImageViewerController::imageSingleTapped(ui::GestureRecognizer&)
-{
-    if (m_flags.scrollViewIsAnimatingAZoom)
-        return;
-    dismiss(true);
-}
-
-void ImageViewerController::imageDoubleTapped(ui::GestureRecognizer&)
-{
-    // FIXME: zooming by double tap is not built yet.
-}
-
-void ImageViewerController::imageLongPressed(ui::GestureRecognizer&)
-{
-    // FIXME: the copy menu is not built yet.
-}
-
-void ImageViewerController::textViewSingleTapped(ui::GestureRecognizer&)
-{
-    dismiss(true);
-}
-
-void ImageViewerController::dismissingPanGestureRecognizerPanned(ui::GestureRecognizer&)
-{
-    // FIXME: dragging and flicking the image away is not built yet.
-}
-
-void ImageViewerController::updateDimmingViewForCurrentZoomScale(bool)
-{
-    // At the only zoom scale there is (1) the backdrop keeps the presentation's dimming.
-}
-
-void ImageViewerController::cancelCurrentImageDrag(bool)
-{
-    m_flags.isDraggingImage = false;
-}
-
-void ImageViewerController::startProgressTimer()
-{
-    // FIXME: the download progress display is not built yet; the spinner shows meanwhile.
-}
-
-void ImageViewerController::cancelProgressTimer()
-{
-    if (m_downloadProgressTimer)
-        m_downloadProgressTimer->invalidate();
-    m_downloadProgressTimer.reset();
-}
-
-std::string ImageViewerController::accessibilityHintZoomedOut()
-{
-    auto delegate = accessibilityDelegate();
-    auto answer = delegate ? delegate->accessibilityHintZoomedOutForImageViewer(*this) : std::nullopt;
-    return answer.value_or("");
 }
 
 // Life cycle

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace foundation {
 class Timer;
@@ -21,6 +23,8 @@ class UrlSessionDataTask;
 }
 namespace ui {
 class ActivityIndicatorView;
+class AttachmentBehavior;
+class DynamicAnimator;
 class GestureRecognizer;
 class ImageView;
 class ProgressView;
@@ -50,6 +54,22 @@ public:
     static constexpr double kParallaxRelativeValue = 12;
     static constexpr double kHalfTurnRotationDuration = 0.6;
     static constexpr const char* kAccessibilityLabel = "图片";
+
+    // Zoom and taps.
+    static constexpr double kDoubleTapZoomFactor = 3.0;
+    static constexpr float kScrollDismissalSpeed = 1600;
+    static constexpr double kDimmingAdjustmentDuration = 0.35;
+    // Drag and flick.
+    static constexpr float kFlickSpeed = 800;
+    static constexpr double kPushVelocityFactor = 0.1;
+    static constexpr double kReferenceScreenArea = 320 * 480;
+    static constexpr double kAngularResistanceFactor = 4.0;
+    static constexpr double kDensityFactor = 0.5;
+    static constexpr double kSpringBackDuration = 0.7;
+    static constexpr double kSpringBackDamping = 0.7;
+    // Download progress.
+    static constexpr double kProgressTimerInterval = 0.05;
+    static constexpr double kProgressFadeDuration = 0.25;
 
     // The view loads at the presentation; in image mode the image is chosen (and a download
     // started when the info has none) at once.
@@ -164,11 +184,22 @@ public:
         return m_imageDownloadDataTask;
     }
 
+    const std::shared_ptr<ui::DynamicAnimator>& animator() const { return m_animator; }
+    const std::shared_ptr<ui::AttachmentBehavior>& attachmentBehavior() const { return m_attachmentBehavior; }
+    const std::shared_ptr<ui::ProgressView>& progressView() const { return m_progressView; }
+    const std::shared_ptr<ui::ActivityIndicatorView>& spinner() const { return m_spinner; }
+    const std::shared_ptr<foundation::Timer>& downloadProgressTimer() const
+    {
+        return m_downloadProgressTimer;
+    }
+
     // Layout.
     void updateInterfaceWithImage(const std::shared_ptr<graphics::Image>& image);
     void updateLayoutsForCurrentOrientation();
     void updateScrollViewAndImageViewForCurrentMetrics();
     void verticallyCenterTextInTextView();
+    // Sets the scroll view's inset and brings its offset back within the new range.
+    void setScrollViewContentInset(graphics::EdgeInsets inset);
     graphics::EdgeInsets contentInsetForScrollView(double targetZoomScale);
     graphics::Rect resizedFrameForAutorotatingImageView(graphics::Size imageSize);
 
@@ -188,25 +219,55 @@ public:
         ui::InterfaceOrientation orientation, double duration) override;
     void viewWillTransitionToSize(graphics::Size size, ui::TransitionCoordinator& coordinator) override;
 
-protected:
-    // Hooks of the interaction work (zoom, taps, drag and flick, progress, copy menu): the
-    // viewer calls them at the right moments; their bodies do the least that keeps the viewer
-    // usable.
-    virtual void setupImageModeGestureRecognizers();
-    virtual void setupTextViewTapGestureRecognizer();
+    // Zoom (ImageViewerControllerZoom.cpp).
+    std::shared_ptr<ui::View> viewForZoomingInScrollView(ui::ScrollView& scrollView) override;
+    void scrollViewDidZoom(ui::ScrollView& scrollView) override;
+    void scrollViewDidEndZooming(ui::ScrollView& scrollView, ui::View* view, double scale) override;
+    void scrollViewDidEndDragging(ui::ScrollView& scrollView, bool willDecelerate) override;
+    void updateDimmingViewForCurrentZoomScale(bool animated);
+    std::optional<bool> gestureRecognizerShouldReceiveTouch(ui::GestureRecognizer&, ui::Touch&) override;
+    std::optional<bool> gestureRecognizerShouldRequireFailureOf(
+        ui::GestureRecognizer& recognizer, ui::GestureRecognizer& other) override;
+
+    // Drag and flick (ImageViewerControllerDrag.cpp).
+    void startImageDragging(graphics::Point location, graphics::Offset translationOffset);
+    void cancelCurrentImageDrag(bool animated);
+    void dismissImageWithFlick(graphics::Point velocity);
+    double appropriateAngularResistanceForView(const ui::View& view);
+    double appropriateDensityForView(const ui::View& view);
+    bool imageViewIsOffscreen();
+    static graphics::Point targetDismissalPoint(graphics::Point start, graphics::Point velocity);
+    // Whether a release at this velocity (points per second) flings: its length, in single
+    // precision, above kFlickSpeed.
+    static bool isFlickVelocity(graphics::Point velocity);
+
+    // Download progress, copy menu and accessibility (ImageViewerControllerProgress.cpp).
+    void startProgressTimer();
+    void cancelProgressTimer();
+    void progressTimerFired(foundation::Timer& timer);
+    // The bar's value for a download: nullopt while the length is unknown or the file is read from
+    // disk (the spinner stays and the bar is empty).
+    static std::optional<float> downloadProgress(int64_t received, int64_t expected, bool readingFromDisk);
+    bool canBecomeFirstResponder() const override;
+    bool canPerformAction(ui::EditAction action, const ui::Responder* sender) const override;
+    void copy(const ui::Responder* sender) override;
+    std::string accessibilityHintZoomedOut();
+    std::string accessibilityHintZoomedIn();
+    static std::string defaultAccessibilityHintForScrollView(bool zoomedIn);
+    static std::string defaultAccessibilityLabelForScrollView();
+
+private:
+    friend class ImageViewerControllerTestApi;
+
+    void setupImageModeGestureRecognizers();
+    void setupTextViewTapGestureRecognizer();
     void imageSingleTapped(ui::GestureRecognizer& recognizer);
     void imageDoubleTapped(ui::GestureRecognizer& recognizer);
     void imageLongPressed(ui::GestureRecognizer& recognizer);
     void textViewSingleTapped(ui::GestureRecognizer& recognizer);
     void dismissingPanGestureRecognizerPanned(ui::GestureRecognizer& recognizer);
-    void updateDimmingViewForCurrentZoomScale(bool animated);
-    void cancelCurrentImageDrag(bool animated);
-    void startProgressTimer();
-    void cancelProgressTimer();
-    std::string accessibilityHintZoomedOut();
-
-private:
-    friend class ImageViewerControllerTestApi;
+    // The end of a pan: flick, dismiss or spring back by the release velocity.
+    void panEnded(graphics::Point velocity);
 
     void setupImageAndDownloadIfNecessary(const std::shared_ptr<ImageViewerInfo>& info);
     void setupContainerAndBackdrop();
@@ -278,6 +339,12 @@ private:
     std::shared_ptr<ui::GestureRecognizer> m_longPresserPhoto;
     std::shared_ptr<ui::GestureRecognizer> m_panRecognizer;
     std::shared_ptr<ui::GestureRecognizer> m_singleTapperText;
+
+    std::shared_ptr<ui::DynamicAnimator> m_animator;
+    std::shared_ptr<ui::AttachmentBehavior> m_attachmentBehavior;
+    graphics::Point m_imageDragStartingPoint;
+    graphics::Offset m_imageDragOffsetFromActualTranslation;
+    graphics::Offset m_imageDragOffsetFromImageCenter;
 
     std::shared_ptr<net::UrlSessionDataTask> m_imageDownloadDataTask;
     std::shared_ptr<foundation::Timer> m_downloadProgressTimer;

@@ -67,9 +67,16 @@ void ImageViewerController::updateScrollViewAndImageViewForCurrentMetrics()
     graphics::Size imageSize = m_image ? m_image->size() : m_imageInfo->referenceRect.size;
     m_imageView->setFrame(resizedFrameForAutorotatingImageView(imageSize));
     m_scrollView->setContentSize(m_imageView->frame().size);
-    m_scrollView->setContentInset(contentInsetForScrollView(m_scrollView->zoomScale()));
-    // The platform's scroll view keeps its offset within the inset range when the inset changes:
-    // that is what puts a small image in the middle.
+    setScrollViewContentInset(contentInsetForScrollView(m_scrollView->zoomScale()));
+}
+
+// The phone's scroll view keeps its offset within the inset range when the inset changes: that is
+// what puts a small image in the middle, after a layout and after every zoom.
+void ImageViewerController::setScrollViewContentInset(graphics::EdgeInsets inset)
+{
+    if (!m_scrollView)
+        return;
+    m_scrollView->setContentInset(inset);
     graphics::Point low = m_scrollView->minimumContentOffset(), high = m_scrollView->maximumContentOffset();
     graphics::Point offset = m_scrollView->contentOffset();
     m_scrollView->setContentOffset(

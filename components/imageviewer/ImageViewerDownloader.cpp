@@ -14,16 +14,21 @@ std::shared_ptr<net::UrlSessionDataTask> ImageViewerDownloader::downloadImageFor
 {
     if (url.empty())
         return nullptr;
+    // The completion is moved along, never copied: the block the main queue runs is its last
+    // holder, so whatever it keeps alive (a viewer) is released on the main thread, not by a
+    // worker that finishes a moment later.
     auto task = net::UrlSessionDataTask::create(
-        url, [url, canonicalURL, completion](const net::UrlSessionDataTask::Result& result) {
+        url, [url, canonicalURL, completion](const net::UrlSessionDataTask::Result& result) mutable {
             // The outcome is in the data alone: failed, cancelled and undecodable all end in nullptr.
-            foundation::dispatchGlobalAsync([data = result.data, url, canonicalURL, completion] {
-                auto image = imageFromData(data, url, canonicalURL);
-                foundation::RunLoop::main().post([image = std::move(image), completion] {
-                    if (completion)
-                        completion(image);
+            foundation::dispatchGlobalAsync(
+                [data = result.data, url, canonicalURL, completion = std::move(completion)]() mutable {
+                    auto image = imageFromData(data, url, canonicalURL);
+                    foundation::RunLoop::main().post(
+                        [image = std::move(image), completion = std::move(completion)] {
+                            if (completion)
+                                completion(image);
+                        });
                 });
-            });
         });
     if (!task) {
         foundation::RunLoop::main().post([completion] {

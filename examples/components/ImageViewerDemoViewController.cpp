@@ -127,12 +127,20 @@ private:
     int m_port {0};
 };
 
+// The viewers' interactions delegate: copying to the pasteboard is allowed.
+class DemoViewerInteractions final : public ImageViewerControllerInteractionsDelegate {
+public:
+    std::optional<bool> imageViewerAllowCopyToPasteboard(ImageViewerController&) override { return true; }
+};
+
 std::shared_ptr<ImageViewerDemoViewController> ImageViewerDemoViewController::create()
 {
     return std::make_shared<ImageViewerDemoViewController>();
 }
 
-ImageViewerDemoViewController::ImageViewerDemoViewController() = default;
+ImageViewerDemoViewController::ImageViewerDemoViewController()
+    : m_interactions(std::make_shared<DemoViewerInteractions>())
+{ }
 ImageViewerDemoViewController::~ImageViewerDemoViewController() = default;
 
 DemoImageServer& ImageViewerDemoViewController::server()
@@ -256,6 +264,7 @@ void ImageViewerDemoViewController::open(Road road)
         break;
     }
     auto viewer = ImageViewerController::create(info, mode, m_background);
+    viewer->setInteractionsDelegate(m_interactions);
     viewer->showFromViewController(sharedAs<ImageViewerDemoViewController>(), m_transition);
 }
 

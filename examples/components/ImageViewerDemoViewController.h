@@ -15,10 +15,12 @@ class Label;
 namespace examples {
 
 class DemoImageServer;
+class DemoViewerInteractions;
 
 // The image viewer's demo: a local photo grown out of its thumbnail, a photo downloaded from a
 // small server on 127.0.0.1 that answers slowly, an animated GIF from the same server, the alt
-// text, each background option and both transitions.
+// text, each background option and both transitions. Its viewers offer to copy the image on a
+// long press.
 class ImageViewerDemoViewController final : public ui::ViewController {
 public:
     static std::shared_ptr<ImageViewerDemoViewController> create();
@@ -45,6 +47,7 @@ private:
     std::shared_ptr<ui::Label> m_settings;
     std::vector<std::shared_ptr<ui::Button>> m_buttons;
     std::unique_ptr<DemoImageServer> m_server;
+    std::shared_ptr<DemoViewerInteractions> m_interactions;
     int64_t m_background {1};
     int64_t m_transition {0};
 };

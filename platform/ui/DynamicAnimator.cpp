@@ -201,7 +201,10 @@ void DynamicAnimator::stepTo(double now)
 {
     if (!m_frameCallback)
         return;
-    m_accumulator += std::max(0.0, now - m_lastTime);
+    // A clock that was replaced (a test's manual clock after the real one) starts again from here.
+    if (now < m_lastTime)
+        m_lastTime = now;
+    m_accumulator += now - m_lastTime;
     m_lastTime = now;
     // A long stall (a debugger, a slow frame) is not made up all at once.
     m_accumulator = std::min(m_accumulator, 0.25);
