@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 
 using data::Predicate;
 using mivo::test::ShellFixture;
@@ -63,25 +64,30 @@ protected:
         step();
     }
 
-    // A real press held for a second, moved a little while held, at a point of the grid.
-    static void longPress(ShotGridViewController& grid, graphics::Point inGrid)
+    // A real press held for a second, moved a little while held, at a point of the grid. `recognised`
+    // runs once the press is recognised, before the finger moves.
+    static void longPress(
+        ShotGridViewController& grid, graphics::Point inGrid, const std::function<void()>& recognised = {})
     {
         auto& app = ui::Application::shared();
         auto point = grid.collectionView()->convertPointToView(inGrid, nullptr);
         auto touch = app.touchDown(point);
         ASSERT_TRUE(touch);
         step(0.6);
+        if (recognised)
+            recognised();
         app.touchMoved(touch, {point.x + 3, point.y + 2});
         step(0.4);
         app.touchUp(touch, point);
         step(0.6);
     }
-    static void longPress(ShotGridViewController& grid, IndexPath path)
+    static void longPress(
+        ShotGridViewController& grid, IndexPath path, const std::function<void()>& recognised = {})
     {
         auto frame = grid.collectionView()->layoutAttributesForItemAtIndexPath(path)->frame;
         grid.collectionView()->scrollRectToVisible(frame, false);
         grid.collectionView()->layoutIfNeeded();
-        longPress(grid, graphics::Point {frame.midX(), frame.midY()});
+        longPress(grid, graphics::Point {frame.midX(), frame.midY()}, recognised);
     }
 
     // The screen shown over the app's (screens present from the parentmost one).
@@ -152,9 +158,11 @@ TEST_F(ShotViewingTest, TheLocalGridsShowTheFullPhotoGrowingOutOfTheGridAndPlayT
         EXPECT_EQ(grid->shotAt({0, 1}).kind, Kind::None) << "not taken: no file";
         EXPECT_EQ(grid->shotAt({0, 999}).kind, Kind::None) << "past the records";
 
-        longPress(*grid, IndexPath {0, 0});
+        std::shared_ptr<ui::ViewController> first;
+        longPress(*grid, IndexPath {0, 0}, [&] { first = presented(); });
         auto shown = viewer(*grid);
         ASSERT_TRUE(shown);
+        EXPECT_EQ(shown, first) << "shown when the press is recognised, and only then";
         ASSERT_TRUE(shown->image());
         EXPECT_GT(shown->image()->size().height, shown->image()->size().width) << "the full photo, upright";
         const auto& info = *shown->imageInfo();
@@ -167,9 +175,11 @@ TEST_F(ShotViewingTest, TheLocalGridsShowTheFullPhotoGrowingOutOfTheGridAndPlayT
         step(1);
         EXPECT_FALSE(presented());
 
-        longPress(*grid, IndexPath {1, 0});
+        std::shared_ptr<ui::ViewController> started;
+        longPress(*grid, IndexPath {1, 0}, [&] { started = presented(); });
         auto playing = player(*grid);
         ASSERT_TRUE(playing) << "the video plays";
+        EXPECT_EQ(playing, started);
         EXPECT_EQ(playing->moviePlayer()->contentURL(), (videos / "V1.mp4").string());
         ui::dismissMoviePlayerViewControllerAnimated(*grid);
         step(1);
@@ -179,8 +189,8 @@ TEST_F(ShotViewingTest, TheLocalGridsShowTheFullPhotoGrowingOutOfTheGridAndPlayT
         EXPECT_FALSE(presented());
         grid->collectionView()->setContentOffset({0, 0});
         grid->collectionView()->layoutIfNeeded();
-        auto first = grid->collectionView()->layoutAttributesForItemAtIndexPath({0, 0})->frame;
-        longPress(*grid, graphics::Point {first.midX(), first.maxY() + 5});
+        auto topLeft = grid->collectionView()->layoutAttributesForItemAtIndexPath({0, 0})->frame;
+        longPress(*grid, graphics::Point {topLeft.midX(), topLeft.maxY() + 5});
         EXPECT_FALSE(presented()) << "between rows";
         EXPECT_FALSE(grid->presentedPicker()) << "a long press is not a tap";
         homeStack(m_sliding)->popToRootViewController(false);
@@ -219,7 +229,10 @@ TEST_F(ShotViewingTest, TheRejectedGridShowsTheServerPhotoOncePerPress)
         << "not shot again: streamed from the server";
 
     foundation::LogCapture log(foundation::LogCapture::Echo::No);
-    longPress(*grid, IndexPath {0, 0});
+    std::shared_ptr<ui::ImageView> loading;
+    longPress(*grid, IndexPath {0, 0}, [&] { loading = grid->showImgView(); });
+    ASSERT_TRUE(loading) << "loading when the press is recognised";
+    EXPECT_EQ(grid->showImgView(), loading) << "moving and lifting the finger load nothing more";
     ASSERT_TRUE(runUntil([&] { return bool(viewer(*grid)); }));
     step(1);
     EXPECT_EQ(countOf(log, "图片加载完成后做的事情"), 1u) << "once per press, whatever the later states";
