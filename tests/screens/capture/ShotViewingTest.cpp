@@ -246,6 +246,31 @@ TEST_F(ShotViewingTest, TheRejectedGridShowsTheServerPhotoOncePerPress)
 
     longPress(*grid, IndexPath {0, 2});
     EXPECT_FALSE(presented()) << "a slot without a record opens nothing";
+
+    // Once the video is shot again here, that copy plays.
+    auto videos = *LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder);
+    fs::copy_file(kSamples / "sample-video.mp4", videos / "R7.mp4");
+    auto video = grid->allResourcesData()[1].front();
+    store->updateMivoUploadTask(
+        video, foundation::Map {{"resourceName", "R7.mp4"}, {"taskStatus", "PENDING"}});
+    grid->loadCollectionViewData();
+    EXPECT_EQ(
+        grid->shotAt({1, 0}), (ShotGridViewController::Shot {Kind::Video, (videos / "R7.mp4").string()}));
+}
+
+TEST_F(ShotViewingTest, APhotoFileThatDoesNotDecodeOpensNothing)
+{
+    localTask("V2");
+    auto pictures = *LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
+    ASSERT_TRUE(foundation::writeFileAtomically(pictures / "V2-1.jpg", "not a picture"));
+    auto grid = PendingCollectionViewController::create();
+    grid->setApplyTaskNO("V2");
+    grid->setApplyTaskPhotoType(TaskRecordUtil::kPlanRemoveSeal);
+    push(grid);
+    foundation::LogCapture log(foundation::LogCapture::Echo::No);
+    longPress(*grid, IndexPath {0, 0});
+    EXPECT_FALSE(presented());
+    EXPECT_TRUE(log.contains("Cannot show the photo"));
 }
 
 TEST_F(ShotViewingTest, TheFinishedGridLoadsServerPhotosAndStreamsTheLastVideoRecord)
@@ -274,9 +299,17 @@ TEST_F(ShotViewingTest, TheFinishedGridLoadsServerPhotosAndStreamsTheLastVideoRe
     for (const auto& c : cases)
         EXPECT_EQ(grid->shotAt(c.path), c.shot) << c.path.item;
 
+    // The server holds photo 2: the viewer shows it, not the placeholder.
+    auto media = s_server->dataDir() / "data" / "media" / "5";
+    fs::create_directories(media);
+    fs::copy_file(kSamples / "sample-photo-5-portrait-exif6.jpg", media / "2");
     foundation::LogCapture log(foundation::LogCapture::Echo::No);
     longPress(*grid, IndexPath {0, 1});
     ASSERT_TRUE(runUntil([&] { return bool(viewer(*grid)); }));
+    ASSERT_TRUE(viewer(*grid)->image());
+    EXPECT_NE(viewer(*grid)->image(), ui::imageNamed("no_pic_default"));
+    EXPECT_GT(viewer(*grid)->image()->size().height, viewer(*grid)->image()->size().width) << "the portrait";
+    EXPECT_EQ(countOf(log, "图片加载完成后做的事情"), 1u);
     EXPECT_EQ(countOf(log, "这里可以在图片加载完成之后做些事情"), 1u);
     EXPECT_FALSE(grid->presentedPicker()) << "no camera in the finished grid";
     step(1);
