@@ -204,6 +204,18 @@ std::vector<Step> uploadRoad(const std::string& applyNO)
     };
 }
 
+// Long-presses the lowest photo slot on screen (the grid is scrolled to its end) to open it in
+// the image viewer.
+std::optional<std::string> viewAPhoto(host::Automation& automation)
+{
+    for (int number = 40; number >= 1; --number) {
+        auto press = Map {{"cmd", "longpress"}, {"label", foundation::format("照片%d:已拍摄", number)}};
+        if (!send(automation, press))
+            return send(automation, advance(1));
+    }
+    return "no taken photo on screen";
+}
+
 // The login screen, then its system-configuration popup: retypes the server's address and port
 // (when given) and confirms them.
 std::vector<Map> loginScreen(const Walkthrough::Account& account)
@@ -252,6 +264,14 @@ std::vector<Step> road(const Walkthrough::Account& account)
         {"take the first photo", {tapLabel("快门"), advance(0.6), waitLabel("照片1:已拍摄"), advance(0.3)},
             "06-grid-first-shot.png"},
         {"shoot every photo and the video", {}, "07-grid-all-shot.png", shootEverything},
+        {"long-press a photo: it grows out of the grid in the viewer", {}, "07a-photo-viewer.png",
+            viewAPhoto},
+        {"close the viewer with a tap", {tapLabel("图片"), advance(1), waitLabel("视频:已拍摄")}, ""},
+        {"long-press the video: it plays with subtitles",
+            {Map {{"cmd", "longpress"}, {"label", "视频:已拍摄"}}, advance(0.5), waitLabel("Done"),
+                advance(1.2)},
+            "07b-video-player.png"},
+        {"close the player with Done", {tapLabel("Done"), advance(1), waitLabel("视频:已拍摄")}, ""},
         {"leave by the side menu: the task is ready to upload",
             // The home button sits on the right of the navigation bar.
             {Map {{"cmd", "tap"}, {"x", 300}, {"y", 42}}, advance(1), waitText("待上传任务"), advance(0.5)},

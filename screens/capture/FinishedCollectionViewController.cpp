@@ -1,7 +1,10 @@
 #include "screens/capture/FinishedCollectionViewController.h"
 
+#include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/ui/BarButtonItem.h"
+
+#include <algorithm>
 
 void FinishedCollectionViewController::viewDidLoad()
 {
@@ -21,4 +24,23 @@ void FinishedCollectionViewController::fillCell(PhotoListCollectionViewCell& cel
             LocalDocumentManager::kPictureFolder);
     else
         apply(ShotGridRules::finishedVideo(), cell, LocalDocumentManager::kVideoFolder);
+}
+
+ShotGridViewController::Shot FinishedCollectionViewController::shotAt(ui::IndexPath indexPath) const
+{
+    std::shared_ptr<MivoUploadTask> record;
+    if (indexPath.section == 0) {
+        if (indexPath.item >= 0 && size_t(indexPath.item) < m_allMivoUploads.size())
+            record = m_allMivoUploads[size_t(indexPath.item)];
+    } else {
+        // The video comes last; a task without one has no video to stream.
+        auto video = std::find_if(m_allMivoUploads.rbegin(), m_allMivoUploads.rend(),
+            [](const auto& upload) { return upload->resourceType() == "video"; });
+        if (video != m_allMivoUploads.rend())
+            record = *video;
+    }
+    if (!record || record->fileUrl().empty())
+        return {};
+    auto url = GetBaseUrlAndPortModel::getBaseImageUrlModel() + record->fileUrl();
+    return {indexPath.section == 0 ? Shot::Kind::ServerPhoto : Shot::Kind::Video, url};
 }

@@ -25,6 +25,9 @@ public:
 
     void viewDidLoad() override;
 
+    // Server copies: photo n is record n of the list, the video the list's last video record.
+    Shot shotAt(ui::IndexPath indexPath) const override;
+
 protected:
     void fillCell(PhotoListCollectionViewCell& cell, ui::IndexPath indexPath) override;
     bool opensCamera() const override { return false; }

@@ -67,3 +67,18 @@ void LocalShotGridViewController::applyReadyRule()
 {
     CommonUtil::upDateTaskStatusAfterBack(applyTaskNO(), m_allResourcesData);
 }
+
+ShotGridViewController::Shot LocalShotGridViewController::shotAt(ui::IndexPath indexPath) const
+{
+    bool photo = indexPath.section == 0;
+    const auto& records = m_allResourcesData[photo ? 0 : 1];
+    if (indexPath.item < 0 || size_t(indexPath.item) >= records.size())
+        return {};
+    // A slot not taken yet names no file: nothing opens.
+    auto file
+        = existingFile(photo ? LocalDocumentManager::kPictureFolder : LocalDocumentManager::kVideoFolder,
+            records[size_t(indexPath.item)]->resourceName());
+    if (!file)
+        return {};
+    return {photo ? Shot::Kind::LocalPhoto : Shot::Kind::Video, *file};
+}

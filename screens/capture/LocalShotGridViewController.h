@@ -19,6 +19,9 @@ public:
         ui::ImagePickerController& picker, const ui::ImagePickerInfo& info) override;
     void imagePickerControllerDidCancel(ui::ImagePickerController& picker) override;
 
+    // The record's full photo or video on this device, whatever the record's state.
+    Shot shotAt(ui::IndexPath indexPath) const override;
+
 protected:
     void fillCell(PhotoListCollectionViewCell& cell, ui::IndexPath indexPath) override;
     virtual bool logsCancel() const { return true; }

@@ -1,5 +1,6 @@
 #include "screens/capture/RejectedCollectionViewController.h"
 
+#include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/data/Predicate.h"
@@ -123,4 +124,30 @@ void RejectedCollectionViewController::prepareForSegue(
     upload->setApplyTaskPhotoType(applyTaskPhotoType());
     upload->setUuidForTask(uuidForTask());
     upload->setUploadModel(kRejectModel);
+}
+
+ShotGridViewController::Shot RejectedCollectionViewController::shotAt(ui::IndexPath indexPath) const
+{
+    if (indexPath.section == 0) {
+        auto record
+            = ShotGridRules::rejectedPhotoRecord(m_allResourcesData[0], m_uuidForTask, indexPath.item);
+        if (!record)
+            return {};
+        if (!record->fileUrl().empty())
+            return {
+                Shot::Kind::ServerPhoto, GetBaseUrlAndPortModel::getBaseImageUrlModel() + record->fileUrl()};
+        // Added here since: the bare media address would show only the placeholder.
+        auto file = existingFile(LocalDocumentManager::kPictureFolder, record->resourceName());
+        return file ? Shot {Shot::Kind::LocalPhoto, *file} : Shot {};
+    }
+    // The record the video slot shows.
+    const auto& videos = m_allResourcesData[1];
+    if (videos.empty())
+        return {};
+    const auto& record = *videos.front();
+    if (auto file = existingFile(LocalDocumentManager::kVideoFolder, record.resourceName()))
+        return {Shot::Kind::Video, *file};
+    if (!record.fileUrl().empty())
+        return {Shot::Kind::Video, GetBaseUrlAndPortModel::getBaseImageUrlModel() + record.fileUrl()};
+    return {};
 }

@@ -41,6 +41,11 @@ public:
     // The record a camera result for the slot goes to: the slot's own, or a new unsaved one.
     std::shared_ptr<MivoUploadTask> recordForShot(ui::IndexPath indexPath, bool movie);
 
+    // A photo slot shows the server's photo (also after it was shot again) or, when the server
+    // has none, the shot taken here; the video plays the copy shot here, else streams the
+    // server's.
+    Shot shotAt(ui::IndexPath indexPath) const override;
+
 protected:
     void fillCell(PhotoListCollectionViewCell& cell, ui::IndexPath indexPath) override;
     bool planIsServerCode() const override { return true; }

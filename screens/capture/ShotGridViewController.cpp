@@ -1,11 +1,15 @@
 #include "screens/capture/ShotGridViewController.h"
 
+#include "components/imageviewer/ImageViewerController.h"
+#include "components/subtitles/Subtitles.h"
 #include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/net/UserInfo.h"
 #include "core/store/GetCourseArrayModel.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/foundation/Format.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/foundation/Paths.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageDecoding.h"
 #include "platform/ui/BarButtonItem.h"
@@ -16,7 +20,10 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/LongPressGestureRecognizer.h"
+#include "platform/ui/MoviePlayerController.h"
+#include "platform/ui/MoviePlayerViewController.h"
 #include "platform/ui/NavigationController.h"
+#include "platform/ui/Screen.h"
 #include "platform/webimage/ImageViewWebCache.h"
 #include "screens/capture/PhotoListCollectionReusableView.h"
 #include "screens/capture/PhotoListCollectionViewCell.h"
@@ -237,8 +244,103 @@ std::shared_ptr<ui::ImagePickerController> ShotGridViewController::presentedPick
     return picker && picker->presentingViewController() ? picker : nullptr;
 }
 
-void ShotGridViewController::handleLongPress(ui::LongPressGestureRecognizer&)
-{ }
+void ShotGridViewController::handleLongPress(ui::LongPressGestureRecognizer& recognizer)
+{
+    if (recognizer.state() != ui::GestureState::Began || !m_collectionView)
+        return;
+    auto indexPath
+        = m_collectionView->indexPathForItemAtPoint(recognizer.locationInView(m_collectionView.get()));
+    if (!indexPath)
+        return;
+    showShot(shotAt(*indexPath));
+}
+
+std::optional<std::string> ShotGridViewController::existingFile(const char* folder, const std::string& name)
+{
+    // The folder is made first when missing, as the camera's saver expects.
+    if (name.empty() || !LocalDocumentManager::userFolder(folder))
+        return std::nullopt;
+    auto file = LocalDocumentManager::fileInUserFolder(folder, name);
+    std::error_code error;
+    if (!file || !std::filesystem::is_regular_file(*file, error))
+        return std::nullopt;
+    return file->string();
+}
+
+void ShotGridViewController::showShot(const Shot& shot)
+{
+    switch (shot.kind) {
+    case Shot::Kind::None:
+        break;
+    case Shot::Kind::LocalPhoto: {
+        // Decoded for the screen: the full photo is far larger than the viewer can show.
+        auto& screen = ui::Screen::mainScreen();
+        std::string error;
+        auto bytes = graphics::readImageFile(shot.location, &error);
+        auto photo = bytes
+            ? graphics::decodeImageForScreen(*bytes, int(screen.bounds().width() * screen.scale()),
+                int(screen.bounds().height() * screen.scale()), &error)
+            : nullptr;
+        if (!photo) {
+            foundation::logf("Cannot show the photo: %s", error.c_str());
+            return;
+        }
+        showPhoto(std::move(photo));
+        break;
+    }
+    case Shot::Kind::ServerPhoto: {
+        m_showImgView = ui::ImageView::create();
+        std::weak_ptr<ShotGridViewController> weakSelf = sharedAs<ShotGridViewController>();
+        bool finished = grid() == Grid::Finished;
+        webimage::setImageWithURL(*m_showImgView, shot.location, ui::imageNamed("no_pic_default"),
+            [weakSelf, finished](std::shared_ptr<graphics::Image>, std::string, std::string) {
+                foundation::log("图片加载完成后做的事情");
+                if (finished)
+                    foundation::log("这里可以在图片加载完成之后做些事情");
+                // The loaded photo, or the placeholder when loading failed.
+                if (auto self = weakSelf.lock())
+                    self->showPhoto(self->m_showImgView->image());
+            });
+        break;
+    }
+    case Shot::Kind::Video:
+        playVideo(shot.location);
+        break;
+    }
+}
+
+void ShotGridViewController::showPhoto(std::shared_ptr<graphics::Image> photo)
+{
+    // The photo grows out of the whole grid area, not out of the pressed cell.
+    auto info = ImageViewerInfo::create();
+    info->image = std::move(photo);
+    info->referenceRect = m_collectionView->frame();
+    info->referenceView = m_collectionView->superview();
+    info->referenceContentMode = int64_t(m_collectionView->contentMode());
+    info->referenceCornerRadius = m_collectionView->layer().cornerRadius();
+    auto viewer = ImageViewerController::create(
+        std::move(info), ImageViewerController::Image, ImageViewerController::Scaled);
+    viewer->showFromViewController(
+        sharedAs<ShotGridViewController>(), ImageViewerController::FromOriginalPosition);
+}
+
+void ShotGridViewController::playVideo(const std::string& url)
+{
+    auto screen = ui::MoviePlayerViewController::initWithContentURL(url);
+    std::weak_ptr<ShotGridViewController> weakSelf = sharedAs<ShotGridViewController>();
+    std::weak_ptr<ui::MoviePlayerViewController> weakScreen = screen;
+    Subtitles::openSRTFileAtPath(
+        screen->moviePlayer(), foundation::Paths::resource("example.srt"),
+        [weakSelf, weakScreen](bool) {
+            auto self = weakSelf.lock();
+            auto screen = weakScreen.lock();
+            if (!self || !screen)
+                return;
+            Subtitles::showSubtitles(screen->moviePlayer());
+            ui::presentMoviePlayerViewControllerAnimated(*self, screen);
+        },
+        [](const std::string& error) { foundation::logf("Error: %s", error.c_str()); });
+}
 
 void ShotGridViewController::popOneScreen()
 {

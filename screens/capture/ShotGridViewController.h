@@ -2,6 +2,7 @@
 
 #include "core/media/CommonUtil.h"
 #include "platform/foundation/Value.h"
+#include "platform/graphics/Forward.h"
 #include "platform/ui/CollectionViewDataSource.h"
 #include "platform/ui/ImagePickerController.h"
 #include "platform/ui/IndexPath.h"
@@ -20,6 +21,7 @@ namespace ui {
 class Button;
 class CollectionView;
 class CollectionViewFlowLayout;
+class ImageView;
 class LongPressGestureRecognizer;
 } // namespace ui
 
@@ -78,8 +80,22 @@ public:
     // Delegate: a tap opens the camera (the finished grid only remembers the slot).
     void didSelectItemAtIndexPath(ui::CollectionView&, ui::IndexPath indexPath) override;
 
-    // The long-press recogniser's action. Shot viewing comes later; it does nothing yet.
+    // What a long press on a slot shows: a photo file on this device, a photo on the server (by
+    // URL) or the video (a local path or a server URL). Nothing for a slot without a shot.
+    struct Shot {
+        enum class Kind { None, LocalPhoto, ServerPhoto, Video };
+        Kind kind = Kind::None;
+        std::string location;
+        bool operator==(const Shot&) const = default;
+    };
+    virtual Shot shotAt(ui::IndexPath indexPath) const = 0;
+
+    // The long-press recogniser's action: once a press is recognised, shows the shot of the slot
+    // under it (a photo in the image viewer, the video in the movie player with subtitles).
+    // Later states of the same press and presses between cells do nothing.
     virtual void handleLongPress(ui::LongPressGestureRecognizer& recognizer);
+    // The off-screen image view the last server photo was loaded into.
+    const std::shared_ptr<ui::ImageView>& showImgView() const { return m_showImgView; }
 
     // The navigation-bar buttons.
     virtual void backToHome();
@@ -106,8 +122,14 @@ protected:
     void apply(
         const ShotGridRules::SlotLook& look, PhotoListCollectionViewCell& cell, const char* folder) const;
     void popOneScreen();
+    // A local shot's file, when the record names one that is there.
+    static std::optional<std::string> existingFile(const char* folder, const std::string& name);
 
 private:
+    void showShot(const Shot& shot);
+    void showPhoto(std::shared_ptr<graphics::Image> photo);
+    void playVideo(const std::string& url);
+
     std::string m_applyTaskNO;
     std::string m_applyTaskPhotoType;
     foundation::Array m_recipeImages;
@@ -117,4 +139,5 @@ private:
     std::shared_ptr<ui::LongPressGestureRecognizer> m_longPress;
     std::shared_ptr<ui::Button> m_uploadButton;
     std::weak_ptr<ui::ImagePickerController> m_picker;
+    std::shared_ptr<ui::ImageView> m_showImgView;
 };

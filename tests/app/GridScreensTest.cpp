@@ -319,7 +319,7 @@ TEST_F(GridScreensTest, ALongPressIsNotATap)
         std::string::npos);
     step(0.6);
     EXPECT_EQ(pressed, 1);
-    EXPECT_FALSE(grid->presentedPicker()) << "shot viewing comes later; the camera does not open";
+    EXPECT_FALSE(grid->presentedPicker()) << "the camera does not open";
     EXPECT_FALSE(grid->selectIndexPath());
 }
 

@@ -1,0 +1,332 @@
+#include "tests/app/ShellFixture.h"
+
+#include "components/imageviewer/ImageViewerController.h"
+#include "core/net/UserInfo.h"
+#include "core/store/IMivoDataBaseManager.h"
+#include "core/util/LocalDocumentManager.h"
+#include "platform/data/Predicate.h"
+#include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
+#include "platform/graphics/Image.h"
+#include "platform/ui/CollectionView.h"
+#include "platform/ui/ImageNamed.h"
+#include "platform/ui/ImageView.h"
+#include "platform/ui/MoviePlayerController.h"
+#include "platform/ui/MoviePlayerViewController.h"
+#include "screens/capture/FinishedCollectionViewController.h"
+#include "screens/capture/NewTaskPLCollectionViewController.h"
+#include "screens/capture/PendingCollectionViewController.h"
+#include "screens/capture/RejectedCollectionViewController.h"
+#include "screens/capture/ToUploadCollectionViewController.h"
+#include "screens/tasks/TaskRecordUtil.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+
+using data::Predicate;
+using mivo::test::ShellFixture;
+using ui::IndexPath;
+using Kind = ShotGridViewController::Shot::Kind;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+size_t countOf(const foundation::LogCapture& log, const std::string& line)
+{
+    auto lines = log.lines();
+    return size_t(std::count(lines.begin(), lines.end(), line));
+}
+
+const fs::path kSamples = fs::path(MIVO_SOURCE_DIR) / "Resources/camera";
+
+class ShotViewingTest : public ShellFixture {
+protected:
+    void SetUp() override
+    {
+        ShellFixture::SetUp();
+        ASSERT_TRUE(m_sliding = logIn("arvel"));
+        m_base = "http://127.0.0.1:" + std::to_string(s_server->port());
+    }
+
+    void TearDown() override
+    {
+        m_sliding.reset();
+        ShellFixture::TearDown();
+    }
+
+    static void step(double seconds = 0.5) { foundation::RunLoop::main().runFor(seconds); }
+
+    void push(const std::shared_ptr<ShotGridViewController>& grid)
+    {
+        homeStack(m_sliding)->pushViewController(grid, false);
+        step();
+    }
+
+    // A real press held for a second, moved a little while held, at a point of the grid. `recognised`
+    // runs once the press is recognised, before the finger moves.
+    static void longPress(
+        ShotGridViewController& grid, graphics::Point inGrid, const std::function<void()>& recognised = {})
+    {
+        auto& app = ui::Application::shared();
+        auto point = grid.collectionView()->convertPointToView(inGrid, nullptr);
+        auto touch = app.touchDown(point);
+        ASSERT_TRUE(touch);
+        step(0.6);
+        if (recognised)
+            recognised();
+        app.touchMoved(touch, {point.x + 3, point.y + 2});
+        step(0.4);
+        app.touchUp(touch, point);
+        step(0.6);
+    }
+    static void longPress(
+        ShotGridViewController& grid, IndexPath path, const std::function<void()>& recognised = {})
+    {
+        auto frame = grid.collectionView()->layoutAttributesForItemAtIndexPath(path)->frame;
+        grid.collectionView()->scrollRectToVisible(frame, false);
+        grid.collectionView()->layoutIfNeeded();
+        longPress(grid, graphics::Point {frame.midX(), frame.midY()}, recognised);
+    }
+
+    // The screen shown over the app's (screens present from the parentmost one).
+    std::shared_ptr<ui::ViewController> presented() const
+    {
+        std::shared_ptr<ui::ViewController> top;
+        for (auto next = m_window->rootViewController()->presentedViewController(); next;
+             next = next->presentedViewController())
+            top = next;
+        return top == m_sliding ? nullptr : top;
+    }
+    std::shared_ptr<ImageViewerController> viewer(ShotGridViewController&) const
+    {
+        return std::dynamic_pointer_cast<ImageViewerController>(presented());
+    }
+    std::shared_ptr<ui::MoviePlayerViewController> player(ShotGridViewController&) const
+    {
+        return std::dynamic_pointer_cast<ui::MoviePlayerViewController>(presented());
+    }
+
+    // Stores a local task whose first photo and video have files of their own.
+    std::shared_ptr<MivoTask> localTask(const std::string& applyNO)
+    {
+        auto user = UserInfo::sharedInstance();
+        NewTaskFields fields {
+            applyNO, "上海浦东仓", "平安保险", "86000", "常规产品", TaskRecordUtil::kPlanRemoveSeal};
+        auto task = TaskRecordUtil::storeNewTask(
+            fields, user->companyName(), "arvel", user->userId(), foundation::Date::now());
+        auto store = IMivoDataBaseManager::sharedManager();
+        auto pictures = *LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
+        auto videos = *LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder);
+        auto images = records(applyNO, "image");
+        fs::copy_file(kSamples / "sample-photo-5-portrait-exif6.jpg", pictures / (applyNO + "-1.jpg"));
+        store->updateMivoUploadTask(
+            images[0], foundation::Map {{"taskStatus", "PENDING"}, {"resourceName", applyNO + "-1.jpg"}});
+        fs::copy_file(kSamples / "sample-video.mp4", videos / (applyNO + ".mp4"));
+        store->updateMivoUploadTask(records(applyNO, "video")[0],
+            foundation::Map {{"taskStatus", "PENDING"}, {"resourceName", applyNO + ".mp4"}});
+        return task;
+    }
+
+    static std::vector<std::shared_ptr<MivoUploadTask>> records(const std::string& applyNO, const char* type)
+    {
+        return *IMivoDataBaseManager::sharedManager()->listMivoUploadTasks(
+            Predicate::withFormat("applyNO=%@ and resourceType=%@", applyNO, type));
+    }
+
+    std::shared_ptr<SlidingViewController> m_sliding;
+    std::string m_base;
+};
+
+TEST_F(ShotViewingTest, TheLocalGridsShowTheFullPhotoGrowingOutOfTheGridAndPlayTheVideo)
+{
+    localTask("V1");
+    auto pictures = *LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
+    auto videos = *LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder);
+    std::shared_ptr<LocalShotGridViewController> grids[] = {NewTaskPLCollectionViewController::create(),
+        PendingCollectionViewController::create(), ToUploadCollectionViewController::create()};
+    for (const auto& grid : grids) {
+        SCOPED_TRACE(grid->className());
+        grid->setApplyTaskNO("V1");
+        grid->setApplyTaskPhotoType(TaskRecordUtil::kPlanRemoveSeal);
+        push(grid);
+        EXPECT_EQ(grid->shotAt({0, 0}),
+            (ShotGridViewController::Shot {Kind::LocalPhoto, (pictures / "V1-1.jpg").string()}));
+        EXPECT_EQ(
+            grid->shotAt({1, 0}), (ShotGridViewController::Shot {Kind::Video, (videos / "V1.mp4").string()}));
+        EXPECT_EQ(grid->shotAt({0, 1}).kind, Kind::None) << "not taken: no file";
+        EXPECT_EQ(grid->shotAt({0, 999}).kind, Kind::None) << "past the records";
+
+        std::shared_ptr<ui::ViewController> first;
+        longPress(*grid, IndexPath {0, 0}, [&] { first = presented(); });
+        auto shown = viewer(*grid);
+        ASSERT_TRUE(shown);
+        EXPECT_EQ(shown, first) << "shown when the press is recognised, and only then";
+        ASSERT_TRUE(shown->image());
+        EXPECT_GT(shown->image()->size().height, shown->image()->size().width) << "the full photo, upright";
+        const auto& info = *shown->imageInfo();
+        EXPECT_EQ(info.referenceRect, grid->collectionView()->frame()) << "the whole grid, not the cell";
+        EXPECT_EQ(info.referenceView, grid->collectionView()->superview());
+        EXPECT_EQ(shown->mode(), ImageViewerController::Image);
+        EXPECT_EQ(shown->backgroundOptions(), ImageViewerController::Scaled);
+        EXPECT_EQ(shown->transition(), ImageViewerController::FromOriginalPosition);
+        shown->dismiss(true);
+        step(1);
+        EXPECT_FALSE(presented());
+
+        std::shared_ptr<ui::ViewController> started;
+        longPress(*grid, IndexPath {1, 0}, [&] { started = presented(); });
+        auto playing = player(*grid);
+        ASSERT_TRUE(playing) << "the video plays";
+        EXPECT_EQ(playing, started);
+        EXPECT_EQ(playing->moviePlayer()->contentURL(), (videos / "V1.mp4").string());
+        ui::dismissMoviePlayerViewControllerAnimated(*grid);
+        step(1);
+
+        // A slot without a file opens nothing, and neither does a press between cells.
+        longPress(*grid, IndexPath {0, 1});
+        EXPECT_FALSE(presented());
+        grid->collectionView()->setContentOffset({0, 0});
+        grid->collectionView()->layoutIfNeeded();
+        auto topLeft = grid->collectionView()->layoutAttributesForItemAtIndexPath({0, 0})->frame;
+        longPress(*grid, graphics::Point {topLeft.midX(), topLeft.maxY() + 5});
+        EXPECT_FALSE(presented()) << "between rows";
+        EXPECT_FALSE(grid->presentedPicker()) << "a long press is not a tap";
+        homeStack(m_sliding)->popToRootViewController(false);
+        step();
+    }
+}
+
+TEST_F(ShotViewingTest, TheRejectedGridShowsTheServerPhotoOncePerPress)
+{
+    auto store = IMivoDataBaseManager::sharedManager();
+    auto task = store->insertMivoTask(foundation::Map {{"applyNO", "R7"}, {"carID", "88"}, {"photoType", "0"},
+        {"taskStatus", "REJECTED"}, {"createUser", "arvel"}});
+    for (auto [position, type] : {std::pair {"1", "image"}, {"16", "video"}})
+        store->insertMivoUploadTask(foundation::Map {{"carID", "88"}, {"taskPosition", position},
+            {"resourceType", type}, {"taskStatus", "UPLOADED"}, {"applyNO", "R7"},
+            {"fileUrl", std::string("/media/88/") + position + ".jpg"}});
+    // Photo 2 was added here since: no server copy, only the file shot here.
+    auto pictures = *LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
+    fs::copy_file(kSamples / "sample-photo-5-portrait-exif6.jpg", pictures / "R7-2.jpg");
+    store->insertMivoUploadTask(
+        foundation::Map {{"carID", "88"}, {"taskPosition", "2"}, {"resourceType", "image"},
+            {"taskStatus", "PENDING"}, {"applyNO", "R7"}, {"fileUrl", ""}, {"resourceName", "R7-2.jpg"}});
+    auto grid = RejectedCollectionViewController::create();
+    grid->setApplyTaskNO("R7");
+    grid->setApplyTaskPhotoType("0");
+    grid->setUuidForTask("88");
+    grid->setSynMivoTask(task);
+    push(grid);
+
+    EXPECT_EQ(
+        grid->shotAt({0, 0}), (ShotGridViewController::Shot {Kind::ServerPhoto, m_base + "/media/88/1.jpg"}));
+    EXPECT_EQ(grid->shotAt({0, 1}),
+        (ShotGridViewController::Shot {Kind::LocalPhoto, (pictures / "R7-2.jpg").string()}));
+    EXPECT_EQ(grid->shotAt({0, 2}).kind, Kind::None) << "no record of position 3";
+    EXPECT_EQ(grid->shotAt({1, 0}), (ShotGridViewController::Shot {Kind::Video, m_base + "/media/88/16.jpg"}))
+        << "not shot again: streamed from the server";
+
+    foundation::LogCapture log(foundation::LogCapture::Echo::No);
+    std::shared_ptr<ui::ImageView> loading;
+    longPress(*grid, IndexPath {0, 0}, [&] { loading = grid->showImgView(); });
+    ASSERT_TRUE(loading) << "loading when the press is recognised";
+    EXPECT_EQ(grid->showImgView(), loading) << "moving and lifting the finger load nothing more";
+    ASSERT_TRUE(runUntil([&] { return bool(viewer(*grid)); }));
+    step(1);
+    EXPECT_EQ(countOf(log, "图片加载完成后做的事情"), 1u) << "once per press, whatever the later states";
+    EXPECT_EQ(countOf(log, "这里可以在图片加载完成之后做些事情"), 0u);
+    EXPECT_NE(s_server->settledLog().find("/media/88/1.jpg"), std::string::npos) << "the server's photo";
+    ASSERT_TRUE(grid->showImgView());
+    EXPECT_EQ(viewer(*grid)->image(), ui::imageNamed("no_pic_default")) << "the server has no such file";
+    EXPECT_EQ(viewer(*grid)->image(), grid->showImgView()->image());
+    viewer(*grid)->dismiss(true);
+    step(1);
+
+    longPress(*grid, IndexPath {0, 2});
+    EXPECT_FALSE(presented()) << "a slot without a record opens nothing";
+
+    // Once the video is shot again here, that copy plays.
+    auto videos = *LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder);
+    fs::copy_file(kSamples / "sample-video.mp4", videos / "R7.mp4");
+    auto video = grid->allResourcesData()[1].front();
+    store->updateMivoUploadTask(
+        video, foundation::Map {{"resourceName", "R7.mp4"}, {"taskStatus", "PENDING"}});
+    grid->loadCollectionViewData();
+    EXPECT_EQ(
+        grid->shotAt({1, 0}), (ShotGridViewController::Shot {Kind::Video, (videos / "R7.mp4").string()}));
+}
+
+TEST_F(ShotViewingTest, APhotoFileThatDoesNotDecodeOpensNothing)
+{
+    localTask("V2");
+    auto pictures = *LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
+    ASSERT_TRUE(foundation::writeFileAtomically(pictures / "V2-1.jpg", "not a picture"));
+    auto grid = PendingCollectionViewController::create();
+    grid->setApplyTaskNO("V2");
+    grid->setApplyTaskPhotoType(TaskRecordUtil::kPlanRemoveSeal);
+    push(grid);
+    foundation::LogCapture log(foundation::LogCapture::Echo::No);
+    longPress(*grid, IndexPath {0, 0});
+    EXPECT_FALSE(presented());
+    EXPECT_TRUE(log.contains("Cannot show the photo"));
+}
+
+TEST_F(ShotViewingTest, TheFinishedGridLoadsServerPhotosAndStreamsTheLastVideoRecord)
+{
+    auto store = IMivoDataBaseManager::sharedManager();
+    std::vector<std::shared_ptr<MivoUploadTask>> uploads;
+    for (auto [position, type] : {std::pair {"1", "image"}, {"2", "image"}, {"16", "video"}})
+        uploads.push_back(store->insertMivoUploadTask(
+            foundation::Map {{"carID", "5"}, {"taskPosition", position}, {"resourceType", type},
+                {"taskStatus", "UPLOADED"}, {"fileUrl", std::string("/media/5/") + position}}));
+    auto grid = FinishedCollectionViewController::create();
+    grid->setApplyTaskNO("F5");
+    grid->setApplyTaskPhotoType("1");
+    grid->setAllMivoUploads(uploads);
+    push(grid);
+
+    struct Case {
+        IndexPath path;
+        ShotGridViewController::Shot shot;
+    } cases[] = {
+        {{0, 1}, {Kind::ServerPhoto, m_base + "/media/5/2"}},
+        {{0, 2}, {Kind::ServerPhoto, m_base + "/media/5/16"}}, // falls on the video: the placeholder shows
+        {{0, 3}, {}},
+        {{1, 0}, {Kind::Video, m_base + "/media/5/16"}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(grid->shotAt(c.path), c.shot) << c.path.item;
+
+    // The server holds photo 2: the viewer shows it, not the placeholder.
+    auto media = s_server->dataDir() / "data" / "media" / "5";
+    fs::create_directories(media);
+    fs::copy_file(kSamples / "sample-photo-5-portrait-exif6.jpg", media / "2");
+    foundation::LogCapture log(foundation::LogCapture::Echo::No);
+    longPress(*grid, IndexPath {0, 1});
+    ASSERT_TRUE(runUntil([&] { return bool(viewer(*grid)); }));
+    ASSERT_TRUE(viewer(*grid)->image());
+    EXPECT_NE(viewer(*grid)->image(), ui::imageNamed("no_pic_default"));
+    EXPECT_GT(viewer(*grid)->image()->size().height, viewer(*grid)->image()->size().width) << "the portrait";
+    EXPECT_EQ(countOf(log, "图片加载完成后做的事情"), 1u);
+    EXPECT_EQ(countOf(log, "这里可以在图片加载完成之后做些事情"), 1u);
+    EXPECT_FALSE(grid->presentedPicker()) << "no camera in the finished grid";
+    step(1);
+    viewer(*grid)->dismiss(true);
+    step(1);
+
+    longPress(*grid, IndexPath {1, 0});
+    auto playing = player(*grid);
+    ASSERT_TRUE(playing) << (presented() ? presented()->className() : "none");
+    EXPECT_EQ(playing->moviePlayer()->contentURL(), m_base + "/media/5/16");
+    ui::dismissMoviePlayerViewControllerAnimated(*grid);
+    step(1);
+
+    // Without a video record there is nothing to stream.
+    uploads.pop_back();
+    grid->setAllMivoUploads(uploads);
+    EXPECT_EQ(grid->shotAt({1, 0}).kind, Kind::None);
+}
+
+} // namespace
