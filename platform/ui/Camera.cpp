@@ -3,6 +3,7 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Paths.h"
+#include "platform/media/LibavSupport.h"
 
 #include <algorithm>
 #include <atomic>
@@ -11,7 +12,6 @@
 
 extern "C" {
 #include <libavformat/avformat.h>
-#include <libavutil/error.h>
 }
 
 namespace ui {
@@ -24,13 +24,6 @@ void setError(std::string* error, std::string text)
 {
     if (error)
         *error = std::move(text);
-}
-
-std::string averror(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof text);
-    return text;
 }
 
 std::string lowercaseExtension(const fs::path& path)
@@ -143,11 +136,11 @@ std::optional<Camera::Movie> Camera::probe(const fs::path& file, std::string* er
     InputCloser input;
     int rc = avformat_open_input(&input.context, file.c_str(), nullptr, nullptr);
     if (rc < 0) {
-        setError(error, "cannot open " + file.string() + ": " + averror(rc));
+        setError(error, "cannot open " + file.string() + ": " + media::libavError(rc));
         return std::nullopt;
     }
     if ((rc = avformat_find_stream_info(input.context, nullptr)) < 0) {
-        setError(error, "cannot read " + file.string() + ": " + averror(rc));
+        setError(error, "cannot read " + file.string() + ": " + media::libavError(rc));
         return std::nullopt;
     }
     int video = av_find_best_stream(input.context, AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
@@ -173,12 +166,12 @@ std::optional<fs::path> Camera::record(const Movie& movie, double maximumDuratio
     InputCloser input;
     int rc = avformat_open_input(&input.context, movie.file.c_str(), nullptr, nullptr);
     if (rc < 0 || (rc = avformat_find_stream_info(input.context, nullptr)) < 0) {
-        setError(error, "cannot read " + movie.file.string() + ": " + averror(rc));
+        setError(error, "cannot read " + movie.file.string() + ": " + media::libavError(rc));
         return std::nullopt;
     }
     OutputCloser output;
     if ((rc = avformat_alloc_output_context2(&output.context, nullptr, "mp4", target.c_str())) < 0) {
-        setError(error, "cannot make an MP4 writer: " + averror(rc));
+        setError(error, "cannot make an MP4 writer: " + media::libavError(rc));
         return std::nullopt;
     }
     // Stream copy of video and audio; whatever MP4 cannot carry is left out.
@@ -197,7 +190,7 @@ std::optional<fs::path> Camera::record(const Movie& movie, double maximumDuratio
         map[i] = stream->index;
     }
     if ((rc = avio_open(&output.context->pb, target.c_str(), AVIO_FLAG_WRITE)) < 0) {
-        setError(error, "cannot create " + target.string() + ": " + averror(rc));
+        setError(error, "cannot create " + target.string() + ": " + media::libavError(rc));
         return std::nullopt;
     }
     auto fail = [&](const std::string& text) -> std::optional<fs::path> {
@@ -208,7 +201,7 @@ std::optional<fs::path> Camera::record(const Movie& movie, double maximumDuratio
         return std::nullopt;
     };
     if ((rc = avformat_write_header(output.context, nullptr)) < 0)
-        return fail("cannot write the movie header: " + averror(rc));
+        return fail("cannot write the movie header: " + media::libavError(rc));
     AVPacket* packet = av_packet_alloc();
     while (packet && av_read_frame(input.context, packet) >= 0) {
         int index = packet->stream_index;
@@ -232,12 +225,12 @@ std::optional<fs::path> Camera::record(const Movie& movie, double maximumDuratio
         av_packet_unref(packet);
         if (rc < 0) {
             av_packet_free(&packet);
-            return fail("cannot write the movie: " + averror(rc));
+            return fail("cannot write the movie: " + media::libavError(rc));
         }
     }
     av_packet_free(&packet);
     if ((rc = av_write_trailer(output.context)) < 0)
-        return fail("cannot finish the movie: " + averror(rc));
+        return fail("cannot finish the movie: " + media::libavError(rc));
     return target;
 }
 
