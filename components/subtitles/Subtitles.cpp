@@ -2,6 +2,7 @@
 
 #include "components/subtitles/SubtitlesParts.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
 #include "platform/graphics/Font.h"
@@ -9,6 +10,7 @@
 #include "platform/ui/Device.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/MoviePlayerController.h"
+#include "platform/ui/MoviePlayerViewController.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
@@ -71,6 +73,25 @@ std::shared_ptr<foundation::Timer> Subtitles::subtitleTimer(const MoviePlayerCon
 std::shared_ptr<ui::Label> Subtitles::subtitleLabel(const MoviePlayerController& player)
 {
     return std::static_pointer_cast<ui::Label>(player.associatedObject(kSubtitleLabelKey));
+}
+
+void Subtitles::presentMovie(const std::shared_ptr<ui::ViewController>& presenter, const std::string& url,
+    const std::filesystem::path& path)
+{
+    auto screen = ui::MoviePlayerViewController::initWithContentURL(url);
+    std::weak_ptr<ui::ViewController> weakPresenter = presenter;
+    std::weak_ptr<ui::MoviePlayerViewController> weakScreen = screen;
+    openSRTFileAtPath(
+        screen->moviePlayer(), path,
+        [weakPresenter, weakScreen](bool) {
+            auto presenter = weakPresenter.lock();
+            auto screen = weakScreen.lock();
+            if (!presenter || !screen)
+                return;
+            showSubtitles(screen->moviePlayer());
+            ui::presentMoviePlayerViewControllerAnimated(*presenter, screen);
+        },
+        [](const std::string& error) { foundation::logf("Error: %s", error.c_str()); });
 }
 
 void Subtitles::openSRTFileAtPath(

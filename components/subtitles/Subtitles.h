@@ -16,6 +16,7 @@ struct Notification;
 namespace ui {
 class Label;
 class MoviePlayerController;
+class ViewController;
 } // namespace ui
 
 // Subtitles over the movie player (an addition to ui::MoviePlayerController): reads an SRT file,
@@ -43,6 +44,11 @@ public:
     // Parses the text; on success with a completion block the player starts observing its
     // notifications and the block gets true. Without one nothing is observed.
     static void openWithSRTString(const Player&, std::string_view text, Completion, Failure);
+    // Opens the movie at `url` in a modal player over `presenter` once the SRT file at `path` has
+    // been read, its cues shown; an unreadable file is logged and nothing opens. The pending read
+    // keeps neither side alive.
+    static void presentMovie(const std::shared_ptr<ui::ViewController>& presenter, const std::string& url,
+        const std::filesystem::path& path);
     // Replaces the player's cues with those of `text`.
     static void parseString(const Player&, std::string_view text, const Parsed& parsed);
     // "hh:mm:ss,mmm" in seconds; missing parts count as 0.

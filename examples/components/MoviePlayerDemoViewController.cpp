@@ -1,11 +1,8 @@
 #include "examples/components/MoviePlayerDemoViewController.h"
 
 #include "components/subtitles/Subtitles.h"
-#include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/ui/Button.h"
-#include "platform/ui/MoviePlayerController.h"
-#include "platform/ui/MoviePlayerViewController.h"
 
 namespace examples {
 
@@ -43,20 +40,8 @@ void MoviePlayerDemoViewController::viewDidLayoutSubviews()
 
 void MoviePlayerDemoViewController::playWithSubtitles(const std::string& movie)
 {
-    auto screen = ui::MoviePlayerViewController::initWithContentURL(movie);
-    std::weak_ptr<MoviePlayerDemoViewController> weak = sharedAs<MoviePlayerDemoViewController>();
-    std::weak_ptr<ui::MoviePlayerViewController> weakScreen = screen;
-    Subtitles::openSRTFileAtPath(
-        screen->moviePlayer(), foundation::Paths::resource("example.srt"),
-        [weak, weakScreen](bool) {
-            auto self = weak.lock();
-            auto screen = weakScreen.lock();
-            if (!self || !screen)
-                return;
-            Subtitles::showSubtitles(screen->moviePlayer());
-            ui::presentMoviePlayerViewControllerAnimated(*self, screen);
-        },
-        [](const std::string& error) { foundation::logf("Error: %s", error.c_str()); });
+    Subtitles::presentMovie(
+        sharedAs<MoviePlayerDemoViewController>(), movie, foundation::Paths::resource("example.srt"));
 }
 
 } // namespace examples

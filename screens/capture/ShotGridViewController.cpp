@@ -20,8 +20,6 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/LongPressGestureRecognizer.h"
-#include "platform/ui/MoviePlayerController.h"
-#include "platform/ui/MoviePlayerViewController.h"
 #include "platform/ui/NavigationController.h"
 #include "platform/ui/Screen.h"
 #include "platform/webimage/ImageViewWebCache.h"
@@ -326,20 +324,8 @@ void ShotGridViewController::showPhoto(std::shared_ptr<graphics::Image> photo)
 
 void ShotGridViewController::playVideo(const std::string& url)
 {
-    auto screen = ui::MoviePlayerViewController::initWithContentURL(url);
-    std::weak_ptr<ShotGridViewController> weakSelf = sharedAs<ShotGridViewController>();
-    std::weak_ptr<ui::MoviePlayerViewController> weakScreen = screen;
-    Subtitles::openSRTFileAtPath(
-        screen->moviePlayer(), foundation::Paths::resource("example.srt"),
-        [weakSelf, weakScreen](bool) {
-            auto self = weakSelf.lock();
-            auto screen = weakScreen.lock();
-            if (!self || !screen)
-                return;
-            Subtitles::showSubtitles(screen->moviePlayer());
-            ui::presentMoviePlayerViewControllerAnimated(*self, screen);
-        },
-        [](const std::string& error) { foundation::logf("Error: %s", error.c_str()); });
+    Subtitles::presentMovie(
+        sharedAs<ShotGridViewController>(), url, foundation::Paths::resource("example.srt"));
 }
 
 void ShotGridViewController::popOneScreen()
