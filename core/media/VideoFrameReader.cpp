@@ -1,7 +1,7 @@
 #include "core/media/VideoFrameReader.h"
 
-#include "platform/media/LibavSupport.h"
 #include "platform/graphics/Image.h"
+#include "platform/media/LibavSupport.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

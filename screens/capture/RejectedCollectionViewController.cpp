@@ -10,8 +10,8 @@
 #include "platform/ui/CollectionView.h"
 #include "platform/ui/StoryboardSegue.h"
 #include "screens/capture/PhotoListCollectionViewCell.h"
-#include "screens/shell/ShellSegues.h"
 #include "screens/capture/UploadTaskViewController.h"
+#include "screens/shell/ShellSegues.h"
 
 void RejectedCollectionViewController::viewDidLoad()
 {

@@ -5,9 +5,9 @@
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/CollectionView.h"
 #include "platform/ui/StoryboardSegue.h"
+#include "screens/capture/UploadTaskViewController.h"
 #include "screens/shell/RequestUrlUtil.h"
 #include "screens/shell/ShellSegues.h"
-#include "screens/capture/UploadTaskViewController.h"
 
 void ToUploadCollectionViewController::viewDidLoad()
 {

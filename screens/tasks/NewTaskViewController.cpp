@@ -311,8 +311,7 @@ void NewTaskViewController::prepareForSegue(ui::StoryboardSegue& segue, const ui
     MainBaseViewController::prepareForSegue(segue, sender);
     if (segue.identifier() != ShellSegues::kToNewTaskGrid)
         return;
-    if (auto grid
-        = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController())) {
+    if (auto grid = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController())) {
         grid->setApplyTaskNO(m_submitted.applyNO);
         grid->setApplyTaskPhotoType(m_submitted.photoType);
     }

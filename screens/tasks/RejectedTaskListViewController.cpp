@@ -36,8 +36,7 @@ void RejectedTaskListViewController::prepareForSegue(
     ui::StoryboardSegue& segue, const ui::SegueSender& sender)
 {
     ServerTaskListViewController::prepareForSegue(segue, sender);
-    auto grid
-        = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController());
+    auto grid = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController());
     auto task = taskOf(sender);
     if (!grid || !task)
         return;

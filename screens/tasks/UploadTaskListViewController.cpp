@@ -18,8 +18,7 @@ std::string UploadTaskListViewController::gridSegueIdentifier() const
 void UploadTaskListViewController::prepareForSegue(ui::StoryboardSegue& segue, const ui::SegueSender& sender)
 {
     TaskListViewController::prepareForSegue(segue, sender);
-    auto grid
-        = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController());
+    auto grid = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController());
     auto task = taskOf(sender);
     if (!grid || !task)
         return;

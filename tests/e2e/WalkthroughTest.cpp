@@ -35,12 +35,11 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
              ", its finished grid with the server's files: ok",
              ", confirm and return to the login screen: ok"})
         EXPECT_NE(output.find(step), std::string::npos) << step << "\n" << output;
-    for (const char* shot :
-        {"01-login.png", "02-home.png", "03-plan-sheet.png", "03-new-task.png", "04-grid-new.png",
-            "05-camera.png", "06-grid-first-shot.png", "07-grid-all-shot.png", "07a-photo-viewer.png",
-            "07b-video-player.png", "08-home.png", "09-grid-to-upload.png", "10-upload-queued.png",
-            "11-upload-in-flight.png", "12-upload-done.png", "13-finished.png", "14-finished-grid.png",
-            "99-logout-prompt.png", "99-login.png"})
+    for (const char* shot : {"01-login.png", "02-home.png", "03-plan-sheet.png", "03-new-task.png",
+             "04-grid-new.png", "05-camera.png", "06-grid-first-shot.png", "07-grid-all-shot.png",
+             "07a-photo-viewer.png", "07b-video-player.png", "08-home.png", "09-grid-to-upload.png",
+             "10-upload-queued.png", "11-upload-in-flight.png", "12-upload-done.png", "13-finished.png",
+             "14-finished-grid.png", "99-logout-prompt.png", "99-login.png"})
         EXPECT_GT(std::filesystem::file_size(home / "walkthrough" / shot), 1000u) << shot;
     mivo::test::AppProcess::removeHome(home);
 }

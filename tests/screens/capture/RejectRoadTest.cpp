@@ -3,8 +3,8 @@
 #include "core/media/CommonUtil.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/graphics/ImageDecoding.h"
-#include "screens/shell/ShellSegues.h"
 #include "screens/capture/RejectedCollectionViewController.h"
+#include "screens/shell/ShellSegues.h"
 #include "screens/tasks/RejectedTaskListViewController.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/data/Predicate.h"
-#include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/JpegCodec.h"
@@ -119,7 +119,8 @@ protected:
                 = isVideo ? LocalDocumentManager::kVideoFolder : LocalDocumentManager::kPictureFolder;
             if (taken) {
                 writeFile(folder, name, isVideo ? 64 * 1024 : 16 * 1024);
-                foundation::writeFileAtomically(*LocalDocumentManager::userFolder(folder) / thumb, thumbnailJpeg());
+                foundation::writeFileAtomically(
+                    *LocalDocumentManager::userFolder(folder) / thumb, thumbnailJpeg());
             }
             records.push_back(foundation::Map {{"applyNO", applyNO}, {"createTime", created},
                 {"resourceType", isVideo ? "video" : "image"}, {"taskPosition", std::to_string(i)},
