@@ -5,6 +5,7 @@
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "tests/support/ExpectRect.h"
 #include "tests/support/ManualClockTest.h"
 
 #include <string>
@@ -69,12 +70,3 @@ protected:
 };
 
 } // namespace popuptest
-
-#define EXPECT_RECT_EQ(actual, x, y, w, h)                                                                   \
-    do {                                                                                                     \
-        const graphics::Rect r_ = (actual);                                                                  \
-        EXPECT_NEAR(r_.minX(), (x), 1e-6);                                                                   \
-        EXPECT_NEAR(r_.minY(), (y), 1e-6);                                                                   \
-        EXPECT_NEAR(r_.width(), (w), 1e-6);                                                                  \
-        EXPECT_NEAR(r_.height(), (h), 1e-6);                                                                 \
-    } while (0)
