@@ -218,9 +218,10 @@ TEST_F(GridScreensTest, OnlyTheTwoNamedExitsApplyTheReadyRule)
             grid->backToHomeBySlider();
         step(1);
         EXPECT_EQ(taskStatus(c.applyNO), c.expected) << c.applyNO;
-        if (c.exit == Exit::Back && std::string(c.grid) != "new")
+        if (c.exit == Exit::Back && std::string(c.grid) != "new") {
             EXPECT_EQ(homeStack(m_sliding)->viewControllers().size(), depth - 1)
                 << c.applyNO << " pops one screen";
+        }
         homeStack(m_sliding)->popToRootViewController(false);
         step();
     }

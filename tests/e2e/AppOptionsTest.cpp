@@ -30,8 +30,9 @@ TEST(AppOptionsTest, TheCameraOptionNeedsAFolder)
         auto [code, output] = runApp(std::string(arguments) + " --headless");
         EXPECT_EQ(code, 2) << arguments;
         EXPECT_NE(output.find("--camera"), std::string::npos) << arguments << ": " << output;
-        if (std::string(arguments) != "--camera")
+        if (std::string(arguments) != "--camera") {
             EXPECT_NE(output.find("needs a folder"), std::string::npos) << arguments << ": " << output;
+        }
     }
 }
 

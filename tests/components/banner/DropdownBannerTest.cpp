@@ -69,8 +69,9 @@ TEST_F(DropdownBannerTest, SlidesInHoldsForItsTimeAndSlidesOut)
         EXPECT_LT(shownY(banner), 0);
         runTo(start + row.hideStarts - 0.01);
         EXPECT_EQ(banner->frame().minY(), 0);
-        if (row.hideStarts > 0.3)
+        if (row.hideStarts > 0.3) {
             EXPECT_NEAR(shownY(banner), 0, 1e-9);
+        }
         runTo(start + row.hideStarts + 0.01);
         EXPECT_EQ(banner->frame().minY(), -90);
         EXPECT_TRUE(banner->isShowing());

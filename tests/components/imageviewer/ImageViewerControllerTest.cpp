@@ -336,12 +336,14 @@ TEST_F(ImageViewerControllerTest, BackgroundOptionsShapeTheBackdrop)
         EXPECT_DOUBLE_EQ(viewer->snapshotView()->transform().a, c.scale) << c.options;
         EXPECT_EQ(viewer->snapshotView()->motionEffects().size(), c.parallax ? 1u : 0u) << c.options;
         EXPECT_DOUBLE_EQ(viewer->blackBackdrop()->alpha(), c.options == 2 ? 0.5 : 0.66);
-        if (c.blurred)
+        if (c.blurred) {
             EXPECT_EQ(viewer->blurredSnapshotView()->alpha(), 1);
+        }
         viewer->dismiss(true);
         runFor(0.4);
-        if (c.blurred)
+        if (c.blurred) {
             EXPECT_EQ(viewer->blurredSnapshotView()->alpha(), 0);
+        }
         ASSERT_FALSE(m_screen->presentedViewController()) << c.options;
     }
 }

@@ -114,8 +114,9 @@ TEST_F(TableViewTest, SectionsStackUnderTheirHeadersWithTheHeightsAsked)
         EXPECT_EQ(table->contentSize().height, c.contentHeight);
         auto header = table->headerViewForSection(0);
         EXPECT_EQ(header != nullptr, c.titles[0].has_value());
-        if (header)
+        if (header) {
             EXPECT_EQ(header->text(), "a");
+        }
         table->removeFromSuperview();
     }
 }
