@@ -1,11 +1,7 @@
 #!/usr/bin/env bash
 # Redraws the gallery screenshots of the action sheet, the popover and the switch in docs/, by
 # automation of example-components (headless, on its manual clock).
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-gallery=${MIVO_BUILD_DIR:-$root/build}/examples/example-components
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
+source "$(dirname "$0")/screenshots-common.sh"
 
 # shoot PICTURE ROW [--tablet]: opens the row, runs the commands on stdin, saves docs/PICTURE.
 shoot() {
@@ -14,8 +10,8 @@ shoot() {
   {
     printf '{"cmd":"tap","text":"%s"}\n{"cmd":"advance","seconds":1}\n' "$row"
     cat
-    printf '{"cmd":"screenshot","path":"%s"}\n{"cmd":"quit"}\n' "$root/docs/$picture"
-  } | "$gallery" --headless --automation --home "$home" "$@" 2>/dev/null | while read -r answer; do
+    printf '{"cmd":"screenshot","path":"%s"}\n{"cmd":"quit"}\n' "$docs/$picture"
+  } | gallery "$@" 2>/dev/null | while read -r answer; do
     [[ $answer == *'"ok":true'* ]] || { echo "screenshots: $picture: $answer" >&2; exit 1; }
   done
   echo "screenshots: docs/$picture"

@@ -3,13 +3,9 @@
 # pinched in, double-tapped in, a drag springing back, a flick in flight, the copy menu and a
 # slow download's progress bar; and writes the viewer's accessibility texts beside them.
 # Usage: examples/components/imageviewer-interaction-screenshots.sh [BUILD_DIR]
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build}
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-docs=$root/docs
-"$build/examples/example-components" --headless --automation --home "$home" >"$home/answers.jsonl" <<JSON
+[[ $# -gt 0 ]] && export MIVO_BUILD_DIR=$1
+source "$(dirname "$0")/screenshots-common.sh"
+gallery >"$home/answers.jsonl" <<JSON
 {"cmd":"tap","text":"Image viewer"}
 {"cmd":"advance","seconds":0.6}
 {"cmd":"tap","text":"Local photo"}

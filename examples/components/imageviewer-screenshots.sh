@@ -2,15 +2,11 @@
 # Photographs the image viewer in the component gallery by automation, into docs/: the growth
 # out of the thumbnail mid-way and at rest, the collapse mid-way, in portrait and in landscape.
 # Usage: examples/components/imageviewer-screenshots.sh [BUILD_DIR]
-set -euo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$root/build}
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
-docs=$root/docs
+[[ $# -gt 0 ]] && export MIVO_BUILD_DIR=$1
+source "$(dirname "$0")/screenshots-common.sh"
 # A tap closes the viewer once a double tap can no longer follow; 0.45 s after it the 0.3 s
 # collapse is half-way.
-"$build/examples/example-components" --headless --automation --home "$home" >/dev/null <<JSON
+gallery >/dev/null <<JSON
 {"cmd":"tap","text":"Image viewer"}
 {"cmd":"advance","seconds":0.6}
 {"cmd":"tap","text":"Local photo"}

@@ -1,16 +1,9 @@
 #!/usr/bin/env bash
 # Redraws the README's pictures of the banner, the popup and the input box (docs/*.png) by driving
 # the component gallery and the app over automation. Run after a build.
-set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${MIVO_BUILD_DIR:-$root/build}
-docs=$root/docs
-home=$(mktemp -d)
-trap 'rm -rf "$home"' EXIT
+source "$(dirname "$0")/screenshots-common.sh"
 
-gallery() { "$build/examples/example-components" --home "$home" --headless --automation >/dev/null; }
-
-gallery <<JSON
+gallery >/dev/null <<JSON
 {"cmd":"tap","text":"Banner"}
 {"cmd":"advance","seconds":0.6}
 {"cmd":"tap","text":"叠加三条"}
@@ -21,7 +14,7 @@ gallery <<JSON
 {"cmd":"quit"}
 JSON
 
-gallery <<JSON
+gallery >/dev/null <<JSON
 {"cmd":"tap","text":"Popup"}
 {"cmd":"advance","seconds":0.6}
 {"cmd":"tap","text":"背景: 无"}
@@ -37,7 +30,7 @@ gallery <<JSON
 {"cmd":"quit"}
 JSON
 
-gallery <<JSON
+gallery >/dev/null <<JSON
 {"cmd":"tap","text":"Input box"}
 {"cmd":"advance","seconds":0.6}
 {"cmd":"tap","text":"数字框"}
