@@ -47,8 +47,23 @@ void roundedRect(cairo_t* cr, Rect r, double radius)
     cairo_close_path(cr);
 }
 
+// A bare frame starts as the renderer's does: black under a white 320 x 568 screen at the scale.
+cairo_t* beginBareFrame(cairo_surface_t* surface, PangoContext* pango)
+{
+    cairo_t* cr = cairo_create(surface);
+    cairo_scale(cr, kScale, kScale);
+    cairo_set_source_rgb(cr, 0, 0, 0);
+    cairo_paint(cr);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_rectangle(cr, 0, 0, 320, 568);
+    cairo_fill(cr);
+    pango_cairo_update_context(cr, pango);
+    return cr;
+}
+
 // The same frame with bare Cairo and Pango: layouts made once and reused, as a hand-written
 // drawing routine would.
+
 struct BareFrame {
     cairo_surface_t* surface;
     cairo_surface_t* thumb;
@@ -96,14 +111,7 @@ struct BareFrame {
     }
     void draw()
     {
-        cairo_t* cr = cairo_create(surface);
-        cairo_scale(cr, kScale, kScale);
-        cairo_set_source_rgb(cr, 0, 0, 0);
-        cairo_paint(cr);
-        cairo_set_source_rgb(cr, 1, 1, 1);
-        cairo_rectangle(cr, 0, 0, 320, 568);
-        cairo_fill(cr);
-        pango_cairo_update_context(cr, pango);
+        cairo_t* cr = beginBareFrame(surface, pango);
         cairo_set_source_rgb(cr, 0, 0, 0);
         cairo_move_to(cr, kMargin, 2);
         pango_cairo_show_layout(cr, header);
@@ -285,14 +293,7 @@ struct BareScaled {
     }
     void draw()
     {
-        cairo_t* cr = cairo_create(surface);
-        cairo_scale(cr, kScale, kScale);
-        cairo_set_source_rgb(cr, 0, 0, 0);
-        cairo_paint(cr);
-        cairo_set_source_rgb(cr, 1, 1, 1);
-        cairo_rectangle(cr, 0, 0, 320, 568);
-        cairo_fill(cr);
-        pango_cairo_update_context(cr, pango);
+        cairo_t* cr = beginBareFrame(surface, pango);
         const double side = layout.thumbSide();
         const Rect text = layout.labelFrame();
         for (size_t i = 0; i < layout.visible; ++i) {
