@@ -67,6 +67,10 @@ Map waitLabel(const std::string& label)
 {
     return {{"cmd", "wait"}, {"label", label}, {"timeout", 15}};
 }
+Map rotate(const std::string& orientation)
+{
+    return {{"cmd", "rotate"}, {"orientation", orientation}};
+}
 // A slow drag: the content follows the finger and stops with it, no flick.
 Map dragUp(double distance)
 {
@@ -250,9 +254,16 @@ std::vector<Step> road(const Walkthrough::Account& account)
         {"open the create-task screen", {tapText("新建任务"), advance(1), waitText("开始拍摄")}, ""},
         {"fill in task " + applyNO,
             {tapLabel("申请编号"), type(applyNO), tapLabel("库存地点"), type("上海浦东仓"),
-                tapLabel("保险公司"), type("平安保险"), tapLabel("成交价格"), type("86000"),
-                tapLabel("产品类型"), advance(0.3), tapText("常规产品"), advance(0.3)},
+                tapLabel("保险公司"), type("平安保险"), tapLabel("成交价格"), type("86000")},
             ""},
+        // The sheet lays itself out again for the turned screen.
+        {"open the product-type sheet and turn the phone to landscape",
+            {tapLabel("产品类型"), advance(0.3), waitText("请选择产品类型"), rotate("landscapeLeft"),
+                advance(0.5)},
+            "03-product-sheet-landscape.png"},
+        {"pick the product type in landscape", {tapText("常规产品"), advance(0.5)},
+            "03-product-type-landscape.png"},
+        {"turn the phone back to portrait", {rotate("portrait"), advance(0.5), waitText("开始拍摄")}, ""},
         // The chooser's action sheet slides up from the bottom; touches wait until it is in.
         {"open the shooting-plan sheet", {tapLabel("拍摄方案"), advance(0.3), waitText("请选择一种拍摄方案")},
             "03-plan-sheet.png"},

@@ -77,6 +77,8 @@ InputBoxView::InputBoxView(int64_t boxType)
 void InputBoxView::show()
 {
     setAlpha(0);
+    // Shown on a turned interface, it stands as the interface does from the start.
+    resetFrame(false);
     setupView();
     auto self = sharedAs<InputBoxView>();
     ui::View::animate(kFadeDuration, [self] { self->setAlpha(1); });
@@ -282,11 +284,11 @@ void InputBoxView::resetFrame(bool animated)
     auto window = firstWindow();
     if (!window)
         return;
-    Rect windowFrame = window->frame();
-    setFrame(windowFrame);
     auto self = sharedAs<InputBoxView>();
-    auto centre = [self, windowFrame] {
-        self->setCenter(windowFrame.center());
+    // The box lies on the window, which stays portrait before system 8 while the controllers' views
+    // turn inside it: the box turns and takes the interface's size as they do, its panel in the middle.
+    auto centre = [self, window] {
+        ui::Application::shared().fitToInterface(*self, *window);
         Rect own = self->bounds();
         self->m_actualBox->setCenter({own.midX(), own.midY()});
     };

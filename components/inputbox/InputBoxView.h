@@ -19,7 +19,7 @@ class VisualEffectView;
 // A modal input box over the whole first window: a small rounded panel on a blur with a title,
 // a message, the fields of its box type, and Cancel and submit side by side at the bottom. The
 // caller gets the texts through onSubmit and decides whether the box closes. It lifts itself
-// above the keyboard and re-centres when the device turns.
+// above the keyboard, and turns with the interface and re-centres when the device turns.
 class InputBoxView final : public ui::View {
 public:
     // Box types: 0 plain text, 1 number (fixed-point as typed), 2 phone, 3 e-mail, 4 text with
@@ -85,6 +85,7 @@ public:
     void deviceOrientationDidChange();
     void keyboardDidShow();
     void keyboardDidHide();
+    // Covers the window standing as the interface does, the panel in the middle.
     void resetFrame(bool animated);
     // How far the panel rises over the keyboard, in points.
     double yCorrection() const;

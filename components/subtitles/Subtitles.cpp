@@ -32,6 +32,19 @@ struct TimerHolder {
     }
 };
 
+// Keeps the device's orientation notifications coming while the player listens for them; they
+// stop when the player stops listening or goes.
+struct OrientationNotifications {
+    OrientationNotifications()
+    {
+        ui::Device::currentDevice().beginGeneratingDeviceOrientationNotifications();
+    }
+    ~OrientationNotifications() { ui::Device::currentDevice().endGeneratingDeviceOrientationNotifications(); }
+    OrientationNotifications(const OrientationNotifications&) = delete;
+    OrientationNotifications& operator=(const OrientationNotifications&) = delete;
+};
+constexpr const char* kOrientationNotificationsKey = "orientationNotifications";
+
 bool isValidUtf8(std::string_view text)
 {
     size_t i = 0;
@@ -162,6 +175,8 @@ void Subtitles::observeNotifications(const Player& player)
         MoviePlayerController::kPlaybackStateDidChangeNotification, &Subtitles::playbackStateDidChange, true);
     observe(ui::Application::kWillChangeStatusBarFrameNotification, &Subtitles::orientationWillChange, false);
     observe(ui::Device::kOrientationDidChangeNotification, &Subtitles::orientationDidChange, false);
+    // Without them a turn would hide the label for good.
+    player->setAssociatedObject(kOrientationNotificationsKey, std::make_shared<OrientationNotifications>());
     observe(MoviePlayerController::kPlaybackDidFinishNotification, &Subtitles::playbackDidFinish, true);
     observe(MoviePlayerController::kWillEnterFullscreenNotification, &Subtitles::willEnterFullscreen, true);
     observe(MoviePlayerController::kDidEnterFullscreenNotification, &Subtitles::didEnterFullscreen, true);
@@ -262,6 +277,7 @@ void Subtitles::playbackStateDidChange(const Player& player, const foundation::N
 void Subtitles::playbackDidFinish(const Player& player, const foundation::Notification&)
 {
     foundation::NotificationCenter::defaultCenter().removeObserver(player.get());
+    player->setAssociatedObject(kOrientationNotificationsKey, nullptr);
 }
 
 void Subtitles::orientationWillChange(const Player& player, const foundation::Notification&)

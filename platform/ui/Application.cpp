@@ -114,7 +114,20 @@ void Application::setStatusBarStyle(StatusBarStyle style, bool)
 
 void Application::setStatusBarOrientation(InterfaceOrientation orientation)
 {
+    if (orientation == m_statusBarOrientation)
+        return;
+    postStatusBarOrientationChange(false);
     m_statusBarOrientation = orientation;
+    View::markDisplayChanged();
+    postStatusBarOrientationChange(true);
+}
+
+void Application::postStatusBarOrientationChange(bool did)
+{
+    auto& center = foundation::NotificationCenter::defaultCenter();
+    center.post(
+        did ? kDidChangeStatusBarOrientationNotification : kWillChangeStatusBarOrientationNotification);
+    center.post(did ? kDidChangeStatusBarFrameNotification : kWillChangeStatusBarFrameNotification);
 }
 
 graphics::Rect Application::statusBarFrame() const

@@ -20,6 +20,8 @@ public:
         = "UIApplicationWillChangeStatusBarFrameNotification";
     static constexpr const char* kDidChangeStatusBarFrameNotification
         = "UIApplicationDidChangeStatusBarFrameNotification";
+    static constexpr const char* kWillChangeStatusBarOrientationNotification
+        = "UIApplicationWillChangeStatusBarOrientationNotification";
     static constexpr const char* kDidChangeStatusBarOrientationNotification
         = "UIApplicationDidChangeStatusBarOrientationNotification";
 
@@ -42,9 +44,9 @@ public:
     StatusBarStyle statusBarStyle() const { return m_statusBarStyle; }
     void setStatusBarStyle(StatusBarStyle style, bool animated = false);
     InterfaceOrientation statusBarOrientation() const { return m_statusBarOrientation; }
+    // Posts the will-change notifications of the orientation and the frame before it changes and
+    // the did-change ones after; hiding or showing the bar posts the frame ones.
     void setStatusBarOrientation(InterfaceOrientation orientation);
-    // Changing the orientation or hiding the bar posts the frame notification (and the orientation
-    // one when it turned).
     // 20 points high across the screen, empty when hidden.
     graphics::Rect statusBarFrame() const;
     // The drawn bar (made at first use); the renderer puts it over every window.
@@ -69,7 +71,8 @@ public:
     // Turns the interface when the key window's top controller allows the orientation (asked
     // through shouldAutorotate and supportedInterfaceOrientations). Before system 8.0 the windows
     // keep their portrait frames and the controllers' views turn inside them; from 8.0 the
-    // screen and the windows take the new size. Returns whether it turned.
+    // screen and the windows take the new size. The status bar's notifications go out around the
+    // turn, the did-change ones once the views have their new bounds. Returns whether it turned.
     bool rotateInterface(InterfaceOrientation orientation, bool animated);
     static constexpr double kRotationDuration = 0.3;
     // Makes a controller's view cover the window in the interface orientation (turned inside the
@@ -86,6 +89,8 @@ public:
     void setKeyWindow(const std::shared_ptr<Window>& window);
 
 private:
+    void postStatusBarOrientationChange(bool did);
+
     std::vector<std::weak_ptr<Window>> m_windows;
     std::weak_ptr<Window> m_keyWindow;
     std::unique_ptr<TouchDispatcher> m_dispatcher;

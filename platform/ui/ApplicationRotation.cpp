@@ -82,7 +82,8 @@ bool Application::rotateInterface(InterfaceOrientation orientation, bool animate
         forEachController(
             root, [&](ViewController& c) { c.willRotateToInterfaceOrientation(orientation, duration); });
 
-    setStatusBarOrientation(orientation);
+    postStatusBarOrientationChange(false);
+    m_statusBarOrientation = orientation;
     auto changes = [&] {
         if (modern) {
             Screen::mainScreen().setSize(turned);
@@ -105,10 +106,13 @@ bool Application::rotateInterface(InterfaceOrientation orientation, bool animate
         else
             forEachController(root, [&](ViewController& c) { c.didRotateFromInterfaceOrientation(from); });
     };
+    // Whoever lays itself out on the notifications finds the views' new bounds already set.
     if (duration > 0) {
         View::animate(duration, 0, AnimationOptions::None, changes, completion);
+        postStatusBarOrientationChange(true);
     } else {
         View::performWithoutAnimation(changes);
+        postStatusBarOrientationChange(true);
         completion(true);
     }
     return true;

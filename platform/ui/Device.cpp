@@ -27,8 +27,15 @@ void Device::setOrientation(DeviceOrientation orientation)
     if (orientation == m_orientation)
         return;
     m_orientation = orientation;
+    // The interface turns first, as the windows are the device's first listeners: others hear of
+    // the device's turn with the interface already turned.
+    turnInterface(orientation);
     if (isGeneratingDeviceOrientationNotifications())
         foundation::NotificationCenter::defaultCenter().post(kOrientationDidChangeNotification);
+}
+
+void Device::turnInterface(DeviceOrientation orientation)
+{
     // The interface follows the device where the top controller allows it (landscape sides swap:
     // the device turned left shows the interface turned right).
     InterfaceOrientation interface = InterfaceOrientation::Unknown;

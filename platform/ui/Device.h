@@ -8,9 +8,9 @@
 namespace ui {
 
 // The current device: interface idiom, orientation and system version, all settable for tests.
-// Changing the orientation posts "UIDeviceOrientationDidChangeNotification" while orientation
-// notifications are being generated (begin/end calls nest), and turns the interface where the
-// top controller allows it (Application::rotateInterface).
+// Changing the orientation turns the interface where the top controller allows it
+// (Application::rotateInterface), then posts "UIDeviceOrientationDidChangeNotification" while
+// orientation notifications are being generated (begin/end calls nest).
 class Device final {
 public:
     static Device& currentDevice();
@@ -37,6 +37,8 @@ public:
     void reset();
 
 private:
+    static void turnInterface(DeviceOrientation orientation);
+
     UserInterfaceIdiom m_idiom {UserInterfaceIdiom::Phone};
     DeviceOrientation m_orientation {DeviceOrientation::Portrait};
     std::string m_systemVersion {"7.1"};

@@ -1,6 +1,7 @@
 #include "platform/ui/MoviePlayerViewController.h"
 
 #include "platform/foundation/NotificationCenter.h"
+#include "platform/ui/Application.h"
 #include "platform/ui/MoviePlayerController.h"
 #include "platform/ui/MoviePlayerView.h"
 
@@ -51,6 +52,15 @@ void MoviePlayerViewController::viewDidLoad()
     m_player->prepareToPlay();
 }
 
+void MoviePlayerViewController::viewWillAppear(bool animated)
+{
+    ViewController::viewWillAppear(animated);
+    auto& application = Application::shared();
+    if (!m_statusBarWasHidden)
+        m_statusBarWasHidden = application.isStatusBarHidden();
+    application.setStatusBarHidden(true, StatusBarAnimation::Fade);
+}
+
 void MoviePlayerViewController::viewDidAppear(bool)
 {
     m_player->play();
@@ -60,6 +70,10 @@ void MoviePlayerViewController::viewWillDisappear(bool)
 {
     if (m_player->playbackState() != MoviePlaybackState::Stopped)
         m_player->stop();
+    if (m_statusBarWasHidden) {
+        Application::shared().setStatusBarHidden(*m_statusBarWasHidden, StatusBarAnimation::Fade);
+        m_statusBarWasHidden.reset();
+    }
 }
 
 void MoviePlayerViewController::playbackDidFinish(int reason)

@@ -12,6 +12,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/host/Automation.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Screen.h"
 #include "platform/ui/ScrollView.h"
 #include "screens/capture/FinishedCollectionViewController.h"
 #include "screens/capture/NewTaskPLCollectionViewController.h"
@@ -26,7 +27,9 @@
 #include "screens/tasks/RejectedTaskListViewController.h"
 #include "screens/tasks/TaskRecordUtil.h"
 #include "screens/tasks/UploadTaskListViewController.h"
+#include "tests/support/PixelProbe.h"
 
+#include <algorithm>
 #include <functional>
 #include <sqlite3.h>
 
@@ -218,6 +221,51 @@ TEST_F(TaskScreensTest, ChoosersOfferTheBrandsChoicesAndMarkTheCurrentOne)
         step(0.3);
         sheet->dismissAnimated(false);
     }
+}
+
+TEST_F(TaskScreensTest, AChooserTurnedWithTheDeviceStaysOnTheScreenAndChooses)
+{
+    auto screen = open<NewTaskViewController>(ShellSegues::kToNewTask);
+    ASSERT_TRUE(screen);
+    host::Automation automation;
+    auto done = [&](const std::string& line) {
+        auto reply = foundation::Value::fromJson(automation.handle(line));
+        return reply && (*reply)["ok"].asBool();
+    };
+    ASSERT_TRUE(done(R"({"cmd":"tap","label":"产品类型"})"));
+    step(0.3);
+    auto sheet = shownSheet(*screen);
+    ASSERT_TRUE(sheet);
+
+    ASSERT_TRUE(done(R"({"cmd":"rotate","orientation":"landscapeLeft"})"));
+    step(0.4);
+    auto turned = screen->navigationController()->view();
+    ASSERT_EQ(turned->bounds().size, (graphics::Size {568, 320}));
+    // The dimming reaches the turned screen's far end; the choices stand on the screen.
+    const auto probe = mivo::test::PixelProbe::screen();
+    const graphics::Rect screenBounds = ui::Screen::mainScreen().bounds();
+    for (graphics::Point farEnd : {graphics::Point {564, 60}, {564, 200}}) {
+        auto shown = probe.colorAt(turned->convertPointToView(farEnd, nullptr));
+        EXPECT_LE(std::max({shown.r, shown.g, shown.b}), 0.75) << farEnd.y; // under the 30% black
+    }
+    for (const auto& button : sheet->sections()[0]->buttons()) {
+        auto bounds = button->bounds();
+        EXPECT_TRUE(
+            screenBounds.contains(button->convertPointToView({bounds.midX(), bounds.midY()}, nullptr)));
+        EXPECT_TRUE(
+            screenBounds.contains(button->convertPointToView({bounds.minX(), bounds.minY()}, nullptr)));
+        EXPECT_TRUE(
+            screenBounds.contains(button->convertPointToView({bounds.maxX(), bounds.maxY()}, nullptr)));
+    }
+
+    ASSERT_TRUE(done(R"({"cmd":"tap","text":"常规产品"})"));
+    step(0.3);
+    EXPECT_FALSE(shownSheet(*screen));
+    EXPECT_EQ(screen->productType(), "常规产品");
+    EXPECT_EQ(screen->productTypeButton()->currentTitle(), "常规产品");
+    ASSERT_TRUE(done(R"({"cmd":"rotate","orientation":"portrait"})"));
+    step(0.4);
+    EXPECT_EQ(turned->bounds().size, (graphics::Size {320, 568}));
 }
 
 TEST_F(TaskScreensTest, AStoredNumberIsNotStoredTwice)

@@ -6,6 +6,7 @@
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/ScrollView.h"
 #include "tests/components/actionsheet/ActionSheetTestSupport.h"
+#include "tests/support/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -188,17 +189,31 @@ TEST_F(ActionSheetPopoverTest, ContentTallerThanTheRoomScrollsInsideAllOfIt)
     tall->dismissAnimated(false);
 }
 
-TEST_F(ActionSheetPopoverTest, AStatusBarChangeReanchorsAtTheStoredPoint)
+TEST_F(ActionSheetPopoverTest, ATurnOfTheDeviceReanchorsAtTheStoredPointAndDimsTheTurnedScreen)
 {
-    sheet->showFromPoint({384, 500}, root, ActionSheet::Down, false);
-    root->setFrame({0, 0, 768, 700});
-    foundation::NotificationCenter::defaultCenter().post(
-        ui::Application::kDidChangeStatusBarFrameNotification);
-    EXPECT_RECT_EQ(sheet->frame(), 0, 0, 768, 700);
-    EXPECT_RECT_EQ(panel(), 234, 500 - kHeight - 10, 300, kHeight);
-    EXPECT_EQ(sheet->anchorPoint(), (Point {384, 500}));
+    auto target = turningScreen();
+    int outside = 0;
+    sheet->setOutsidePressBlock([&](ActionSheet&) { ++outside; });
+    sheet->showFromPoint({384, 500}, target, ActionSheet::Down, false);
+
+    turnDevice(ui::DeviceOrientation::LandscapeLeft);
     runFor(0.41);
     EXPECT_FALSE(ActionSheetLayer::keepsPlatformCurve());
+    EXPECT_RECT_EQ(sheet->frame(), 0, 0, 1024, 768);
+    EXPECT_RECT_EQ(panel(), 234, 500 - kHeight - 10, 300, kHeight);
+    EXPECT_EQ(sheet->anchorPoint(), (Point {384, 500}));
+
+    // The whole turned screen is dimmed, the strip beyond the portrait width too, and a tap there
+    // reaches the sheet.
+    auto probe = mivo::test::PixelProbe::screen();
+    const auto dimmed = graphics::Color::white(0.7);
+    EXPECT_GT(probe.fraction(onScreen(*target, {768, 40, 256, 728}), dimmed), 0.99);
+    EXPECT_GT(probe.fraction(onScreen(*target, {0, 40, 200, 728}), dimmed), 0.99);
+    auto panelShown = probe.boundingBox(graphics::Color::white());
+    ASSERT_TRUE(panelShown);
+    actionsheettest::expectShownAt(*panelShown, onScreen(*target, panel().unionWith(arrow())));
+    ui::Application::shared().tap(target->convertPointToView({900, 400}, nullptr));
+    EXPECT_EQ(outside, 1);
 }
 
 TEST_F(ActionSheetPopoverTest, TheArrowIsATriangleWithItsShadowOnTheSlantedSides)

@@ -7,6 +7,7 @@
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "tests/components/actionsheet/ActionSheetTestSupport.h"
+#include "tests/support/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -328,24 +329,47 @@ TEST_F(ActionSheetLayoutTest, ATabletShowsACentredColumnThatFades)
     EXPECT_EQ(delegate->calls.back(), "didDismiss");
 }
 
-TEST_F(ActionSheetLayoutTest, AStatusBarChangeLaysTheSheetOutForTheNewBounds)
+TEST_F(ActionSheetLayoutTest, ATurnOfTheDeviceLaysTheSheetOutForTheTurnedScreen)
 {
-    auto sheet = ActionSheet::create({section({"A"})});
-    sheet->showInView(root, false);
-    root->setFrame({0, 0, 320, 400});
-    foundation::NotificationCenter::defaultCenter().post(
-        ui::Application::kDidChangeStatusBarFrameNotification);
+    auto target = turningScreen();
+    auto sheet = ActionSheet::create({section({"A", "B"})});
+    std::vector<size_t> pressed;
+    sheet->setButtonPressedBlock([&](ActionSheet& s, ActionSheetIndexPath path) {
+        pressed.push_back(path.row);
+        s.dismissAnimated(true);
+    });
+    sheet->showInView(target, true);
+    runFor(0.3);
+
+    turnDevice(ui::DeviceOrientation::LandscapeLeft);
     EXPECT_TRUE(ActionSheetLayer::keepsPlatformCurve());
-    EXPECT_RECT_EQ(sheet->frame(), 0, 0, 320, 400);
-    EXPECT_RECT_EQ(sheet->scrollViewHost()->frame(), 0, 400 - 70, 320, 70);
     runFor(0.31);
     EXPECT_FALSE(ActionSheetLayer::keepsPlatformCurve());
+    EXPECT_RECT_EQ(sheet->frame(), 0, 0, 568, 320);
 
-    sheet->dismissAnimated(false);
-    root->setFrame({0, 0, 320, 568});
-    foundation::NotificationCenter::defaultCenter().post(
-        ui::Application::kDidChangeStatusBarFrameNotification);
-    EXPECT_RECT_EQ(sheet->frame(), 0, 0, 320, 400); // no longer listening
+    // The section stands 10 points above the turned screen's bottom, the rest of it dimmed.
+    auto probe = mivo::test::PixelProbe::screen();
+    auto sectionShown = probe.boundingBox(Color::white());
+    ASSERT_TRUE(sectionShown);
+    actionsheettest::expectShownAt(*sectionShown, onScreen(*target, {10, 320 - 10 - 95, 548, 95}));
+    const Color dimmed = Color::white(0.7);
+    for (graphics::Point corner : {graphics::Point {5, 25}, {563, 25}, {563, 200}, {5, 200}})
+        EXPECT_TRUE(probe.covers(target->convertPointToView(corner, nullptr), dimmed)) << corner.x;
+
+    // Its buttons are on the screen and take a tap.
+    auto& button = *sheet->sections()[0]->buttons()[1];
+    graphics::Point centre
+        = button.convertPointToView({button.bounds().midX(), button.bounds().midY()}, nullptr);
+    EXPECT_TRUE(ui::Screen::mainScreen().bounds().contains(centre));
+    ui::Application::shared().tap(centre);
+    EXPECT_EQ(pressed, std::vector<size_t> {1});
+    runFor(0.3);
+    EXPECT_FALSE(sheet->isVisible());
+
+    // Once gone, it no longer follows the turns.
+    turnDevice(ui::DeviceOrientation::Portrait);
+    runFor(0.31);
+    EXPECT_RECT_EQ(sheet->frame(), 0, 0, 568, 320);
 }
 
 TEST_F(ActionSheetLayoutTest, TheSheetsLayersRunOnTheirOwnCurveUnlessTheFlagIsSet)

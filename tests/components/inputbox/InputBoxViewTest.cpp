@@ -6,11 +6,15 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/TextField.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/VisualEffectView.h"
 #include "platform/ui/Window.h"
 #include "tests/support/ManualClockTest.h"
+#include "tests/support/PixelProbe.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 namespace {
 
@@ -294,6 +298,75 @@ TEST_F(InputBoxViewTest, ALongMessageWrapsToTwoLinesAndPushesTheField)
     EXPECT_GT(longBox->messageLabel()->frame().height(), shortBox->messageLabel()->frame().height());
     EXPECT_LT(longBox->messageLabel()->frame().height(), 3 * shortBox->messageLabel()->frame().height());
     EXPECT_GT(longBox->textInput()->frame().minY(), shortBox->textInput()->frame().minY());
+}
+
+// Where the screen shows a marker colour: the middle of its bounding box.
+std::optional<graphics::Point> shownAt(const graphics::Color& marker)
+{
+    auto box = mivo::test::PixelProbe::screen().boundingBox(marker);
+    if (!box)
+        return std::nullopt;
+    return graphics::Point {box->midX(), box->midY()};
+}
+
+void expectNear(std::optional<graphics::Point> shown, graphics::Point expected)
+{
+    ASSERT_TRUE(shown);
+    EXPECT_NEAR(shown->x, expected.x, 1);
+    EXPECT_NEAR(shown->y, expected.y, 1);
+}
+
+TEST_F(InputBoxViewTest, TheBoxTurnsWithTheInterfaceAndLiftsAlongItsVertical)
+{
+    auto screen = ui::ViewController::create();
+    window->setRootViewController(screen);
+    screen->view()->setBackgroundColor(graphics::Color::rgba(0, 0, 1));
+    auto box = InputBoxView::create();
+    box->show();
+    // Markers in the panel's top-left and bottom-right corners tell where it is and which way up.
+    const auto red = graphics::Color::rgba(1, 0, 0), green = graphics::Color::rgba(0, 1, 0);
+    graphics::Size panel = box->actualBox()->bounds().size;
+    for (auto [frame, color] : {std::pair {graphics::Rect {0, 0, 10, 10}, red},
+             {graphics::Rect {panel.width - 10, panel.height - 10, 10, 10}, green}}) {
+        auto marker = ui::View::create(frame);
+        marker->setBackgroundColor(color);
+        box->actualBox()->addSubview(marker);
+    }
+    runFor(0.3);
+
+    // Where a point of the panel shows, the panel centred in the interface lifted by `lift`.
+    auto interface = [&](graphics::Point inPanel, double lift) {
+        graphics::Size size = screen->view()->bounds().size;
+        graphics::Point origin {(size.width - panel.width) / 2, (size.height - panel.height) / 2 - lift};
+        return screen->view()->convertPointToView({origin.x + inPanel.x, origin.y + inPanel.y}, nullptr);
+    };
+    graphics::Point upright = interface({5, 5}, 0);
+    expectNear(shownAt(red), upright);
+
+    // The device turned left: the interface turns right, and the box with it.
+    ui::Device::currentDevice().setOrientation(ui::DeviceOrientation::LandscapeLeft);
+    foundation::RunLoop::main().runOnce();
+    ASSERT_EQ(screen->view()->bounds().size, (graphics::Size {568, 320}));
+    runFor(0.15);
+    auto midway = shownAt(red);
+    ASSERT_TRUE(midway);
+    for (graphics::Point end : {upright, interface({5, 5}, 0)}) // still turning
+        EXPECT_GT(std::hypot(midway->x - end.x, midway->y - end.y), 20);
+    runFor(0.2);
+    expectNear(shownAt(red), interface({5, 5}, 0));
+    expectNear(shownAt(green), interface({panel.width - 5, panel.height - 5}, 0));
+
+    // The keyboard lifts it towards the interface's top, by the landscape phone's 80 points.
+    ASSERT_TRUE(box->textInput()->becomeFirstResponder());
+    runFor(0.6);
+    expectNear(shownAt(red), interface({5, 5}, 80));
+
+    // Turned back, it stands upright again, lifted by the portrait's 115.
+    ui::Device::currentDevice().setOrientation(ui::DeviceOrientation::Portrait);
+    runFor(0.4);
+    box->keyboardDidShow();
+    runFor(0.4);
+    expectNear(shownAt(red), interface({5, 5}, 115));
 }
 
 } // namespace

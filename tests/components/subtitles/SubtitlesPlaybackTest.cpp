@@ -5,9 +5,11 @@
 #include "platform/ui/Device.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/MoviePlayerController.h"
+#include "platform/ui/ViewController.h"
 #include "tests/platform/ui/UiTest.h"
 
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -152,15 +154,32 @@ TEST_F(SubtitlesPlaybackTest, FullScreenMovesTheLabelToTheWindowAndBack)
 
 TEST_F(SubtitlesPlaybackTest, TurningHidesTheLabelUntilTheDeviceHasTurned)
 {
+    // The picture fills a screen that turns with the device.
+    auto screen = ui::ViewController::create();
+    window->setRootViewController(screen);
+    player->view()->setFrame(screen->view()->bounds());
+    player->view()->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
+    screen->view()->addSubview(player->view());
     player->play();
     runFor(0.1);
-    app().setStatusBarHidden(!app().isStatusBarHidden(), ui::StatusBarAnimation::None);
-    EXPECT_TRUE(label()->isHidden());
-    player->view()->setFrame({0, 0, 568, 320});
-    foundation::NotificationCenter::defaultCenter().post(ui::Device::kOrientationDidChangeNotification);
+    ASSERT_FALSE(label()->isHidden());
+    EXPECT_TRUE(ui::Device::currentDevice().isGeneratingDeviceOrientationNotifications());
+
+    std::optional<bool> hiddenWhileTurning;
+    auto token = std::make_shared<int>(0);
+    foundation::NotificationCenter::defaultCenter().addObserver(token,
+        ui::Application::kDidChangeStatusBarFrameNotification,
+        [&](const foundation::Notification&) { hiddenWhileTurning = label()->isHidden(); });
+    ui::Device::currentDevice().setOrientation(ui::DeviceOrientation::LandscapeLeft);
+    EXPECT_EQ(hiddenWhileTurning, true);
     EXPECT_FALSE(label()->isHidden());
     EXPECT_EQ(label()->frame().size.width, 568 - 30);
     EXPECT_DOUBLE_EQ(label()->frame().origin.y + label()->frame().size.height, 320 - 15);
+    foundation::NotificationCenter::defaultCenter().removeObserver(token.get());
+
+    // The end of playback stops the device's notifications it asked for.
+    runFor(2.5);
+    EXPECT_FALSE(ui::Device::currentDevice().isGeneratingDeviceOrientationNotifications());
 }
 
 TEST_F(SubtitlesPlaybackTest, TheEndOfPlaybackEndsTheObserving)

@@ -1,3 +1,4 @@
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Screen.h"
@@ -105,6 +106,41 @@ TEST_F(ApplicationRotationTest, UnsupportedOrientationsAndTheDeviceDriveIt)
     EXPECT_EQ(app().statusBarOrientation(), InterfaceOrientation::Portrait);
     EXPECT_TRUE(root->view()->transform().isIdentity());
     EXPECT_EQ(root->view()->frame(), window->bounds());
+}
+
+TEST_F(ApplicationRotationTest, ATurnOfTheDeviceIsAnnouncedAroundTheTurnAndThenByTheDevice)
+{
+    auto& device = ui::Device::currentDevice();
+    device.beginGeneratingDeviceOrientationNotifications();
+    std::vector<std::string> heard;
+    auto token = std::make_shared<int>(0);
+    for (const char* name : {ui::Application::kWillChangeStatusBarOrientationNotification,
+             ui::Application::kWillChangeStatusBarFrameNotification,
+             ui::Application::kDidChangeStatusBarOrientationNotification,
+             ui::Application::kDidChangeStatusBarFrameNotification,
+             ui::Device::kOrientationDidChangeNotification}) {
+        foundation::NotificationCenter::defaultCenter().addObserver(
+            token, name, [&, name](const foundation::Notification&) {
+                heard.push_back(std::string(name) + " " + std::to_string(int(app().statusBarOrientation()))
+                    + " " + std::to_string(int(root->view()->bounds().width())));
+            });
+    }
+    device.setOrientation(ui::DeviceOrientation::LandscapeLeft);
+    // Those that lay themselves out on the did-change ones find the turned bounds.
+    EXPECT_EQ(heard,
+        (std::vector<std::string> {"UIApplicationWillChangeStatusBarOrientationNotification 1 320",
+            "UIApplicationWillChangeStatusBarFrameNotification 1 320",
+            "UIApplicationDidChangeStatusBarOrientationNotification 3 568",
+            "UIApplicationDidChangeStatusBarFrameNotification 3 568",
+            "UIDeviceOrientationDidChangeNotification 3 568"}));
+
+    // A turn the screen does not follow is the device's alone.
+    heard.clear();
+    runFor(0.3);
+    device.setOrientation(ui::DeviceOrientation::PortraitUpsideDown);
+    EXPECT_EQ(heard, (std::vector<std::string> {"UIDeviceOrientationDidChangeNotification 3 568"}));
+    foundation::NotificationCenter::defaultCenter().removeObserver(token.get());
+    device.endGeneratingDeviceOrientationNotifications();
 }
 
 } // namespace

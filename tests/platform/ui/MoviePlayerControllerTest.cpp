@@ -1,10 +1,13 @@
 #include "platform/ui/MoviePlayerController.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/graphics/Image.h"
+#include "platform/render/Renderer.h"
 #include "platform/ui/MoviePlayerView.h"
 #include "platform/ui/MoviePlayerViewController.h"
+#include "platform/ui/StatusBar.h"
 #include "platform/ui/ViewController.h"
 #include "tests/platform/ui/UiTest.h"
+#include "tests/support/PixelProbe.h"
 
 #include <httplib.h>
 
@@ -239,6 +242,44 @@ TEST_F(MoviePlayerTest, TheScreenDismissesItselfAtTheEnd)
     EXPECT_EQ(finishReasons, std::vector<int> {int(ui::MovieFinishReason::PlaybackEnded)});
     runFor(1.0);
     EXPECT_EQ(root->presentedViewController(), nullptr);
+}
+
+// The share of the points of `rect` where the screen shows something else than `view` drawn alone
+// (the view lies at the screen's origin, unturned).
+double shareDrawnOver(ui::View& view, const graphics::Rect& rect)
+{
+    auto screen = mivo::test::PixelProbe::screen();
+    mivo::test::PixelProbe alone(render::Renderer().renderView(view));
+    int differing = 0, points = 0;
+    for (double y = rect.minY() + 0.25; y < rect.maxY(); y += 0.5) {
+        for (double x = rect.minX() + 0.25; x < rect.maxX(); x += 0.5, ++points)
+            differing += !mivo::test::PixelProbe::matches(screen.colorAt({x, y}), alone.colorAt({x, y}), 8);
+    }
+    return double(differing) / points;
+}
+
+TEST_F(MoviePlayerTest, TheStatusBarGivesWayToTheScreenUntilItCloses)
+{
+    auto window = keyWindow();
+    auto root = ui::ViewController::create();
+    window->setRootViewController(root);
+    root->view()->setBackgroundColor(graphics::Color::white());
+    const graphics::Rect bar {0, 0, 320, ui::StatusBar::kHeight};
+    runFor(0.1);
+    EXPECT_GT(shareDrawnOver(*root->view(), bar), 0.01); // the time and the battery
+
+    auto screen = ui::MoviePlayerViewController::initWithContentURL(kSample);
+    ui::presentMoviePlayerViewControllerAnimated(*root, screen);
+    runFor(ui::ViewController::kPresentationDuration + 0.5);
+    ASSERT_EQ(screen->moviePlayer()->playbackState(), MoviePlaybackState::Playing);
+    EXPECT_TRUE(app().isStatusBarHidden());
+    EXPECT_EQ(shareDrawnOver(*screen->view(), bar), 0);
+
+    tapAt({30, 22}); // Done
+    runFor(1.0);
+    ASSERT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_FALSE(app().isStatusBarHidden());
+    EXPECT_GT(shareDrawnOver(*root->view(), bar), 0.01);
 }
 
 TEST_F(MoviePlayerTest, FullScreenTakesTheViewToTheWindowAndBack)
