@@ -21,7 +21,7 @@ while read -r step picture; do
   echo "screenshots: docs/$picture"
 done <<'LIST'
 03-new-task.png walkthrough-new-task.png
-03-landscape-product-type.png walkthrough-landscape-sheet.png
+03-product-sheet-landscape.png walkthrough-landscape-sheet.png
 04-grid-new.png grid-new.png
 05-camera.png grid-camera.png
 07-grid-all-shot.png grid-all-shot.png
