@@ -459,3 +459,27 @@ TEST_F(PopupTest, TheKeyboardShiftDependsOnTheScreenHeight)
 }
 
 } // namespace
+
+TEST_F(PopupTest, ASwipeReleasedAtRestOnTheLineStillEnds)
+{
+    int cancels = 0;
+    auto popup = Popup::create(
+        "t", "s", "c", "o", [&] { ++cancels; }, nullptr);
+    popup->setSwipeToDismiss(true);
+    popup->showPopup();
+    runFor(0.2);
+    // Up from y 134 to exactly 50, held there until the finger has no speed left, then lifted.
+    auto& app = ui::Application::shared();
+    auto touch = app.touchDown({160, 200});
+    for (int step = 1; step <= 4; ++step) {
+        runFor(0.016);
+        app.touchMoved(touch, {160, 200 - 21.0 * step});
+    }
+    ASSERT_EQ(popup->popupView()->frame().minY(), 50);
+    runFor(0.5);
+    app.touchUp(touch, {160, 116});
+    runFor(1);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(popup->superview(), nullptr);
+    EXPECT_NE(window->hitTest({160, 300}, nullptr).get(), popup.get());
+}
