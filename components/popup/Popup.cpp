@@ -629,6 +629,10 @@ void Popup::panFired(ui::PanGestureRecognizer& pan)
     double velocity = pan.velocityInView(box.get()).y;
     double y = box->frame().minY();
     double duration = -velocity / (y - 50);
+    // Released at rest on the line it flies to, that is 0/0: no time at all, or the end timer
+    // below would never fire and the invisible popup would keep every touch.
+    if (!std::isfinite(duration))
+        duration = 0;
     if (duration > 1.5)
         duration = -1.5;
     auto background = m_backgroundView;

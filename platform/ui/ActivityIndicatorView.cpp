@@ -116,9 +116,8 @@ graphics::Size ActivityIndicatorView::sizeThatFits(graphics::Size) const
     return {side, side};
 }
 
-void ActivityIndicatorView::draw(graphics::GraphicsContext& context, Rect)
+void ActivityIndicatorView::draw(graphics::GraphicsContext& context, Rect b)
 {
-    Rect b = bounds();
     double side = std::min(b.width(), b.height());
     graphics::Point c = b.center();
     double outer = side / 2, inner = side / 4.5;

@@ -217,15 +217,6 @@ void ImageView::setRendersAsTemplate(bool asTemplate)
     setNeedsDisplay();
 }
 
-graphics::Color ImageView::effectiveTintColor() const
-{
-    for (const View* view = this; view; view = view->superview().get()) {
-        if (view->tintColor())
-            return *view->tintColor();
-    }
-    return graphics::Color::rgba(0, 122.0 / 255, 1);
-}
-
 // The image's alpha filled with the tint, kept until the image or the tint changes.
 std::shared_ptr<Image> ImageView::tinted(const std::shared_ptr<Image>& image)
 {
@@ -250,14 +241,14 @@ std::shared_ptr<Image> ImageView::tinted(const std::shared_ptr<Image>& image)
     return result;
 }
 
-void ImageView::draw(graphics::GraphicsContext& context, Rect)
+void ImageView::draw(graphics::GraphicsContext& context, Rect rect)
 {
     auto image = displayedImage();
     if (!image)
         return;
     if (m_template)
         image = tinted(image);
-    context.drawImage(*image, rectForContentMode(contentMode(), image->size(), bounds()));
+    context.drawImage(*image, rectForContentMode(contentMode(), image->size(), rect));
 }
 
 } // namespace ui

@@ -40,11 +40,9 @@ public:
     void stopAnimating();
     bool isAnimating() const;
 
-    // Draws the image's shape in the tint colour (the view's, else the nearest ancestor's, else
-    // the platform's blue), as an always-template image does.
+    // Draws the image's shape in the effective tint colour, as an always-template image does.
     bool rendersAsTemplate() const { return m_template; }
     void setRendersAsTemplate(bool asTemplate);
-    graphics::Color effectiveTintColor() const;
 
     // A load that an image-loading library runs for this view. The view owns it: setting another
     // or destroying the view releases it, and the holder's destructor ends that load.

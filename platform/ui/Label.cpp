@@ -107,11 +107,10 @@ bool Label::fits(const Font& font, Size size) const
         <= size.height + 0.01;
 }
 
-Font Label::effectiveFont() const
+Font Label::effectiveFont(Size size) const
 {
     if (!m_adjustsFontSize || m_minimumScaleFactor <= 0 || m_text.empty())
         return m_font;
-    Size size = bounds().size;
     if (fits(m_font, size))
         return m_font;
     double minimum = m_font.pointSize() * m_minimumScaleFactor;
@@ -141,12 +140,11 @@ Size Label::intrinsicContentSize() const
     return sizeThatFits({0, 0});
 }
 
-void Label::draw(graphics::GraphicsContext& context, Rect)
+void Label::draw(graphics::GraphicsContext& context, Rect box)
 {
     if (m_text.empty())
         return;
-    Rect box = bounds();
-    Font font = effectiveFont();
+    Font font = effectiveFont(box.size);
     int lines = linesForHeight(font, box.height());
     Size textSize = TextLayout::boundingSize(m_text, font, box.width(), lines, m_lineBreakMode);
     double height = std::min(textSize.height, box.height());

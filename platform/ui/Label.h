@@ -41,7 +41,9 @@ public:
     void setMinimumScaleFactor(double factor);
 
     // The font the text is drawn with in the current bounds (smaller than font() when shrunk).
-    graphics::Font effectiveFont() const;
+    graphics::Font effectiveFont() const { return effectiveFont(bounds().size); }
+    // The same in a box of `size`: mid-animation the drawn box is not the bounds.
+    graphics::Font effectiveFont(graphics::Size size) const;
 
     graphics::Size sizeThatFits(graphics::Size size) const override;
     graphics::Size intrinsicContentSize() const override;

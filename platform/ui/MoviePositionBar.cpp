@@ -49,16 +49,16 @@ void MoviePositionBar::trackTo(const Touch& touch)
     sendActionsForControlEvents(ControlEvents::ValueChanged);
 }
 
-void MoviePositionBar::draw(graphics::GraphicsContext& context, graphics::Rect)
+void MoviePositionBar::draw(graphics::GraphicsContext& context, graphics::Rect box)
 {
-    const graphics::Rect box = bounds();
     const double usable = std::max(0.0, box.size.width - 2 * kKnobRadius);
-    const double midY = box.size.height / 2;
-    const graphics::Rect track {{kKnobRadius, midY - 1.5}, {usable, 3}};
+    const double midY = box.midY();
+    const graphics::Rect track {{box.minX() + kKnobRadius, midY - 1.5}, {usable, 3}};
     context.fillRect(track, graphics::Color::white(1, 0.35));
     context.fillRect({track.origin, {usable * m_value, 3}}, graphics::Color::white(1, 0.95));
     context.setFillColor(graphics::Color::white());
-    context.fillEllipse({{usable * m_value, midY - kKnobRadius}, {2 * kKnobRadius, 2 * kKnobRadius}});
+    context.fillEllipse(
+        {{box.minX() + usable * m_value, midY - kKnobRadius}, {2 * kKnobRadius, 2 * kKnobRadius}});
 }
 
 } // namespace ui

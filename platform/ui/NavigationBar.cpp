@@ -86,9 +86,8 @@ graphics::Color NavigationBar::titleColor() const
     return m_barTint ? graphics::Color::readableOn(*m_barTint) : graphics::Color::black();
 }
 
-void NavigationBar::draw(graphics::GraphicsContext& context, graphics::Rect)
+void NavigationBar::draw(graphics::GraphicsContext& context, graphics::Rect b)
 {
-    graphics::Rect b = bounds();
     // The bar's content sits in its lowest 44 points; above it is the status bar's strip.
     graphics::Rect content {b.minX(), b.maxY() - kHeight, b.width(), kHeight};
     context.fillRect({b.minX(), b.maxY() - 0.5, b.width(), 0.5}, graphics::Color::white(0.7));

@@ -10,8 +10,27 @@ using graphics::Color;
 using graphics::Rect;
 
 namespace {
-constexpr Color kDefaultTint = Color::rgba(0, 122.0 / 255, 1);
+
 constexpr Color kDefaultTrack = Color::rgba(0.72, 0.72, 0.72);
+
+// The filled part. It asks its progress view for the colour when drawn, so a tint set on the
+// progress view or on any view above it shows without telling the bar.
+class ProgressFill final : public View {
+public:
+    explicit ProgressFill(Rect frame)
+        : View(frame)
+    {
+        setUserInteractionEnabled(false);
+        setOpaque(false);
+    }
+    const char* className() const override { return "ProgressFill"; }
+    void draw(graphics::GraphicsContext& context, Rect rect) override
+    {
+        if (auto owner = std::dynamic_pointer_cast<ProgressView>(superview()))
+            context.fillRect(rect, owner->fillColor());
+    }
+};
+
 } // namespace
 
 std::shared_ptr<ProgressView> ProgressView::create(ProgressViewStyle style)
@@ -34,9 +53,7 @@ ProgressView::ProgressView(Rect frame, ProgressViewStyle style)
 View& ProgressView::bar()
 {
     if (!m_bar) {
-        m_bar = View::create(barFrameFor(m_progress));
-        m_bar->setUserInteractionEnabled(false);
-        m_bar->setBackgroundColor(m_progressTint.value_or(kDefaultTint));
+        m_bar = std::make_shared<ProgressFill>(barFrameFor(m_progress));
         addSubview(m_bar);
     }
     return *m_bar;
@@ -73,7 +90,12 @@ void ProgressView::setProgress(float progress, bool animated)
 void ProgressView::setProgressTintColor(std::optional<Color> color)
 {
     m_progressTint = color;
-    bar().setBackgroundColor(m_progressTint.value_or(kDefaultTint));
+    bar().setNeedsDisplay();
+}
+
+Color ProgressView::fillColor() const
+{
+    return m_progressTint.value_or(effectiveTintColor());
 }
 
 void ProgressView::setTrackTintColor(std::optional<Color> color)
@@ -95,11 +117,11 @@ graphics::Size ProgressView::sizeThatFits(graphics::Size size) const
     return {size.width > 0 ? size.width : bounds().width(), kDefaultHeight};
 }
 
-void ProgressView::draw(graphics::GraphicsContext& context, Rect)
+void ProgressView::draw(graphics::GraphicsContext& context, Rect rect)
 {
     Color track = m_trackTint.value_or(m_style == ProgressViewStyle::Bar ? Color::clear() : kDefaultTrack);
     if (!track.isClear())
-        context.fillRect(bounds(), track);
+        context.fillRect(rect, track);
 }
 
 } // namespace ui

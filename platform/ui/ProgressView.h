@@ -28,6 +28,8 @@ public:
     void setProgress(float progress, bool animated);
     std::optional<graphics::Color> progressTintColor() const { return m_progressTint; }
     void setProgressTintColor(std::optional<graphics::Color> color);
+    // What the bar fills with: the progress tint, else the effective tint colour.
+    graphics::Color fillColor() const;
     std::optional<graphics::Color> trackTintColor() const { return m_trackTint; }
     void setTrackTintColor(std::optional<graphics::Color> color);
 

@@ -98,7 +98,7 @@ void StatusBar::setBarHidden(bool hidden, StatusBarAnimation animation)
         animate(kAnimationDuration, 0, AnimationOptions::BeginFromCurrentState, changes, [](bool) {});
 }
 
-void StatusBar::draw(graphics::GraphicsContext& context, graphics::Rect)
+void StatusBar::draw(graphics::GraphicsContext& context, graphics::Rect rect)
 {
     graphics::Color color = contentColor();
     context.setFillColor(color);
@@ -116,7 +116,7 @@ void StatusBar::draw(graphics::GraphicsContext& context, graphics::Rect)
         }
     }
     // A battery three quarters full, with its terminal.
-    double right = bounds().width() - 6;
+    double right = rect.maxX() - 6;
     graphics::Rect body {right - 27, 5.5, 24, 10};
     context.setLineWidth(1);
     context.beginPath();

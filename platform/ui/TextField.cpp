@@ -190,9 +190,8 @@ std::string TextField::displayedText() const
     return bullets;
 }
 
-Rect TextField::clearButtonRect() const
+Rect TextField::clearButtonRect(Rect b) const
 {
-    Rect b = bounds();
     double right = b.maxX() - 5;
     if (m_rightView && modeShows(m_rightViewMode))
         right = b.maxX() - m_rightView->frame().width();
@@ -200,9 +199,8 @@ Rect TextField::clearButtonRect() const
         kClearButtonSide};
 }
 
-Rect TextField::textRect() const
+Rect TextField::textRect(Rect b) const
 {
-    Rect b = bounds();
     double inset = m_borderStyle == TextBorderStyle::RoundedRect ? 7
         : m_borderStyle == TextBorderStyle::None                 ? 0
                                                                  : 2;
@@ -212,7 +210,7 @@ Rect TextField::textRect() const
     if (m_rightView && modeShows(m_rightViewMode))
         right = std::min(right, b.maxX() - m_rightView->frame().width());
     if (isClearButtonVisible())
-        right = std::min(right, clearButtonRect().minX() - 2);
+        right = std::min(right, clearButtonRect(b).minX() - 2);
     return {left, b.minY(), std::max(0.0, right - left), b.height()};
 }
 
@@ -391,9 +389,8 @@ void TextField::touchesEnded(const TouchSet& touches, const Event* event)
         becomeFirstResponder();
 }
 
-void TextField::draw(graphics::GraphicsContext& context, Rect)
+void TextField::draw(graphics::GraphicsContext& context, Rect b)
 {
-    Rect b = bounds();
     switch (m_borderStyle) {
     case TextBorderStyle::RoundedRect:
         context.setFillColor(Color::white());
@@ -414,7 +411,7 @@ void TextField::draw(graphics::GraphicsContext& context, Rect)
         break;
     }
 
-    Rect area = textRect();
+    Rect area = textRect(b);
     bool showPlaceholder = m_text.empty();
     std::string shown = showPlaceholder ? m_placeholder : displayedText();
     double lineHeight = m_font.lineHeight();

@@ -104,8 +104,11 @@ public:
     // What the field shows: bullets for secure entry, else the text.
     std::string displayedText() const;
     // Where the text goes and where the clear button sits, in bounds coordinates.
-    graphics::Rect textRect() const;
-    graphics::Rect clearButtonRect() const;
+    graphics::Rect textRect() const { return textRect(bounds()); }
+    graphics::Rect clearButtonRect() const { return clearButtonRect(bounds()); }
+    // The same for a drawn box that is not the bounds (mid-animation).
+    graphics::Rect textRect(graphics::Rect bounds) const;
+    graphics::Rect clearButtonRect(graphics::Rect bounds) const;
     // The clear button, when the mode and the text show it now.
     bool isClearButtonVisible() const;
 

@@ -129,11 +129,10 @@ Size TextView::sizeThatFits(Size size) const
     return {width, std::ceil(text + m_containerInset.top + m_containerInset.bottom)};
 }
 
-void TextView::draw(graphics::GraphicsContext& context, Rect)
+void TextView::draw(graphics::GraphicsContext& context, Rect b)
 {
     if (m_text.empty())
         return;
-    Rect b = bounds();
     // Content coordinates: the bounds' origin is the scroll offset, so drawing at the content
     // origin scrolls by itself.
     double x = m_containerInset.left + m_lineFragmentPadding;

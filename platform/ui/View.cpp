@@ -142,6 +142,15 @@ void View::setTintColor(std::optional<graphics::Color> color)
     setNeedsDisplay();
 }
 
+graphics::Color View::effectiveTintColor() const
+{
+    for (const View* view = this; view; view = view->superview().get()) {
+        if (view->tintColor())
+            return *view->tintColor();
+    }
+    return graphics::Color::rgba(0, 122.0 / 255, 1);
+}
+
 void View::setContentMode(ContentMode mode)
 {
     m_contentMode = mode;

@@ -53,6 +53,8 @@ public:
     void setOpaque(bool opaque) { m_opaque = opaque; }
     std::optional<graphics::Color> tintColor() const { return m_tintColor; }
     void setTintColor(std::optional<graphics::Color> color);
+    // The view's tint, else the nearest ancestor's, else the platform's blue.
+    graphics::Color effectiveTintColor() const;
 
     int64_t tag() const { return m_tag; }
     void setTag(int64_t tag) { m_tag = tag; }

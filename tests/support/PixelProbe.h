@@ -5,12 +5,15 @@
 #include "platform/graphics/Image.h"
 #include "platform/render/Renderer.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <optional>
+#include <string>
 
 namespace mivo::test {
 
@@ -32,7 +35,8 @@ public:
     // The colour of the pixel under a point.
     graphics::Color colorAt(graphics::Point point) const
     {
-        return colorOf(m_image->pixel(int(std::floor(point.x * scale())), int(std::floor(point.y * scale()))));
+        return colorOf(
+            m_image->pixel(int(std::floor(point.x * scale())), int(std::floor(point.y * scale()))));
     }
 
     bool covers(graphics::Point point, const graphics::Color& color, int tolerance = kTolerance) const
@@ -82,7 +86,8 @@ public:
     }
 
     // The share of a rectangle's pixels that are of `color`, 0 to 1.
-    double fraction(const graphics::Rect& rect, const graphics::Color& color, int tolerance = kTolerance) const
+    double fraction(
+        const graphics::Rect& rect, const graphics::Color& color, int tolerance = kTolerance) const
     {
         const auto [x0, y0, x1, y1] = pixelRange(rect);
         size_t hits = 0;
@@ -112,8 +117,10 @@ private:
         if (!rect)
             return {0, 0, w, h};
         const double s = scale();
-        return {std::clamp(int(std::floor(rect->minX() * s)), 0, w), std::clamp(int(std::floor(rect->minY() * s)), 0, h),
-            std::clamp(int(std::ceil(rect->maxX() * s)), 0, w), std::clamp(int(std::ceil(rect->maxY() * s)), 0, h)};
+        return {std::clamp(int(std::floor(rect->minX() * s)), 0, w),
+            std::clamp(int(std::floor(rect->minY() * s)), 0, h),
+            std::clamp(int(std::ceil(rect->maxX() * s)), 0, w),
+            std::clamp(int(std::ceil(rect->maxY() * s)), 0, h)};
     }
 
     static graphics::Color colorOf(uint32_t argb)
@@ -127,5 +134,39 @@ private:
 
     std::shared_ptr<graphics::Image> m_image;
 };
+
+// An opaque test photo, `left` in its left half and `right` in its right half: whether the whole
+// picture is drawn, which way round and in what proportion is then one box per colour.
+inline std::shared_ptr<graphics::Image> twoColourPhoto(
+    int width, int height, const graphics::Color& left, const graphics::Color& right)
+{
+    const auto argb = [](const graphics::Color& c) {
+        const auto channel = [](double v, int shift) { return uint32_t(std::lround(v * 255)) << shift; };
+        return 0xff000000u | channel(c.r, 16) | channel(c.g, 8) | channel(c.b, 0);
+    };
+    auto photo = graphics::Image::create(width, height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            photo->setPixel(x, y, argb(x < width / 2 ? left : right));
+    return photo;
+}
+
+// Whether a measured box is `expected`, each edge within `tolerance` points (edges blend).
+inline ::testing::AssertionResult boxNear(
+    const std::optional<graphics::Rect>& box, const graphics::Rect& expected, double tolerance = 1)
+{
+    const auto text = [](const graphics::Rect& r) {
+        return "(" + std::to_string(r.minX()) + ", " + std::to_string(r.minY()) + ", "
+            + std::to_string(r.width()) + ", " + std::to_string(r.height()) + ")";
+    };
+    if (!box)
+        return ::testing::AssertionFailure() << "nothing drawn, expected " << text(expected);
+    if (std::abs(box->minX() - expected.minX()) > tolerance
+        || std::abs(box->minY() - expected.minY()) > tolerance
+        || std::abs(box->maxX() - expected.maxX()) > tolerance
+        || std::abs(box->maxY() - expected.maxY()) > tolerance)
+        return ::testing::AssertionFailure() << "drawn " << text(*box) << ", expected " << text(expected);
+    return ::testing::AssertionSuccess();
+}
 
 } // namespace mivo::test

@@ -3,6 +3,7 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayerState.h"
 #include "tests/components/alert/AlertTestSupport.h"
+#include "tests/support/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -250,4 +251,22 @@ TEST_F(ModalAlertViewAnimationTest, AnAlertHiddenByScalingShowsAgainAtItsSize)
         alert->hideView();
         runFor(0.7);
     }
+}
+
+TEST_F(ModalAlertViewAnimationTest, MidWayThroughTheSlideInTheWholeAlertIsDrawn)
+{
+    auto alert = show(2);
+    settle();
+    // The spring has carried it past its place, opaque, and not yet back.
+    runFor(0.16);
+    const ui::LayerState& state = shown(alert->view());
+    ASSERT_GE(state.opacity, 1);
+    const double dy = state.position.y - alert->view()->layer().position().y;
+    ASSERT_GT(dy, 20);
+    auto moving = mivo::test::PixelProbe::screen().boundingBox(Color::white());
+    runFor(1);
+    auto resting = mivo::test::PixelProbe::screen().boundingBox(Color::white());
+    ASSERT_TRUE(resting);
+    // The white box where it comes to rest, as far off it as the spring is now.
+    EXPECT_TRUE(mivo::test::boxNear(moving, resting->offsetBy(0, dy).intersection(window->bounds())));
 }

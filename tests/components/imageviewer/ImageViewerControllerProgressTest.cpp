@@ -5,12 +5,15 @@
 #include "platform/ui/ActivityIndicatorView.h"
 #include "platform/ui/ProgressView.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/PixelProbe.h"
 
 #include <atomic>
 #include <regex>
 
 namespace {
 
+using graphics::Color;
+using graphics::Rect;
 using mivo::test::ImageViewerInteractionTest;
 
 TEST(ImageViewerDownloadProgress, BarStandsAtTheShareReceivedOnlyWithAKnownLength)
@@ -93,6 +96,13 @@ TEST_F(ImageViewerControllerProgressTest, AKnownLengthSwapsTheSpinnerForTheBar)
     runFor(0.3);
     EXPECT_NEAR(shownAlpha(*viewer->progressView()), 1.0, 1e-9);
     EXPECT_NEAR(shownAlpha(*viewer->spinner()), 0.0, 1e-9);
+    // The bar fills white over its faint track.
+    auto& bar = *viewer->progressView();
+    Rect filled = bar.convertRectToView(bar.barFrame(), nullptr);
+    ASSERT_NEAR(filled.width(), 32, 1e-6);
+    auto probe = mivo::test::PixelProbe::screen();
+    EXPECT_TRUE(probe.covers(filled.center(), Color::white(), 2));
+    EXPECT_FALSE(probe.covers({filled.maxX() + 16, filled.midY()}, Color::white(), 2));
 
     // The download ends (undecodable, no placeholder): the timer stops and the viewer goes.
     m_release = true;

@@ -4,6 +4,7 @@
 #include "platform/ui/Label.h"
 #include "platform/ui/LayerState.h"
 #include "tests/components/popup/PopupTestSupport.h"
+#include "tests/support/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -459,3 +460,68 @@ TEST_F(PopupTest, TheKeyboardShiftDependsOnTheScreenHeight)
 }
 
 } // namespace
+
+TEST_F(PopupTest, ASwipeReleasedAtRestOnTheLineStillEnds)
+{
+    int cancels = 0;
+    auto popup = Popup::create(
+        "t", "s", "c", "o", [&] { ++cancels; }, nullptr);
+    popup->setSwipeToDismiss(true);
+    popup->showPopup();
+    runFor(0.2);
+    // Up from y 134 to exactly 50, held there until the finger has no speed left, then lifted.
+    auto& app = ui::Application::shared();
+    auto touch = app.touchDown({160, 200});
+    for (int step = 1; step <= 4; ++step) {
+        runFor(0.016);
+        app.touchMoved(touch, {160, 200 - 21.0 * step});
+    }
+    ASSERT_EQ(popup->popupView()->frame().minY(), 50);
+    runFor(0.5);
+    app.touchUp(touch, {160, 116});
+    runFor(1);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_EQ(popup->superview(), nullptr);
+    EXPECT_NE(window->hitTest({160, 300}, nullptr).get(), popup.get());
+}
+
+TEST_F(PopupTest, MidWayThroughATransitionTheWholeBoxIsDrawn)
+{
+    const auto green = graphics::Color::green(), red = graphics::Color::red();
+    auto make = [&](uint64_t incoming) {
+        auto popup = Popup::create("t", "s", "c", "o");
+        popup->setBackgroundColor(green);
+        popup->setBorderColor(green);
+        popup->setCancelBtnColor(red);
+        popup->setIncomingTransition(incoming);
+        popup->showPopup();
+        return popup;
+    };
+    const graphics::Rect screen = window->bounds();
+
+    // Growing from 0.4 of its size: box and buttons scaled about the centre.
+    auto grows = make(1);
+    runFor(0.04);
+    double s = grows->popupView()->layer().presentation().transform.a;
+    ASSERT_GT(s, 0.45);
+    ASSERT_LT(s, 0.95);
+    auto scaled = [&](graphics::Rect r) {
+        return graphics::Rect {
+            160 + (r.minX() - 150) * s, 284 + (r.minY() - 150) * s, r.width() * s, r.height() * s};
+    };
+    auto probe = mivo::test::PixelProbe::screen();
+    EXPECT_TRUE(mivo::test::boxNear(probe.boundingBox(green), scaled({0, 0, 300, 300})));
+    EXPECT_TRUE(mivo::test::boxNear(probe.boundingBox(red), scaled({8, 252, 138, 40})));
+    grows->removeFromSuperview();
+
+    // Sliding in from the left: the box at full size, where it stands now.
+    auto slides = make(2);
+    runFor(0.08);
+    graphics::Rect box = slides->popupView()->layer().presentation().frame();
+    ASSERT_GT(box.minX(), -140);
+    ASSERT_LT(box.minX(), -10);
+    probe = mivo::test::PixelProbe::screen();
+    EXPECT_TRUE(mivo::test::boxNear(probe.boundingBox(green), box.intersection(screen)));
+    EXPECT_TRUE(mivo::test::boxNear(probe.boundingBox(red),
+        graphics::Rect {box.minX() + 8, box.minY() + 252, 138, 40}.intersection(screen)));
+}

@@ -26,8 +26,11 @@ TEST_F(ProgressViewTest, ProgressIsPinnedAndFillsTheBarInItsTint)
     EXPECT_EQ(progress->barFrame(), (graphics::Rect {0, 0, 50, 2}));
     ASSERT_EQ(progress->subviews().size(), 1u);
     EXPECT_EQ(progress->subviews()[0]->frame().width(), 50);
+    EXPECT_EQ(progress->fillColor(), graphics::Color::rgba(0, 122.0 / 255, 1));
+    window->setTintColor(graphics::Color::white());
+    EXPECT_EQ(progress->fillColor(), graphics::Color::white());
     progress->setProgressTintColor(graphics::Color::red());
-    EXPECT_EQ(progress->subviews()[0]->backgroundColor(), graphics::Color::red());
+    EXPECT_EQ(progress->fillColor(), graphics::Color::red());
 }
 
 TEST_F(ProgressViewTest, AnimatedProgressMovesOnTheClock)
