@@ -138,7 +138,8 @@ TEST(JpegCodec, BadInputFailsWithAClearError)
             forged[i + 6] = forged[i + 8] = 0x00;
             break;
         }
-    EXPECT_EQ(jpegError(forged), "JPEG image is too large");
+    EXPECT_EQ(
+        jpegError(forged), "JPEG image of 65280 x 65280 is too large to decode (at most 134217728 pixels)");
     std::string error;
     EXPECT_FALSE(JpegCodec::decodeFile("/nonexistent/photo.jpg", 1, &error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
@@ -198,6 +199,50 @@ TEST(PngCodec, BadInputFailsWithAClearError)
     for (size_t i = 60; i < corrupt.size(); i += 7)
         corrupt[i] ^= 0x5A;
     EXPECT_FALSE(pngError(corrupt).empty());
+}
+
+namespace {
+
+// The bytes with `extra` put in front of the first marker `marker`.
+std::vector<uint8_t> insertedBefore(std::vector<uint8_t> bytes, uint8_t marker, std::vector<uint8_t> extra)
+{
+    for (size_t i = 2; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == marker) {
+            bytes.insert(bytes.begin() + std::ptrdiff_t(i), extra.begin(), extra.end());
+            break;
+        }
+    return bytes;
+}
+
+} // namespace
+
+TEST(JpegCodec, AWarningAboutTheHeaderIsNoReasonToRefuse)
+{
+    auto photo = makePhoto(256, 192);
+    auto bytes = JpegCodec::encode(*photo, 90);
+    ASSERT_TRUE(bytes);
+    // Two stray bytes before the scan, as some encoders leave them: TurboJPEG warns and decodes.
+    auto stray = insertedBefore(*bytes, 0xDA, {0x12, 0x34});
+    std::string error;
+    for (int denominator : {1, 4}) {
+        auto decoded = JpegCodec::decode(stray, denominator, &error);
+        ASSERT_TRUE(decoded) << error;
+        EXPECT_EQ(decoded->pixelWidth(), 256 / denominator);
+        EXPECT_GT(psnr(*JpegCodec::decode(*bytes, denominator), *decoded), 99.0);
+    }
+    auto size = JpegCodec::scaledSize(stray, 2, &error);
+    ASSERT_TRUE(size) << error;
+    EXPECT_EQ(size->first, 128);
+    ASSERT_TRUE(decodeImageForScreen(stray, 64, 64, &error)) << error;
+    // Warnings about the picture itself still fail it, with or without one about the header.
+    EXPECT_NE(jpegError(truncated(stray, stray.size() / 2)).find("truncated"), std::string::npos);
+    EXPECT_NE(jpegError(truncated(stray, stray.size() - 2)).find("truncated"), std::string::npos);
+    // An EXIF thumbnail's own end marker before the scan does not make a cut-off file whole.
+    std::vector<uint8_t> app1 = {0xFF, 0xE1, 0, 12, 'E', 'x', 'i', 'f', 0, 0, 0xFF, 0xDA, 0xFF, 0xD9};
+    auto withThumbnail = insertedBefore(stray, 0xDB, app1);
+    ASSERT_TRUE(JpegCodec::decode(withThumbnail, 1, &error)) << error;
+    EXPECT_NE(
+        jpegError(truncated(withThumbnail, withThumbnail.size() / 2)).find("truncated"), std::string::npos);
 }
 
 namespace {
@@ -531,4 +576,91 @@ TEST(ImageDecoding, ScreenDecodeTakesTheSmallestScaleThatStillCoversTheScreen)
     EXPECT_EQ(forScreen->pixelWidth(), 16); // 1/4 still covers 16 x 12 (and 16 x 12 turned)
     auto png = PngCodec::encode(*photo);
     EXPECT_EQ(decodeImageForScreen(*png, 16, 16)->pixelWidth(), 64);
+}
+
+namespace {
+
+// CRC-32 as PNG chunks carry it.
+uint32_t pngCrc(const uint8_t* data, size_t size)
+{
+    uint32_t crc = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// Files whose headers claim `width` x `height` pixels and hold little else.
+std::vector<uint8_t> jpegClaiming(int width, int height)
+{
+    auto bytes = *JpegCodec::encode(*makePhoto(16, 16), 80);
+    for (size_t i = 2; i + 9 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
+            bytes[i + 5] = uint8_t(height >> 8), bytes[i + 6] = uint8_t(height);
+            bytes[i + 7] = uint8_t(width >> 8), bytes[i + 8] = uint8_t(width);
+            break;
+        }
+    return bytes;
+}
+
+std::vector<uint8_t> pngClaiming(uint32_t width, uint32_t height)
+{
+    auto bytes = *PngCodec::encode(*makePhoto(16, 16));
+    // The IHDR chunk: length, type, width, height, ..., then its CRC over type and data.
+    for (int i = 0; i < 4; ++i) {
+        bytes[16 + i] = uint8_t(width >> (24 - 8 * i));
+        bytes[20 + i] = uint8_t(height >> (24 - 8 * i));
+    }
+    uint32_t crc = pngCrc(&bytes[12], 17);
+    for (int i = 0; i < 4; ++i)
+        bytes[29 + i] = uint8_t(crc >> (24 - 8 * i));
+    return bytes;
+}
+
+} // namespace
+
+TEST(ImageDecoding, ABudgetRefusesForgedSizesBeforeDecoding)
+{
+    const DecodeBudget phone = DecodeBudget::forScreen(640, 1136);
+    struct Case {
+        std::vector<uint8_t> bytes;
+        const char* error;
+    } cases[] = {
+        {jpegClaiming(11585, 11585),
+            "JPEG image of 11585 x 11585 is too large to decode (at most 16777216 pixels)"},
+        {jpegClaiming(4097, 4096),
+            "JPEG image of 4097 x 4096 is too large to decode (at most 16777216 pixels)"},
+        {pngClaiming(11585, 11585),
+            "PNG image of 11585 x 11585 is too large to decode (at most 16777216 pixels)"},
+        {claimingGif(4097, 4096, 1, 1, 1), "GIF canvas of 4097 x 4096 is too large to decode"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(decodeImage(c.bytes, phone, &error));
+        EXPECT_EQ(error, c.error);
+    }
+    // The app's own files keep the larger limit (these hold no picture data, so they fail later).
+    std::string error;
+    EXPECT_FALSE(decodeImage(jpegClaiming(11585, 11585), &error));
+    EXPECT_EQ(error.find("too large"), std::string::npos) << error;
+    EXPECT_FALSE(decodeImage(pngClaiming(11585, 11585), &error));
+    EXPECT_EQ(error.find("too large"), std::string::npos) << error;
+}
+
+TEST(ImageDecoding, ABudgetDecodesJpegsForTheScreenAndTheRestWhole)
+{
+    auto photo = makePhoto(1600, 1200);
+    auto jpeg = JpegCodec::encode(*photo, 85);
+    auto png = PngCodec::encode(*photo);
+    ASSERT_TRUE(jpeg && png);
+    std::string error;
+    // Half size (800 x 600) still covers the fit on a 450 x 600 screen turned (600 x 450); a
+    // quarter does not.
+    auto forScreen = decodeImage(*jpeg, DecodeBudget::forScreen(450, 600), &error);
+    ASSERT_TRUE(forScreen) << error;
+    EXPECT_EQ(forScreen->pixelWidth(), 800);
+    EXPECT_EQ(decodeImage(*jpeg, DecodeBudget::forScreen(0, 0), &error)->pixelWidth(), 1600);
+    EXPECT_EQ(decodeImage(*png, DecodeBudget::forScreen(450, 600), &error)->pixelWidth(), 1600);
 }
