@@ -3,6 +3,7 @@
 #include "platform/graphics/ImageDecoding.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/PngCodec.h"
+#include "tests/platform/graphics/ForgedImages.h"
 
 #include <cmath>
 #include <cstring>
@@ -578,48 +579,8 @@ TEST(ImageDecoding, ScreenDecodeTakesTheSmallestScaleThatStillCoversTheScreen)
     EXPECT_EQ(decodeImageForScreen(*png, 16, 16)->pixelWidth(), 64);
 }
 
-namespace {
-
-// CRC-32 as PNG chunks carry it.
-uint32_t pngCrc(const uint8_t* data, size_t size)
-{
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-// Files whose headers claim `width` x `height` pixels and hold little else.
-std::vector<uint8_t> jpegClaiming(int width, int height)
-{
-    auto bytes = *JpegCodec::encode(*makePhoto(16, 16), 80);
-    for (size_t i = 2; i + 9 < bytes.size(); ++i)
-        if (bytes[i] == 0xFF && bytes[i + 1] == 0xC0) {
-            bytes[i + 5] = uint8_t(height >> 8), bytes[i + 6] = uint8_t(height);
-            bytes[i + 7] = uint8_t(width >> 8), bytes[i + 8] = uint8_t(width);
-            break;
-        }
-    return bytes;
-}
-
-std::vector<uint8_t> pngClaiming(uint32_t width, uint32_t height)
-{
-    auto bytes = *PngCodec::encode(*makePhoto(16, 16));
-    // The IHDR chunk: length, type, width, height, ..., then its CRC over type and data.
-    for (int i = 0; i < 4; ++i) {
-        bytes[16 + i] = uint8_t(width >> (24 - 8 * i));
-        bytes[20 + i] = uint8_t(height >> (24 - 8 * i));
-    }
-    uint32_t crc = pngCrc(&bytes[12], 17);
-    for (int i = 0; i < 4; ++i)
-        bytes[29 + i] = uint8_t(crc >> (24 - 8 * i));
-    return bytes;
-}
-
-} // namespace
+using mivo::test::jpegClaiming;
+using mivo::test::pngClaiming;
 
 TEST(ImageDecoding, ABudgetRefusesForgedSizesBeforeDecoding)
 {
