@@ -130,20 +130,20 @@ public:
         bool hasGraphicControl = false;
         do {
             if (DGifGetRecordType(m_gif, &record) != GIF_OK)
-                return fail(frames);
+                return fail(frames == 0);
             if (record == EXTENSION_RECORD_TYPE) {
                 if (!readExtension(frames == 0, control, hasGraphicControl))
-                    return fail(frames);
+                    return fail(false);
             } else if (record == IMAGE_DESC_RECORD_TYPE) {
                 if (DGifGetImageDesc(m_gif) != GIF_OK)
-                    return fail(frames);
+                    return fail(false);
                 const GifImageDesc& desc = m_gif->Image;
                 if (auto refused = admit(desc, frames)) {
                     setError(m_error, *refused);
                     return false;
                 }
                 if (!readRaster(desc))
-                    return fail(frames);
+                    return fail(false);
                 const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : m_gif->SColorMap;
                 if (!take({desc, colors, m_raster.data(), control, hasGraphicControl}))
                     return true;
@@ -162,10 +162,10 @@ public:
     int loopCount() const { return m_loopCount; }
 
 private:
-    bool fail(int frames)
+    bool fail(bool beforeAnyFrame)
     {
-        // A file that ends right after its header has no frames rather than a broken one.
-        if (frames == 0 && m_gif->Error == D_GIF_ERR_READ_FAILED) {
+        // A file that ends between records before any frame has no frames rather than a broken one.
+        if (beforeAnyFrame && m_gif->Error == D_GIF_ERR_READ_FAILED) {
             setError(m_error, "GIF has no frames");
             return false;
         }
@@ -240,40 +240,55 @@ private:
     int m_loopCount = 0;
 };
 
-// The canvas: the screen, or the first frame's rect where an encoder left the screen at zero.
-std::pair<int64_t, int64_t> canvasSize(const GifFileType& gif, const GifImageDesc& first)
-{
-    if (gif.SWidth > 0 && gif.SHeight > 0)
-        return {gif.SWidth, gif.SHeight};
-    return {int64_t(first.Left) + first.Width, int64_t(first.Top) + first.Height};
-}
+// What decoding has taken so far, checked before each frame is read: the frame alone must fit the
+// canvas limit, and all that is held with what the frame adds the byte budget.
+class FrameBudget {
+public:
+    // `keepsFrames`: every composed frame is kept, with a saved canvas for "restore previous".
+    FrameBudget(const GifFileType& gif, int64_t maxCanvasPixels, bool keepsFrames)
+        : m_gif(gif)
+        , m_maxCanvasPixels(maxCanvasPixels)
+        , m_keepsFrames(keepsFrames)
+    { }
 
-// What decoding costs before a frame of `desc` is read: the frame alone must fit the canvas limit,
-// and everything held so far plus what it adds the byte budget. `held` counts the bytes already
-// spent; the frame's own cost is added to it when it is admitted.
-std::optional<std::string> admitFrame(const GifFileType& gif, const GifImageDesc& desc, int frameIndex,
-    int64_t maxCanvasPixels, int64_t canvasCopies, int64_t& held)
-{
-    int64_t framePixels = int64_t(desc.Width) * desc.Height;
-    if (framePixels > maxCanvasPixels)
-        return "GIF frame of " + std::to_string(framePixels) + " pixels is too large to decode";
-    if (frameIndex == 0) {
-        auto [width, height] = canvasSize(gif, desc);
-        if (width <= 0 || height <= 0)
-            return std::string("GIF canvas is empty");
-        if (width * height > maxCanvasPixels)
-            return "GIF canvas of " + sizeText(width, height) + " is too large to decode";
-        held = width * height * 4 * canvasCopies;
+    // The reason a frame of `desc` may not be read, else nullopt (and its cost is counted).
+    std::optional<std::string> admit(const GifImageDesc& desc, int frameIndex)
+    {
+        const int64_t framePixels = int64_t(desc.Width) * desc.Height;
+        if (framePixels > m_maxCanvasPixels)
+            return "GIF frame of " + std::to_string(framePixels) + " pixels is too large to decode";
+        if (frameIndex == 0) {
+            // The screen, or the first frame's rect where an encoder left the screen at zero.
+            const bool screen = m_gif.SWidth > 0 && m_gif.SHeight > 0;
+            m_width = screen ? m_gif.SWidth : int64_t(desc.Left) + desc.Width;
+            m_height = screen ? m_gif.SHeight : int64_t(desc.Top) + desc.Height;
+            if (m_width <= 0 || m_height <= 0)
+                return std::string("GIF canvas is empty");
+            if (m_width * m_height > m_maxCanvasPixels)
+                return "GIF canvas of " + sizeText(m_width, m_height) + " is too large to decode";
+            m_held = canvasBytes() * (m_keepsFrames ? 2 : 1);
+        }
+        // The frame's raster and, when frames are kept, its composed copy with its bookkeeping.
+        const int64_t cost
+            = framePixels + (m_keepsFrames ? canvasBytes() + GifDecoder::kFrameOverheadBytes : 0);
+        if (m_held + cost > GifDecoder::kMaxDecodedBytes)
+            return "GIF animation at " + sizeText(m_width, m_height) + " is too large to decode beyond "
+                + std::to_string(frameIndex) + " frames";
+        m_held += cost;
+        return std::nullopt;
     }
-    auto [width, height] = canvasSize(gif, desc);
-    // The composed copy of this frame (with its bookkeeping) and its raster.
-    int64_t cost = width * height * 4 + GifDecoder::kFrameOverheadBytes + framePixels;
-    if (held + cost > GifDecoder::kMaxDecodedBytes)
-        return "GIF animation at " + sizeText(width, height) + " is too large to decode beyond "
-            + std::to_string(frameIndex) + " frames";
-    held += cost;
-    return std::nullopt;
-}
+
+    int width() const { return int(m_width); }
+    int height() const { return int(m_height); }
+
+private:
+    int64_t canvasBytes() const { return m_width * m_height * 4; }
+
+    const GifFileType& m_gif;
+    int64_t m_maxCanvasPixels;
+    bool m_keepsFrames;
+    int64_t m_width = 0, m_height = 0, m_held = 0;
+};
 
 } // namespace
 
@@ -292,18 +307,13 @@ std::optional<GifAnimation> GifDecoder::decode(
         return std::nullopt;
     GifAnimation animation;
     std::shared_ptr<Image> canvas;
-    int64_t held = 0;
+    FrameBudget budget(*gif, maxCanvasPixels, true);
     FrameReader frames(gif.get(), error);
-    bool read = frames.run(
-        [&](const GifImageDesc& desc, int index) {
-            // The canvas and the copy a "restore previous" disposal keeps, then each frame.
-            return admitFrame(*gif, desc, index, maxCanvasPixels, 2, held);
-        },
+    bool read = frames.run([&](const GifImageDesc& desc, int index) { return budget.admit(desc, index); },
         [&](const FrameReader::Frame& frame) {
             if (!canvas) {
-                auto [width, height] = canvasSize(*gif, frame.desc);
-                animation.width = int(width);
-                animation.height = int(height);
+                animation.width = budget.width();
+                animation.height = budget.height();
                 canvas = Image::create(animation.width, animation.height);
                 if (!canvas) {
                     setError(error, "out of memory for the GIF canvas");
@@ -345,13 +355,11 @@ std::shared_ptr<Image> GifDecoder::decodeFirstFrame(
     if (!gif)
         return nullptr;
     std::shared_ptr<Image> canvas;
-    int64_t held = 0;
+    FrameBudget budget(*gif, maxCanvasPixels, false);
     FrameReader frames(gif.get(), error);
-    bool read = frames.run([&](const GifImageDesc& desc,
-                               int index) { return admitFrame(*gif, desc, index, maxCanvasPixels, 1, held); },
+    bool read = frames.run([&](const GifImageDesc& desc, int index) { return budget.admit(desc, index); },
         [&](const FrameReader::Frame& frame) {
-            auto [width, height] = canvasSize(*gif, frame.desc);
-            canvas = Image::create(int(width), int(height));
+            canvas = Image::create(budget.width(), budget.height());
             if (!canvas)
                 setError(error, "out of memory for the GIF canvas");
             else
