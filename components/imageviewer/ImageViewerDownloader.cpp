@@ -2,10 +2,12 @@
 
 #include "components/imageviewer/AnimatedGIFUtility.h"
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageDecoding.h"
 #include "platform/net/UrlSessionDataTask.h"
+#include "platform/ui/Screen.h"
 
 #include <span>
 
@@ -14,21 +16,25 @@ std::shared_ptr<net::UrlSessionDataTask> ImageViewerDownloader::downloadImageFor
 {
     if (url.empty())
         return nullptr;
+    // The viewer shows the image on the screen: a JPEG is decoded no larger than that needs.
+    const auto& screen = ui::Screen::mainScreen();
+    const auto budget = graphics::DecodeBudget::forScreen(
+        int(screen.bounds().width() * screen.scale()), int(screen.bounds().height() * screen.scale()));
     // The completion is moved along, never copied: the block the main queue runs is its last
     // holder, so whatever it keeps alive (a viewer) is released on the main thread, not by a
     // worker that finishes a moment later.
     auto task = net::UrlSessionDataTask::create(
-        url, [url, canonicalURL, completion](const net::UrlSessionDataTask::Result& result) mutable {
+        url, [url, canonicalURL, budget, completion](const net::UrlSessionDataTask::Result& result) mutable {
             // The outcome is in the data alone: failed, cancelled and undecodable all end in nullptr.
-            foundation::dispatchGlobalAsync(
-                [data = result.data, url, canonicalURL, completion = std::move(completion)]() mutable {
-                    auto image = imageFromData(data, url, canonicalURL);
-                    foundation::RunLoop::main().post(
-                        [image = std::move(image), completion = std::move(completion)] {
-                            if (completion)
-                                completion(image);
-                        });
-                });
+            foundation::dispatchGlobalAsync([data = result.data, url, canonicalURL, budget,
+                                                completion = std::move(completion)]() mutable {
+                auto image = imageFromData(data, url, canonicalURL, budget);
+                foundation::RunLoop::main().post(
+                    [image = std::move(image), completion = std::move(completion)] {
+                        if (completion)
+                            completion(image);
+                    });
+            });
         });
     if (!task) {
         foundation::RunLoop::main().post([completion] {
@@ -41,8 +47,8 @@ std::shared_ptr<net::UrlSessionDataTask> ImageViewerDownloader::downloadImageFor
     return task;
 }
 
-std::shared_ptr<graphics::Image> ImageViewerDownloader::imageFromData(
-    const std::optional<std::string>& data, const std::string& url, const std::string& canonicalURL)
+std::shared_ptr<graphics::Image> ImageViewerDownloader::imageFromData(const std::optional<std::string>& data,
+    const std::string& url, const std::string& canonicalURL, const graphics::DecodeBudget& budget)
 {
     if (!data)
         return nullptr;
@@ -52,5 +58,9 @@ std::shared_ptr<graphics::Image> ImageViewerDownloader::imageFromData(
         if (auto animated = AnimatedGIFUtility::animatedImageWithAnimatedGIFData(bytes))
             return animated;
     }
-    return graphics::decodeImage(bytes);
+    std::string error;
+    auto image = graphics::decodeImage(bytes, budget, &error);
+    if (!image)
+        foundation::logf("image viewer: cannot show %s: %s", url.c_str(), error.c_str());
+    return image;
 }

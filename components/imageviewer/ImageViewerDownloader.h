@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/graphics/ImageDecoding.h"
+
 #include <functional>
 #include <memory>
 #include <optional>
@@ -26,8 +28,10 @@ public:
         const std::string& url, const std::string& canonicalURL, Completion completion);
 
     // A GIF (by the canonical URL's name when there is one, else the URL's) becomes an animated
-    // image; anything else, or a GIF that gives no animation, a still image. nullptr for no data
-    // or data that is no image.
-    static std::shared_ptr<graphics::Image> imageFromData(
-        const std::optional<std::string>& data, const std::string& url, const std::string& canonicalURL);
+    // image; anything else, or a GIF that gives no animation, a still image within `budget`
+    // (downloads use the main screen's, taken when they start). nullptr for no data or data that
+    // is no image or over the budget; the reason is logged.
+    static std::shared_ptr<graphics::Image> imageFromData(const std::optional<std::string>& data,
+        const std::string& url, const std::string& canonicalURL,
+        const graphics::DecodeBudget& budget = graphics::DecodeBudget::forScreen(0, 0));
 };

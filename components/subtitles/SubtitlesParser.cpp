@@ -1,10 +1,10 @@
 #include "components/subtitles/Subtitles.h"
 
+#include "components/subtitles/SubtitlesParser.h"
 #include "components/subtitles/SubtitlesParts.h"
 #include "platform/ui/MoviePlayerController.h"
 
 #include <cctype>
-#include <regex>
 
 namespace {
 
@@ -119,22 +119,43 @@ std::string_view trimSpacesAndTabs(std::string_view text)
     return text;
 }
 
-// Markup such as italics tags and brace codes; made once.
-const std::regex* tagPattern(std::string* error)
+bool opensTag(char c)
 {
-    static const std::optional<std::regex> pattern = []() -> std::optional<std::regex> {
-        try {
-            return std::regex(R"([<|\{][^>|\^}]*[>|\}])", std::regex::ECMAScript | std::regex::icase);
-        } catch (const std::regex_error&) {
-            return std::nullopt;
-        }
-    }();
-    if (!pattern && error)
-        *error = "the subtitle tag pattern cannot be made";
-    return pattern ? &*pattern : nullptr;
+    return c == '<' || c == '{' || c == '|';
+}
+
+bool closesTag(char c)
+{
+    return c == '>' || c == '}' || c == '|';
 }
 
 } // namespace
+
+std::string subtitles::removeTags(std::string_view text)
+{
+    std::string out;
+    out.reserve(text.size());
+    size_t at = 0;
+    while (at < text.size()) {
+        if (!opensTag(text[at])) {
+            out += text[at++];
+            continue;
+        }
+        // The inside runs to the first '>', '|', '^' or '}'. Any opener within it reaches the
+        // same stop, so when that stop is no closer (a '^' or the end), nothing before it is a
+        // tag and the scan goes on from the stop itself.
+        size_t stop = at + 1;
+        while (stop < text.size() && !closesTag(text[stop]) && text[stop] != '^')
+            ++stop;
+        if (stop < text.size() && closesTag(text[stop])) {
+            at = stop + 1;
+        } else {
+            out.append(text.substr(at, stop - at));
+            at = stop;
+        }
+    }
+    return out;
+}
 
 double Subtitles::timeFromString(std::string_view text)
 {
@@ -179,13 +200,6 @@ void Subtitles::parseString(const Player& player, std::string_view text, const P
     auto parts = std::make_shared<SubtitlesParts>();
     player->setAssociatedObject(kSubtitlesPartsKey, parts);
 
-    std::string error;
-    const std::regex* tags = tagPattern(&error);
-    if (!tags) {
-        if (parsed)
-            parsed(false, error);
-        return;
-    }
     Scanner scanner(text);
     while (!scanner.isAtEnd()) {
         SubtitleCue cue;
@@ -193,8 +207,7 @@ void Subtitles::parseString(const Player& player, std::string_view text, const P
         std::string_view start = scanner.upToOnLine(" --> ");
         scanner.pass("-->");
         std::string_view end = scanner.upToLineBreak();
-        std::string body(trimSpacesAndTabs(scanner.textBlock()));
-        cue.text = std::regex_replace(body, *tags, "");
+        cue.text = subtitles::removeTags(trimSpacesAndTabs(scanner.textBlock()));
         cue.start = timeFromString(start);
         cue.end = timeFromString(end);
         parts->set(std::move(cue));

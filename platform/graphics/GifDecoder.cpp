@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <gif_lib.h>
 
 namespace graphics {
@@ -39,22 +40,6 @@ struct GifCloser {
     }
 };
 
-// NETSCAPE2.0 loop count, if the file has one.
-int loopCountOf(const ExtensionBlock* blocks, int count)
-{
-    for (int i = 0; i + 1 < count; ++i) {
-        const auto& app = blocks[i];
-        if (app.Function == APPLICATION_EXT_FUNC_CODE && app.ByteCount == 11
-            && (std::memcmp(app.Bytes, "NETSCAPE2.0", 11) == 0
-                || std::memcmp(app.Bytes, "ANIMEXTS1.0", 11) == 0)) {
-            const auto& sub = blocks[i + 1];
-            if (sub.Function == CONTINUE_EXT_FUNC_CODE && sub.ByteCount >= 3 && sub.Bytes[0] == 1)
-                return sub.Bytes[1] | (sub.Bytes[2] << 8);
-        }
-    }
-    return 0;
-}
-
 uint32_t argbOf(const GifColorType& c)
 {
     return 0xFF000000u | (uint32_t(c.Red) << 16) | (uint32_t(c.Green) << 8) | c.Blue;
@@ -67,118 +52,243 @@ void clearRect(Image& canvas, int left, int top, int width, int height)
             canvas.setPixel(x, y, 0);
 }
 
-// What a file claims before any of it is decoded: the canvas, the number of frames and the
-// pixels of their rasters. giflib allocates every frame at the size its descriptor claims before
-// it decodes a byte of it, so the claims are checked first. What the walk cannot parse it leaves
-// to giflib, which fails on it with its own error.
-struct Claims {
-    int64_t width = 0;
-    int64_t height = 0;
-    int frames = 0;
-    int64_t rasterPixels = 0;
-    int64_t firstRasterPixels = 0;
-    int64_t largestFramePixels = 0;
-};
-
-Claims claimsOf(std::span<const uint8_t> b)
-{
-    Claims claims;
-    if (b.size() < 13)
-        return claims;
-    auto colorTable = [](uint8_t packed) { return (packed & 0x80) ? size_t(3) << ((packed & 7) + 1) : 0; };
-    auto skipSubBlocks = [&](size_t at) {
-        while (at < b.size() && b[at] != 0)
-            at += size_t(b[at]) + 1;
-        return at + 1;
-    };
-    claims.width = b[6] | (b[7] << 8);
-    claims.height = b[8] | (b[9] << 8);
-    size_t at = 13 + colorTable(b[10]);
-    while (at < b.size()) {
-        if (b[at] == 0x21 && at + 1 < b.size()) {
-            at = skipSubBlocks(at + 2);
-        } else if (b[at] == 0x2C && at + 10 <= b.size()) {
-            int64_t left = b[at + 1] | (b[at + 2] << 8), top = b[at + 3] | (b[at + 4] << 8);
-            int64_t width = b[at + 5] | (b[at + 6] << 8), height = b[at + 7] | (b[at + 8] << 8);
-            if (claims.frames == 0) {
-                claims.firstRasterPixels = width * height;
-                // Some encoders leave the screen size at zero; the first frame's rect stands in.
-                if (claims.width <= 0 || claims.height <= 0) {
-                    claims.width = left + width;
-                    claims.height = top + height;
-                }
-            }
-            ++claims.frames;
-            claims.rasterPixels += width * height;
-            claims.largestFramePixels = std::max(claims.largestFramePixels, width * height);
-            at = skipSubBlocks(at + 10 + colorTable(b[at + 9]) + 1);
-        } else {
-            break;
-        }
-    }
-    return claims;
-}
-
-// Whether decoding `frames` composed frames (0: only the first, without keeping copies) stays in
-// the memory budget; the reason otherwise.
-std::optional<std::string> overBudget(const Claims& claims, bool allFrames)
-{
-    int64_t canvasPixels = claims.width * claims.height;
-    if (canvasPixels > GifDecoder::kMaxCanvasPixels)
-        return "GIF canvas of " + std::to_string(claims.width) + " x " + std::to_string(claims.height)
-            + " is too large to decode";
-    if (claims.largestFramePixels > GifDecoder::kMaxCanvasPixels)
-        return "GIF frame of " + std::to_string(claims.largestFramePixels) + " pixels is too large to decode";
-    // The canvas, the frame a "restore previous" disposal keeps, and each composed frame.
-    int64_t canvases = allFrames ? 2 + claims.frames : 1;
-    int64_t bytes
-        = canvasPixels * 4 * canvases + (allFrames ? claims.rasterPixels : claims.firstRasterPixels);
-    if (bytes > GifDecoder::kMaxDecodedBytes)
-        return "GIF animation of " + std::to_string(claims.frames) + " frames at "
-            + std::to_string(claims.width) + " x " + std::to_string(claims.height)
-            + " is too large to decode";
-    return std::nullopt;
-}
-
 // Draws a frame's raster onto the canvas (transparent index left out).
 void compose(Image& canvas, const GifImageDesc& desc, const ColorMapObject* colors, const GifByteType* raster,
     int transparent)
 {
     if (!colors || !raster)
         return;
-    for (int y = 0; y < desc.Height; ++y) {
-        int cy = desc.Top + y;
-        if (cy < 0 || cy >= canvas.pixelHeight())
-            continue;
+    // Only the part on the canvas: a frame may claim far more than the screen.
+    const int firstRow = std::max(0, -desc.Top),
+              endRow = std::min(desc.Height, canvas.pixelHeight() - desc.Top);
+    const int firstColumn = std::max(0, -desc.Left),
+              endColumn = std::min(desc.Width, canvas.pixelWidth() - desc.Left);
+    for (int y = firstRow; y < endRow; ++y) {
         const GifByteType* row = raster + size_t(y) * desc.Width;
-        for (int x = 0; x < desc.Width; ++x) {
-            int cx = desc.Left + x, index = row[x];
-            if (cx < 0 || cx >= canvas.pixelWidth() || index == transparent || index >= colors->ColorCount)
+        for (int x = firstColumn; x < endColumn; ++x) {
+            int index = row[x];
+            if (index == transparent || index >= colors->ColorCount)
                 continue;
-            canvas.setPixel(cx, cy, argbOf(colors->Colors[index]));
+            canvas.setPixel(desc.Left + x, desc.Top + y, argbOf(colors->Colors[index]));
         }
     }
 }
 
-std::unique_ptr<GifFileType, GifCloser> open(Reader& reader, std::string* error)
+std::string sizeText(int64_t width, int64_t height)
 {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+// The file opened once its bytes are a GIF whose screen is within the canvas limit.
+std::unique_ptr<GifFileType, GifCloser> open(Reader& reader, int64_t maxCanvasPixels, std::string* error)
+{
+    if (reader.bytes.empty() || !GifDecoder::isGif(reader.bytes)) {
+        setError(error, reader.bytes.empty() ? "GIF data is empty" : "data is not a GIF image");
+        return nullptr;
+    }
     int openError = 0;
     std::unique_ptr<GifFileType, GifCloser> gif(DGifOpen(&reader, readFromMemory, &openError));
     if (!gif) {
         const char* reason = GifErrorString(openError);
         setError(error, std::string("bad GIF data: ") + (reason ? reason : "unknown error"));
+    } else if (int64_t(gif->SWidth) * gif->SHeight > maxCanvasPixels) {
+        setError(error, "GIF canvas of " + sizeText(gif->SWidth, gif->SHeight) + " is too large to decode");
+        gif = nullptr;
     }
     return gif;
 }
 
-std::optional<std::string> checkInput(std::span<const uint8_t> bytes, bool allFrames)
-{
-    if (bytes.empty())
-        return "GIF data is empty";
-    if (!GifDecoder::isGif(bytes))
-        return "data is not a GIF image";
-    return overBudget(claimsOf(bytes), allFrames);
-}
+// Walks a file record by record with giflib's own reader, so that every size checked is the
+// one giflib is about to decode (a separate walk over the bytes can fall out of step with it).
+// Each frame's raster is read into one buffer, reused, after the caller has accepted its
+// descriptor; nothing is allocated for a frame before that.
+class FrameReader {
+public:
+    struct Frame {
+        const GifImageDesc& desc;
+        const ColorMapObject* colors;
+        const GifByteType* raster;
+        GraphicsControlBlock control;
+        bool hasGraphicControl;
+    };
+    // Says whether a frame of that descriptor may be read: the reason it may not, else nullopt.
+    using Admit = std::function<std::optional<std::string>(const GifImageDesc&, int frameIndex)>;
+    // Takes a frame that was read; false stops the walk (successfully).
+    using Take = std::function<bool(const Frame&)>;
+
+    FrameReader(GifFileType* gif, std::string* error)
+        : m_gif(gif)
+        , m_error(error)
+    { }
+
+    // False, with the reason in the error, when the file is broken or a frame is refused.
+    bool run(const Admit& admit, const Take& take)
+    {
+        GifRecordType record = UNDEFINED_RECORD_TYPE;
+        int frames = 0;
+        GraphicsControlBlock control {DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+        bool hasGraphicControl = false;
+        do {
+            if (DGifGetRecordType(m_gif, &record) != GIF_OK)
+                return fail(frames == 0);
+            if (record == EXTENSION_RECORD_TYPE) {
+                if (!readExtension(frames == 0, control, hasGraphicControl))
+                    return fail(false);
+            } else if (record == IMAGE_DESC_RECORD_TYPE) {
+                if (DGifGetImageDesc(m_gif) != GIF_OK)
+                    return fail(false);
+                const GifImageDesc& desc = m_gif->Image;
+                if (auto refused = admit(desc, frames)) {
+                    setError(m_error, *refused);
+                    return false;
+                }
+                if (!readRaster(desc))
+                    return fail(false);
+                const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : m_gif->SColorMap;
+                if (!take({desc, colors, m_raster.data(), control, hasGraphicControl}))
+                    return true;
+                ++frames;
+                control = {DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
+                hasGraphicControl = false;
+            }
+        } while (record != TERMINATE_RECORD_TYPE);
+        if (frames == 0) {
+            setError(m_error, "GIF has no frames");
+            return false;
+        }
+        return true;
+    }
+
+    int loopCount() const { return m_loopCount; }
+
+private:
+    bool fail(bool beforeAnyFrame)
+    {
+        // A file that ends between records before any frame has no frames rather than a broken one.
+        if (beforeAnyFrame && m_gif->Error == D_GIF_ERR_READ_FAILED) {
+            setError(m_error, "GIF has no frames");
+            return false;
+        }
+        const char* reason = GifErrorString(m_gif->Error);
+        setError(
+            m_error, std::string("corrupt or truncated GIF data: ") + (reason ? reason : "unknown error"));
+        return false;
+    }
+
+    // An extension whose first sub-block is empty ends there: giflib hands back no block.
+    bool readExtension(bool beforeFirstFrame, GraphicsControlBlock& control, bool& hasGraphicControl)
+    {
+        int code = 0;
+        GifByteType* block = nullptr;
+        if (DGifGetExtension(m_gif, &code, &block) != GIF_OK)
+            return false;
+        bool loopApplication = false;
+        if (code == GRAPHICS_EXT_FUNC_CODE && block
+            && DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
+            hasGraphicControl = true;
+        if (code == APPLICATION_EXT_FUNC_CODE && block && block[0] == 11
+            && (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0
+                || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0))
+            loopApplication = beforeFirstFrame;
+        while (block) {
+            if (DGifGetExtensionNext(m_gif, &block) != GIF_OK)
+                return false;
+            // NETSCAPE2.0 loop count, when the file has one before its first frame.
+            if (loopApplication && block && block[0] >= 3 && block[1] == 1) {
+                m_loopCount = block[2] | (block[3] << 8);
+                loopApplication = false;
+            }
+        }
+        return true;
+    }
+
+    bool readRaster(const GifImageDesc& desc)
+    {
+        if (desc.Width <= 0 || desc.Height <= 0) {
+            // Nothing to draw: its data is passed over.
+            m_raster.clear();
+            int codeSize = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetCode(m_gif, &codeSize, &block) != GIF_OK)
+                return false;
+            while (block)
+                if (DGifGetCodeNext(m_gif, &block) != GIF_OK)
+                    return false;
+            return true;
+        }
+        m_raster.resize(size_t(desc.Width) * size_t(desc.Height));
+        auto readRow = [&](int row) {
+            return DGifGetLine(m_gif, m_raster.data() + size_t(row) * desc.Width, desc.Width) == GIF_OK;
+        };
+        if (desc.Interlace) {
+            constexpr int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
+            for (int pass = 0; pass < 4; ++pass)
+                for (int row = kStart[pass]; row < desc.Height; row += kStep[pass])
+                    if (!readRow(row))
+                        return false;
+            return true;
+        }
+        for (int row = 0; row < desc.Height; ++row)
+            if (!readRow(row))
+                return false;
+        return true;
+    }
+
+    GifFileType* m_gif;
+    std::string* m_error;
+    std::vector<GifByteType> m_raster;
+    int m_loopCount = 0;
+};
+
+// What decoding has taken so far, checked before each frame is read: the frame alone must fit the
+// canvas limit, and all that is held with what the frame adds the byte budget.
+class FrameBudget {
+public:
+    // `keepsFrames`: every composed frame is kept, with a saved canvas for "restore previous".
+    FrameBudget(const GifFileType& gif, int64_t maxCanvasPixels, bool keepsFrames)
+        : m_gif(gif)
+        , m_maxCanvasPixels(maxCanvasPixels)
+        , m_keepsFrames(keepsFrames)
+    { }
+
+    // The reason a frame of `desc` may not be read, else nullopt (and its cost is counted).
+    std::optional<std::string> admit(const GifImageDesc& desc, int frameIndex)
+    {
+        const int64_t framePixels = int64_t(desc.Width) * desc.Height;
+        if (framePixels > m_maxCanvasPixels)
+            return "GIF frame of " + std::to_string(framePixels) + " pixels is too large to decode";
+        if (frameIndex == 0) {
+            // The screen, or the first frame's rect where an encoder left the screen at zero.
+            const bool screen = m_gif.SWidth > 0 && m_gif.SHeight > 0;
+            m_width = screen ? m_gif.SWidth : int64_t(desc.Left) + desc.Width;
+            m_height = screen ? m_gif.SHeight : int64_t(desc.Top) + desc.Height;
+            if (m_width <= 0 || m_height <= 0)
+                return std::string("GIF canvas is empty");
+            if (m_width * m_height > m_maxCanvasPixels)
+                return "GIF canvas of " + sizeText(m_width, m_height) + " is too large to decode";
+            m_held = canvasBytes() * (m_keepsFrames ? 2 : 1);
+        }
+        // The frame's raster and, when frames are kept, its composed copy with its bookkeeping.
+        const int64_t cost
+            = framePixels + (m_keepsFrames ? canvasBytes() + GifDecoder::kFrameOverheadBytes : 0);
+        if (m_held + cost > GifDecoder::kMaxDecodedBytes)
+            return "GIF animation at " + sizeText(m_width, m_height) + " is too large to decode beyond "
+                + std::to_string(frameIndex) + " frames";
+        m_held += cost;
+        return std::nullopt;
+    }
+
+    int width() const { return int(m_width); }
+    int height() const { return int(m_height); }
+
+private:
+    int64_t canvasBytes() const { return m_width * m_height * 4; }
+
+    const GifFileType& m_gif;
+    int64_t m_maxCanvasPixels;
+    bool m_keepsFrames;
+    int64_t m_width = 0, m_height = 0, m_held = 0;
+};
 
 } // namespace
 
@@ -188,154 +298,75 @@ bool GifDecoder::isGif(std::span<const uint8_t> b)
         && (std::memcmp(b.data(), "GIF87a", 6) == 0 || std::memcmp(b.data(), "GIF89a", 6) == 0);
 }
 
-std::optional<GifAnimation> GifDecoder::decode(std::span<const uint8_t> bytes, std::string* error)
+std::optional<GifAnimation> GifDecoder::decode(
+    std::span<const uint8_t> bytes, std::string* error, int64_t maxCanvasPixels)
 {
-    if (auto problem = checkInput(bytes, true)) {
-        setError(error, *problem);
-        return std::nullopt;
-    }
     Reader reader {bytes};
-    auto gif = open(reader, error);
+    auto gif = open(reader, maxCanvasPixels, error);
     if (!gif)
         return std::nullopt;
-    // A truncated animation fails as a whole: giflib leaves the frame it was reading half-filled.
-    if (DGifSlurp(gif.get()) != GIF_OK) {
-        // giflib reports a file that ends after its header as a missing image descriptor.
-        if (gif->ImageCount == 0 && gif->Error == D_GIF_ERR_NO_IMAG_DSCR) {
-            setError(error, "GIF has no frames");
-            return std::nullopt;
-        }
-        const char* reason = GifErrorString(gif->Error);
-        setError(error, std::string("corrupt or truncated GIF data: ") + (reason ? reason : "unknown error"));
-        return std::nullopt;
-    }
-    if (gif->ImageCount <= 0) {
-        setError(error, "GIF has no frames");
-        return std::nullopt;
-    }
-    int width = gif->SWidth, height = gif->SHeight;
-    // Some encoders leave the screen size at zero: fall back to the first frame's rect.
-    if (width <= 0 || height <= 0) {
-        const auto& d = gif->SavedImages[0].ImageDesc;
-        width = d.Left + d.Width;
-        height = d.Top + d.Height;
-    }
-    if (width <= 0 || height <= 0) {
-        setError(error, "GIF canvas is empty");
-        return std::nullopt;
-    }
-
     GifAnimation animation;
-    animation.width = width;
-    animation.height = height;
-    animation.loopCount
-        = loopCountOf(gif->SavedImages[0].ExtensionBlocks, gif->SavedImages[0].ExtensionBlockCount);
-
-    auto canvas = Image::create(width, height);
-    if (!canvas) {
-        setError(error, "out of memory for the GIF canvas");
+    std::shared_ptr<Image> canvas;
+    FrameBudget budget(*gif, maxCanvasPixels, true);
+    FrameReader frames(gif.get(), error);
+    bool read = frames.run([&](const GifImageDesc& desc, int index) { return budget.admit(desc, index); },
+        [&](const FrameReader::Frame& frame) {
+            if (!canvas) {
+                animation.width = budget.width();
+                animation.height = budget.height();
+                canvas = Image::create(animation.width, animation.height);
+                if (!canvas) {
+                    setError(error, "out of memory for the GIF canvas");
+                    return false;
+                }
+            }
+            const GifImageDesc& desc = frame.desc;
+            std::shared_ptr<Image> previous;
+            if (frame.control.DisposalMode == DISPOSE_PREVIOUS)
+                previous = canvas->copy();
+            compose(*canvas, desc, frame.colors, frame.raster, frame.control.TransparentColor);
+            auto shown = canvas->copy();
+            if (!shown) {
+                setError(error, "out of memory for the GIF frames");
+                canvas = nullptr;
+                return false;
+            }
+            animation.frames.push_back({std::move(shown), frame.control.DelayTime, frame.hasGraphicControl});
+            // Disposal prepares the canvas for the next frame. Background disposal clears to
+            // transparent, as browsers do, rather than to the background colour index.
+            if (frame.control.DisposalMode == DISPOSE_BACKGROUND)
+                clearRect(*canvas, desc.Left, desc.Top, desc.Width, desc.Height);
+            else if (frame.control.DisposalMode == DISPOSE_PREVIOUS && previous)
+                canvas = previous;
+            return true;
+        });
+    // A truncated animation fails as a whole: its last frame would be half-filled.
+    if (!read || !canvas)
         return std::nullopt;
-    }
-    for (int i = 0; i < gif->ImageCount; ++i) {
-        const SavedImage& frame = gif->SavedImages[i];
-        const GifImageDesc& desc = frame.ImageDesc;
-        GraphicsControlBlock gcb {DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR};
-        bool hasGraphicControl = DGifSavedExtensionToGCB(gif.get(), i, &gcb) == GIF_OK;
-
-        std::shared_ptr<Image> previous;
-        if (gcb.DisposalMode == DISPOSE_PREVIOUS)
-            previous = canvas->copy();
-
-        const ColorMapObject* colors = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-        compose(*canvas, desc, colors, frame.RasterBits, gcb.TransparentColor);
-        auto shown = canvas->copy();
-        if (!shown) {
-            setError(error, "out of memory for the GIF frames");
-            return std::nullopt;
-        }
-        animation.frames.push_back({std::move(shown), gcb.DelayTime, hasGraphicControl});
-
-        // Disposal prepares the canvas for the next frame. Background disposal clears to
-        // transparent, as browsers do, rather than to the background colour index.
-        if (gcb.DisposalMode == DISPOSE_BACKGROUND)
-            clearRect(*canvas, desc.Left, desc.Top, desc.Width, desc.Height);
-        else if (gcb.DisposalMode == DISPOSE_PREVIOUS && previous)
-            canvas = previous;
-    }
+    animation.loopCount = frames.loopCount();
     return animation;
 }
 
-std::shared_ptr<Image> GifDecoder::decodeFirstFrame(std::span<const uint8_t> bytes, std::string* error)
+std::shared_ptr<Image> GifDecoder::decodeFirstFrame(
+    std::span<const uint8_t> bytes, std::string* error, int64_t maxCanvasPixels)
 {
-    if (auto problem = checkInput(bytes, false)) {
-        setError(error, *problem);
-        return nullptr;
-    }
     Reader reader {bytes};
-    auto gif = open(reader, error);
+    auto gif = open(reader, maxCanvasPixels, error);
     if (!gif)
         return nullptr;
-    auto fail = [&](const char* what) -> std::shared_ptr<Image> {
-        const char* reason = GifErrorString(gif->Error);
-        setError(error, std::string(what) + (reason ? reason : "unknown error"));
-        return nullptr;
-    };
-    int transparent = NO_TRANSPARENT_COLOR;
-    GifRecordType record = UNDEFINED_RECORD_TYPE;
-    do {
-        if (DGifGetRecordType(gif.get(), &record) != GIF_OK)
-            return fail("corrupt or truncated GIF data: ");
-        if (record == EXTENSION_RECORD_TYPE) {
-            int code = 0;
-            GifByteType* block = nullptr;
-            if (DGifGetExtension(gif.get(), &code, &block) != GIF_OK)
-                return fail("corrupt or truncated GIF data: ");
-            if (code == GRAPHICS_EXT_FUNC_CODE && block) {
-                GraphicsControlBlock gcb;
-                if (DGifExtensionToGCB(block[0], block + 1, &gcb) == GIF_OK)
-                    transparent = gcb.TransparentColor;
-            }
-            while (block) {
-                if (DGifGetExtensionNext(gif.get(), &block) != GIF_OK)
-                    return fail("corrupt or truncated GIF data: ");
-            }
-        } else if (record == IMAGE_DESC_RECORD_TYPE) {
-            if (DGifGetImageDesc(gif.get()) != GIF_OK)
-                return fail("corrupt or truncated GIF data: ");
-            const GifImageDesc& desc = gif->Image;
-            int width = gif->SWidth > 0 && gif->SHeight > 0 ? gif->SWidth : desc.Left + desc.Width;
-            int height = gif->SWidth > 0 && gif->SHeight > 0 ? gif->SHeight : desc.Top + desc.Height;
-            if (width <= 0 || height <= 0 || desc.Width <= 0 || desc.Height <= 0) {
-                setError(error, "GIF canvas is empty");
-                return nullptr;
-            }
-            std::vector<GifByteType> raster(size_t(desc.Width) * size_t(desc.Height));
-            auto readRow = [&](int row) {
-                return DGifGetLine(gif.get(), raster.data() + size_t(row) * desc.Width, desc.Width) == GIF_OK;
-            };
-            if (desc.Interlace) {
-                constexpr int kStart[4] = {0, 4, 2, 1}, kStep[4] = {8, 8, 4, 2};
-                for (int pass = 0; pass < 4; ++pass)
-                    for (int row = kStart[pass]; row < desc.Height; row += kStep[pass])
-                        if (!readRow(row))
-                            return fail("corrupt or truncated GIF data: ");
-            } else {
-                for (int row = 0; row < desc.Height; ++row)
-                    if (!readRow(row))
-                        return fail("corrupt or truncated GIF data: ");
-            }
-            auto canvas = Image::create(width, height);
-            if (!canvas) {
+    std::shared_ptr<Image> canvas;
+    FrameBudget budget(*gif, maxCanvasPixels, false);
+    FrameReader frames(gif.get(), error);
+    bool read = frames.run([&](const GifImageDesc& desc, int index) { return budget.admit(desc, index); },
+        [&](const FrameReader::Frame& frame) {
+            canvas = Image::create(budget.width(), budget.height());
+            if (!canvas)
                 setError(error, "out of memory for the GIF canvas");
-                return nullptr;
-            }
-            compose(
-                *canvas, desc, desc.ColorMap ? desc.ColorMap : gif->SColorMap, raster.data(), transparent);
-            return canvas;
-        }
-    } while (record != TERMINATE_RECORD_TYPE);
-    setError(error, "GIF has no frames");
-    return nullptr;
+            else
+                compose(*canvas, frame.desc, frame.colors, frame.raster, frame.control.TransparentColor);
+            return false;
+        });
+    return read ? canvas : nullptr;
 }
 
 std::optional<GifAnimation> GifDecoder::decodeFile(const std::filesystem::path& path, std::string* error)

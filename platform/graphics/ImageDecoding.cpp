@@ -13,12 +13,28 @@ namespace graphics {
 
 std::shared_ptr<Image> decodeImage(std::span<const uint8_t> bytes, std::string* error)
 {
-    if (JpegCodec::isJpeg(bytes))
-        return JpegCodec::decode(bytes, 1, error);
+    return decodeImage(bytes, DecodeBudget {}, error);
+}
+
+std::shared_ptr<Image> decodeImage(
+    std::span<const uint8_t> bytes, const DecodeBudget& budget, std::string* error)
+{
+    if (JpegCodec::isJpeg(bytes)) {
+        int denominator = 1;
+        if (budget.fitWidth > 0 && budget.fitHeight > 0) {
+            auto size = JpegCodec::scaledSize(bytes, 1, error);
+            if (!size)
+                return nullptr;
+            denominator
+                = screenScaleDenominator(size->first, size->second, budget.fitWidth, budget.fitHeight);
+        }
+        return JpegCodec::decode(bytes, denominator, error, budget.maxPixels);
+    }
     if (PngCodec::isPng(bytes))
-        return PngCodec::decode(bytes, 1, error);
+        return PngCodec::decode(bytes, 1, error, budget.maxPixels);
     if (GifDecoder::isGif(bytes))
-        return GifDecoder::decodeFirstFrame(bytes, error);
+        return GifDecoder::decodeFirstFrame(
+            bytes, error, std::min(budget.maxPixels, GifDecoder::kMaxCanvasPixels));
     if (error)
         *error = bytes.empty() ? "image data is empty" : "image data is not JPEG, PNG or GIF";
     return nullptr;
@@ -50,13 +66,8 @@ int screenScaleDenominator(int imageWidth, int imageHeight, int screenPixelWidth
 std::shared_ptr<Image> decodeImageForScreen(
     std::span<const uint8_t> bytes, int screenPixelWidth, int screenPixelHeight, std::string* error)
 {
-    if (!JpegCodec::isJpeg(bytes))
-        return decodeImage(bytes, error);
-    auto size = JpegCodec::scaledSize(bytes, 1, error);
-    if (!size)
-        return nullptr;
-    return JpegCodec::decode(
-        bytes, screenScaleDenominator(size->first, size->second, screenPixelWidth, screenPixelHeight), error);
+    return decodeImage(
+        bytes, DecodeBudget {kLocalMaxDecodePixels, screenPixelWidth, screenPixelHeight}, error);
 }
 
 std::shared_ptr<Image> decodeImageFile(const std::filesystem::path& path, std::string* error)

@@ -69,10 +69,12 @@ bool validDenominator(int d)
 struct Header {
     int width = 0, height = 0, scaledWidth = 0, scaledHeight = 0;
     bool cmyk = false;
+    bool warned = false; // the header read with a warning
 };
 
-std::optional<Header> readHeader(
-    tjhandle handle, std::span<const uint8_t> bytes, int denominator, std::string* error)
+// Reads the header with this thread's decompressor; a read that did not go cleanly leaves the
+// thread a fresh one.
+std::optional<Header> readHeader(std::span<const uint8_t> bytes, int denominator, std::string* error)
 {
     if (bytes.empty()) {
         setError(error, "JPEG data is empty");
@@ -86,22 +88,31 @@ std::optional<Header> readHeader(
         setError(error, "unsupported JPEG scale 1/" + std::to_string(denominator));
         return std::nullopt;
     }
+    tjhandle handle = decompressor();
     if (!handle) {
         setError(error, "cannot create a JPEG decompressor");
         return std::nullopt;
     }
     Header h;
     int subsampling = 0, colorspace = 0;
+    // A warning here (stray bytes between segments, as some encoders leave them) is no reason to
+    // refuse the file when the header was read whole.
+    std::string warning;
     if (tjDecompressHeader3(
             handle, bytes.data(), bytes.size(), &h.width, &h.height, &subsampling, &colorspace)
         != 0) {
-        setError(error, std::string("bad JPEG header: ") + tjGetErrorStr2(handle));
+        if (tjGetErrorCode(handle) != TJERR_WARNING) {
+            setError(error, std::string("bad JPEG header: ") + tjGetErrorStr2(handle));
+            resetDecompressor();
+            return std::nullopt;
+        }
+        h.warned = true;
+        warning = tjGetErrorStr2(handle);
         resetDecompressor();
-        return std::nullopt;
     }
     h.cmyk = colorspace == TJCS_CMYK || colorspace == TJCS_YCCK;
     if (h.width <= 0 || h.height <= 0) {
-        setError(error, "JPEG image has no pixels");
+        setError(error, h.warned ? "bad JPEG header: " + warning : std::string("JPEG image has no pixels"));
         return std::nullopt;
     }
     tjscalingfactor factor {1, denominator};
@@ -126,6 +137,37 @@ void cmykToBgra(const uint8_t* cmyk, Image& image)
             out[3] = 0xFF;
         }
     }
+}
+
+// Whether the stream holds its end-of-image marker after the start of its first scan, as a whole
+// file does and a truncated one does not. Segments are walked by their lengths up to the scan
+// (an EXIF thumbnail has markers of its own), passing stray bytes between them as decoders do;
+// inside the scans a 0xFF byte is always followed by 0 or a restart code, never by 0xD9.
+bool reachesEndOfImage(std::span<const uint8_t> b)
+{
+    size_t at = 2;
+    while (at + 1 < b.size()) {
+        if (b[at] != 0xFF || b[at + 1] == 0xFF) {
+            ++at;
+            continue;
+        }
+        uint8_t marker = b[at + 1];
+        if (marker == 0xDA)
+            break;
+        if (marker == 0xD9)
+            return false;
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD8)) {
+            at += 2;
+            continue;
+        }
+        if (at + 4 > b.size())
+            return false;
+        at += 2 + size_t(b[at + 2] << 8 | b[at + 3]);
+    }
+    for (size_t i = at + 2; i + 1 < b.size(); ++i)
+        if (b[i] == 0xFF && b[i + 1] == 0xD9)
+            return true;
+    return false;
 }
 
 } // namespace
@@ -216,23 +258,25 @@ int JpegCodec::exifOrientation(std::span<const uint8_t> b)
 std::optional<std::pair<int, int>> JpegCodec::scaledSize(
     std::span<const uint8_t> bytes, int scaleDenominator, std::string* error)
 {
-    auto header = readHeader(decompressor(), bytes, scaleDenominator, error);
+    auto header = readHeader(bytes, scaleDenominator, error);
     if (!header)
         return std::nullopt;
     return std::pair {header->scaledWidth, header->scaledHeight};
 }
 
 std::shared_ptr<Image> JpegCodec::decode(
-    std::span<const uint8_t> bytes, int scaleDenominator, std::string* error)
+    std::span<const uint8_t> bytes, int scaleDenominator, std::string* error, int64_t maxPixels)
 {
-    tjhandle handle = decompressor();
-    auto header = readHeader(handle, bytes, scaleDenominator, error);
+    auto header = readHeader(bytes, scaleDenominator, error);
     if (!header)
         return nullptr;
-    // Refuse sizes whose pixels could not reasonably be held (a forged header can claim 65535^2).
-    constexpr int64_t kMaxPixels = int64_t(1) << 27;
-    if (int64_t(header->scaledWidth) * header->scaledHeight > kMaxPixels) {
-        setError(error, "JPEG image is too large");
+    tjhandle handle = decompressor();
+    // What the decoder holds grows with the full size, not the scaled one: a progressive file
+    // keeps the coefficients of every block until its last scan.
+    if (int64_t(header->width) * header->height > maxPixels) {
+        setError(error,
+            "JPEG image of " + std::to_string(header->width) + " x " + std::to_string(header->height)
+                + " is too large to decode (at most " + std::to_string(maxPixels) + " pixels)");
         return nullptr;
     }
     auto image = Image::createUninitialized(header->scaledWidth, header->scaledHeight);
@@ -250,14 +294,17 @@ std::shared_ptr<Image> JpegCodec::decode(
             return nullptr;
         }
     }
-    // Any warning (a truncated or corrupt stream) fails the decode: a half-grey photo is worse
-    // than a clear error.
+    // A warning while decoding the picture (a truncated or corrupt stream) fails the decode: a
+    // half-grey photo is worse than a clear error. When the header warned already, TurboJPEG
+    // would stop on that same warning, so the picture is decoded through it and kept only when
+    // the stream reaches its end.
+    const int flags = header->warned ? 0 : TJFLAG_STOPONWARNING;
     int rc = cmyk ? tjDecompress2(handle, bytes.data(), bytes.size(), cmyk.get(), image->pixelWidth(),
-                 image->pixelWidth() * 4, image->pixelHeight(), TJPF_CMYK, TJFLAG_STOPONWARNING)
+                 image->pixelWidth() * 4, image->pixelHeight(), TJPF_CMYK, flags)
                   : tjDecompress2(handle, bytes.data(), bytes.size(), image->data(), image->pixelWidth(),
-                      image->stride(), image->pixelHeight(), TJPF_BGRA, TJFLAG_STOPONWARNING);
-    if (rc != 0) {
-        bool warning = tjGetErrorCode(handle) == TJERR_WARNING;
+                      image->stride(), image->pixelHeight(), TJPF_BGRA, flags);
+    const bool warning = rc != 0 && tjGetErrorCode(handle) == TJERR_WARNING;
+    if (rc != 0 && !(warning && header->warned && reachesEndOfImage(bytes))) {
         setError(error,
             std::string(warning ? "corrupt or truncated JPEG data: " : "JPEG decoding failed: ")
                 + tjGetErrorStr2(handle));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/graphics/ImageDecoding.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -20,9 +22,10 @@ public:
     static std::optional<std::vector<uint8_t>> encode(
         const Image&, int quality, std::string* error = nullptr);
     // nullptr on failure, with the reason in *error. A truncated or corrupt stream fails: a
-    // partly grey picture is worse than none.
-    static std::shared_ptr<Image> decode(
-        std::span<const uint8_t> bytes, int scaleDenominator = 1, std::string* error = nullptr);
+    // partly grey picture is worse than none; a warning about the header alone does not. A file
+    // of more than `maxPixels` (at full size, whatever the scale) is refused before decoding.
+    static std::shared_ptr<Image> decode(std::span<const uint8_t> bytes, int scaleDenominator = 1,
+        std::string* error = nullptr, int64_t maxPixels = kLocalMaxDecodePixels);
     static std::shared_ptr<Image> decodeFile(
         const std::filesystem::path&, int scaleDenominator = 1, std::string* error = nullptr);
     // Pixel size of the image at a scale, read from the header alone.

@@ -137,7 +137,7 @@ std::optional<std::vector<uint8_t>> PngCodec::encode(const Image& image, std::st
 }
 
 std::shared_ptr<Image> PngCodec::decode(
-    std::span<const uint8_t> bytes, int scaleDenominator, std::string* error)
+    std::span<const uint8_t> bytes, int scaleDenominator, std::string* error, int64_t maxPixels)
 {
     if (bytes.empty()) {
         setError(error, "PNG data is empty");
@@ -159,9 +159,15 @@ std::shared_ptr<Image> PngCodec::decode(
         png_image_free(&png);
         return nullptr;
     }
-    constexpr uint64_t kMaxPixels = uint64_t(1) << 27;
-    if (png.width == 0 || png.height == 0 || uint64_t(png.width) * png.height > kMaxPixels) {
-        setError(error, "PNG image is empty or too large");
+    if (png.width == 0 || png.height == 0) {
+        setError(error, "PNG image is empty");
+        png_image_free(&png);
+        return nullptr;
+    }
+    if (uint64_t(png.width) * png.height > uint64_t(std::max<int64_t>(maxPixels, 0))) {
+        setError(error,
+            "PNG image of " + std::to_string(png.width) + " x " + std::to_string(png.height)
+                + " is too large to decode (at most " + std::to_string(maxPixels) + " pixels)");
         png_image_free(&png);
         return nullptr;
     }

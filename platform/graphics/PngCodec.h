@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/graphics/ImageDecoding.h"
+
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -17,8 +19,9 @@ class PngCodec final {
 public:
     static std::optional<std::vector<uint8_t>> encode(const Image&, std::string* error = nullptr);
     // scaleDenominator 1 keeps the pixels; 2, 4 or 8 box-filter them down (PNG has no DCT trick).
-    static std::shared_ptr<Image> decode(
-        std::span<const uint8_t> bytes, int scaleDenominator = 1, std::string* error = nullptr);
+    // A file of more than `maxPixels` is refused before anything is allocated for its pixels.
+    static std::shared_ptr<Image> decode(std::span<const uint8_t> bytes, int scaleDenominator = 1,
+        std::string* error = nullptr, int64_t maxPixels = kLocalMaxDecodePixels);
     static std::shared_ptr<Image> decodeFile(
         const std::filesystem::path&, int scaleDenominator = 1, std::string* error = nullptr);
     static bool isPng(std::span<const uint8_t> bytes);

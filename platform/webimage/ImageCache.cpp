@@ -7,6 +7,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageDecoding.h"
 #include "platform/webimage/MemoryCache.h"
+#include "platform/webimage/ScreenDecodeBudget.h"
 
 #include <atomic>
 #include <cstdio>
@@ -62,6 +63,7 @@ struct ImageCache::State {
     std::optional<fs::path> directory;
     mutable std::mutex mutex;
     MemoryCache memory {kDefaultMaxMemoryCost};
+    graphics::DecodeBudget budget {screenDecodeBudget()};
     // Last, so they go first: their destructors finish the queued work, which uses the members
     // above, and join their threads.
     foundation::OperationQueue ioQueue; // serial: writes, removals, clearing
@@ -89,8 +91,14 @@ struct ImageCache::State {
         std::error_code error;
         if (!fs::is_regular_file(path, error))
             return nullptr;
+        graphics::DecodeBudget decodeBudget;
+        {
+            std::lock_guard lock(mutex);
+            decodeBudget = budget;
+        }
         std::string why;
-        auto image = graphics::decodeImageFile(path, &why);
+        auto bytes = graphics::readImageFile(path, &why);
+        auto image = bytes ? graphics::decodeImage(*bytes, decodeBudget, &why) : nullptr;
         if (!image) {
             foundation::logf("web image cache: dropping %s: %s", path.filename().c_str(), why.c_str());
             fs::remove(path, error);
@@ -220,6 +228,18 @@ std::string ImageCache::cacheFileName(const std::string& key)
     std::snprintf(text, sizeof text, "%016llx%016llx", static_cast<unsigned long long>(hash >> 64),
         static_cast<unsigned long long>(hash));
     return text;
+}
+
+graphics::DecodeBudget ImageCache::decodeBudget() const
+{
+    std::lock_guard lock(m_state->mutex);
+    return m_state->budget;
+}
+
+void ImageCache::setDecodeBudget(const graphics::DecodeBudget& budget)
+{
+    std::lock_guard lock(m_state->mutex);
+    m_state->budget = budget;
 }
 
 size_t ImageCache::memoryCost() const

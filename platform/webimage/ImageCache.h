@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/graphics/Forward.h"
+#include "platform/graphics/ImageDecoding.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -58,6 +59,10 @@ public:
     std::filesystem::path cachePathForKey(const std::string& key) const;
     // The file name of a key: 32 hex digits of a 128-bit hash, so no URL reaches the file system.
     static std::string cacheFileName(const std::string& key);
+
+    // What decoding a disk copy may take (the downloader's default); a copy over it is dropped.
+    graphics::DecodeBudget decodeBudget() const;
+    void setDecodeBudget(const graphics::DecodeBudget&);
 
     size_t memoryCost() const;
     size_t memoryCount() const;

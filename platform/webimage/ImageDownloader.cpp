@@ -5,6 +5,7 @@
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageDecoding.h"
 #include "platform/net/HttpClient.h"
+#include "platform/webimage/ScreenDecodeBudget.h"
 
 #include <map>
 #include <unordered_map>
@@ -30,6 +31,7 @@ struct ImageDownloader::State : std::enable_shared_from_this<State> {
     }
 
     net::HttpClient& client;
+    graphics::DecodeBudget budget {screenDecodeBudget()};
     foundation::OperationQueue decodeQueue;
     std::unordered_map<std::string, std::shared_ptr<Download>> byUrl;
     std::unordered_map<uint64_t, std::shared_ptr<Download>> byToken;
@@ -58,9 +60,9 @@ struct ImageDownloader::State : std::enable_shared_from_this<State> {
         download->decoding = true;
         auto data = std::make_shared<const std::vector<uint8_t>>(response.body.begin(), response.body.end());
         std::weak_ptr<State> weakSelf = shared_from_this();
-        decodeQueue.addOperation([weakSelf, download, data] {
+        decodeQueue.addOperation([weakSelf, download, data, budget = budget] {
             std::string error;
-            auto image = graphics::decodeImage(*data, &error);
+            auto image = graphics::decodeImage(*data, budget, &error);
             foundation::RunLoop::main().post([weakSelf, download, data, image, error] {
                 if (auto self = weakSelf.lock())
                     self->finish(download, image, image ? data : nullptr, image ? std::string() : error);
@@ -138,6 +140,16 @@ uint64_t ImageDownloader::download(const std::string& url, Done done)
 void ImageDownloader::cancel(uint64_t token)
 {
     m_state->cancel(token);
+}
+
+const graphics::DecodeBudget& ImageDownloader::decodeBudget() const
+{
+    return m_state->budget;
+}
+
+void ImageDownloader::setDecodeBudget(const graphics::DecodeBudget& budget)
+{
+    m_state->budget = budget;
 }
 
 size_t ImageDownloader::activeCount() const

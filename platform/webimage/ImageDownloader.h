@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/graphics/Forward.h"
+#include "platform/graphics/ImageDecoding.h"
 
 #include <cstdint>
 #include <functional>
@@ -37,6 +38,11 @@ public:
 
     double timeout() const { return m_timeout; }
     void setTimeout(double seconds) { m_timeout = seconds; }
+    // What decoding a download may take: by default a file of the network's size limit, a JPEG
+    // decoded for the main screen as it was when the downloader was made. A download over it
+    // fails with the reason.
+    const graphics::DecodeBudget& decodeBudget() const;
+    void setDecodeBudget(const graphics::DecodeBudget&);
     // Downloads on their way (the HTTP request or the decoding).
     size_t activeCount() const;
     // Requests waiting for the download of a URL.

@@ -2,9 +2,12 @@
 
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
+#include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/PngCodec.h"
 #include "platform/net/UrlSessionDataTask.h"
+#include "platform/ui/Screen.h"
 #include "tests/components/imageviewer/GifSamples.h"
+#include "tests/platform/graphics/ForgedImages.h"
 #include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
@@ -210,4 +213,40 @@ TEST_F(ImageViewerDownloaderTest, ReadsFileUrls)
     ASSERT_TRUE(missing->task);
     waitFor(*missing);
     EXPECT_FALSE(missing->image);
+}
+
+TEST_F(ImageViewerDownloaderTest, ImagesMeetTheScreensBudget)
+{
+    // Bodies served as they are: a photo, one of 4100 x 4100 (a real picture, just past the
+    // 4096 x 4096 a download may be) and headers that claim 11585 x 11585.
+    auto serve = [this](const std::string& path, std::vector<uint8_t> bytes, const char* type) {
+        auto body = std::make_shared<std::string>(bytes.begin(), bytes.end());
+        m_server.Get(path, [body, type](const httplib::Request&, httplib::Response& response) {
+            response.set_content(*body, type);
+        });
+    };
+    auto photo = graphics::Image::create(1600, 1200);
+    photo->fill(0xFF204080);
+    serve("/photo.jpg", *graphics::JpegCodec::encode(*photo, 80), "image/jpeg");
+    auto huge = graphics::Image::create(4100, 4100);
+    huge->fill(0xFF204080);
+    serve("/huge.jpg", *graphics::JpegCodec::encode(*huge, 50), "image/jpeg");
+    huge = nullptr;
+    serve("/forged.jpg", mivo::test::jpegClaiming(11585, 11585), "image/jpeg");
+    serve("/forged.png", mivo::test::pngClaiming(11585, 11585), "image/png");
+
+    // A screen of 200 x 300 pixels: a quarter of the photo (400 x 300) still covers it turned.
+    auto& screen = ui::Screen::mainScreen();
+    screen.setSize({100, 150});
+    auto photoOutcome = start(m_base + "/photo.jpg");
+    for (const char* path : {"/huge.jpg", "/forged.jpg", "/forged.png"}) {
+        auto outcome = start(m_base + path);
+        waitFor(*outcome);
+        EXPECT_FALSE(outcome->image) << path;
+    }
+    waitFor(*photoOutcome);
+    screen.usePhoneProfile();
+    ASSERT_TRUE(photoOutcome->image);
+    EXPECT_EQ(photoOutcome->image->pixelWidth(), 400);
+    EXPECT_EQ(photoOutcome->image->pixelHeight(), 300);
 }

@@ -1,3 +1,4 @@
+#include "components/subtitles/SubtitlesParser.h"
 #include "components/subtitles/Subtitles.h"
 #include "components/subtitles/SubtitlesParts.h"
 #include "platform/ui/MoviePlayerController.h"
@@ -6,6 +7,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <regex>
 #include <unistd.h>
 
 void PrintTo(const SubtitleCue& cue, std::ostream* out)
@@ -101,6 +104,49 @@ TEST(SubtitlesParserTest, RemovesTagsAndTrimsSpaces)
         ASSERT_EQ(cues.size(), 1u) << row.body;
         EXPECT_EQ(cues[0].text, row.text) << row.body;
     }
+}
+
+// The markup the cue texts drop, as a regular expression: the reference the scanner must equal.
+std::string removeTagsByRegex(const std::string& text)
+{
+    static const std::regex tags(R"([<|\{][^>|\^}]*[>|\}])", std::regex::ECMAScript | std::regex::icase);
+    return std::regex_replace(text, tags, "");
+}
+
+TEST(SubtitlesParserTest, TagsGoAsTheRegularExpressionTakesThem)
+{
+    // Every character the expression names, a few it does not, line breaks and a NUL.
+    const std::string alphabet("<>{}|^\\aZ \n\r\0\xE4", 14);
+    std::mt19937 random(20240611);
+    for (int i = 0; i < 200000; ++i) {
+        std::string text(random() % 13, ' ');
+        for (char& c : text)
+            c = alphabet[random() % alphabet.size()];
+        ASSERT_EQ(subtitles::removeTags(text), removeTagsByRegex(text)) << testing::PrintToString(text);
+    }
+    // Long texts made of short pieces, which the regular expression still manages.
+    const char* pieces[] = {"<i>", "</i>", "{\\an8}", "a < b", "x^y", "|", "<b", "}", "{", "word ", "\n"};
+    for (int round = 0; round < 20; ++round) {
+        std::string text;
+        while (text.size() < 100000)
+            text += pieces[random() % std::size(pieces)];
+        ASSERT_EQ(subtitles::removeTags(text), removeTagsByRegex(text)) << round;
+    }
+}
+
+TEST(SubtitlesParserTest, AHugeCueWithoutACloserIsKeptWhole)
+{
+    const std::string head = "1\n00:00:01,000 --> 00:00:02,000\n";
+    for (char open : {'<', '{', '|'}) {
+        std::string body = std::string(1, open) + std::string(1 << 20, 'a');
+        auto cues = parse(head + body + "\n");
+        ASSERT_EQ(cues.size(), 1u);
+        EXPECT_EQ(cues[0].text, body);
+    }
+    std::string openers(1 << 20, '<');
+    EXPECT_EQ(parse(head + openers + "\n").at(0).text, openers);
+    // Closed at the very end, the whole megabyte is one tag.
+    EXPECT_EQ(parse(head + "kept <" + std::string(1 << 20, 'a') + ">\n").at(0).text, "kept ");
 }
 
 TEST(SubtitlesParserTest, EmptyTextKeepsTheNextCue)

@@ -3,9 +3,11 @@
 #include "platform/graphics/ImageDecoding.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/PngCodec.h"
+#include "tests/platform/graphics/ForgedImages.h"
 
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
@@ -137,7 +139,8 @@ TEST(JpegCodec, BadInputFailsWithAClearError)
             forged[i + 6] = forged[i + 8] = 0x00;
             break;
         }
-    EXPECT_EQ(jpegError(forged), "JPEG image is too large");
+    EXPECT_EQ(
+        jpegError(forged), "JPEG image of 65280 x 65280 is too large to decode (at most 134217728 pixels)");
     std::string error;
     EXPECT_FALSE(JpegCodec::decodeFile("/nonexistent/photo.jpg", 1, &error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
@@ -197,6 +200,50 @@ TEST(PngCodec, BadInputFailsWithAClearError)
     for (size_t i = 60; i < corrupt.size(); i += 7)
         corrupt[i] ^= 0x5A;
     EXPECT_FALSE(pngError(corrupt).empty());
+}
+
+namespace {
+
+// The bytes with `extra` put in front of the first marker `marker`.
+std::vector<uint8_t> insertedBefore(std::vector<uint8_t> bytes, uint8_t marker, std::vector<uint8_t> extra)
+{
+    for (size_t i = 2; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == marker) {
+            bytes.insert(bytes.begin() + std::ptrdiff_t(i), extra.begin(), extra.end());
+            break;
+        }
+    return bytes;
+}
+
+} // namespace
+
+TEST(JpegCodec, AWarningAboutTheHeaderIsNoReasonToRefuse)
+{
+    auto photo = makePhoto(256, 192);
+    auto bytes = JpegCodec::encode(*photo, 90);
+    ASSERT_TRUE(bytes);
+    // Two stray bytes before the scan, as some encoders leave them: TurboJPEG warns and decodes.
+    auto stray = insertedBefore(*bytes, 0xDA, {0x12, 0x34});
+    std::string error;
+    for (int denominator : {1, 4}) {
+        auto decoded = JpegCodec::decode(stray, denominator, &error);
+        ASSERT_TRUE(decoded) << error;
+        EXPECT_EQ(decoded->pixelWidth(), 256 / denominator);
+        EXPECT_GT(psnr(*JpegCodec::decode(*bytes, denominator), *decoded), 99.0);
+    }
+    auto size = JpegCodec::scaledSize(stray, 2, &error);
+    ASSERT_TRUE(size) << error;
+    EXPECT_EQ(size->first, 128);
+    ASSERT_TRUE(decodeImageForScreen(stray, 64, 64, &error)) << error;
+    // Warnings about the picture itself still fail it, with or without one about the header.
+    EXPECT_NE(jpegError(truncated(stray, stray.size() / 2)).find("truncated"), std::string::npos);
+    EXPECT_NE(jpegError(truncated(stray, stray.size() - 2)).find("truncated"), std::string::npos);
+    // An EXIF thumbnail's own end marker before the scan does not make a cut-off file whole.
+    std::vector<uint8_t> app1 = {0xFF, 0xE1, 0, 12, 'E', 'x', 'i', 'f', 0, 0, 0xFF, 0xDA, 0xFF, 0xD9};
+    auto withThumbnail = insertedBefore(stray, 0xDB, app1);
+    ASSERT_TRUE(JpegCodec::decode(withThumbnail, 1, &error)) << error;
+    EXPECT_NE(
+        jpegError(truncated(withThumbnail, withThumbnail.size() / 2)).find("truncated"), std::string::npos);
 }
 
 namespace {
@@ -336,6 +383,37 @@ TEST(GifDecoder, BadInputFailsWithAClearError)
     EXPECT_EQ(gifError(forged), "GIF frame of 81000000 pixels is too large to decode");
 }
 
+// A GIF with a screen of `width` x `height`, two colours (black, red), made by giflib's encoder
+// with `write` putting its records.
+std::vector<uint8_t> encodedGif(int width, int height, const std::function<void(GifFileType*)>& write)
+{
+    std::vector<uint8_t> out;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, appendBytes, &error);
+    EGifSetGifVersion(gif, true);
+    GifColorType colors[2] = {{0, 0, 0}, {255, 0, 0}};
+    ColorMapObject* map = GifMakeMapObject(2, colors);
+    EGifPutScreenDesc(gif, width, height, 1, 0, map);
+    write(gif);
+    EGifCloseFile(gif, &error);
+    GifFreeMapObject(map);
+    return out;
+}
+
+// The records of a GIF made by encodedGif: what follows its header and colour table, trailer left out.
+std::vector<uint8_t> recordsOf(const std::vector<uint8_t>& gif)
+{
+    return {gif.begin() + 13 + 6, gif.end() - 1};
+}
+
+std::vector<uint8_t> joined(std::initializer_list<std::vector<uint8_t>> parts)
+{
+    std::vector<uint8_t> out;
+    for (const auto& part : parts)
+        out.insert(out.end(), part.begin(), part.end());
+    return out;
+}
+
 // A screen descriptor, a global colour table of two entries and `frames` frames of w x h that
 // each hold one LZW clear-and-end code: a few bytes that claim as much as they like.
 std::vector<uint8_t> claimingGif(int screenWidth, int screenHeight, int frames, int w, int h)
@@ -361,26 +439,88 @@ TEST(GifDecoder, RefusesClaimsBeyondTheMemoryBudgetBeforeAllocating)
     EXPECT_FALSE(decodeImage(huge, &error));
     EXPECT_EQ(error, "GIF canvas of 8192 x 8192 is too large to decode");
 
-    // 2000 x 2000 is fine alone (16 MB) but not as 40 full-canvas frames (640 MB composed): one
-    // real frame followed by 39 that only claim the size.
-    std::vector<uint8_t> many;
-    int gifErrorCode = 0;
-    GifFileType* gif = EGifOpen(&many, appendBytes, &gifErrorCode);
-    GifColorType colors[2] = {{0, 0, 0}, {255, 0, 0}};
-    ColorMapObject* map = GifMakeMapObject(2, colors);
-    EGifPutScreenDesc(gif, 2000, 2000, 1, 0, map);
-    putFrame(gif, 0, 0, 2000, 2000, 1);
-    EGifCloseFile(gif, &gifErrorCode);
-    GifFreeMapObject(map);
-    auto claims = claimingGif(2000, 2000, 39, 2000, 2000);
+    // 2000 x 2000 is fine alone (16 MB) but not as 40 full-canvas frames (640 MB composed).
+    auto frame
+        = recordsOf(encodedGif(2000, 2000, [](GifFileType* gif) { putFrame(gif, 0, 0, 2000, 2000, 1); }));
+    auto many = encodedGif(2000, 2000, [](GifFileType*) {});
     many.pop_back(); // the trailer
-    many.insert(many.end(), claims.begin() + 19, claims.end());
-    EXPECT_EQ(gifError(many), "GIF animation of 40 frames at 2000 x 2000 is too large to decode");
+    for (int i = 0; i < 40; ++i)
+        many.insert(many.end(), frame.begin(), frame.end());
+    many.push_back(0x3B);
+    // The canvas and a saved copy (32 MB), then 20 MB a frame (its copy and its raster): 11 fit.
+    EXPECT_EQ(gifError(many), "GIF animation at 2000 x 2000 is too large to decode beyond 11 frames");
     // As a still image only the first frame is decoded, which fits.
     auto still = decodeImage(many, &error);
     ASSERT_TRUE(still) << error;
     EXPECT_EQ(still->pixelWidth(), 2000);
     EXPECT_EQ(still->pixel(1999, 1999), kRed);
+}
+
+TEST(GifDecoder, AnExtensionWhoseFirstSubBlockIsEmptyEndsThere)
+{
+    auto screen = encodedGif(2, 2, [](GifFileType*) {});
+    std::vector<uint8_t> header(screen.begin(), screen.end() - 1);
+    auto redFrame = recordsOf(encodedGif(2, 2, [](GifFileType* gif) { putFrame(gif, 0, 0, 2, 2, 1); }));
+    auto blackPixel = recordsOf(encodedGif(2, 2, [](GifFileType* gif) { putFrame(gif, 1, 1, 1, 1, 0); }));
+    const std::vector<uint8_t> emptyControl = {0x21, 0xF9, 0}, emptyComment = {0x21, 0xFE, 0},
+                               trailer = {0x3B};
+
+    std::string error;
+    auto animation = GifDecoder::decode(
+        joined({header, emptyControl, redFrame, emptyComment, blackPixel, trailer}), &error);
+    ASSERT_TRUE(animation) << error;
+    ASSERT_EQ(animation->frames.size(), 2u);
+    EXPECT_FALSE(animation->frames[0].hasGraphicControl);
+    EXPECT_EQ(animation->frames[0].image->pixel(1, 1), kRed);
+    EXPECT_EQ(animation->frames[1].image->pixel(0, 0), kRed);
+    EXPECT_EQ(animation->frames[1].image->pixel(1, 1), 0xFF000000u);
+    auto still = decodeImage(joined({header, emptyControl, redFrame, trailer}), &error);
+    ASSERT_TRUE(still) << error;
+    EXPECT_EQ(still->pixel(0, 0), kRed);
+
+    // A frame of no pixels draws nothing and is still a frame; an extension may end the file.
+    const std::vector<uint8_t> nothing = {0x2C, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 1, 0x2C, 0};
+    animation = GifDecoder::decode(joined({header, redFrame, nothing, emptyComment, trailer}), &error);
+    ASSERT_TRUE(animation) << error;
+    EXPECT_EQ(animation->frames.size(), 2u);
+    EXPECT_EQ(animation->frames[1].image->pixel(0, 0), kRed);
+    // A stray byte between records is a broken file, not something to skip.
+    EXPECT_NE(
+        gifError(joined({header, redFrame, {0}, blackPixel, trailer})).find("corrupt"), std::string::npos);
+}
+
+TEST(GifDecoder, FramesHiddenBehindAnEmptyExtensionMeetTheBudget)
+{
+    // A 100 x 100 screen, an empty graphic control and a stray end of block, then sixteen frames
+    // of 4096 x 4096 (256 MB of rasters) with real picture data. A walk that takes the extension
+    // to end at its first empty sub-block sees no frames here; a reader that takes one more
+    // sub-block finds all sixteen.
+    auto header = encodedGif(100, 100, [](GifFileType*) {});
+    header.pop_back();
+    auto big
+        = recordsOf(encodedGif(4096, 4096, [](GifFileType* gif) { putFrame(gif, 0, 0, 4096, 4096, 1); }));
+    std::vector<uint8_t> hostile = joined({header, {0x21, 0xF9, 0, 0}});
+    for (int i = 0; i < 16; ++i)
+        hostile.insert(hostile.end(), big.begin(), big.end());
+    hostile.push_back(0x3B);
+    std::string error;
+    EXPECT_FALSE(GifDecoder::decode(hostile, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_FALSE(decodeImage(hostile, &error));
+
+    // The few hundred bytes that claim one 65535 x 32768 frame the same way.
+    std::vector<uint8_t> claim = joined({header, {0x21, 0xF9, 0, 0}});
+    for (int i = 0; i < 8; ++i)
+        claim.insert(claim.end(), {0x2C, 0, 0, 0, 0, 0xFF, 0xFF, 0, 0x80, 0, 2, 2, 0x4C, 0x01, 0});
+    claim.push_back(0x3B);
+    EXPECT_LT(claim.size(), 300u);
+    EXPECT_FALSE(GifDecoder::decode(claim, &error));
+    EXPECT_FALSE(decodeImage(claim, &error));
+
+    // Written properly, the first of those frames is an ordinary picture.
+    auto first = decodeImage(joined({header, big, {0x3B}}), &error);
+    ASSERT_TRUE(first) << error;
+    EXPECT_EQ(first->pixel(99, 99), kRed);
 }
 
 TEST(GifDecoder, StillImageIsTheFirstFrameAndKeepsItsTransparency)
@@ -437,4 +577,51 @@ TEST(ImageDecoding, ScreenDecodeTakesTheSmallestScaleThatStillCoversTheScreen)
     EXPECT_EQ(forScreen->pixelWidth(), 16); // 1/4 still covers 16 x 12 (and 16 x 12 turned)
     auto png = PngCodec::encode(*photo);
     EXPECT_EQ(decodeImageForScreen(*png, 16, 16)->pixelWidth(), 64);
+}
+
+using mivo::test::jpegClaiming;
+using mivo::test::pngClaiming;
+
+TEST(ImageDecoding, ABudgetRefusesForgedSizesBeforeDecoding)
+{
+    const DecodeBudget phone = DecodeBudget::forScreen(640, 1136);
+    struct Case {
+        std::vector<uint8_t> bytes;
+        const char* error;
+    } cases[] = {
+        {jpegClaiming(11585, 11585),
+            "JPEG image of 11585 x 11585 is too large to decode (at most 16777216 pixels)"},
+        {jpegClaiming(4097, 4096),
+            "JPEG image of 4097 x 4096 is too large to decode (at most 16777216 pixels)"},
+        {pngClaiming(11585, 11585),
+            "PNG image of 11585 x 11585 is too large to decode (at most 16777216 pixels)"},
+        {claimingGif(4097, 4096, 1, 1, 1), "GIF canvas of 4097 x 4096 is too large to decode"},
+    };
+    for (const auto& c : cases) {
+        std::string error;
+        EXPECT_FALSE(decodeImage(c.bytes, phone, &error));
+        EXPECT_EQ(error, c.error);
+    }
+    // The app's own files keep the larger limit (these hold no picture data, so they fail later).
+    std::string error;
+    EXPECT_FALSE(decodeImage(jpegClaiming(11585, 11585), &error));
+    EXPECT_EQ(error.find("too large"), std::string::npos) << error;
+    EXPECT_FALSE(decodeImage(pngClaiming(11585, 11585), &error));
+    EXPECT_EQ(error.find("too large"), std::string::npos) << error;
+}
+
+TEST(ImageDecoding, ABudgetDecodesJpegsForTheScreenAndTheRestWhole)
+{
+    auto photo = makePhoto(1600, 1200);
+    auto jpeg = JpegCodec::encode(*photo, 85);
+    auto png = PngCodec::encode(*photo);
+    ASSERT_TRUE(jpeg && png);
+    std::string error;
+    // Half size (800 x 600) still covers the fit on a 450 x 600 screen turned (600 x 450); a
+    // quarter does not.
+    auto forScreen = decodeImage(*jpeg, DecodeBudget::forScreen(450, 600), &error);
+    ASSERT_TRUE(forScreen) << error;
+    EXPECT_EQ(forScreen->pixelWidth(), 800);
+    EXPECT_EQ(decodeImage(*jpeg, DecodeBudget::forScreen(0, 0), &error)->pixelWidth(), 1600);
+    EXPECT_EQ(decodeImage(*png, DecodeBudget::forScreen(450, 600), &error)->pixelWidth(), 1600);
 }

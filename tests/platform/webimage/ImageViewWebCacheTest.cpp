@@ -6,6 +6,7 @@
 #include "platform/webimage/ImageCache.h"
 #include "platform/webimage/ImageDownloader.h"
 #include "platform/webimage/WebImageManager.h"
+#include "tests/platform/graphics/ForgedImages.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempHome.h"
 
@@ -64,6 +65,16 @@ protected:
             count(request.path);
             response.set_content(m_portrait, "image/jpeg");
         });
+        m_server.Get("/forged.jpg", [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            auto bytes = mivo::test::jpegClaiming(11585, 11585);
+            response.set_content(reinterpret_cast<const char*>(bytes.data()), bytes.size(), "image/jpeg");
+        });
+        m_server.Get("/forged.png", [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            auto bytes = mivo::test::pngClaiming(11585, 11585);
+            response.set_content(reinterpret_cast<const char*>(bytes.data()), bytes.size(), "image/png");
+        });
         m_server.Get("/missing", [this](const httplib::Request& request, httplib::Response& response) {
             count(request.path);
             response.status = 404;
@@ -80,6 +91,8 @@ protected:
     {
         release();
         m_server.stopListening();
+        webimage::ImageDownloader::shared().setDecodeBudget(m_budget);
+        ImageCache::sharedImageCache().setDecodeBudget(m_budget);
         ImageCache::sharedImageCache().waitForDiskWrites();
         ImageCache::sharedImageCache().clearMemory();
         foundation::RunLoop::main().reset();
@@ -144,6 +157,7 @@ protected:
     }
 
     mivo::test::TempHome m_home;
+    const graphics::DecodeBudget m_budget = webimage::ImageDownloader::shared().decodeBudget();
     // A camera photo stored on its side with EXIF orientation 6.
     std::string m_portrait
         = readFile(std::string(MIVO_SOURCE_DIR) + "/Resources/camera/sample-photo-5-portrait-exif6.jpg");
@@ -242,6 +256,49 @@ TEST_F(WebImageTest, AFailedLoadLeavesThePlaceholderAndSaysWhy)
     webimage::setImageWithURL(*view, m_base + "/missing", nullptr, recordInto(again));
     ASSERT_TRUE(runUntil([&] { return again.calls > 0; }));
     EXPECT_EQ(requests("/missing"), 2);
+}
+
+TEST_F(WebImageTest, AnImagePastTheBudgetKeepsThePlaceholder)
+{
+    // The phone's screen: files of up to 4096 x 4096 pixels, whatever the screen.
+    EXPECT_EQ(m_budget.maxPixels, graphics::kNetworkMaxDecodePixels);
+    EXPECT_EQ(m_budget.fitWidth, 640);
+    EXPECT_EQ(m_budget.fitHeight, 1136);
+    EXPECT_EQ(ImageCache::sharedImageCache().decodeBudget().maxPixels, graphics::kNetworkMaxDecodePixels);
+
+    auto placeholder = graphics::Image::create(2, 2);
+    for (const char* path : {"/forged.jpg", "/forged.png"}) {
+        auto view = ui::ImageView::create();
+        Result result;
+        webimage::setImageWithURL(*view, m_base + path, placeholder, recordInto(result));
+        ASSERT_TRUE(runUntil([&] { return result.calls > 0; })) << path;
+        EXPECT_EQ(result.image, nullptr) << path;
+        EXPECT_NE(result.error.find("11585 x 11585 is too large to decode"), std::string::npos)
+            << path << ": " << result.error;
+        EXPECT_EQ(view->image(), placeholder) << path;
+    }
+    ImageCache::sharedImageCache().waitForDiskWrites();
+    EXPECT_EQ(ImageCache::sharedImageCache().diskCount(), 0u);
+}
+
+TEST_F(WebImageTest, APhotoIsDecodedForTheScreenFromTheNetworkAndTheDisk)
+{
+    // A 1600 x 1200 photo on a 200 x 300 screen: a quarter (400 x 300) still covers it turned.
+    auto small = graphics::DecodeBudget::forScreen(200, 300);
+    webimage::ImageDownloader::shared().setDecodeBudget(small);
+    ImageCache::sharedImageCache().setDecodeBudget(small);
+    const std::string url = m_base + "/portrait.jpg";
+    auto downloaded = load(url);
+    ASSERT_NE(downloaded.image, nullptr) << downloaded.error;
+    EXPECT_EQ(downloaded.image->pixelWidth(), 400);
+    EXPECT_EQ(downloaded.image->pixelHeight(), 300);
+    ImageCache::sharedImageCache().waitForDiskWrites();
+    ImageCache::sharedImageCache().clearMemory();
+    auto fromDisk = load(url);
+    EXPECT_EQ(fromDisk.type, CacheType::Disk);
+    ASSERT_NE(fromDisk.image, nullptr);
+    EXPECT_EQ(fromDisk.image->pixelWidth(), 400);
+    EXPECT_EQ(fromDisk.image->orientation(), graphics::ImageOrientation::Right);
 }
 
 TEST_F(WebImageTest, AMemoryHitIsShownBeforeTheCallReturns)
