@@ -196,9 +196,14 @@ bool TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& task
         stored = false;
         return false;
     }
-    // Files the task did not have yet still join it under its number.
-    if (applyNO.empty())
+    // Files the task did not have yet join it under its number. A task new here that the list
+    // gives no number gets the empty one, as an unnumbered task has, so that a lookup by number
+    // still finds it together with its records.
+    if (applyNO.empty()) {
         applyNO = task->applyNO();
+        if (applyNO.empty())
+            manager->updateMivoTask(task, Map {{"applyNO", applyNO}});
+    }
 
     for (const Value& file : entry["CarFilesList"].asArray()) {
         std::string type = textOf(file["FileType"]);
@@ -210,12 +215,11 @@ bool TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& task
         std::string fileCarID = textOf(file["carTaskId"]);
         Map record {
             {"carID", fileCarID.empty() ? carID : fileCarID},
+            {"applyNO", applyNO},
             {"taskPosition", position},
             {"resourceType", type},
             {"taskStatus", "UPLOADED"},
         };
-        if (!applyNO.empty())
-            record["applyNO"] = applyNO;
         copy(record, "resourceName", file["FileName"]);
         copy(record, "fileUrl", file["FileUrl"]);
         copy(record, "thumbnail", file["Thumbnail"]);

@@ -338,6 +338,19 @@ TEST_F(TaskRecordUtilTest, AMinimalListKeepsTheInspectorsNumberForTheListsAndGri
     }
 }
 
+TEST_F(TaskRecordUtilTest, ATaskNewHereThatComesWithoutANumberIsFoundByTheEmptyOne)
+{
+    Value list = Array {
+        Map {{"CarID", "72"}, {"carSource", "2"}, {"CarFilesList", Array {serverFile("72", "1", "image")}}}};
+    TaskRecordUtil::mergeServerTasks(list, "REJECTED", "arvel", MergeRule::OnlyWhileUploaded);
+    auto tasks
+        = IMivoDataBaseManager::sharedManager()->listMivoTasks(Predicate::withFormat("applyNO=%@", ""));
+    ASSERT_TRUE(tasks);
+    ASSERT_EQ(tasks->size(), 1u);
+    EXPECT_EQ(tasks->front()->carID(), "72");
+    EXPECT_EQ(records("applyNO=%@", "").size(), 1u);
+}
+
 TEST_F(TaskRecordUtilTest, NumericServerFieldsAreStoredAsText)
 {
     Value task = serverTask("0", "H1", Array {});
