@@ -90,6 +90,9 @@ void ImageViewerController::runDismissalAnimation(
 
 void ImageViewerController::finishDismissal()
 {
+    // Nothing is left to show progress on; a timer running on would hold the viewer for good when
+    // no download will ever end it.
+    cancelProgressTimer();
     auto self = sharedAs<ImageViewerController>();
     auto presenting = presentingViewController();
     auto tellDelegate = [self] {

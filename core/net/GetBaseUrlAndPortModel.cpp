@@ -36,11 +36,15 @@ bool startsWithIgnoringCase(const std::string& text, const char* prefix)
 std::string hostAndPort()
 {
     auto& defaults = foundation::UserDefaults::standard();
-    std::string host = textOf(defaults.value(GetBaseUrlAndPortModel::kBaseUrlKey));
-    std::string port = textOf(defaults.value(GetBaseUrlAndPortModel::kBasePortKey));
-    if (host.empty() || port.empty())
+    const foundation::Value& storedHost = defaults.value(GetBaseUrlAndPortModel::kBaseUrlKey);
+    const foundation::Value& storedPort = defaults.value(GetBaseUrlAndPortModel::kBasePortKey);
+    // Only a missing key means the built-in server: an address the inspector blanked is used as
+    // stored, so the inspector's data goes to no host he did not choose.
+    if (storedHost.isNull() || storedPort.isNull())
         return foundation::format(
             "%s:%s", GetBaseUrlAndPortModel::kDefaultHost, GetBaseUrlAndPortModel::kDefaultPort);
+    std::string host = textOf(storedHost);
+    std::string port = textOf(storedPort);
     if (!startsWithIgnoringCase(host, "http:") && !startsWithIgnoringCase(host, "https:"))
         host = "http://" + host;
     return foundation::format("%s:%s", host.c_str(), port.c_str());

@@ -2,8 +2,10 @@
 
 #include <string>
 
-// The server's base URLs from the user defaults "staticBaseUrl" and "staticBasePort", or the
-// built-in default server on port 80 when either is missing or empty.
+// The server's base URLs from the user defaults "staticBaseUrl" and "staticBasePort" (spaces
+// around them trimmed; "http://" put in front unless the host starts with "http:" or "https:"),
+// or the built-in default server on port 80 when either key is missing. Empty values are used as
+// stored.
 class GetBaseUrlAndPortModel final {
 public:
     // "<host>:<port>/Services"

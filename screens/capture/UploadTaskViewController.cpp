@@ -247,11 +247,17 @@ void UploadTaskViewController::addFinished(const Value& reply)
         showNetworkError();
         return;
     }
-    std::string serverId = text(reply["Data"]["serverId"]);
-    if (!RequestUrlUtil::succeeded(reply) || serverId.empty()) {
+    if (!RequestUrlUtil::succeeded(reply)) {
         // Files sent without a task id reach no task: send none, keep them pending.
         m_showMsgAlertView->showError(sharedAs<UploadTaskViewController>(), kNoticeTitle,
             RequestUrlUtil::message(reply, RequestUrlUtil::kNetworkFailureMessage), "确认", 0);
+        return;
+    }
+    // A success without the id is no envelope: its message may well read as a success, so it is
+    // not shown; the task stays unregistered and the next try registers it again.
+    std::string serverId = text(reply["Data"]["serverId"]);
+    if (serverId.empty()) {
+        showNetworkError();
         return;
     }
     m_uuidForTask = serverId;
@@ -355,6 +361,21 @@ std::shared_ptr<MivoUploadTask> UploadTaskViewController::recordOf(const std::st
     return it == m_recordsInFlight.end() ? nullptr : it->second;
 }
 
+std::optional<float> UploadTaskViewController::progressOf(const std::shared_ptr<MivoUploadTask>& record) const
+{
+    for (const auto& [tag, progress] : m_progressInFlight) {
+        if (recordOf(tag) == record)
+            return progress;
+    }
+    return std::nullopt;
+}
+
+void UploadTaskViewController::forgetInFlight(const std::string& tag)
+{
+    m_recordsInFlight.erase(tag);
+    m_progressInFlight.erase(tag);
+}
+
 void UploadTaskViewController::fileFinished(const std::string& tag, const Value& reply)
 {
     foundation::logf("jsonDic = %s", reply.toJson().c_str());
@@ -364,7 +385,7 @@ void UploadTaskViewController::fileFinished(const std::string& tag, const Value&
         return;
     }
     auto record = recordOf(tag);
-    m_recordsInFlight.erase(tag);
+    forgetInFlight(tag);
     if (record && !record->isDeleted()) {
         ++m_uploadTempCount;
         std::string fileUrl = text(reply["Data"]["FileUrl"]);
@@ -402,7 +423,7 @@ void UploadTaskViewController::allFilesUploaded()
 
 void UploadTaskViewController::fileFailed(const std::string& tag)
 {
-    m_recordsInFlight.erase(tag);
+    forgetInFlight(tag);
     ++m_warningTotalCount;
     if (m_warningTotalCount < 2) {
         m_showMsgAlertView->showWarning(

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,9 @@ private:
     void allFilesUploaded();
     void showNetworkError();
     std::shared_ptr<MivoUploadTask> recordOf(const std::string& tag) const;
+    // The last progress shown for a file in flight, so that a row made again shows it too.
+    std::optional<float> progressOf(const std::shared_ptr<MivoUploadTask>& record) const;
+    void forgetInFlight(const std::string& tag);
 
     std::string m_applyTaskNO;
     std::string m_applyTaskPhotoType;
@@ -124,6 +128,7 @@ private:
     std::string m_uploadOptional;
     // The record each file request carries, by its tag: replies and progress go to that record.
     std::map<std::string, std::shared_ptr<MivoUploadTask>> m_recordsInFlight;
+    std::map<std::string, float> m_progressInFlight; // by tag
     std::weak_ptr<ui::TableView> m_selfTableView;
     std::weak_ptr<UploadTaskTableViewCell> m_cellMain;
 };

@@ -53,6 +53,8 @@ void UploadTaskViewController::updateTasksLocalDataWithInfo(const Map& info)
             return;
         // The row that shows this file now, wherever earlier rows have gone.
         auto record = self->recordOf(identify);
+        if (record)
+            self->m_progressInFlight[identify] = progress;
         for (size_t row = 0; record && row < self->m_toUploadData.size(); ++row) {
             if (self->m_toUploadData[row] != record)
                 continue;
@@ -124,5 +126,8 @@ std::shared_ptr<ui::TableViewCell> UploadTaskViewController::cellForRowAtIndexPa
     cell->applyNOLabel()->setText(m_applyTaskNO);
     if (indexPath.section == 1 && photo)
         cell->progressview()->setProgress(1.0f);
+    // A row made again (a reload, a scroll) shows how far its file has gone, not an empty bar.
+    if (auto progress = indexPath.section == 0 ? progressOf(record) : std::nullopt)
+        cell->progressview()->setProgress(*progress);
     return cell;
 }

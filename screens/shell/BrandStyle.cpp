@@ -15,8 +15,8 @@ BrandStyle BrandStyle::forCompany(const std::string& companyName)
     if (companyName == "Kestro")
         return {"Kestro", "Kestro 车辆检测", graphics::Color::rgba(0.05, 0.38, 0.70), {"常规产品", "车抵贷"},
             {"不拆密封条-方案2"}};
-    return {"Ombry", "Ombry 车辆检测", graphics::Color::rgba(0.13, 0.55, 0.33), {"常规产品", "车抵贷"},
-        {"标准方案"}};
+    // One plan, offered under the chooser's own name; no car-title loans.
+    return {"Ombry", "Ombry 车辆检测", graphics::Color::rgba(0.13, 0.55, 0.33), {"常规产品"}, {"拍摄方案"}};
 }
 
 BrandStyle BrandStyle::current()

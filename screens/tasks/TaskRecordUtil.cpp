@@ -14,8 +14,9 @@ using foundation::Value;
 
 namespace {
 
-// Server fields may come as text or as numbers; the store keeps them as text.
-std::string textOf(const Value& value)
+// Server fields may come as text or as numbers; the store keeps them as text. Nothing when the
+// field is missing or neither, so that what is stored stays as it is.
+std::optional<std::string> fieldText(const Value& value)
 {
     if (value.isString())
         return value.asString();
@@ -23,7 +24,12 @@ std::string textOf(const Value& value)
         return std::to_string(value.asInt());
     if (value.isDouble())
         return foundation::format("%g", value.asDouble());
-    return {};
+    return std::nullopt;
+}
+
+std::string textOf(const Value& value)
+{
+    return fieldText(value).value_or(std::string());
 }
 
 int64_t positionOf(const std::string& text)
@@ -156,37 +162,47 @@ bool TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& task
 {
     auto manager = IMivoDataBaseManager::sharedManager();
     std::string carID = textOf(entry["CarID"]);
-    if (!entry.isMap() || carID.empty()) {
-        foundation::logf("--------error------@%s", "a server task without \"CarID\" was skipped");
+    if (!entry.isMap() || carID.empty() || !entry["CarFilesList"].isArray()) {
+        foundation::logf(
+            "--------error------@%s", "a server task without \"CarID\" or \"CarFilesList\" was skipped");
         return false;
     }
-    // The number as the inspector typed it: what the grids and the upload screen look records up by.
+    // Only what the reply carries is written: a server that names or leaves out the other fields
+    // must not blank what the task already holds.
+    Map values {{"carID", carID}, {"taskStatus", taskStatus}, {"createUser", createUser}};
+    auto copy = [](Map& into, const char* attribute, const Value& field) {
+        if (auto text = fieldText(field))
+            into[attribute] = std::move(*text);
+    };
+    // The number as the inspector typed it: what the grids and the upload screen look records up
+    // by. An empty one is no number and never replaces the stored one.
     std::string applyNO = textOf(entry["ApplyNoWithoutPrefix"]);
     if (applyNO.empty())
         applyNO = textOf(entry["ApplyNo"]);
-    Map values {
-        {"carID", carID},
-        {"photoType", textOf(entry["carSource"])},
-        {"taskStatus", taskStatus},
-        {"applyNO", applyNO},
-        {"createUser", createUser},
-    };
-    auto copy = [&](const char* attribute, const char* field) {
-        if (entry.contains(field))
-            values[attribute] = textOf(entry[field]);
-    };
-    copy("baseLocation", "StockArea");
-    copy("ensureCompany", "UndertakeCompany");
-    copy("dealPrice", "SecondhandPrice");
-    copy("rejectedReason", "RejectReason");
-    copy("assessPrice", "AssessPrice");
+    if (!applyNO.empty())
+        values["applyNO"] = applyNO;
+    copy(values, "photoType", entry["carSource"]);
+    copy(values, "baseLocation", entry["StockArea"]);
+    copy(values, "ensureCompany", entry["UndertakeCompany"]);
+    copy(values, "dealPrice", entry["SecondhandPrice"]);
+    copy(values, "rejectedReason", entry["RejectReason"]);
+    copy(values, "assessPrice", entry["AssessPrice"]);
     if (auto date = foundation::Date::parseLocal(textOf(entry["UpdateDate"]), "yyyy-MM-dd HH:mm:ss"))
         values["updateDate"] = *date;
     if (auto date = foundation::Date::parseLocal(textOf(entry["CreateTime"]), "yyyy-MM-dd HH:mm:ss"))
         values["createTime"] = *date;
-    if (!manager->upsertMivoTask(values)) {
+    auto task = manager->upsertMivoTask(values);
+    if (!task) {
         stored = false;
         return false;
+    }
+    // Files the task did not have yet join it under its number. A task new here that the list
+    // gives no number gets the empty one, as an unnumbered task has, so that a lookup by number
+    // still finds it together with its records.
+    if (applyNO.empty()) {
+        applyNO = task->applyNO();
+        if (applyNO.empty())
+            manager->updateMivoTask(task, Map {{"applyNO", applyNO}});
     }
 
     for (const Value& file : entry["CarFilesList"].asArray()) {
@@ -197,19 +213,17 @@ bool TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& task
             continue;
         }
         std::string fileCarID = textOf(file["carTaskId"]);
-        auto record = manager->upsertMivoUploadTask(
-            Map {
-                {"carID", fileCarID.empty() ? carID : fileCarID},
-                {"applyNO", applyNO},
-                {"taskPosition", position},
-                {"resourceType", type},
-                {"resourceName", textOf(file["FileName"])},
-                {"fileUrl", textOf(file["FileUrl"])},
-                {"thumbnail", textOf(file["Thumbnail"])},
-                {"taskStatus", "UPLOADED"},
-            },
-            rule);
-        if (!record)
+        Map record {
+            {"carID", fileCarID.empty() ? carID : fileCarID},
+            {"applyNO", applyNO},
+            {"taskPosition", position},
+            {"resourceType", type},
+            {"taskStatus", "UPLOADED"},
+        };
+        copy(record, "resourceName", file["FileName"]);
+        copy(record, "fileUrl", file["FileUrl"]);
+        copy(record, "thumbnail", file["Thumbnail"]);
+        if (!manager->upsertMivoUploadTask(record, rule))
             stored = false;
     }
     return true;

@@ -48,7 +48,9 @@ public:
 
     // Merges the "Data" of a server list into the store: each task as `taskStatus` ("FINISHED" or
     // "REJECTED"), each of its files as an "UPLOADED" media record matched on carID, taskPosition
-    // and resourceType. Entries that are not objects or carry no "CarID" are skipped (logged).
+    // and resourceType. Entries that are not objects, carry no "CarID" or no "CarFilesList" list
+    // are skipped (logged). A field the entry lacks, or holds as neither text nor number, leaves
+    // the stored value as it is.
     // Returns the number of tasks merged; `allStored` (when given) becomes false when the store
     // refused a task or a file, which the next fetch must then bring again.
     // The whole list goes to the file in one transaction.

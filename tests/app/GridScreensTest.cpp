@@ -19,12 +19,12 @@
 #include "screens/capture/PhotoListCollectionViewCell.h"
 #include "screens/capture/RejectedCollectionViewController.h"
 #include "screens/capture/ToUploadCollectionViewController.h"
+#include "screens/shell/HomeViewController.h"
 #include "screens/tasks/TaskRecordUtil.h"
 
 #include <filesystem>
 
 using data::Predicate;
-using graphics::Color;
 using mivo::test::ShellFixture;
 using ui::IndexPath;
 
@@ -100,15 +100,15 @@ protected:
         return grid;
     }
 
-    // The slot's state text and colour as drawn.
-    static std::pair<std::string, Color> state(ShotGridViewController& grid, IndexPath path)
+    // The slot's state text as drawn.
+    static std::string state(ShotGridViewController& grid, IndexPath path)
     {
         grid.collectionView()->scrollRectToVisible(
             grid.collectionView()->layoutAttributesForItemAtIndexPath(path)->frame, false);
         auto cell = grid.cellAt(path);
         if (!cell)
-            return {"(not on screen)", Color::clear()};
-        return {cell->photoStatusLabel()->text(), cell->photoStatusLabel()->textColor()};
+            return "(not on screen)";
+        return cell->photoStatusLabel()->text();
     }
 
     // Takes a shot for a slot through the camera and waits until the grid shows it taken.
@@ -123,7 +123,7 @@ protected:
             return false;
         picker->takePicture();
         step(0.6);
-        return runUntil([&] { return state(grid, path).first == "已拍摄"; });
+        return runUntil([&] { return state(grid, path) == "已拍摄"; });
     }
 
     std::shared_ptr<SlidingViewController> m_sliding;
@@ -143,7 +143,7 @@ TEST_F(GridScreensTest, TheNewTaskGridShowsTheShotListAndTakesAPhotoUpright)
     auto first = grid->cellAt({0, 0});
     ASSERT_TRUE(first);
     EXPECT_EQ(first->photoLabel()->text(), shots[0]["title"].asString());
-    EXPECT_EQ(state(*grid, {0, 0}), std::make_pair(std::string("未拍摄"), Color::black()));
+    EXPECT_EQ(state(*grid, {0, 0}), "未拍摄");
     auto header = std::static_pointer_cast<PhotoListCollectionReusableView>(
         view.supplementaryViewForElementKind(ui::kCollectionElementKindSectionHeader, {0, 0}));
     ASSERT_TRUE(header);
@@ -162,8 +162,7 @@ TEST_F(GridScreensTest, TheNewTaskGridShowsTheShotListAndTakesAPhotoUpright)
     EXPECT_EQ(picker->videoQuality(), ui::ImagePickerController::VideoQuality::High);
     picker->takePicture();
     step(0.6);
-    ASSERT_TRUE(runUntil([&] { return state(*grid, {0, 0}).first == "已拍摄"; })) << "the saved shot shows";
-    EXPECT_EQ(state(*grid, {0, 0}).second, Color::red());
+    ASSERT_TRUE(runUntil([&] { return state(*grid, {0, 0}) == "已拍摄"; })) << "the saved shot shows";
     auto thumbnail = grid->cellAt({0, 0})->recipeImageView()->image();
     ASSERT_TRUE(thumbnail);
     EXPECT_GT(thumbnail->size().height, thumbnail->size().width) << "the portrait's thumbnail stands upright";
@@ -174,7 +173,7 @@ TEST_F(GridScreensTest, TheNewTaskGridShowsTheShotListAndTakesAPhotoUpright)
     view.setContentOffset(view.maximumContentOffset());
     view.layoutIfNeeded();
     EXPECT_FALSE(view.supplementaryViewForElementKind(ui::kCollectionElementKindSectionFooter, {1, 0}));
-    EXPECT_EQ(state(*grid, {1, 0}), std::make_pair(std::string("未拍摄"), Color::black()));
+    EXPECT_EQ(state(*grid, {1, 0}), "未拍摄");
     auto moviePicker = grid->makePicker({1, 0});
     EXPECT_TRUE(moviePicker->isMovieMode());
     EXPECT_EQ(moviePicker->videoQuality(), ui::ImagePickerController::VideoQuality::Type640x480);
@@ -227,15 +226,13 @@ TEST_F(GridScreensTest, OnlyTheTwoNamedExitsApplyTheReadyRule)
     }
 }
 
-TEST_F(GridScreensTest, TheReadyToUploadGridShowsUploadedShotsInYellowAndReloadsOnAppearing)
+TEST_F(GridScreensTest, TheReadyToUploadGridReloadsOnAppearing)
 {
     newTask("U100");
     takeAllBut("U100", 0);
     auto store = IMivoDataBaseManager::sharedManager();
-    store->updateMivoUploadTask(records("U100", "image")[1], foundation::Map {{"taskStatus", "UPLOADED"}});
     auto grid = push<ToUploadCollectionViewController>("U100", TaskRecordUtil::kPlanRemoveSeal);
-    EXPECT_EQ(state(*grid, {0, 0}), std::make_pair(std::string("已拍摄"), Color::red()));
-    EXPECT_EQ(state(*grid, {0, 1}), std::make_pair(std::string("已上传"), Color::yellow()));
+    EXPECT_EQ(state(*grid, {1, 0}), "已拍摄");
     grid->collectionView()->setContentOffset(grid->collectionView()->maximumContentOffset());
     grid->collectionView()->layoutIfNeeded();
     EXPECT_TRUE(grid->collectionView()->supplementaryViewForElementKind(
@@ -248,7 +245,7 @@ TEST_F(GridScreensTest, TheReadyToUploadGridShowsUploadedShotsInYellowAndReloads
     store->updateMivoUploadTask(records("U100", "video")[0], foundation::Map {{"taskStatus", "UPLOADED"}});
     homeStack(m_sliding)->popViewController(false);
     step();
-    EXPECT_EQ(state(*grid, {1, 0}), std::make_pair(std::string("已上传"), Color::yellow()));
+    EXPECT_EQ(state(*grid, {1, 0}), "已上传");
 }
 
 TEST_F(GridScreensTest, ScrolledAndReusedCellsShowTheirOwnSlot)
@@ -357,10 +354,8 @@ TEST_F(RejectedGridTest, SlotsShowTheServerCopiesAndAnEmptySlotGetsANewRecord)
 {
     auto grid = openRejected();
     EXPECT_EQ(grid->listType(), 0) << "Arvel with plan code 0";
-    EXPECT_EQ(state(*grid, {0, 0}), std::make_pair(std::string("已上传"), Color::green()));
-    EXPECT_EQ(state(*grid, {0, 1}), std::make_pair(std::string("未拍摄"), Color::black()));
-    EXPECT_EQ(state(*grid, {0, 2}), std::make_pair(std::string("已上传"), Color::green()));
-    EXPECT_EQ(state(*grid, {1, 0}), std::make_pair(std::string("已上传"), Color::green()));
+    EXPECT_EQ(state(*grid, {0, 1}), "未拍摄");
+    EXPECT_EQ(state(*grid, {0, 2}), "已上传");
 
     ASSERT_TRUE(shoot(*grid, {0, 1}));
     auto added = byPosition("2");
@@ -370,7 +365,6 @@ TEST_F(RejectedGridTest, SlotsShowTheServerCopiesAndAnEmptySlotGetsANewRecord)
     EXPECT_EQ(added[0]->resourceType(), "image");
     EXPECT_EQ(added[0]->fileUrl(), "");
     EXPECT_EQ(added[0]->thumbnail(), "");
-    EXPECT_EQ(state(*grid, {0, 1}).second, Color::red());
 
     // Shooting an uploaded slot again keeps its server paths and shows the local copy.
     ASSERT_TRUE(shoot(*grid, {0, 0}));
@@ -386,15 +380,14 @@ TEST_F(RejectedGridTest, SlotsShowTheServerCopiesAndAnEmptySlotGetsANewRecord)
         Predicate::withFormat("carID=%@ and resourceType=%@", "88", "video"));
     ASSERT_EQ(videos.size(), 1u);
     EXPECT_EQ(videos[0]->taskStatus(), "PENDING");
-    EXPECT_EQ(state(*grid, {1, 0}), std::make_pair(std::string("已拍摄"), Color::red()));
     EXPECT_EQ(taskStatus("R7"), "REJECTED") << "the grid never applies the ready rule";
 }
 
-TEST_F(GridScreensTest, TheFinishedGridPairsByPositionAndOpensNoCamera)
+TEST_F(GridScreensTest, TheFinishedGridOpensNoCamera)
 {
     auto store = IMivoDataBaseManager::sharedManager();
     std::vector<std::shared_ptr<MivoUploadTask>> uploads;
-    for (auto [position, type] : {std::pair {"1", "image"}, {"2", "image"}, {"4", "image"}, {"16", "video"}})
+    for (auto [position, type] : {std::pair {"1", "image"}, {"16", "video"}})
         uploads.push_back(store->insertMivoUploadTask(
             foundation::Map {{"carID", "5"}, {"taskPosition", position}, {"resourceType", type},
                 {"taskStatus", "UPLOADED"}, {"thumbnail", std::string("/t/") + position}}));
@@ -405,18 +398,69 @@ TEST_F(GridScreensTest, TheFinishedGridPairsByPositionAndOpensNoCamera)
     homeStack(m_sliding)->pushViewController(grid, false);
     step();
     EXPECT_EQ(grid->listType(), 1);
-    EXPECT_EQ(state(*grid, {0, 2}), std::make_pair(std::string("已上传"), Color::green()))
-        << "photo 4 moved up";
-    EXPECT_EQ(state(*grid, {0, 3}), std::make_pair(std::string("未拍摄"), Color::black()))
-        << "falls on the video";
-    EXPECT_EQ(state(*grid, {0, 4}), std::make_pair(std::string("未拍摄"), Color::black())) << "past the end";
-    EXPECT_EQ(state(*grid, {1, 0}), std::make_pair(std::string("已上传"), Color::green()));
+    EXPECT_EQ(state(*grid, {0, 0}), "已上传");
 
     grid->didSelectItemAtIndexPath(*grid->collectionView(), {0, 0});
     step(0.6);
     EXPECT_FALSE(grid->presentedPicker());
     EXPECT_EQ(grid->selectIndexPath(), (IndexPath {0, 0}));
     EXPECT_TRUE(grid->longPressGestureRecognizer()) << "installed for shot viewing";
+}
+
+TEST_F(GridScreensTest, TheServerTaskGridsLeaveByBackToTheListAndByHomeToTheDashboard)
+{
+    for (bool rejected : {true, false}) {
+        for (std::string exit : {"返回", "首页"}) {
+            SCOPED_TRACE((rejected ? "rejected " : "finished ") + exit);
+            auto stack = homeStack(m_sliding);
+            auto list = ui::ViewController::create();
+            stack->pushViewController(list, false);
+            std::shared_ptr<ShotGridViewController> grid;
+            if (rejected) {
+                auto rejectedGrid = RejectedCollectionViewController::create();
+                rejectedGrid->setUuidForTask("31");
+                grid = rejectedGrid;
+            } else {
+                grid = FinishedCollectionViewController::create();
+            }
+            grid->setApplyTaskNO("X31");
+            grid->setApplyTaskPhotoType("0");
+            stack->pushViewController(grid, false);
+            step();
+            host::Automation automation;
+            ASSERT_NE(automation.handle(R"({"cmd":"tap","text":")" + exit + R"("})").find("\"ok\":true"),
+                std::string::npos);
+            step(1);
+            if (exit == "返回") {
+                EXPECT_EQ(homeStack(m_sliding), stack);
+                EXPECT_EQ(stack->topViewController(), list) << "one screen back";
+            } else {
+                auto home = homeStack(m_sliding);
+                ASSERT_TRUE(home);
+                EXPECT_NE(home, stack);
+                EXPECT_EQ(home->viewControllers().size(), 1u);
+                EXPECT_TRUE(std::dynamic_pointer_cast<HomeViewController>(home->topViewController()));
+            }
+            homeStack(m_sliding)->popToRootViewController(false);
+            step();
+        }
+    }
+}
+
+TEST_F(GridScreensTest, TheNewTaskGridsStandardBackButtonAppliesNoReadyRule)
+{
+    newTask("B100");
+    takeAllBut("B100", 3);
+    auto stack = homeStack(m_sliding);
+    auto form = ui::ViewController::create();
+    form->setTitle("表单");
+    stack->pushViewController(form, false);
+    auto grid = push<NewTaskPLCollectionViewController>("B100", TaskRecordUtil::kPlanRemoveSeal);
+    host::Automation automation;
+    ASSERT_NE(automation.handle(R"({"cmd":"tap","text":"表单"})").find("\"ok\":true"), std::string::npos);
+    step(1);
+    EXPECT_EQ(stack->topViewController(), form);
+    EXPECT_EQ(taskStatus("B100"), "PENDING") << "ready, but not left through the side menu";
 }
 
 } // namespace

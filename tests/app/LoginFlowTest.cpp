@@ -7,6 +7,7 @@
 #include "platform/foundation/Paths.h"
 #include "screens/shell/DeviceIdentifier.h"
 #include "screens/shell/HomeViewController.h"
+#include "screens/shell/RequestUrlUtil.h"
 
 using mivo::test::ShellFixture;
 
@@ -286,4 +287,26 @@ TEST_F(LoginFlowTest, TheSystemConfigurationPopupPointsTheAppAtTheTypedServer)
     EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBaseUrlKey), "http://127.0.0.1");
     EXPECT_EQ(defaults.string(GetBaseUrlAndPortModel::kBasePortKey), port);
     EXPECT_TRUE(logIn("arvel")) << alertText(*m_login);
+}
+
+TEST_F(LoginFlowTest, AnAddressBlankedInThePopupIsUsedAsBlankedNotTheBuiltInServer)
+{
+    m_login->configButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    std::shared_ptr<Popup> popup;
+    for (auto& view : m_window->subviews()) {
+        if (auto found = std::dynamic_pointer_cast<Popup>(view))
+            popup = found;
+    }
+    ASSERT_TRUE(popup);
+    auto addressField = popup->textFields()[0];
+    ASSERT_TRUE(addressField->becomeFirstResponder());
+    while (!addressField->text().empty())
+        addressField->deleteBackward();
+    popup->successButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
+    foundation::RunLoop::main().runFor(0.3);
+    EXPECT_EQ(foundation::UserDefaults::standard().string(GetBaseUrlAndPortModel::kBaseUrlKey), "");
+    EXPECT_EQ(GetBaseUrlAndPortModel::getBaseUrlAndPort(),
+        "http://:" + std::to_string(s_server->port()) + "/Services");
+    EXPECT_FALSE(logIn("arvel"));
+    EXPECT_EQ(alertText(*m_login), RequestUrlUtil::kNetworkFailureMessage);
 }

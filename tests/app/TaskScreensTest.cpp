@@ -159,9 +159,11 @@ TEST_F(TaskScreensTest, ChoosersOfferTheBrandsChoicesAndMarkTheCurrentOne)
     const struct {
         const char* user;
         std::vector<std::string> plans;
+        std::vector<std::string> productTypes;
     } brands[] = {
-        {"arvel", {"拆密封条-方案1", "不拆密封条-方案2"}},
-        {"kestro", {"不拆密封条-方案2"}},
+        {"arvel", {"拆密封条-方案1", "不拆密封条-方案2"}, {"常规产品", "车抵贷"}},
+        {"kestro", {"不拆密封条-方案2"}, {"常规产品", "车抵贷"}},
+        {"ombry", {"拍摄方案"}, {"常规产品"}},
     };
     // A marked button has style 2: a white title on red.
     auto isMarked = [](const ActionSheetButton& button) {
@@ -209,15 +211,19 @@ TEST_F(TaskScreensTest, ChoosersOfferTheBrandsChoicesAndMarkTheCurrentOne)
         step(0.3);
         sheet->dismissAnimated(false);
 
-        choose(*screen, *screen->productTypeButton(), 1);
-        EXPECT_EQ(screen->productType(), "车抵贷");
+        choose(*screen, *screen->productTypeButton(), brand.productTypes.size() - 1);
+        EXPECT_EQ(screen->productType(), brand.productTypes.back());
         screen->productTypeButton()->sendActionsForControlEvents(ui::ControlEvents::TouchUpInside);
         sheet = shownSheet(*screen);
         ASSERT_TRUE(sheet);
         EXPECT_EQ(sheet->tag(), NewTaskViewController::kProductTypeSheetTag);
         EXPECT_EQ(sheet->sections()[0]->titleLabel()->text(), "产品类型选择");
-        EXPECT_FALSE(isMarked(*sheet->sections()[0]->buttons()[0]));
-        EXPECT_TRUE(isMarked(*sheet->sections()[0]->buttons()[1]));
+        const auto& types = sheet->sections()[0]->buttons();
+        ASSERT_EQ(types.size(), brand.productTypes.size());
+        for (size_t i = 0; i < types.size(); ++i) {
+            EXPECT_EQ(types[i]->currentTitle(), brand.productTypes[i]);
+            EXPECT_EQ(isMarked(*types[i]), i + 1 == types.size()) << "the chosen one is marked";
+        }
         step(0.3);
         sheet->dismissAnimated(false);
     }

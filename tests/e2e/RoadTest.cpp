@@ -292,5 +292,5 @@ TEST_P(RoadTest, AFinishedTaskShowsTheServersPhotosInOrder)
 INSTANTIATE_TEST_SUITE_P(Brands, RoadTest,
     ::testing::Values(Brand {"arvel", "AV", "1001", "拆密封条-方案1", 13, "0"},
         Brand {"kestro", "KS", "1002", "不拆密封条-方案2", 14, "1"},
-        Brand {"ombry", "OM", "1003", "标准方案", 18, "2"}),
+        Brand {"ombry", "OM", "1003", "拍摄方案", 18, "2"}),
     [](const auto& info) { return std::string(info.param.user); });

@@ -87,6 +87,18 @@ TEST_F(ImageViewerControllerDragTest, AFlickClosesOnlyOnceTheImageHasLeftTheScre
     EXPECT_EQ(m_recorder->dismissals, 1);
 }
 
+TEST_F(ImageViewerControllerDragTest, AFastDragAtZoomOneClosesTheViewer)
+{
+    auto viewer = open();
+    ASSERT_EQ(viewer->scrollView()->zoomScale(), 1.0);
+    // 200 points in 0.1 s across the photo: 2000 points per second.
+    drag({60, 284}, {260, 284}, 6);
+    EXPECT_TRUE(viewer->flags().imageIsFlickingAwayForDismissal);
+    runFor(2);
+    EXPECT_FALSE(viewer->flags().isPresented);
+    EXPECT_EQ(m_recorder->dismissals, 1);
+}
+
 TEST_F(ImageViewerControllerDragTest, ASlowReleaseSpringsBackIntoPlace)
 {
     auto viewer = open();

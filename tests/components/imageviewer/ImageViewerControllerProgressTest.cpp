@@ -195,6 +195,18 @@ TEST_F(ImageViewerControllerMenuTest, CopyAllowedButNoImageDoesNothing)
     EXPECT_FALSE(ui::Pasteboard::generalPasteboard().image());
 }
 
+TEST_F(ImageViewerControllerMenuTest, AViewerWithNothingToShowIsReleasedAfterDismissal)
+{
+    auto info = photoInfo();
+    info->image = nullptr; // and no address
+    std::weak_ptr<ImageViewerController> weak = open(info);
+    ASSERT_TRUE(weak.lock()->downloadProgressTimer());
+    weak.lock()->dismiss(true);
+    runFor(1);
+    EXPECT_EQ(m_recorder->dismissals, 1);
+    EXPECT_TRUE(weak.expired()) << "its progress timer holds it";
+}
+
 TEST_F(ImageViewerControllerMenuTest, HintsFollowTheDoubleTapAndTheDelegate)
 {
     auto zoomedOut = ImageViewerController::defaultAccessibilityHintForScrollView(false);

@@ -27,11 +27,14 @@ TEST_F(BaseUrlTest, BothUrlsFromTheDefaultsOrTheBuiltInServer)
         const char* base;
     };
     const Case cases[] = {
-        // Either key missing or empty: the built-in server.
+        // Either key missing: the built-in server.
         {nullptr, nullptr, "http://mivo.example.com:80"},
         {"10.1.2.3", nullptr, "http://mivo.example.com:80"},
         {nullptr, "8080", "http://mivo.example.com:80"},
-        {"", "8080", "http://mivo.example.com:80"},
+        // Blanked: used as stored, so requests fail rather than reach a host nobody chose.
+        {"", "8080", "http://:8080"},
+        {"10.1.2.3", "", "http://10.1.2.3:"},
+        {"  ", "", "http://:"},
         {"10.1.2.3", "8080", "http://10.1.2.3:8080"},
         {"http://server.local", 81, "http://server.local:81"},
         {"HTTP://server.local", "81", "HTTP://server.local:81"},

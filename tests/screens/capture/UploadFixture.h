@@ -3,6 +3,7 @@
 #include "tests/app/ShellFixture.h"
 
 #include "core/net/HttpManager.h"
+#include "core/net/UserInfo.h"
 #include "core/store/GetCourseArrayModel.h"
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/util/LocalDocumentManager.h"
@@ -108,7 +109,9 @@ protected:
             {"baseLocation", "上海浦东仓"}, {"ensureCompany", "平安保险"}, {"dealPrice", "86000"},
             {"productType", "常规产品"}, {"photoType", photoType}, {"createUser", "arvel"},
             {"createTime", created}, {"taskStatus", status}, {"carID", carID}, {"oldApplyNO", ""}}));
-        size_t shots = GetCourseArrayModel::getConstantArrayByType(photoType == kPlan1 ? 0 : 1).size();
+        size_t shots = GetCourseArrayModel::getConstantArrayByType(
+            UploadTaskViewController::courseListType(UserInfo::sharedInstance()->companyName(), photoType))
+                           .size();
         std::vector<foundation::Map> records;
         for (size_t i = 1; i <= shots + 1; ++i) {
             bool isVideo = i == shots + 1;

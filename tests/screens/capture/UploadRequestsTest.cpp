@@ -27,7 +27,8 @@ public:
         std::vector<httplib::MultipartFormData> files;
     };
 
-    ContractServer()
+    explicit ContractServer(std::string addReply = R"({"Success":true,"Msg":"","Data":{"serverId":"77"}})")
+        : m_addReply(std::move(addReply))
     {
         m_server.Post(".*", [this](const httplib::Request& req, httplib::Response& res) {
             Request request {req.target, req.get_header_value("Content-Type"), {}, {}};
@@ -44,7 +45,7 @@ public:
             if (req.target.find("method=validate") != std::string::npos)
                 res.set_content(R"({"Success":true,"Msg":"","Data":{}})", "application/json");
             else if (req.target.find("method=add") != std::string::npos)
-                res.set_content(R"({"Success":true,"Msg":"","Data":{"serverId":"77"}})", "application/json");
+                res.set_content(m_addReply, "application/json");
             else
                 res.set_content(
                     R"({"Success":true,"Msg":"","Data":{"FileUrl":"/f/)" + request.fields["seq"] + "\"}}",
@@ -71,6 +72,7 @@ public:
     }
 
 private:
+    const std::string m_addReply;
     httplib::Server m_server;
     std::thread m_thread;
     std::mutex m_mutex;
@@ -139,6 +141,30 @@ TEST_F(UploadRequestsTest, EveryRequestCarriesTheContractsFields)
     }
     EXPECT_EQ(partNames, (std::set<std::string> {"file1", "file2", "file3"}));
     EXPECT_EQ(task("C100")->carID(), "77");
+}
+
+TEST_F(UploadRequestsTest, AnAddAnsweredWithoutAServerIdRegistersNothingAndSendsNoFile)
+{
+    makeTask("C300", 2, true);
+    for (const char* reply : {R"({"Success":true,"Msg":"任务创建成功","Data":{}})",
+             R"({"Success":true,"Msg":"任务创建成功"})", R"({"Success":true,"Data":{"serverId":""}})"}) {
+        SCOPED_TRACE(reply);
+        ContractServer contract(reply);
+        foundation::UserDefaults::standard().set(
+            GetBaseUrlAndPortModel::kBasePortKey, std::to_string(contract.port()));
+        auto screen = open("C300");
+        ASSERT_TRUE(waitForAlert("网络超时,请重新尝试!")) << alertText(*screen);
+        ASSERT_TRUE(settle());
+        EXPECT_EQ(alertButtons(*screen->showMsgAlertView()), (std::vector<std::string> {"确定"}));
+        auto requests = contract.requests();
+        ASSERT_EQ(requests.size(), 2u) << "validate and add, no file";
+        EXPECT_NE(requests[1].target.find("method=add"), std::string::npos);
+        EXPECT_EQ(screen->uuidForTask(), "");
+        EXPECT_EQ(task("C300")->carID(), "") << "the next try registers it again";
+        EXPECT_EQ(countStatus("C300", "PENDING"), 3u);
+        screen->dismissViewBtnClick();
+        foundation::RunLoop::main().runFor(0.6);
+    }
 }
 
 TEST(UploadFieldTables, PlansProductTypesAndCompaniesMapAsTheContractSays)
@@ -210,6 +236,33 @@ TEST_F(UploadRequestsTest, OtherCompaniesSendOptional18AndTheirPlansCodes)
     EXPECT_EQ(requests[0].fields.at("carSource"), "1");
     EXPECT_EQ(requests[0].fields.at("maxseq"), "14");
     EXPECT_EQ(requests[0].fields.at("carTaskId"), "55");
+}
+
+TEST_F(UploadRequestsTest, TheSinglePlanBrandRegistersAndSendsPlan2WithEighteenShots)
+{
+    UserInfo::sharedInstance()->setCompanyName("Ombry Motors");
+    makeTask("C400", 18, true, {}, "TOUPLOAD", "拍摄方案");
+    ContractServer contract;
+    foundation::UserDefaults::standard().set(
+        GetBaseUrlAndPortModel::kBasePortKey, std::to_string(contract.port()));
+    auto screen = open("C400", {}, {}, "拍摄方案");
+    ASSERT_TRUE(waitForAlert("数据全部上传成功!")) << alertText(*screen);
+    ASSERT_TRUE(settle());
+    ASSERT_EQ(screen->recipeImages()[0].size(), 18u) << "the shot list of type 2";
+    auto requests = contract.requests();
+    ASSERT_EQ(requests.size(), 2u + 19u);
+    EXPECT_EQ(requests[1].fields.at("carSource"), "2");
+    EXPECT_EQ(requests[1].fields.at("loantype"), "0");
+    std::set<std::string> seqs;
+    for (size_t i = 2; i < requests.size(); ++i) {
+        const auto& fields = requests[i].fields;
+        EXPECT_EQ(fields.at("carSource"), "2");
+        EXPECT_EQ(fields.at("maxseq"), "18");
+        EXPECT_EQ(fields.at("optional"), "18");
+        seqs.insert(fields.at("seq") + ":" + fields.at("type"));
+    }
+    EXPECT_EQ(seqs.size(), 19u);
+    EXPECT_TRUE(seqs.count("19:video"));
 }
 
 } // namespace

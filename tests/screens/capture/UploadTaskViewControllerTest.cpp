@@ -226,27 +226,46 @@ INSTANTIATE_TEST_SUITE_P(EveryStep, UploadFailureTest, ::testing::ValuesIn(failu
 
 // ---- The table
 
-TEST_F(UploadTaskViewControllerTest, RowsShowTheShotTitleThumbnailAndProgressByPosition)
-{
-    makeTask("U600", 2, true);
+class UploadTableTest : public UploadFixture {
+protected:
+    using Api = UploadTaskViewControllerTestApi;
+
     // A refused "validate" leaves the rows pending with no request in flight; the files' requests are
     // then played by hand, tagged by their place as the uploads would tag them.
-    ASSERT_TRUE(s_server->misbehave("refuse", 0, "/Services/CarTask.ashx?method=validate", 1));
-    auto screen = open("U600");
-    ASSERT_TRUE(waitForAlert(kRefused));
-    using Api = UploadTaskViewControllerTestApi;
-    for (size_t i = 0; i < screen->toUploadData().size(); ++i)
-        Api::track(*screen, std::to_string(i + 1), screen->toUploadData()[i]);
+    std::shared_ptr<UploadTaskViewController> openIdle(const std::string& applyNO, size_t photos)
+    {
+        makeTask(applyNO, photos, true);
+        EXPECT_TRUE(s_server->misbehave("refuse", 0, "/Services/CarTask.ashx?method=validate", 1));
+        auto screen = open(applyNO);
+        EXPECT_TRUE(waitForAlert(kRefused));
+        for (size_t i = 0; i < screen->toUploadData().size(); ++i)
+            Api::track(*screen, std::to_string(i + 1), screen->toUploadData()[i]);
+        screen->selfTableView()->layoutIfNeeded();
+        return screen;
+    }
+
+    std::shared_ptr<UploadTaskTableViewCell> cellAt(size_t row, int64_t section = 0)
+    {
+        return std::dynamic_pointer_cast<UploadTaskTableViewCell>(
+            m_screen->selfTableView()->cellForRowAtIndexPath(
+                ui::IndexPath::forRow(static_cast<int64_t>(row), section)));
+    }
+
+    void progressed(const char* tag, float fraction)
+    {
+        Api::progressed(*m_screen, tag, fraction);
+        foundation::RunLoop::main().runFor(0.1);
+    }
+};
+
+TEST_F(UploadTableTest, RowsShowTheShotTitleThumbnailAndProgressByPosition)
+{
+    auto screen = openIdle("U600", 2);
     auto table = screen->selfTableView();
-    table->layoutIfNeeded();
     ASSERT_EQ(table->numberOfRowsInSection(0), 3u);
     EXPECT_EQ(table->headerViewForSection(0)->text(), "正在上传任务(3)");
 
     auto shots = GetCourseArrayModel::getConstantArrayByType(0);
-    auto cellAt = [&](size_t row) {
-        return std::dynamic_pointer_cast<UploadTaskTableViewCell>(
-            table->cellForRowAtIndexPath(ui::IndexPath::forRow(static_cast<int64_t>(row), 0)));
-    };
     ASSERT_TRUE(cellAt(0) && cellAt(2));
     EXPECT_EQ(cellAt(0)->dealPrice()->text(), shots[0]["title"].asString());
     EXPECT_EQ(cellAt(0)->applyNOLabel()->text(), "U600");
@@ -258,23 +277,59 @@ TEST_F(UploadTaskViewControllerTest, RowsShowTheShotTitleThumbnailAndProgressByP
 
     // Progress of the third file lands on its row; once the first file is answered the rows close up
     // and the third file's progress follows it to its new row.
-    Api::progressed(*screen, "3", 0.5f);
-    foundation::RunLoop::main().runFor(0.1);
+    progressed("3", 0.5f);
     EXPECT_FLOAT_EQ(cellAt(2)->progressview()->progress(), 0.5f);
     EXPECT_EQ(cellAt(1)->progressview()->progress(), 0.0f);
+    // A reload in mid-upload makes the rows again: each keeps how far its file has gone.
+    table->reloadData();
+    table->layoutIfNeeded();
+    EXPECT_FLOAT_EQ(cellAt(2)->progressview()->progress(), 0.5f);
+    EXPECT_EQ(cellAt(1)->progressview()->progress(), 0.0f);
+
     Api::fileFinished(*screen, "1",
         foundation::Value::fromJson(R"({"Success":true,"Msg":"","Data":{"FileUrl":"/media/x/1.jpg"}})")
             .value());
+    table->layoutIfNeeded();
     ASSERT_EQ(table->numberOfSections(), 2u);
     EXPECT_EQ(table->headerViewForSection(0)->text(), "正在上传任务(2)");
-    Api::progressed(*screen, "3", 0.75f);
-    foundation::RunLoop::main().runFor(0.1);
+    EXPECT_EQ(table->headerViewForSection(1)->text(), "已经上传完成的传任务(1)");
+    EXPECT_FLOAT_EQ(cellAt(1)->progressview()->progress(), 0.5f) << "the video's row, made again";
+    progressed("3", 0.75f);
     EXPECT_FLOAT_EQ(cellAt(1)->progressview()->progress(), 0.75f) << "the video's row";
     EXPECT_EQ(cellAt(0)->progressview()->progress(), 0.0f) << "the second photo's row";
-    auto uploaded = std::dynamic_pointer_cast<UploadTaskTableViewCell>(table->cellForRowAtIndexPath({1, 0}));
+    auto uploaded = cellAt(0, 1);
     ASSERT_TRUE(uploaded);
     EXPECT_EQ(uploaded->progressview()->progress(), 1.0f);
+
+    // A failed file is no longer on its way: its row starts empty again.
+    Api::fileFinished(*screen, "3", foundation::Value::fromJson(R"({"Success":false,"Msg":"x"})").value());
+    table->layoutIfNeeded();
+    EXPECT_EQ(cellAt(1)->progressview()->progress(), 0.0f);
     // The requests were played by hand: nothing for the fixture to wait for.
+    m_screen.reset();
+}
+
+TEST_F(UploadTableTest, ARowScrolledIntoViewShowsItsFilesProgress)
+{
+    auto screen = openIdle("U610", 13);
+    auto table = screen->selfTableView();
+    ASSERT_EQ(table->numberOfRowsInSection(0), 14u);
+    ASSERT_FALSE(cellAt(12)) << "below the screen";
+    progressed("1", 0.3f);
+    progressed("13", 0.6f);
+    EXPECT_FLOAT_EQ(cellAt(0)->progressview()->progress(), 0.3f);
+
+    table->setContentOffset(table->maximumContentOffset());
+    table->layoutIfNeeded();
+    ASSERT_FALSE(cellAt(0)) << "scrolled out";
+    ASSERT_TRUE(cellAt(12));
+    EXPECT_FLOAT_EQ(cellAt(12)->progressview()->progress(), 0.6f);
+    EXPECT_EQ(cellAt(11)->progressview()->progress(), 0.0f) << "no progress yet";
+
+    table->setContentOffset({0, 0});
+    table->layoutIfNeeded();
+    ASSERT_TRUE(cellAt(0));
+    EXPECT_FLOAT_EQ(cellAt(0)->progressview()->progress(), 0.3f);
     m_screen.reset();
 }
 

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <functional>
+
 using data::Predicate;
 using foundation::Array;
 using foundation::Map;
@@ -76,7 +78,7 @@ TEST_F(TaskRecordUtilTest, NewTaskStoresOneDefaultRecordPerShotThenTheVideo)
         {"Arvel", "拆密封条-方案1", 13},
         {"Arvel", "不拆密封条-方案2", 14},
         {"Kestro", "不拆密封条-方案2", 14},
-        {"Ombry Motors", "标准方案", 18},
+        {"Ombry Motors", "拍摄方案", 18},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -231,12 +233,122 @@ TEST_F(TaskRecordUtilTest, MatchingNeedsCarIdPositionAndType)
 TEST_F(TaskRecordUtilTest, MalformedServerEntriesAreSkipped)
 {
     Value list = Array {Value("not a task"), Map {{"ApplyNo", "X"}},
+        Map {{"CarID", "93"}, {"CarFilesList", "none"}}, Map {{"CarID", "94"}},
         serverTask("91", "G1",
             Array {Value(1), Map {{"FileType", "image"}}, serverFile("91", "3", "audio"),
                 serverFile("91", "3", "image")})};
     EXPECT_EQ(TaskRecordUtil::mergeServerTasks(list, "FINISHED", "arvel", MergeRule::Always), 1u);
     EXPECT_EQ(records("carID=%@", "91").size(), 1u);
+    EXPECT_EQ(TaskRecordUtil::tasksWithStatus("FINISHED", "arvel").size(), 1u) << "no file list, no task";
     EXPECT_EQ(TaskRecordUtil::mergeServerTasks(Value("oops"), "FINISHED", "arvel", MergeRule::Always), 0u);
+}
+
+TEST_F(TaskRecordUtilTest, AFieldTheReplyLacksLeavesTheStoredValue)
+{
+    struct Case {
+        std::vector<const char*> fields; // all given, changed, left out or emptied together
+        bool onFile;
+        const char* changed;
+        std::function<std::string(const MivoTask&, const MivoUploadTask&)> stored;
+        bool emptyKeeps; // an empty value keeps the stored one rather than writing ""
+    };
+    auto date = [](std::optional<foundation::Date> d) {
+        return d ? d->formatLocal("yyyy-MM-dd HH:mm:ss") : std::string("(none)");
+    };
+    const Case cases[] = {
+        {{"ApplyNoWithoutPrefix", "ApplyNo"}, false, "N9",
+            [](auto& t, auto& f) { return t.applyNO() + "/" + f.applyNO(); }, true},
+        {{"carSource"}, false, "1", [](auto& t, auto&) { return t.photoType(); }, false},
+        {{"StockArea"}, false, "广州仓", [](auto& t, auto&) { return t.baseLocation(); }, false},
+        {{"UndertakeCompany"}, false, "太平", [](auto& t, auto&) { return t.ensureCompany(); }, false},
+        {{"SecondhandPrice"}, false, "70000", [](auto& t, auto&) { return t.dealPrice(); }, false},
+        {{"RejectReason"}, false, "缺少照片", [](auto& t, auto&) { return t.rejectedReason(); }, false},
+        {{"AssessPrice"}, false, "65000", [](auto& t, auto&) { return t.assessPrice(); }, false},
+        {{"UpdateDate"}, false, "2027-01-02 03:04:05", [&](auto& t, auto&) { return date(t.updateDate()); },
+            true},
+        {{"CreateTime"}, false, "2027-01-02 03:04:05", [&](auto& t, auto&) { return date(t.createTime()); },
+            true},
+        {{"FileName"}, true, "g1.jpg", [](auto&, auto& f) { return f.resourceName(); }, false},
+        {{"FileUrl"}, true, "/media/70/g1.jpg", [](auto&, auto& f) { return f.fileUrl(); }, false},
+        {{"Thumbnail"}, true, "/media/70/h1.jpg", [](auto&, auto& f) { return f.thumbnail(); }, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fields[0]);
+        BaseDatabaseManager::resetSharedManagersForTesting();
+        enum class Field { AsIs, Set, Lacking };
+        auto merge = [&](Field how, Value value = Value()) {
+            Value task = serverTask("70", "N1", Array {});
+            task.set("AssessPrice", "80000").set("CreateTime", "2026-12-01 09:00:00");
+            Value file = serverFile("70", "1", "image");
+            Value& holder = c.onFile ? file : task;
+            for (const char* field : c.fields) {
+                if (how == Field::Lacking)
+                    holder.mutableMap().erase(field);
+                else if (how == Field::Set)
+                    holder.set(field, value);
+            }
+            task.set("CarFilesList", Array {file});
+            TaskRecordUtil::mergeServerTasks(Array {task}, "FINISHED", "arvel", MergeRule::Always);
+            auto tasks = TaskRecordUtil::tasksWithStatus("FINISHED", "arvel");
+            auto files = records("carID=%@", "70");
+            EXPECT_EQ(tasks.size(), 1u);
+            EXPECT_EQ(files.size(), 1u);
+            return tasks.size() == 1 && files.size() == 1 ? c.stored(*tasks[0], *files[0]) : std::string();
+        };
+        std::string original = merge(Field::AsIs);
+        std::string changed = merge(Field::Set, c.changed);
+        EXPECT_NE(changed, original) << "the reply's value is written";
+        EXPECT_EQ(merge(Field::Lacking), changed) << "lacking it keeps what is stored";
+        EXPECT_EQ(merge(Field::Set, Value()), changed) << "null is no value either";
+        EXPECT_EQ(merge(Field::Set, Array {}), changed) << "nor is a list";
+        EXPECT_EQ(merge(Field::Set, ""), c.emptyKeeps ? changed : std::string()) << "given empty";
+    }
+}
+
+TEST_F(TaskRecordUtilTest, AMinimalListKeepsTheInspectorsNumberForTheListsAndGrids)
+{
+    // A task registered and uploaded here, then listed by a server that sends only what the lists
+    // are bound to.
+    TaskRecordUtil::storeNewTask(fields("P1", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(1));
+    auto manager = IMivoDataBaseManager::sharedManager();
+    auto local = records("applyNO=%@", "P1");
+    ASSERT_EQ(local.size(), 14u);
+    manager->updateMivoTask(TaskRecordUtil::tasksWithStatus("PENDING", "arvel")[0],
+        Map {{"carID", "71"}, {"taskStatus", "TOUPLOAD"}});
+    Array files;
+    for (const auto& record : local) {
+        manager->updateMivoUploadTask(record, Map {{"carID", "71"}, {"taskStatus", "UPLOADED"}});
+        files.push_back(Map {{"FileNum", record->taskPosition()}, {"FileType", record->resourceType()},
+            {"FileUrl", "/m/" + record->taskPosition()}});
+    }
+    Value list = Array {Map {{"CarID", 71}, {"carSource", "0"}, {"CarFilesList", files}}};
+    ASSERT_EQ(TaskRecordUtil::mergeServerTasks(list, "FINISHED", "arvel", MergeRule::Always), 1u);
+
+    auto finished = TaskRecordUtil::tasksWithStatus("FINISHED", "arvel");
+    ASSERT_EQ(finished.size(), 1u);
+    EXPECT_EQ(finished[0]->applyNO(), "P1");
+    EXPECT_EQ(finished[0]->baseLocation(), "上海浦东仓");
+    auto byNumber = records("applyNO=%@", "P1");
+    EXPECT_EQ(byNumber.size(), 14u) << "the grids and the upload screen find them by the number";
+    auto uploads = TaskRecordUtil::finishedUploads("71");
+    ASSERT_EQ(uploads.size(), 14u);
+    for (const auto& record : uploads) {
+        EXPECT_EQ(record->applyNO(), "P1");
+        EXPECT_EQ(record->fileUrl(), "/m/" + record->taskPosition());
+    }
+}
+
+TEST_F(TaskRecordUtilTest, ATaskNewHereThatComesWithoutANumberIsFoundByTheEmptyOne)
+{
+    Value list = Array {
+        Map {{"CarID", "72"}, {"carSource", "2"}, {"CarFilesList", Array {serverFile("72", "1", "image")}}}};
+    TaskRecordUtil::mergeServerTasks(list, "REJECTED", "arvel", MergeRule::OnlyWhileUploaded);
+    auto tasks
+        = IMivoDataBaseManager::sharedManager()->listMivoTasks(Predicate::withFormat("applyNO=%@", ""));
+    ASSERT_TRUE(tasks);
+    ASSERT_EQ(tasks->size(), 1u);
+    EXPECT_EQ(tasks->front()->carID(), "72");
+    EXPECT_EQ(records("applyNO=%@", "").size(), 1u);
 }
 
 TEST_F(TaskRecordUtilTest, NumericServerFieldsAreStoredAsText)
