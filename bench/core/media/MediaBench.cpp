@@ -64,13 +64,13 @@ void BM_MediaSaverPhotoWithThumbnail(benchmark::State& state)
     int64_t stamp = 1733500000000000;
     size_t bytes = 0;
     for (auto _ : state) {
-        auto prepared = media::MediaSaver::preparePhoto(image);
+        auto prepared = media::MediaSaver::preparePhoto(image, benchFolder());
         auto saved = prepared ? media::MediaSaver::store(*prepared, benchFolder(), stamp) : std::nullopt;
         if (!saved) {
             state.SkipWithError("saving failed");
             break;
         }
-        bytes = prepared->photo.size();
+        bytes = fs::file_size(saved->resourceFilePath);
         state.PauseTiming();
         fs::remove(saved->resourceFilePath);
         fs::remove(saved->screenshotPath);

@@ -246,6 +246,25 @@ TEST_F(ContextTest, BadPredicatesAreRefusedWithAClearError)
     EXPECT_EQ(names(*freshContext()), Names {"a"});
 }
 
+TEST_F(ContextTest, DistinctTextsReadTheStoredRowsOnly)
+{
+    insert("a.jpg");
+    insert("b.jpg");
+    insert("a.jpg");
+    insert("");
+    ASSERT_FALSE(m_context->save());
+    insert("unsaved.jpg");
+    std::string error;
+    auto texts = m_context->distinctTexts("Item", {"name"}, &error);
+    ASSERT_TRUE(texts) << error;
+    EXPECT_EQ(*texts, (std::unordered_set<std::string> {"a.jpg", "b.jpg"}));
+
+    EXPECT_FALSE(m_context->distinctTexts("Item", {"name", "count"}, &error));
+    EXPECT_NE(error.find("count"), std::string::npos);
+    EXPECT_FALSE(m_context->distinctTexts("Item", {"name\" OR 1=1 --"}, &error));
+    EXPECT_FALSE(m_context->distinctTexts("Nothing", {"name"}, &error));
+}
+
 TEST_F(ContextTest, ValuesAreTypedOnSet)
 {
     foundation::LogCapture capture(foundation::LogCapture::Echo::No);
