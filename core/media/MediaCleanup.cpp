@@ -11,9 +11,10 @@
 #include "platform/foundation/Paths.h"
 
 #include <algorithm>
+#include <functional>
 #include <string_view>
 #include <system_error>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace media {
 
@@ -54,24 +55,13 @@ bool storeIsSettled(IMivoDataBaseManager& store)
     return context && !context->hasChanges() && !context->isInTransaction();
 }
 
-// The file names that stored media records hold, or nullopt when the store cannot say.
-std::optional<std::unordered_set<std::string>> referencedNames(IMivoDataBaseManager& store)
-{
-    auto context = store.managedObjectContext();
-    if (!context)
-        return std::nullopt;
-    std::string error;
-    auto texts = context->distinctTexts(MivoUploadTask::kEntityName, kFileAttributes, &error);
-    if (!texts) {
-        foundation::logf("--------error------@cannot read the media records' file names: %s", error.c_str());
-        return std::nullopt;
-    }
-    std::unordered_set<std::string> names;
-    names.reserve(texts->size());
-    for (const auto& text : *texts)
-        names.emplace(lastComponent(text));
-    return names;
-}
+// Files of the app's own stamp names by name (one name may stand in several user folders); a
+// string_view finds a name without making a string.
+struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view> {}(name); }
+};
+using Candidates = std::unordered_map<std::string, std::vector<fs::path>, NameHash, std::equal_to<>>;
 
 bool removeFile(const fs::path& path)
 {
@@ -79,18 +69,41 @@ bool removeFile(const fs::path& path)
     return fs::remove(path, code);
 }
 
-size_t sweepMediaFolder(const fs::path& folder, const std::unordered_set<std::string>& referenced)
+// Removes the savers' hidden files at once and gathers the stamp-named files.
+size_t scanMediaFolder(const fs::path& folder, Candidates& candidates)
 {
     size_t removed = 0;
     std::error_code code;
     for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
         std::string name = it->path().filename().string();
-        bool leftover = name.starts_with(MediaSaver::kTemporaryPrefix)
-            || (MediaFileNames::isStampName(name) && !referenced.contains(name));
-        if (leftover && isRegularFile(it->path()) && removeFile(it->path()))
-            ++removed;
+        if (!isRegularFile(it->path()))
+            continue;
+        if (name.starts_with(MediaSaver::kTemporaryPrefix))
+            removed += removeFile(it->path());
+        else if (MediaFileNames::isStampName(name))
+            candidates[name].push_back(it->path());
     }
     return removed;
+}
+
+// Strikes every candidate that a stored media record names; false when the store cannot say.
+// The records are read after the folders, so the set to look names up in is the files on disk
+// (small), not the names of every record (tens of thousands).
+bool strikeReferenced(IMivoDataBaseManager& store, Candidates& candidates)
+{
+    auto context = store.managedObjectContext();
+    if (!context)
+        return false;
+    std::string error;
+    auto strike = [&](std::string_view text) {
+        if (auto found = candidates.find(lastComponent(text)); found != candidates.end())
+            candidates.erase(found);
+    };
+    if (!context->visitTexts(MivoUploadTask::kEntityName, kFileAttributes, strike, &error)) {
+        foundation::logf("--------error------@cannot read the media records' file names: %s", error.c_str());
+        return false;
+    }
+    return true;
 }
 
 size_t sweepCameraRecordings(const fs::path& temporary)
@@ -116,19 +129,22 @@ std::optional<size_t> MediaCleanup::sweep(
         return std::nullopt;
     }
     size_t removed = isRealFolder(temporary) ? sweepCameraRecordings(temporary) : 0;
-    auto referenced = referencedNames(store);
-    if (referenced && isRealFolder(documents)) {
-        std::error_code code;
-        for (fs::directory_iterator it(documents, code), end; !code && it != end; it.increment(code)) {
-            if (!LocalDocumentManager::isSafeFileName(it->path().filename().string())
-                || !isRealFolder(it->path()))
-                continue;
-            for (const char* kind :
-                {LocalDocumentManager::kPictureFolder, LocalDocumentManager::kVideoFolder}) {
-                if (isRealFolder(it->path() / kind))
-                    removed += sweepMediaFolder(it->path() / kind, *referenced);
-            }
+    Candidates candidates;
+    std::error_code code;
+    for (fs::directory_iterator it(documents, code), end; isRealFolder(documents) && !code && it != end;
+         it.increment(code)) {
+        if (!LocalDocumentManager::isSafeFileName(it->path().filename().string())
+            || !isRealFolder(it->path()))
+            continue;
+        for (const char* kind : {LocalDocumentManager::kPictureFolder, LocalDocumentManager::kVideoFolder}) {
+            if (isRealFolder(it->path() / kind))
+                removed += scanMediaFolder(it->path() / kind, candidates);
         }
+    }
+    if (!candidates.empty() && strikeReferenced(store, candidates)) {
+        for (const auto& [name, files] : candidates)
+            for (const auto& file : files)
+                removed += removeFile(file);
     }
     if (removed > 0)
         foundation::logf("media cleanup removed %zu leftover files", removed);

@@ -176,4 +176,17 @@ TEST_F(MediaCleanupTest, WaitsForSavesAndUncommittedRecords)
     EXPECT_TRUE(fs::exists(record->screenshotPath()));
 }
 
+TEST_F(MediaCleanupTest, AStoreThatCannotBeReadKeepsEveryFile)
+{
+    m_store.reset();
+    BaseDatabaseManager::resetSharedManagersForTesting();
+    ASSERT_TRUE(foundation::writeFileAtomically(m_documents / "IMivoDataBaseManager.sqlite", "not a store"));
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    m_store = IMivoDataBaseManager::sharedManager();
+    ASSERT_FALSE(m_store->managedObjectContext());
+    fs::path shot = plant(m_documents / "anna" / "picture" / "1733500000000050.jpg");
+    EXPECT_FALSE(sweep());
+    EXPECT_TRUE(fs::exists(shot));
+}
+
 } // namespace
