@@ -2,8 +2,8 @@
 
 #include "platform/host/App.h"
 
-// The application delegate: it does no work at launch or at any later life-cycle event; the
-// platform shows the storyboard's first screen in the main window.
+// The application delegate: at launch it clears the media files that an interrupted save left
+// behind (MediaCleanup), and the platform shows the storyboard's first screen in the main window.
 class AppDelegate final : public host::App {
 public:
     std::string name() const override;

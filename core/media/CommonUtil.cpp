@@ -1,5 +1,6 @@
 #include "core/media/CommonUtil.h"
 
+#include "core/media/MediaCleanup.h"
 #include "core/media/MediaSaver.h"
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/util/DateUtil.h"
@@ -9,7 +10,9 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <utility>
@@ -29,8 +32,26 @@ constexpr const char* kToUpload = "TOUPLOAD";
 constexpr const char* kImage = "image";
 constexpr const char* kVideo = "video";
 
+std::atomic<int> s_savesInFlight {0};
+
+// Counts a save from the shutter until the last copy of its job is done or dropped.
+std::shared_ptr<void> countInFlight()
+{
+    ++s_savesInFlight;
+    return std::shared_ptr<void>(nullptr, [](void*) { --s_savesInFlight; });
+}
+
+// A movie the camera recorded into the temporary folder is the app's own to remove.
+void removeCameraMovie(const fs::path& movie)
+{
+    std::error_code code;
+    if (!movie.empty() && fs::equivalent(movie.parent_path(), foundation::Paths::temporary(), code))
+        fs::remove(movie, code);
+}
+
 // One taken photo or movie on its way into the user's folder.
 struct SaveJob {
+    std::shared_ptr<void> inFlight = countInFlight();
     bool movie = false;
     std::shared_ptr<graphics::Image> image;
     fs::path movieURL;
@@ -76,6 +97,7 @@ void saveInBackground(const ui::ImagePickerInfo& info, std::function<void(SaveJo
         job.movie ? LocalDocumentManager::kVideoFolder : LocalDocumentManager::kPictureFolder);
     if (!folder) {
         job.fail("no media folder for the current user");
+        removeCameraMovie(job.movieURL);
         return;
     }
     job.folder = *folder;
@@ -87,12 +109,16 @@ void saveInBackground(const ui::ImagePickerInfo& info, std::function<void(SaveJo
         if (job.movie)
             job.prepared = MediaSaver::prepareVideo(job.movieURL, job.folder, &job.error);
         else if (job.image)
-            job.prepared = MediaSaver::preparePhoto(*job.image, &job.error);
+            job.prepared = MediaSaver::preparePhoto(*job.image, job.folder, &job.error);
         else
             job.error = "the picker gave no photo";
         job.image.reset();
-        foundation::DispatchQueue::main().async([queue = std::move(queue), job = std::move(job),
-                                                    finish = std::move(finish)]() mutable { finish(job); });
+        foundation::DispatchQueue::main().async(
+            [queue = std::move(queue), job = std::move(job), finish = std::move(finish)]() mutable {
+                finish(job);
+                if (job.movie)
+                    removeCameraMovie(job.movieURL);
+            });
     });
 }
 
@@ -105,6 +131,15 @@ Map savedValues(const SavedMedia& saved)
         {"screenshotPath", saved.screenshotPath},
         {"taskStatus", kPending},
     };
+}
+
+// Points the record at the new files, then lets its earlier ones go.
+void replaceFiles(IMivoDataBaseManager& store, const std::shared_ptr<MivoUploadTask>& record,
+    const Map& values, const fs::path& folder)
+{
+    std::vector<std::string> earlier {record->resourceName(), record->screenshotName()};
+    store.updateMivoUploadTask(record, values);
+    media::MediaCleanup::removeReplaced(folder, record->resourceType(), earlier, store);
 }
 
 // The task's record that a shot of a rejected task replaces: a photo's has the same carID and
@@ -147,7 +182,7 @@ void CommonUtil::imagePickerController(const ui::ImagePickerController*, const u
         values["createTime"] = record->value("createTime");
         values["resourceType"] = record->value("resourceType");
         values["taskPosition"] = record->value("taskPosition");
-        IMivoDataBaseManager::sharedManager()->updateMivoUploadTask(record, values);
+        replaceFiles(*IMivoDataBaseManager::sharedManager(), record, values, job.folder);
         if (done)
             done();
     });
@@ -187,10 +222,15 @@ void CommonUtil::imagePickerControllerForSyn(const ui::ImagePickerController*,
                 "cannot store the record of the %s %s", job.kind(), saved->resourceName.c_str()));
             return;
         }
-        store->updateMivoUploadTask(record, values);
+        replaceFiles(*store, record, values, job.folder);
         if (auto screen = target.lock())
             screen->loadCollectionViewData();
     });
+}
+
+int CommonUtil::savesInFlight()
+{
+    return s_savesInFlight.load();
 }
 
 void CommonUtil::upDateTaskStatusAfterBack(const std::string& applyNO, const SectionLists& allResourceData)

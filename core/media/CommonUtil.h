@@ -30,9 +30,10 @@ public:
 
     // Saves the photo ("%lld.jpg") or movie ("%lld.mp4") with its thumbnail ("_%lld.jpg") in the
     // user's "picture" or "video" folder, then marks the record at
-    // localSectionListData[1 for section 1, else 0][row] "PENDING" with the files' names and paths.
-    // The picker itself is not used. `saved` runs on the main queue once the record is written, so
-    // a screen can show the new state.
+    // localSectionListData[1 for section 1, else 0][row] "PENDING" with the files' names and paths;
+    // the record's earlier files go once it is stored. A movie the camera recorded into the
+    // temporary folder is removed when the save is over. The picker itself is not used. `saved` runs on the
+    // main queue once the record is written, so a screen can show the new state.
     static void imagePickerController(const ui::ImagePickerController* picker,
         const ui::ImagePickerInfo& info, ShotIndexPath selectID, const SectionLists& localSectionListData,
         std::function<void()> saved = {});
@@ -43,6 +44,9 @@ public:
     static void imagePickerControllerForSyn(const ui::ImagePickerController* picker,
         const ui::ImagePickerInfo& info, ShotIndexPath selectID,
         const std::shared_ptr<MivoUploadTask>& localSectionListData, std::weak_ptr<MediaSaveTarget> target);
+
+    // Saves between the shutter and their record (the start-up sweep waits for none).
+    static int savesInFlight();
 
     // Makes the task "TOUPLOAD" once its video and all but at most three of its photos are taken.
     static void upDateTaskStatusAfterBack(const std::string& applyNO, const SectionLists& allResourceData);

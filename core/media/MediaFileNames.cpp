@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Format.h"
 
+#include <algorithm>
 #include <system_error>
 
 namespace media {
@@ -14,6 +15,24 @@ std::string MediaFileNames::mediaName(int64_t stamp, Kind kind)
 std::string MediaFileNames::thumbnailName(int64_t stamp)
 {
     return foundation::format("_%lld.jpg", static_cast<long long>(stamp));
+}
+
+bool MediaFileNames::isStampName(std::string_view name)
+{
+    if (name.ends_with(".mp4")) {
+        if (name.starts_with('_'))
+            return false;
+    } else if (!name.ends_with(".jpg")) {
+        return false;
+    }
+    name.remove_suffix(4);
+    if (name.starts_with('_'))
+        name.remove_prefix(1);
+    // "%lld" of a stamp before 1970 has a minus sign.
+    if (name.starts_with('-'))
+        name.remove_prefix(1);
+    return !name.empty()
+        && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 int64_t MediaFileNames::freeStamp(const std::filesystem::path& folder, int64_t stamp, Kind kind)

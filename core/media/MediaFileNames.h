@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace media {
 
@@ -14,6 +15,8 @@ public:
 
     static std::string mediaName(int64_t stamp, Kind);
     static std::string thumbnailName(int64_t stamp);
+    // True for a name of the two forms above ("<digits>.jpg", "<digits>.mp4", "_<digits>.jpg").
+    static bool isStampName(std::string_view name);
 
     // The first stamp from `stamp` upwards whose media file and thumbnail are both absent from
     // the folder. Stamps are whole seconds times 1,000,000, so two shots within one second would

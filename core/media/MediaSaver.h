@@ -12,12 +12,12 @@
 namespace media {
 
 // A taken photo or movie made ready for its folder: the encoding, copying and thumbnail work,
-// which may run on any thread.
+// which may run on any thread. Both files are already in the folder under hidden temporary names
+// and flushed to the disk, so naming them is all that is left.
 struct PreparedMedia {
     MediaFileNames::Kind kind = MediaFileNames::Kind::Photo;
-    std::vector<uint8_t> photo; // the photo's JPEG
-    std::filesystem::path movieFile; // the movie, already in its folder under a hidden temporary name
-    std::vector<uint8_t> thumbnail; // JPEG
+    std::filesystem::path mediaFile; // the photo's JPEG or the movie
+    std::filesystem::path thumbnailFile; // JPEG
 };
 
 // Where a saved file and its thumbnail ended up.
@@ -34,17 +34,27 @@ struct SavedMedia {
 class MediaSaver final {
 public:
     static constexpr int kPhotoQuality = 90;
+    // Prefix of the hidden names that prepared files wait under until store() names them; a file
+    // of this name is never one a record names.
+    static constexpr const char* kTemporaryPrefix = ".incoming-";
 
-    static std::optional<PreparedMedia> preparePhoto(const graphics::Image&, std::string* error = nullptr);
+    static std::optional<PreparedMedia> preparePhoto(
+        const graphics::Image&, const std::filesystem::path& folder, std::string* error = nullptr);
     static std::optional<PreparedMedia> prepareVideo(const std::filesystem::path& movie,
         const std::filesystem::path& videoFolder, std::string* error = nullptr);
 
-    // Writes the prepared media under the first free stamp from `stamp` on. A file that exists is
-    // never replaced. On failure nothing of this media is left in the folder.
+    // Names the prepared files with the first free stamp from `stamp` on and flushes the folder,
+    // so a record written afterwards never names a file that a power cut could lose. A file that
+    // exists is never replaced. On failure nothing of this media is left in the folder.
     static std::optional<SavedMedia> store(
         PreparedMedia&, const std::filesystem::path& folder, int64_t stamp, std::string* error = nullptr);
-    // Drops a prepared movie's temporary file.
+    // Drops the prepared temporary files.
     static void discard(PreparedMedia&);
+
+private:
+    // Writes the thumbnail beside the prepared media; on failure discards both.
+    static bool attachThumbnail(PreparedMedia&, const std::filesystem::path& folder,
+        const std::vector<uint8_t>& thumbnail, std::string* error);
 };
 
 } // namespace media

@@ -364,6 +364,48 @@ bool ManagedObjectContext::hasChanges() const
     return !m_inserted.empty() || !m_updated.empty() || !m_deleted.empty();
 }
 
+bool ManagedObjectContext::visitTexts(const std::string& entityName,
+    const std::vector<std::string>& attributes, const std::function<void(std::string_view)>& visit,
+    std::string* error)
+{
+    auto fail = [&](const std::string& message) {
+        if (error)
+            *error = message;
+        return false;
+    };
+    auto entity = m_model->entity(entityName);
+    if (!entity)
+        return fail("no entity named '" + entityName + "' in model " + m_model->name());
+    std::string columns;
+    for (const auto& name : attributes) {
+        auto index = entity->indexOfAttribute(name);
+        if (!index || entity->attributes()[*index].type != AttributeType::Text)
+            return fail("'" + name + "' is no text attribute of entity " + entity->name());
+        columns += (columns.empty() ? "" : ", ") + quoted(name);
+    }
+    if (columns.empty())
+        return true;
+    // One pass over the table, however many columns: the rows are read once.
+    std::string sql = "SELECT " + columns + " FROM " + quoted(entity->name());
+    sqlite3_stmt* select = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &select, nullptr) != SQLITE_OK)
+        return fail(lastError());
+    const int count = int(attributes.size());
+    int rc;
+    while ((rc = sqlite3_step(select)) == SQLITE_ROW) {
+        for (int column = 0; column < count; ++column) {
+            auto* text = reinterpret_cast<const char*>(sqlite3_column_text(select, column));
+            int size = sqlite3_column_bytes(select, column);
+            if (text && size > 0)
+                visit(std::string_view(text, size_t(size)));
+        }
+    }
+    sqlite3_finalize(select);
+    if (rc != SQLITE_DONE)
+        return fail(lastError());
+    return true;
+}
+
 std::optional<std::vector<std::shared_ptr<ManagedObject>>> ManagedObjectContext::fetch(
     const FetchRequest& request, std::string* error)
 {

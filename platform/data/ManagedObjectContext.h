@@ -6,9 +6,11 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -42,6 +44,13 @@ public:
     // nullopt and an error text for an unknown entity, a bad predicate or a store failure.
     std::optional<std::vector<std::shared_ptr<ManagedObject>>> fetch(
         const FetchRequest& request, std::string* error = nullptr);
+    // Calls `visit` with each non-empty text that the named text attributes hold in the stored
+    // rows of the entity (as often as it is stored), in one query and without making records: for
+    // sweeping through many rows cheaply. Reads the file only, so unsaved changes are not seen.
+    // False and an error text for an unknown entity or attribute, an attribute that is not text,
+    // or a store failure.
+    bool visitTexts(const std::string& entityName, const std::vector<std::string>& attributes,
+        const std::function<void(std::string_view)>& visit, std::string* error = nullptr);
     // Marks the record for deletion at the next save (an unsaved insert is simply dropped).
     void deleteObject(const std::shared_ptr<ManagedObject>& object);
 

@@ -52,15 +52,6 @@ bool writeAll(int fd, std::string_view contents)
     return true;
 }
 
-void syncDirectory(const fs::path& directory)
-{
-    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
 } // namespace
 
 bool writeFileAtomically(const fs::path& path, std::string_view contents)
@@ -85,6 +76,25 @@ bool writeFileAtomically(const fs::path& path, std::string_view contents)
     }
     syncDirectory(parent.empty() ? fs::path(".") : parent);
     return true;
+}
+
+bool syncFile(const fs::path& path)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+bool syncDirectory(const fs::path& directory)
+{
+    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 bool removeItem(const fs::path& path)

@@ -65,6 +65,8 @@ struct MovieDecoder::Codec {
     size_t poolLimit = 0;
     bool alphaChecked = false;
     bool alphaOpaque = false;
+    // Pictures handed on for showing since the movie opened.
+    uint64_t delivered = 0;
     // A frame held back while decoding towards a seek target.
     bool haveHeld = false;
     std::optional<double> seekTarget;
@@ -512,6 +514,7 @@ void MovieDecoder::decodeLoop()
             }
             m_toConvert.push_back({copy, time, generation});
             ++m_inFlight;
+            ++c.delivered;
             lock.unlock();
             m_changed.notify_all();
         };
@@ -615,6 +618,11 @@ void MovieDecoder::decodeLoop()
             receiveVideo();
             avcodec_flush_buffers(c.video);
             deliver(nullptr, true);
+            // A track without a single picture is no movie to play, not one that ended.
+            if (c.delivered == 0) {
+                fail("the movie holds no pictures: " + m_url);
+                return;
+            }
             ended = true;
             setStatus(Status::Ended);
             continue;

@@ -174,18 +174,24 @@ void ImagePickerController::takePicture()
         info.mediaType = ImagePickerInfo::kMediaTypeMovie;
         info.mediaURL = *file;
     } else {
-        auto photo = camera.currentPhoto();
-        if (!photo) {
+        if (camera.photos().empty()) {
             showError("没有可用的相机");
             return;
         }
+        // A sample that does not decode is passed over, so one bad file cannot jam the camera.
+        std::shared_ptr<graphics::Image> image;
         std::string error;
-        auto image = graphics::JpegCodec::decodeFile(*photo, 1, &error);
+        for (size_t tries = 0; !image && tries < camera.photos().size(); ++tries) {
+            auto photo = camera.currentPhoto();
+            camera.advancePhoto();
+            image = graphics::JpegCodec::decodeFile(*photo, 1, &error);
+            if (!image)
+                foundation::log("camera: skipped " + photo->filename().string() + ": " + error);
+        }
         if (!image) {
             showError(error);
             return;
         }
-        camera.advancePhoto();
         info.mediaType = ImagePickerInfo::kMediaTypeImage;
         info.originalImage = std::move(image);
     }

@@ -2,6 +2,7 @@
 // opens, passes SQLite's integrity check, holds whole merges only, and no record names a missing
 // or half-written file. The child is this test program itself, running the workload below.
 #include "core/media/CommonUtil.h"
+#include "core/media/MediaCleanup.h"
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/data/Predicate.h"
@@ -20,6 +21,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -120,6 +122,20 @@ Found inspect(const fs::path& home)
     EXPECT_EQ(found.mergedTasks % kTasksPerMerge, 0u) << "a merge is stored whole or not at all";
     auto files = store->listMivoUploadTasks(data::Predicate::withFormat("taskStatus=%@", "UPLOADED"));
     EXPECT_EQ(files ? files->size() : 0, found.mergedTasks * kFilesPerTask);
+
+    // The next start's sweep leaves exactly the files of the stored records.
+    EXPECT_TRUE(media::MediaCleanup::sweep(home / "Documents", home / "tmp", *store));
+    std::set<std::string> named;
+    for (auto& record : records.value_or(std::vector<std::shared_ptr<MivoUploadTask>> {})) {
+        named.insert(record->resourceName());
+        named.insert(record->screenshotName());
+    }
+    std::set<std::string> left;
+    std::error_code code;
+    for (fs::directory_iterator it(home / "Documents" / "user7" / "picture", code), end; !code && it != end;
+         it.increment(code))
+        left.insert(it->path().filename().string());
+    EXPECT_EQ(left, named);
     BaseDatabaseManager::resetSharedManagersForTesting();
     return found;
 }

@@ -1,8 +1,13 @@
 // Saving a 12-megapixel photo with its thumbnail (JPEG encode, DCT-scaled decode, area scaling,
 // thumbnail encode, both files written), beside the least that TurboJPEG itself needs for it:
 // one encode of the same pixels plus one 1/8-scale decode of the result, straight on the tj* API.
+// And the launch's sweep of leftover media over a store of 3,000 tasks.
 
+#include "core/media/MediaCleanup.h"
 #include "core/media/MediaSaver.h"
+#include "core/store/IMivoDataBaseManager.h"
+#include "platform/foundation/Format.h"
+#include "platform/foundation/Paths.h"
 #include "platform/graphics/Image.h"
 
 #include <benchmark/benchmark.h>
@@ -10,6 +15,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <unistd.h>
 #include <vector>
@@ -64,13 +70,13 @@ void BM_MediaSaverPhotoWithThumbnail(benchmark::State& state)
     int64_t stamp = 1733500000000000;
     size_t bytes = 0;
     for (auto _ : state) {
-        auto prepared = media::MediaSaver::preparePhoto(image);
+        auto prepared = media::MediaSaver::preparePhoto(image, benchFolder());
         auto saved = prepared ? media::MediaSaver::store(*prepared, benchFolder(), stamp) : std::nullopt;
         if (!saved) {
             state.SkipWithError("saving failed");
             break;
         }
-        bytes = prepared->photo.size();
+        bytes = fs::file_size(saved->resourceFilePath);
         state.PauseTiming();
         fs::remove(saved->resourceFilePath);
         fs::remove(saved->screenshotPath);
@@ -127,11 +133,59 @@ void BM_MediaSaverSampleVideo(benchmark::State& state)
     }
 }
 
+// The sweep at launch with 3,000 tasks of 19 media records stored (57,000 records) and the files
+// of 300 of them on disk, plus a shot whose record never came, planted again before each sweep.
+void BM_MediaCleanupSweepAtLaunch(benchmark::State& state)
+{
+    constexpr int kTasks = 3000, kShots = 19, kTasksOnDisk = 300;
+    fs::path home = benchFolder() / "sweep-home";
+    foundation::Paths::setHome(home);
+    auto store = IMivoDataBaseManager::sharedManager();
+    fs::path picture = foundation::Paths::documents() / "user7" / "picture";
+    fs::create_directories(picture);
+    int64_t stamp = 1733500000000000;
+    for (int task = 0; task < kTasks; ++task) {
+        std::vector<foundation::Map> records;
+        for (int shot = 1; shot <= kShots; ++shot, ++stamp) {
+            std::string name = foundation::format("%lld.jpg", static_cast<long long>(stamp));
+            records.push_back(foundation::Map {{"applyNO", foundation::format("A%d", task)},
+                {"taskPosition", std::to_string(shot)}, {"resourceType", "image"}, {"taskStatus", "PENDING"},
+                {"resourceName", name}, {"screenshotName", "_" + name},
+                {"resourceFilePath", (picture / name).string()},
+                {"screenshotPath", (picture / ("_" + name)).string()}});
+            if (task < kTasksOnDisk) {
+                std::ofstream(picture / name) << 'x';
+                std::ofstream(picture / ("_" + name)) << 'x';
+            }
+        }
+        if (!store->insertMivoUploadTasks(records)) {
+            state.SkipWithError("cannot fill the store");
+            return;
+        }
+    }
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::ofstream(picture / "1633500000000000.jpg") << 'x';
+        std::ofstream(picture / "_1633500000000000.jpg") << 'x';
+        state.ResumeTiming();
+        auto removed = media::MediaCleanup::sweep(
+            foundation::Paths::documents(), foundation::Paths::temporary(), *store);
+        if (removed != 2u) {
+            state.SkipWithError("the sweep did not remove the orphan pair");
+            break;
+        }
+    }
+    store.reset();
+    BaseDatabaseManager::resetSharedManagersForTesting();
+    foundation::Paths::setHome({});
+}
+
 } // namespace
 
 BENCHMARK(BM_MediaSaverPhotoWithThumbnail)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TurboJpegEncodeAndEighthDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MediaSaverSampleVideo)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MediaCleanupSweepAtLaunch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 int main(int argc, char** argv)
 {

@@ -4,6 +4,7 @@
 #include "core/util/LocalDocumentManager.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/graphics/Image.h"
@@ -273,6 +274,64 @@ TEST_F(CommonUtilTest, SaverRefusesWhatItCannotPlace)
     EXPECT_FALSE(fs::exists(m_home.path().parent_path() / "outside"));
 }
 
+TEST_F(CommonUtilTest, AShotTakenAgainLetsItsEarlierFilesGoOnceItsRecordIsStored)
+{
+    auto lists = makeTask("A105", 13);
+    auto photo = lists[0][4];
+    CommonUtil::imagePickerController(nullptr, photoInfo(), {0, 4}, lists);
+    ASSERT_TRUE(runUntilPending({photo}));
+    fs::path firstPhoto = photo->resourceFilePath(), firstThumbnail = photo->screenshotPath();
+
+    CommonUtil::imagePickerController(nullptr, photoInfo(), {0, 4}, lists);
+    ASSERT_TRUE(runUntil([&] { return photo->resourceFilePath() != firstPhoto.string(); }));
+    EXPECT_FALSE(fs::exists(firstPhoto));
+    EXPECT_FALSE(fs::exists(firstThumbnail));
+    expectJpeg(photo->resourceFilePath(), 1600, 1200);
+    expectJpeg(photo->screenshotPath(), 160, 120);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_picture), fs::directory_iterator()), 2);
+
+    // A file that another record still names stays: here a server list's record of the same task.
+    fs::path secondPhoto = photo->resourceFilePath();
+    ASSERT_TRUE(
+        m_store->insertMivoUploadTask(Map {{"applyNO", "A105"}, {"carID", "C1"}, {"taskStatus", "UPLOADED"},
+            {"resourceType", "image"}, {"taskPosition", "5"}, {"resourceName", photo->resourceName()}}));
+    CommonUtil::imagePickerController(nullptr, photoInfo(), {0, 4}, lists);
+    ASSERT_TRUE(runUntil([&] { return photo->resourceFilePath() != secondPhoto.string(); }));
+    EXPECT_TRUE(fs::exists(secondPhoto));
+
+    // The video slot alike.
+    auto movie = lists[1][0];
+    CommonUtil::imagePickerController(nullptr, movieInfo(), {1, 0}, lists);
+    ASSERT_TRUE(runUntilPending({movie}));
+    fs::path firstMovie = movie->resourceFilePath();
+    CommonUtil::imagePickerController(nullptr, movieInfo(), {1, 0}, lists);
+    ASSERT_TRUE(runUntil([&] { return movie->resourceFilePath() != firstMovie.string(); }));
+    EXPECT_FALSE(fs::exists(firstMovie));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_video), fs::directory_iterator()), 2);
+}
+
+TEST_F(CommonUtilTest, TheCamerasRecordingGoesOnceTheMovieIsSavedOrRefused)
+{
+    auto lists = makeTask("A106", 13);
+    fs::path recording = foundation::Paths::temporary() / "capture-1-1.mp4";
+    fs::copy_file(kSampleVideo, recording);
+    ui::ImagePickerInfo info = movieInfo();
+    info.mediaURL = recording;
+    CommonUtil::imagePickerController(nullptr, info, {1, 0}, lists);
+    ASSERT_TRUE(runUntilPending({lists[1][0]}));
+    EXPECT_FALSE(fs::exists(recording));
+    EXPECT_EQ(foundation::readFile(lists[1][0]->resourceFilePath()), foundation::readFile(kSampleVideo));
+
+    // A recording that cannot be saved goes too; a movie outside the temporary folder is not the
+    // app's to remove.
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    fs::copy_file(kSamplePhoto, recording);
+    CommonUtil::imagePickerController(nullptr, info, {1, 0}, lists);
+    ASSERT_TRUE(runUntil([&] { return capture.contains("cannot save the movie"); }));
+    EXPECT_FALSE(fs::exists(recording));
+    EXPECT_TRUE(fs::exists(kSampleVideo));
+}
+
 // A rejected task as the server's list brings it back: photos 1 to 3 and the video, uploaded.
 class RejectedTaskTest : public CommonUtilTest {
 protected:
@@ -318,6 +377,16 @@ TEST_F(RejectedTaskTest, ShotAgainUpdatesTheSlotAndKeepsTheServerPaths)
     EXPECT_TRUE(isStampName(record->resourceName(), ".jpg"));
     expectJpeg(m_picture / record->screenshotName(), 160, 120);
     EXPECT_EQ(withCarID().size(), 4u);
+
+    // Shot once more: the first shot's files go once the record names the new ones.
+    fs::path firstPhoto = m_picture / record->resourceName(),
+             firstThumbnail = m_picture / record->screenshotName();
+    CommonUtil::imagePickerControllerForSyn(nullptr, photoInfo(), {0, 1}, record, m_target);
+    ASSERT_TRUE(runUntil([&] { return m_target->loads == 2; }));
+    EXPECT_NE(m_picture / record->resourceName(), firstPhoto);
+    EXPECT_FALSE(fs::exists(firstPhoto));
+    EXPECT_FALSE(fs::exists(firstThumbnail));
+    expectJpeg(m_picture / record->screenshotName(), 160, 120);
 }
 
 TEST_F(RejectedTaskTest, AnEmptySlotGetsItsNewRecordStored)

@@ -69,8 +69,8 @@ TEST_F(MediaSaverTest, SavesPhotosWithThumbnailsAndTwoInOneSecondGetTwoNames)
     auto photo = graphics::JpegCodec::decodeFile(kSamplePhoto);
     ASSERT_TRUE(photo);
     std::string error;
-    auto first = MediaSaver::preparePhoto(*photo, &error);
-    auto second = MediaSaver::preparePhoto(*photo, &error);
+    auto first = MediaSaver::preparePhoto(*photo, m_picture, &error);
+    auto second = MediaSaver::preparePhoto(*photo, m_picture, &error);
     ASSERT_TRUE(first && second) << error;
     auto saved = MediaSaver::store(*first, m_picture, kStamp, &error);
     ASSERT_TRUE(saved) << error;
@@ -86,7 +86,9 @@ TEST_F(MediaSaverTest, SavesPhotosWithThumbnailsAndTwoInOneSecondGetTwoNames)
     EXPECT_EQ(savedSecond->resourceName, "1733500000000001.jpg");
     EXPECT_EQ(savedSecond->screenshotName, "_1733500000000001.jpg");
     EXPECT_TRUE(fs::exists(savedSecond->screenshotPath));
-    EXPECT_EQ(fs::file_size(saved->resourceFilePath), first->photo.size());
+    EXPECT_EQ(fs::file_size(saved->resourceFilePath), fs::file_size(savedSecond->resourceFilePath));
+    for (const auto& entry : fs::directory_iterator(m_picture))
+        EXPECT_NE(entry.path().filename().string()[0], '.') << "a temporary file stayed: " << entry.path();
 }
 
 TEST_F(MediaSaverTest, APhotoTakenOnItsSideIsSavedUpright)
@@ -98,7 +100,7 @@ TEST_F(MediaSaverTest, APhotoTakenOnItsSideIsSavedUpright)
     ASSERT_TRUE(photo);
     ASSERT_EQ(photo->orientation(), graphics::ImageOrientation::Right);
     std::string error;
-    auto prepared = MediaSaver::preparePhoto(*photo, &error);
+    auto prepared = MediaSaver::preparePhoto(*photo, m_picture, &error);
     ASSERT_TRUE(prepared) << error;
     auto saved = MediaSaver::store(*prepared, m_picture, kStamp, &error);
     ASSERT_TRUE(saved) << error;
@@ -154,7 +156,7 @@ TEST_F(MediaSaverTest, FailuresLeaveNothingBehind)
     // A file that is no movie is refused by the savers' test and the remuxer's.
     std::string error;
     auto unbacked = graphics::Image::createWithoutBitmap({10, 10});
-    EXPECT_FALSE(MediaSaver::preparePhoto(*unbacked, &error));
+    EXPECT_FALSE(MediaSaver::preparePhoto(*unbacked, m_picture, &error));
 
     auto prepared = MediaSaver::prepareVideo(kSampleVideo, m_video, &error);
     ASSERT_TRUE(prepared) << error;

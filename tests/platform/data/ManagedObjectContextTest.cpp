@@ -246,6 +246,28 @@ TEST_F(ContextTest, BadPredicatesAreRefusedWithAClearError)
     EXPECT_EQ(names(*freshContext()), Names {"a"});
 }
 
+TEST_F(ContextTest, VisitTextsReadsTheStoredRowsOnly)
+{
+    insert("a.jpg");
+    insert("b.jpg");
+    insert("a.jpg");
+    insert("");
+    m_context->insertNewObject("Item");
+    ASSERT_FALSE(m_context->save());
+    insert("unsaved.jpg");
+    std::string error;
+    std::vector<std::string> texts;
+    auto collect = [&](std::string_view text) { texts.emplace_back(text); };
+    ASSERT_TRUE(m_context->visitTexts("Item", {"name"}, collect, &error)) << error;
+    EXPECT_EQ(texts, (std::vector<std::string> {"a.jpg", "b.jpg", "a.jpg"}));
+
+    EXPECT_FALSE(m_context->visitTexts("Item", {"name", "count"}, collect, &error));
+    EXPECT_NE(error.find("count"), std::string::npos);
+    EXPECT_FALSE(m_context->visitTexts("Item", {"name\" OR 1=1 --"}, collect, &error));
+    EXPECT_FALSE(m_context->visitTexts("Nothing", {"name"}, collect, &error));
+    EXPECT_EQ(texts.size(), 3u);
+}
+
 TEST_F(ContextTest, ValuesAreTypedOnSet)
 {
     foundation::LogCapture capture(foundation::LogCapture::Echo::No);

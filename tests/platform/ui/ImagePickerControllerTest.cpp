@@ -146,4 +146,32 @@ TEST_F(ImagePickerControllerTest, AnEmptyFolderIsNoCamera)
     EXPECT_FALSE(picker->lastError().empty());
 }
 
+TEST_F(ImagePickerControllerTest, ASamplePhotoThatDoesNotDecodeIsPassedOver)
+{
+    // "a-portrait.jpg" comes first; a broken file now sorts before it and one between the two.
+    ASSERT_TRUE(foundation::writeFileAtomically(folder / "0-broken.jpg", "not a JPEG"));
+    ASSERT_TRUE(foundation::writeFileAtomically(
+        folder / "a-truncated.jpg", foundation::readFile(kSamples / "sample-photo-1.jpg")->substr(0, 300)));
+    ui::Camera::shared().setFolder(folder);
+    auto picker = present(false);
+    for (int shot = 0; shot < 4; ++shot)
+        picker->takePicture();
+    ASSERT_EQ(delegate->results.size(), 4u) << picker->lastError();
+    EXPECT_TRUE(picker->lastError().empty());
+    EXPECT_EQ(delegate->results[0].originalImage->orientation(), graphics::ImageOrientation::Right);
+    EXPECT_EQ(delegate->results[1].originalImage->orientation(), graphics::ImageOrientation::Up);
+    EXPECT_EQ(delegate->results[2].originalImage->orientation(), graphics::ImageOrientation::Right);
+    EXPECT_EQ(delegate->results[3].originalImage->orientation(), graphics::ImageOrientation::Up);
+
+    // With nothing that decodes, the shutter says why and delivers nothing.
+    auto broken = home.path() / "broken";
+    ASSERT_TRUE(foundation::writeFileAtomically(broken / "a.jpg", "not a JPEG"));
+    ASSERT_TRUE(foundation::writeFileAtomically(broken / "b.jpg", "nor this"));
+    ui::Camera::shared().setFolder(broken);
+    picker->takePicture();
+    EXPECT_EQ(delegate->results.size(), 4u);
+    EXPECT_FALSE(picker->lastError().empty());
+    EXPECT_EQ(root->presentedViewController(), picker) << "the camera stays open";
+}
+
 } // namespace

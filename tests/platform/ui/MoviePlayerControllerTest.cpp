@@ -191,6 +191,26 @@ TEST_F(MoviePlayerTest, AMovieThatCannotBeOpenedIsThePlayersOwnFailure)
     std::filesystem::remove_all(dir);
 }
 
+TEST_F(MoviePlayerTest, AMovieWithoutPicturesIsThePlayersOwnFailure)
+{
+    auto dir = std::filesystem::temp_directory_path() / ("mivo-nopictures-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    // A video track that holds no samples: it opens as a movie, then brings nothing to show.
+    const auto movie = dir / "no-pictures.mp4";
+    const std::string command = "ffmpeg -hide_banner -loglevel error -y -i " + kSample
+        + " -frames:v 0 -c copy -movflags frag_keyframe+empty_moov " + movie.string();
+    if (std::system(command.c_str()) != 0)
+        GTEST_SKIP() << "ffmpeg cannot make a movie without pictures here";
+    auto player = makePlayer(movie.string());
+    player->play();
+    runFor(0.5);
+    EXPECT_EQ(finishReasons, std::vector<int> {int(ui::MovieFinishReason::PlaybackError)});
+    EXPECT_NE(finishError.find("no pictures"), std::string::npos) << finishError;
+    EXPECT_EQ(player->playerView()->failureText(), MoviePlayerController::kFailureText);
+    EXPECT_EQ(player->shownFrames(), 0);
+    std::filesystem::remove_all(dir);
+}
+
 TEST_F(MoviePlayerTest, AMovieWithSoundPlaysSilentlyOnTheManualClock)
 {
     auto dir = std::filesystem::temp_directory_path() / ("mivo-sound-" + std::to_string(getpid()));
