@@ -111,8 +111,7 @@ Step stepAt(const fs::path& path)
 
 // Visits each path from just below `base` down to `path`, in order, while `visit` says go on;
 // false when `path` does not lie below `base` or a visit said stop.
-template<class Visit>
-bool walkBelow(const fs::path& base, const fs::path& path, Visit visit)
+template<class Visit> bool walkBelow(const fs::path& base, const fs::path& path, Visit visit)
 {
     fs::path relative = path.lexically_normal().lexically_relative(base.lexically_normal());
     if (relative.empty() || *relative.begin() == "..")
