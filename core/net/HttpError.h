@@ -20,6 +20,7 @@ struct HttpError {
     static constexpr int64_t kNetworkConnectionLost = -1005;
     static constexpr int64_t kBadServerResponse = -1011;
     static constexpr int64_t kCannotDecodeContentData = -1016;
+    static constexpr int64_t kDataLengthExceedsMaximum = -1103;
     static constexpr int64_t kFileReadNoSuchFile = 260;
     static constexpr int64_t kFileReadInvalidFileName = 258;
     static constexpr int64_t kPropertyListReadCorrupt = 3840;

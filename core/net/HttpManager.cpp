@@ -64,6 +64,9 @@ HttpError transportError(const net::HttpResponse& response)
         return {HttpError::kNetworkConnectionLost, HttpError::kUrlDomain, "The network connection was lost."};
     case net::HttpErrorKind::Cancelled:
         return {HttpError::kCancelled, HttpError::kUrlDomain, "cancelled"};
+    case net::HttpErrorKind::TooLarge:
+        return {HttpError::kDataLengthExceedsMaximum, HttpError::kUrlDomain,
+            "The reply from the server is too large."};
     case net::HttpErrorKind::File:
         return {HttpError::kFileReadNoSuchFile, HttpError::kCocoaDomain, response.errorText};
     case net::HttpErrorKind::HttpStatus:

@@ -32,8 +32,12 @@ std::optional<std::filesystem::path> LocalDocumentManager::userFolder(const std:
     if (!base)
         return std::nullopt;
     auto path = *base / folder;
-    if (!foundation::createDirectories(path)) {
-        foundation::logf("--------error------@cannot create folder %s", path.c_str());
+    // Made folder by folder: a link planted at Documents, the user's folder or the media folder
+    // would lead every file of the user elsewhere.
+    if (!isSafeFileName(folder) || !foundation::createDirectoriesBelow(foundation::Paths::home(), path)) {
+        foundation::logf(
+            "--------error------@cannot create folder %s, or a link leads it out of the app's home",
+            path.c_str());
         return std::nullopt;
     }
     return path;

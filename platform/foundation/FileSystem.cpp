@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace foundation {
@@ -102,6 +103,54 @@ bool removeItem(const fs::path& path)
     std::error_code error;
     fs::remove_all(path, error);
     return !error && !fs::exists(path, error);
+}
+
+namespace {
+
+enum class Step { Missing, Folder, Other, Link };
+
+Step stepAt(const fs::path& path)
+{
+    struct stat info { };
+    if (::lstat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? Step::Missing : Step::Other;
+    if (S_ISLNK(info.st_mode))
+        return Step::Link;
+    return S_ISDIR(info.st_mode) ? Step::Folder : Step::Other;
+}
+
+// Visits each path from just below `base` down to `path`, in order, while `visit` says go on;
+// false when `path` does not lie below `base` or a visit said stop.
+template<class Visit> bool walkBelow(const fs::path& base, const fs::path& path, Visit visit)
+{
+    fs::path relative = path.lexically_normal().lexically_relative(base.lexically_normal());
+    if (relative.empty() || *relative.begin() == "..")
+        return false;
+    fs::path current = base;
+    for (const auto& part : relative) {
+        if (part.empty() || part == ".")
+            continue;
+        current /= part;
+        if (!visit(current))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool isBelowWithoutLinks(const fs::path& base, const fs::path& path)
+{
+    return walkBelow(base, path, [](const fs::path& step) { return stepAt(step) != Step::Link; });
+}
+
+bool createDirectoriesBelow(const fs::path& base, const fs::path& path)
+{
+    return createDirectories(base) && walkBelow(base, path, [](const fs::path& step) {
+        if (stepAt(step) == Step::Missing && ::mkdir(step.c_str(), 0777) != 0 && errno != EEXIST)
+            return false;
+        return stepAt(step) == Step::Folder;
+    });
 }
 
 } // namespace foundation

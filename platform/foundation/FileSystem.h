@@ -20,4 +20,12 @@ bool removeItem(const std::filesystem::path& path);
 bool syncFile(const std::filesystem::path& path);
 bool syncDirectory(const std::filesystem::path& directory);
 
+// For folders below the app's home, where a planted symbolic link could lead reads, writes and
+// removals elsewhere. True when `path` is `base` or lies below it and nothing between them (`path`
+// included) is a symbolic link; parts that do not exist yet lead nowhere and pass.
+bool isBelowWithoutLinks(const std::filesystem::path& base, const std::filesystem::path& path);
+// Creates the missing folders from `base` down to `path`, one by one, and refuses a symbolic link
+// or a file on the way; true when `path` is then a folder below `base` reached without a link.
+bool createDirectoriesBelow(const std::filesystem::path& base, const std::filesystem::path& path);
+
 } // namespace foundation

@@ -17,8 +17,10 @@ constexpr int kMaxSettlePasses = 1000;
 
 RunLoop& RunLoop::main()
 {
-    static RunLoop loop;
-    return loop;
+    // Never destroyed: workers of queues that live to the end of the process (the global queue's
+    // among them) may still post to it while static objects are being destroyed at exit.
+    static RunLoop* loop = new RunLoop;
+    return *loop;
 }
 
 RunLoop::RunLoop()

@@ -20,6 +20,8 @@ class Timer;
 // animations. Hosts drive it with runOnce() + waitForNextEvent(); tests with runFor()/runUntil().
 class RunLoop final {
 public:
+    // The main loop, made on first use and never destroyed, so any thread may post to it up to
+    // the process's end.
     static RunLoop& main();
 
     RunLoop();

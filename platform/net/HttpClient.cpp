@@ -35,6 +35,7 @@ struct Transfer {
     curl_off_t lastReceived {0};
     curl_off_t reportedSent {-1};
     curl_off_t uploadTotal {0};
+    bool tooLarge {false};
 
     ~Transfer()
     {
@@ -57,9 +58,15 @@ struct Transfer {
 size_t writeBody(char* data, size_t size, size_t count, void* user)
 {
     auto* transfer = static_cast<Transfer*>(user);
-    transfer->response.body.append(data, size * count);
+    size_t bytes = size * count;
+    // A chunked reply announces no length: stop at the first byte past the limit.
+    if (transfer->response.body.size() + bytes > uint64_t(transfer->request.maxBodySize)) {
+        transfer->tooLarge = true;
+        return 0;
+    }
+    transfer->response.body.append(data, bytes);
     transfer->lastActivity = SteadyClock::now();
-    return size * count;
+    return bytes;
 }
 
 size_t writeHeader(char* data, size_t size, size_t count, void* user)
@@ -212,6 +219,8 @@ struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
         curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
         curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, onTransferInfo);
         curl_easy_setopt(easy, CURLOPT_XFERINFODATA, &transfer);
+        // Refuses a reply whose announced length is already too long, before any of it is read.
+        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(request.maxBodySize));
         curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
         curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(easy, CURLOPT_MAXREDIRS, 5L);
@@ -277,6 +286,14 @@ struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
         auto transfer = std::move(it->second);
         active.erase(it);
         remove(easy);
+        if (transfer->tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
+            transfer->response.body.clear();
+            transfer->response.body.shrink_to_fit();
+            auto text
+                = "The reply is larger than " + std::to_string(transfer->request.maxBodySize) + " bytes.";
+            finish(std::move(transfer), HttpErrorKind::TooLarge, text);
+            return;
+        }
         if (code != CURLE_OK) {
             std::string text = transfer->errorBuffer[0] ? transfer->errorBuffer : curl_easy_strerror(code);
             finish(std::move(transfer), kindOf(code), text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,10 +19,16 @@ struct FilePart {
 
 // What to send. A request is a GET, a POST with a raw body (form-encoded by formPost()), or a
 // multipart POST when `multipart` is set. The timeout is an idle timeout: the request fails when
-// no byte moved in either direction (or no connection was made) for that long.
+// no byte moved in either direction (or no connection was made) for that long. A reply body longer
+// than `maxBodySize` ends the request with HttpErrorKind::TooLarge as soon as it is seen.
 struct HttpRequest {
     enum class Method { Get, Post };
     using Fields = std::vector<std::pair<std::string, std::string>>;
+
+    // Far above any JSON reply the server sends (a list of thousands of tasks is a few MB).
+    static constexpr int64_t kDefaultMaxBodySize = 32 * 1024 * 1024;
+    // Photos and thumbnails: far above a 12 MP JPEG.
+    static constexpr int64_t kMediaMaxBodySize = 64 * 1024 * 1024;
 
     Method method {Method::Get};
     std::string url;
@@ -32,6 +39,7 @@ struct HttpRequest {
     Fields formFields; // the text parts of a multipart body, in order
     std::optional<FilePart> filePart;
     double timeout {60};
+    int64_t maxBodySize {kDefaultMaxBodySize};
 
     static HttpRequest get(std::string url, double timeout);
     // "application/x-www-form-urlencoded" body of the fields in order.

@@ -8,8 +8,19 @@
 namespace net {
 
 // How a request ended. HttpStatus: the server answered with a status outside 200-299 (the
-// response carries it, with its headers and body).
-enum class HttpErrorKind { None, Timeout, CannotConnect, ConnectionLost, HttpStatus, Cancelled, File, Other };
+// response carries it, with its headers and body). TooLarge: the reply body passed the request's
+// maxBodySize (the response then has no body).
+enum class HttpErrorKind {
+    None,
+    Timeout,
+    CannotConnect,
+    ConnectionLost,
+    HttpStatus,
+    Cancelled,
+    File,
+    TooLarge,
+    Other
+};
 
 struct HttpResponse {
     long status {0};

@@ -5,6 +5,7 @@
 #include "platform/net/HttpClient.h"
 
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -74,8 +75,10 @@ void UrlSessionDataTask::resume()
     }
     // The task keeps itself alive until its completion has run, as a session keeps its tasks.
     auto self = shared_from_this();
+    auto request = HttpRequest::get(m_url, m_timeout);
+    request.maxBodySize = HttpRequest::kMediaMaxBodySize;
     m_httpTask = HttpClient::shared().start(
-        HttpRequest::get(m_url, m_timeout),
+        std::move(request),
         [self](HttpResponse response) {
             Result result;
             result.errorKind
@@ -100,9 +103,14 @@ void UrlSessionDataTask::startFileRead()
     std::string path = *filePath(m_url);
     foundation::dispatchGlobalAsync([self, path] {
         Result result;
-        std::ifstream file(path, std::ios::binary);
+        std::error_code error;
+        std::ifstream file;
         std::ostringstream bytes;
-        if (file && (bytes << file.rdbuf())) {
+        if (auto size = std::filesystem::file_size(path, error);
+            !error && size > uint64_t(HttpRequest::kMediaMaxBodySize)) {
+            result.errorKind = HttpErrorKind::TooLarge;
+            result.errorText = "the file " + path + " is too large";
+        } else if (file.open(path, std::ios::binary); file && (bytes << file.rdbuf())) {
             result.data = std::move(bytes).str();
         } else if (file && file.peek() == std::char_traits<char>::eof()) {
             result.data = std::string();

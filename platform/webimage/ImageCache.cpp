@@ -1,5 +1,6 @@
 #include "platform/webimage/ImageCache.h"
 
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Paths.h"
@@ -9,10 +10,16 @@
 #include "platform/webimage/MemoryCache.h"
 #include "platform/webimage/ScreenDecodeBudget.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdio>
+#include <dirent.h>
+#include <fcntl.h>
 #include <fstream>
 #include <mutex>
+#include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace webimage {
@@ -55,6 +62,38 @@ bool writeAtomically(const fs::path& path, const std::vector<uint8_t>& bytes)
     return true;
 }
 
+// Our file names: 32 hex digits, and a partial file being written under one.
+bool isCacheFileName(std::string_view name)
+{
+    constexpr size_t kHashLength = 32;
+    if (name.size() < kHashLength || !std::all_of(name.begin(), name.begin() + kHashLength, [](char c) {
+            return std::isxdigit(uint8_t(c));
+        }))
+        return false;
+    return name.size() == kHashLength || (name[kHashLength] == '.' && name.ends_with(kPartialSuffix));
+}
+
+// Removes the regular files of the cache's own names, and nothing else: no folder, no link, nothing
+// reached through a link (the folder itself is opened without following one).
+void removeCacheFiles(const fs::path& folder)
+{
+    int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor < 0)
+        return;
+    DIR* entries = ::fdopendir(descriptor);
+    if (!entries) {
+        ::close(descriptor);
+        return;
+    }
+    while (const dirent* entry = ::readdir(entries)) {
+        struct stat info { };
+        if (isCacheFileName(entry->d_name)
+            && ::fstatat(descriptor, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(info.st_mode))
+            ::unlinkat(descriptor, entry->d_name, 0);
+    }
+    ::closedir(entries);
+}
+
 } // namespace
 
 // The queued work holds the state by plain pointer: the state ends on the cache's own thread, after
@@ -71,6 +110,8 @@ struct ImageCache::State {
 
     // Made on the first write.
     fs::path folder() const { return directory ? *directory : foundation::Paths::caches() / kFolderName; }
+    // What the folder must stay inside: the home, or the given folder's parent.
+    fs::path root() const { return directory ? directory->parent_path() : foundation::Paths::home(); }
 
     std::shared_ptr<graphics::Image> fromMemory(const std::string& key)
     {
@@ -159,8 +200,10 @@ void ImageCache::storeImage(const std::string& key, std::shared_ptr<graphics::Im
         return;
     m_state->ioQueue.addOperation([state = m_state.get(), key, data = std::move(data)] {
         fs::path path = state->folder() / cacheFileName(key);
-        std::error_code ignored;
-        fs::create_directories(path.parent_path(), ignored);
+        if (!foundation::createDirectoriesBelow(state->root(), path.parent_path())) {
+            foundation::logf("web image cache: %s is not a folder of its own", path.parent_path().c_str());
+            return;
+        }
         if (!writeAtomically(path, *data))
             foundation::logf("web image cache: cannot write %s", path.c_str());
     });
@@ -188,10 +231,10 @@ void ImageCache::clearDisk(std::function<void()> done)
 {
     m_state->ioQueue.addOperation([state = m_state.get(), done = std::move(done)]() mutable {
         fs::path folder = state->folder();
-        std::error_code error;
-        for (auto it = fs::directory_iterator(folder, error); !error && it != fs::directory_iterator();
-             it.increment(error))
-            fs::remove_all(it->path(), error);
+        if (foundation::isBelowWithoutLinks(state->root(), folder))
+            removeCacheFiles(folder);
+        else
+            foundation::logf("web image cache: not clearing %s: a link leads it elsewhere", folder.c_str());
         if (done)
             foundation::RunLoop::main().post(std::move(done));
     });

@@ -50,7 +50,9 @@ public:
     void removeImage(const std::string& key);
 
     void clearMemory();
-    // Empties the disk cache after the writes queued before it; `done` runs on the main queue.
+    // Empties the disk cache after the writes queued before it; `done` runs on the main queue. Only
+    // the regular files the cache wrote go: never a folder, a link or what one leads to, and nothing
+    // when the cache's folder is reached through a link.
     void clearDisk(std::function<void()> done = {});
 
     bool diskImageExists(const std::string& key) const;

@@ -40,11 +40,12 @@ struct ImageDownloader::State : std::enable_shared_from_this<State> {
     void start(const std::shared_ptr<Download>& download, double timeout)
     {
         std::weak_ptr<State> weakSelf = shared_from_this();
-        download->task = client.start(
-            net::HttpRequest::get(download->url, timeout), [weakSelf, download](net::HttpResponse response) {
-                if (auto self = weakSelf.lock())
-                    self->received(download, std::move(response));
-            });
+        auto request = net::HttpRequest::get(download->url, timeout);
+        request.maxBodySize = net::HttpRequest::kMediaMaxBodySize;
+        download->task = client.start(std::move(request), [weakSelf, download](net::HttpResponse response) {
+            if (auto self = weakSelf.lock())
+                self->received(download, std::move(response));
+        });
     }
 
     void received(const std::shared_ptr<Download>& download, net::HttpResponse response)

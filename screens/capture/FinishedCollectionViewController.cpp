@@ -1,6 +1,5 @@
 #include "screens/capture/FinishedCollectionViewController.h"
 
-#include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/ui/BarButtonItem.h"
 
@@ -39,8 +38,8 @@ ShotGridViewController::Shot FinishedCollectionViewController::shotAt(ui::IndexP
         if (video != m_allMivoUploads.rend())
             record = *video;
     }
-    if (!record || record->fileUrl().empty())
+    auto url = record ? serverUrl(record->fileUrl()) : std::nullopt;
+    if (!url)
         return {};
-    auto url = GetBaseUrlAndPortModel::getBaseImageUrlModel() + record->fileUrl();
-    return {indexPath.section == 0 ? Shot::Kind::ServerPhoto : Shot::Kind::Video, url};
+    return {indexPath.section == 0 ? Shot::Kind::ServerPhoto : Shot::Kind::Video, *url};
 }

@@ -1,6 +1,5 @@
 #include "screens/capture/RejectedCollectionViewController.h"
 
-#include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/data/Predicate.h"
@@ -133,9 +132,10 @@ ShotGridViewController::Shot RejectedCollectionViewController::shotAt(ui::IndexP
             = ShotGridRules::rejectedPhotoRecord(m_allResourcesData[0], m_uuidForTask, indexPath.item);
         if (!record)
             return {};
-        if (!record->fileUrl().empty())
-            return {
-                Shot::Kind::ServerPhoto, GetBaseUrlAndPortModel::getBaseImageUrlModel() + record->fileUrl()};
+        if (!record->fileUrl().empty()) {
+            auto url = serverUrl(record->fileUrl());
+            return url ? Shot {Shot::Kind::ServerPhoto, *url} : Shot {};
+        }
         // Added here since: the bare media address would show only the placeholder.
         auto file = existingFile(LocalDocumentManager::kPictureFolder, record->resourceName());
         return file ? Shot {Shot::Kind::LocalPhoto, *file} : Shot {};
@@ -147,7 +147,7 @@ ShotGridViewController::Shot RejectedCollectionViewController::shotAt(ui::IndexP
     const auto& record = *videos.front();
     if (auto file = existingFile(LocalDocumentManager::kVideoFolder, record.resourceName()))
         return {Shot::Kind::Video, *file};
-    if (!record.fileUrl().empty())
-        return {Shot::Kind::Video, GetBaseUrlAndPortModel::getBaseImageUrlModel() + record.fileUrl()};
+    if (auto url = serverUrl(record.fileUrl()))
+        return {Shot::Kind::Video, *url};
     return {};
 }

@@ -12,6 +12,7 @@
 #include "platform/foundation/Paths.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageDecoding.h"
+#include "platform/net/UrlJoin.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/CollectionView.h"
@@ -199,7 +200,12 @@ void ShotGridViewController::apply(
         break;
     }
     case SlotLook::Thumbnail::ServerFile:
-        webimage::setImageWithURL(imageView, GetBaseUrlAndPortModel::getBaseImageUrlModel() + look.name);
+        if (auto url = serverUrl(look.name)) {
+            webimage::setImageWithURL(imageView, *url);
+        } else {
+            webimage::cancelImageLoad(imageView);
+            imageView.setImage(nullptr);
+        }
         break;
     }
     if (look.stateText)
@@ -263,6 +269,13 @@ std::optional<std::string> ShotGridViewController::existingFile(const char* fold
     if (!file || !std::filesystem::is_regular_file(*file, error))
         return std::nullopt;
     return file->string();
+}
+
+std::optional<std::string> ShotGridViewController::serverUrl(const std::string& path)
+{
+    if (path.empty())
+        return std::nullopt;
+    return net::joinServerPath(GetBaseUrlAndPortModel::getBaseImageUrlModel(), path);
 }
 
 void ShotGridViewController::showShot(const Shot& shot)

@@ -124,6 +124,9 @@ protected:
     void popOneScreen();
     // A local shot's file, when the record names one that is there.
     static std::optional<std::string> existingFile(const char* folder, const std::string& name);
+    // The URL of a server path under the media base URL; nothing for an empty path or one that
+    // would lead to another server.
+    static std::optional<std::string> serverUrl(const std::string& path);
 
 private:
     void showShot(const Shot& shot);

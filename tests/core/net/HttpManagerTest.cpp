@@ -9,6 +9,8 @@
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/UserDefaults.h"
+#include "platform/net/HttpRequest.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/StandInServer.h"
 #include "tests/support/TempHome.h"
 
@@ -342,6 +344,43 @@ TEST_F(HttpManagerTest, FileNamesNeverLeaveTheUsersFolder)
         EXPECT_TRUE(outcome.progress.empty());
     }
     EXPECT_TRUE(capture.contains("refused file name \"../../secret.jpg\""));
+}
+
+TEST_F(HttpManagerTest, AReplyTooLargeToKeepIsANetworkFailure)
+{
+    // A reply without an end: chunk after chunk until the client hangs up (or far past the limit).
+    mivo::test::LoopbackServer server;
+    server.Post("/Services/Login.ashx", [](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider("text/html", [](size_t offset, httplib::DataSink& sink) {
+            if (offset > 2 * size_t(net::HttpRequest::kDefaultMaxBodySize)) {
+                sink.done();
+                return true;
+            }
+            std::string chunk(256 * 1024, ' ');
+            return sink.write(chunk.data(), chunk.size());
+        });
+    });
+    server.Post("/Services/FileUpload.ashx", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content(
+            "[" + std::string(size_t(net::HttpRequest::kDefaultMaxBodySize), ' ') + "]", "text/html");
+    });
+    ASSERT_TRUE(server.start());
+    auto outcome = run(10, [&](HttpManager& m) {
+        m.postRequestWithBaseUrl(
+            server.base() + "/Services/Login.ashx?time=1", Map {{"username", "arvel"}}, "login");
+    });
+    EXPECT_EQ(outcome.requestFailed, 1);
+    EXPECT_EQ(outcome.error.code, HttpError::kDataLengthExceedsMaximum);
+    EXPECT_EQ(outcome.error.domain, HttpError::kUrlDomain);
+
+    std::string name = "1700000000000001.jpg";
+    placePhoto("picture", name);
+    auto uploaded = run(10, [&](HttpManager& m) {
+        m.uploadFileWithBaseUrl(server.base() + "/Services/FileUpload.ashx?method=upload&time=1",
+            uploadFields("1", name), "ignored", name, "image/jpeg", "3", "ignored");
+    });
+    EXPECT_EQ(uploaded.uploadFailed, 1);
+    EXPECT_EQ(uploaded.error.code, HttpError::kDataLengthExceedsMaximum);
 }
 
 TEST_F(HttpManagerTest, RequestWithoutBlocksEndsQuietly)

@@ -1,10 +1,13 @@
 #include "core/util/LocalDocumentManager.h"
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/UserDefaults.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 namespace {
 
@@ -45,6 +48,44 @@ TEST(LocalDocumentManagerTest, FoldersLiveUnderTheCurrentUser)
 
     foundation::UserDefaults::standard().set("kCurrentUser", "../elsewhere");
     EXPECT_FALSE(LocalDocumentManager::userFolder("picture"));
+}
+
+TEST(LocalDocumentManagerTest, NoFolderOnTheWayMayLeadOutOfTheHome)
+{
+    namespace fs = std::filesystem;
+    mivo::test::TempHome home;
+    fs::path outside = fs::temp_directory_path() / ("mivo-outside-" + std::to_string(::getpid()));
+    foundation::writeFileAtomically(outside / "docs" / "user1001" / "picture" / "secret.jpg", "secret");
+    foundation::UserDefaults::standard().set("kCurrentUser", "user1001");
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    fs::path documents = foundation::Paths::documents();
+
+    // The media folder, the user's folder or Documents itself leading to the outside, where the
+    // file asked for exists: each is refused.
+    struct Plant {
+        fs::path link;
+        fs::path target;
+    };
+    for (const auto& plant :
+        {Plant {documents / "user1001" / "picture", outside / "docs" / "user1001" / "picture"},
+            Plant {documents / "user1001", outside / "docs" / "user1001"},
+            Plant {documents, outside / "docs"}}) {
+        SCOPED_TRACE(plant.link.string());
+        fs::remove_all(documents);
+        fs::create_directories(plant.link.parent_path());
+        fs::create_symlink(plant.target, plant.link);
+        capture.clear();
+        EXPECT_FALSE(LocalDocumentManager::fileInUserFolder("picture", "secret.jpg"));
+        EXPECT_FALSE(LocalDocumentManager::userFolder("picture"));
+        EXPECT_TRUE(capture.contains("a link leads it out of the app's home"));
+        fs::remove(plant.link);
+    }
+    fs::remove_all(outside);
+
+    // Plain folders are made as before.
+    fs::remove_all(documents);
+    EXPECT_EQ(LocalDocumentManager::fileInUserFolder("picture", "1.jpg"),
+        foundation::Paths::documents() / "user1001" / "picture" / "1.jpg");
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <map>
 #include <thread>
 
@@ -256,6 +257,29 @@ TEST(RunLoopRealClockTest, RunForLetsRealTimersFire)
     loop.runFor(0.05);
     EXPECT_TRUE(fired);
     EXPECT_FALSE(timer->isValid());
+}
+
+TEST(RunLoopExitTest, WorkersMayPostToTheMainLoopWhileTheProcessEnds)
+{
+    // In a process of its own: it ends (static objects destroyed) while a worker of the global
+    // queue is still posting to the main loop, as a download finishing at exit does. Under the
+    // sanitizers a loop destroyed under the worker is a report, and the process fails.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            RunLoop::main();
+            std::atomic<bool> started {false};
+            dispatchGlobalAsync([&started] {
+                for (int i = 0; i < 200000; ++i) {
+                    RunLoop::main().post([] {});
+                    started = true;
+                }
+            });
+            while (!started)
+                std::this_thread::yield();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 } // namespace

@@ -168,6 +168,59 @@ TEST_F(HttpClientTest, FailuresSayWhatWentWrong)
     EXPECT_EQ(refused.errorKind, HttpErrorKind::CannotConnect);
 }
 
+TEST_F(HttpClientTest, AReplyPastItsLimitEndsAsTooLargeWithoutKeepingIt)
+{
+    // 64 KB chunks without a length, until the client hangs up or `limit` bytes went out.
+    auto endless = [](size_t limit) {
+        return [limit](const httplib::Request&, httplib::Response& response) {
+            response.set_chunked_content_provider(
+                "application/json", [limit](size_t offset, httplib::DataSink& sink) {
+                    if (offset >= limit) {
+                        sink.done();
+                        return true;
+                    }
+                    std::string chunk(64 * 1024, ' ');
+                    return sink.write(chunk.data(), chunk.size());
+                });
+        };
+    };
+    m_server.Get("/exact", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content(std::string(1000, 'x'), "text/plain");
+    });
+    m_server.Get("/announced", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content(std::string(1001, 'x'), "text/plain");
+    });
+    m_server.Get("/chunked", endless(1024 * 1024));
+    m_server.Post("/huge", endless(size_t(HttpRequest::kDefaultMaxBodySize) + 8 * 1024 * 1024));
+    m_server.Get("/photo", endless(size_t(HttpRequest::kDefaultMaxBodySize) + 1024 * 1024));
+
+    auto limited = [&](const char* path) {
+        auto request = HttpRequest::get(m_base + path, 5);
+        request.maxBodySize = 1000;
+        return request;
+    };
+    auto exact = run(limited("/exact"));
+    ASSERT_TRUE(exact.succeeded()) << exact.errorText;
+    EXPECT_EQ(exact.body.size(), 1000u);
+
+    for (const char* path : {"/announced", "/chunked"}) {
+        SCOPED_TRACE(path);
+        auto tooLong = run(limited(path));
+        EXPECT_EQ(tooLong.errorKind, HttpErrorKind::TooLarge);
+        EXPECT_TRUE(tooLong.body.empty());
+    }
+
+    // Every request has a limit: a form post's reply gets the default, a photo may be larger.
+    auto huge = run(HttpRequest::formPost(m_base + "/huge", {{"a", "1"}}, 5));
+    EXPECT_EQ(huge.errorKind, HttpErrorKind::TooLarge);
+    EXPECT_TRUE(huge.body.empty());
+    auto photoRequest = HttpRequest::get(m_base + "/photo", 5);
+    photoRequest.maxBodySize = HttpRequest::kMediaMaxBodySize;
+    auto photo = run(photoRequest);
+    ASSERT_TRUE(photo.succeeded()) << photo.errorText;
+    EXPECT_GT(photo.body.size(), size_t(HttpRequest::kDefaultMaxBodySize));
+}
+
 TEST_F(HttpClientTest, CancelEndsTheRequestOnce)
 {
     m_server.Get("/slow", [](const httplib::Request&, httplib::Response& response) {

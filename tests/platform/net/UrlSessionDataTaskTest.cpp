@@ -1,8 +1,12 @@
 #include "platform/net/UrlSessionDataTask.h"
 
 #include "platform/foundation/RunLoop.h"
+#include "platform/net/HttpRequest.h"
+
+#include "tests/support/LoopbackServer.h"
 
 #include <gtest/gtest.h>
+#include <httplib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -82,5 +86,44 @@ TEST(UrlSessionDataTask, ReadsFileUrlsWithEscapesOffTheMainThread)
     runUntilEnded(*missingEnd);
     EXPECT_FALSE(missingEnd->result.data);
     EXPECT_EQ(missingEnd->result.errorKind, net::HttpErrorKind::File);
+    foundation::RunLoop::main().reset();
+}
+
+TEST(UrlSessionDataTask, AnImageLargerThanTheMediaLimitIsRefusedNotRead)
+{
+    foundation::RunLoop::main().reset();
+    constexpr auto kLimit = size_t(net::HttpRequest::kMediaMaxBodySize);
+    mivo::test::LoopbackServer server;
+    // Sent in chunks without a length, as a hostile server would, until the client hangs up.
+    server.Get("/huge.jpg", [](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider("image/jpeg", [](size_t offset, httplib::DataSink& sink) {
+            if (offset > kLimit + 1024 * 1024) {
+                sink.done();
+                return true;
+            }
+            std::string chunk(256 * 1024, '\xff');
+            return sink.write(chunk.data(), chunk.size());
+        });
+    });
+    ASSERT_TRUE(server.start());
+    auto fetchedEnd = std::make_shared<Ended>();
+    auto fetched = task(server.base() + "/huge.jpg", fetchedEnd);
+    fetched->resume();
+    runUntilEnded(*fetchedEnd);
+    EXPECT_FALSE(fetchedEnd->result.data);
+    EXPECT_EQ(fetchedEnd->result.errorKind, net::HttpErrorKind::TooLarge);
+
+    // A local file as large: its size is enough to refuse it (a sparse file takes no disk).
+    auto path
+        = std::filesystem::temp_directory_path() / ("url-task-huge-" + std::to_string(::getpid()) + ".jpg");
+    std::ofstream(path, std::ios::binary) << "x";
+    std::filesystem::resize_file(path, kLimit + 1);
+    auto readEnd = std::make_shared<Ended>();
+    auto read = task("file://" + path.string(), readEnd);
+    read->resume();
+    runUntilEnded(*readEnd);
+    std::filesystem::remove(path);
+    EXPECT_FALSE(readEnd->result.data);
+    EXPECT_EQ(readEnd->result.errorKind, net::HttpErrorKind::TooLarge);
     foundation::RunLoop::main().reset();
 }

@@ -114,6 +114,62 @@ TEST_F(ImageCacheTest, ClearDiskRemovesFilesAfterEarlierWritesAndKeepsMemory)
     EXPECT_TRUE(m_cache.diskImageExists("after"));
 }
 
+TEST_F(ImageCacheTest, ClearDiskRemovesOnlyTheFilesItWrote)
+{
+    namespace fs = std::filesystem;
+    auto image = solid(0xff102030);
+    m_cache.storeImage("key", image, pngOf(*image));
+    m_cache.waitForDiskWrites();
+    fs::path outside = m_home.path() / "outside";
+    fs::create_directories(outside / "folder");
+    std::ofstream(outside / "file.txt") << "mine";
+    std::ofstream(outside / "folder" / "inner.txt") << "mine";
+    // Beside the cache's files: a folder, a file of another name, links named like cache files.
+    fs::create_directories(m_folder / "sub");
+    std::ofstream(m_folder / "sub" / "inner.txt") << "mine";
+    std::ofstream(m_folder / "notes.txt") << "mine";
+    fs::create_symlink(outside / "file.txt", m_folder / ImageCache::cacheFileName("link to a file"));
+    fs::create_symlink(outside / "folder", m_folder / ImageCache::cacheFileName("link to a folder"));
+
+    bool cleared = false;
+    m_cache.clearDisk([&] { cleared = true; });
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return cleared; }, 10));
+    EXPECT_FALSE(m_cache.diskImageExists("key"));
+    EXPECT_TRUE(fs::exists(m_folder / "sub" / "inner.txt"));
+    EXPECT_TRUE(fs::exists(m_folder / "notes.txt"));
+    EXPECT_TRUE(fs::is_symlink(m_folder / ImageCache::cacheFileName("link to a file")));
+    EXPECT_TRUE(fs::exists(outside / "file.txt"));
+    EXPECT_TRUE(fs::exists(outside / "folder" / "inner.txt"));
+}
+
+TEST(ImageCacheLinkTest, ACacheFolderThatLeadsElsewhereIsNeitherWrittenNorCleared)
+{
+    namespace fs = std::filesystem;
+    foundation::RunLoop::main().reset();
+    mivo::test::TempHome home;
+    fs::path outside = home.path() / "outside";
+    fs::create_directories(outside / "folder");
+    std::ofstream(outside / "file.txt") << "mine";
+    std::ofstream(outside / ImageCache::cacheFileName("key")) << "mine";
+    std::ofstream(outside / "folder" / "inner.txt") << "mine";
+    ImageCache cache;
+    fs::create_directories(cache.directory().parent_path());
+    fs::create_symlink(outside, cache.directory());
+
+    auto image = solid(0xff102030);
+    cache.storeImage("other", image, pngOf(*image));
+    bool cleared = false;
+    cache.clearDisk([&] { cleared = true; });
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return cleared; }, 10));
+    EXPECT_FALSE(fs::exists(outside / ImageCache::cacheFileName("other")));
+    EXPECT_TRUE(fs::exists(outside / "file.txt"));
+    EXPECT_TRUE(fs::exists(outside / ImageCache::cacheFileName("key")));
+    EXPECT_TRUE(fs::exists(outside / "folder" / "inner.txt"));
+    // Images still show from memory.
+    EXPECT_NE(cache.imageFromMemoryCache("other"), nullptr);
+    foundation::RunLoop::main().reset();
+}
+
 TEST_F(ImageCacheTest, AFileThatNoLongerDecodesIsAMissAndGoes)
 {
     auto path = m_cache.cachePathForKey("broken");

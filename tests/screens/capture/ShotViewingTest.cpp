@@ -21,8 +21,12 @@
 #include "screens/tasks/TaskRecordUtil.h"
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <functional>
+#include <httplib.h>
+#include <thread>
+#include <tuple>
 
 using data::Predicate;
 using mivo::test::ShellFixture;
@@ -327,6 +331,63 @@ TEST_F(ShotViewingTest, TheFinishedGridLoadsServerPhotosAndStreamsTheLastVideoRe
     uploads.pop_back();
     grid->setAllMivoUploads(uploads);
     EXPECT_EQ(grid->shotAt({1, 0}).kind, Kind::None);
+}
+
+TEST_F(ShotViewingTest, ServerPathsThatLeadToAnotherServerFetchNothing)
+{
+    // Another server on this machine, counting what reaches it.
+    httplib::Server other;
+    std::atomic<int> reached {0};
+    other.Get(".*", [&reached](const httplib::Request&, httplib::Response& response) {
+        ++reached;
+        response.set_content("x", "image/jpeg");
+    });
+    int port = other.bind_to_any_port("127.0.0.2");
+    ASSERT_GT(port, 0);
+    std::thread serving([&other] { other.listen_after_bind(); });
+    std::string elsewhere = "127.0.0.2:" + std::to_string(port);
+
+    auto store = IMivoDataBaseManager::sharedManager();
+    std::vector<std::shared_ptr<MivoUploadTask>> uploads;
+    for (auto [position, type, path] :
+        {std::tuple {"1", "image", "@" + elsewhere + "/1.jpg"}, {"2", "image", "//" + elsewhere + "/2.jpg"},
+            {"3", "image", "http://" + elsewhere + "/3.jpg"}, {"16", "video", "@" + elsewhere + "/16.mp4"}})
+        uploads.push_back(
+            store->insertMivoUploadTask(foundation::Map {{"carID", "6"}, {"taskPosition", position},
+                {"resourceType", type}, {"taskStatus", "UPLOADED"}, {"fileUrl", path}, {"thumbnail", path}}));
+    auto finished = FinishedCollectionViewController::create();
+    finished->setApplyTaskNO("F6");
+    finished->setApplyTaskPhotoType("1");
+    finished->setAllMivoUploads(uploads);
+    push(finished); // the cells ask for their thumbnails
+    for (IndexPath path : {IndexPath {0, 0}, IndexPath {0, 1}, IndexPath {0, 2}, IndexPath {1, 0}})
+        EXPECT_EQ(finished->shotAt(path).kind, Kind::None) << path.section << "/" << path.item;
+    longPress(*finished, IndexPath {0, 0});
+    longPress(*finished, IndexPath {1, 0});
+    EXPECT_FALSE(presented());
+    finished->navigationController()->popViewController(false);
+    step();
+
+    // The rejected grid's slots and video the same way.
+    auto task = store->insertMivoTask(foundation::Map {{"applyNO", "R66"}, {"carID", "66"},
+        {"photoType", "0"}, {"taskStatus", "REJECTED"}, {"createUser", "arvel"}});
+    for (auto [position, type] : {std::pair {"1", "image"}, {"16", "video"}})
+        store->insertMivoUploadTask(foundation::Map {{"carID", "66"}, {"applyNO", "R66"},
+            {"taskPosition", position}, {"resourceType", type}, {"taskStatus", "UPLOADED"},
+            {"fileUrl", "@" + elsewhere + "/r.jpg"}, {"thumbnail", "@" + elsewhere + "/r.jpg"}});
+    auto rejected = RejectedCollectionViewController::create();
+    rejected->setApplyTaskNO("R66");
+    rejected->setApplyTaskPhotoType("1");
+    rejected->setUuidForTask("66");
+    rejected->setSynMivoTask(task);
+    push(rejected);
+    EXPECT_EQ(rejected->shotAt({0, 0}).kind, Kind::None);
+    EXPECT_EQ(rejected->shotAt({1, 0}).kind, Kind::None);
+    step(1);
+
+    other.stop();
+    serving.join();
+    EXPECT_EQ(reached, 0);
 }
 
 } // namespace
