@@ -14,6 +14,7 @@
 #include <turbojpeg.h>
 
 #include <cstdint>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -115,6 +116,55 @@ void BM_TurboJpegEncodeAndEighthDecode(benchmark::State& state)
     tjDestroy(compressor);
 }
 
+// The same as a durable save does it by hand: the photo and a thumbnail encoded from the 1/8 decode
+// are written and flushed to the disk, then their folder, as the saver does before it stores a record.
+bool writeDurably(const fs::path& path, const unsigned char* bytes, unsigned long size)
+{
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0)
+        return false;
+    bool ok = ::write(fd, bytes, size) == ssize_t(size) && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+}
+
+void BM_TurboJpegSaveDurablyByHand(benchmark::State& state)
+{
+    const auto& image = photo();
+    tjhandle compressor = tjInitCompress();
+    tjhandle decompressor = tjInitDecompress();
+    const int width = TJSCALED(kWidth, (tjscalingfactor {1, 8}));
+    const int height = TJSCALED(kHeight, (tjscalingfactor {1, 8}));
+    std::vector<uint8_t> thumbnail(size_t(width) * size_t(height) * 4);
+    const fs::path photoPath = benchFolder() / "by-hand.jpg", thumbnailPath = benchFolder() / "_by-hand.jpg";
+    for (auto _ : state) {
+        unsigned char* jpeg = nullptr;
+        unsigned char* small = nullptr;
+        unsigned long size = 0, smallSize = 0;
+        bool ok = tjCompress2(compressor, image.data(), kWidth, image.stride(), kHeight, TJPF_BGRA, &jpeg,
+                      &size, TJSAMP_420, kQuality, 0)
+                == 0
+            && tjDecompress2(
+                   decompressor, jpeg, size, thumbnail.data(), width, width * 4, height, TJPF_BGRA, 0)
+                == 0
+            && tjCompress2(compressor, thumbnail.data(), width, width * 4, height, TJPF_BGRA, &small,
+                   &smallSize, TJSAMP_420, 80, 0)
+                == 0
+            && writeDurably(photoPath, jpeg, size) && writeDurably(thumbnailPath, small, smallSize);
+        int folder = ::open(benchFolder().c_str(), O_RDONLY | O_DIRECTORY);
+        ok = ok && folder >= 0 && ::fsync(folder) == 0;
+        if (folder >= 0)
+            ::close(folder);
+        tjFree(jpeg);
+        tjFree(small);
+        if (!ok) {
+            state.SkipWithError("saving by hand failed");
+            break;
+        }
+    }
+    tjDestroy(decompressor);
+    tjDestroy(compressor);
+}
+
 void BM_MediaSaverSampleVideo(benchmark::State& state)
 {
     const fs::path movie = MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4";
@@ -184,6 +234,7 @@ void BM_MediaCleanupSweepAtLaunch(benchmark::State& state)
 
 BENCHMARK(BM_MediaSaverPhotoWithThumbnail)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_TurboJpegEncodeAndEighthDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_TurboJpegSaveDurablyByHand)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MediaSaverSampleVideo)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_MediaCleanupSweepAtLaunch)->Unit(benchmark::kMillisecond)->UseRealTime();
 
