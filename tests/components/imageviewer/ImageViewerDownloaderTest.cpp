@@ -218,10 +218,12 @@ TEST_F(ImageViewerDownloaderTest, ReadsFileUrls)
 TEST_F(ImageViewerDownloaderTest, ImagesMeetTheScreensBudget)
 {
     // Bodies served as they are: a photo, one of 4100 x 4100 (a real picture, just past the
-    // 4096 x 4096 a download may be) and headers that claim 11585 x 11585.
-    auto serve = [this](const std::string& path, std::vector<uint8_t> bytes, const char* type) {
+    // 4096 x 4096 a download may be) and headers that claim 11585 x 11585. A server of its own,
+    // since handlers are added before a server starts.
+    mivo::test::LoopbackServer server;
+    auto serve = [&server](const std::string& path, std::vector<uint8_t> bytes, const char* type) {
         auto body = std::make_shared<std::string>(bytes.begin(), bytes.end());
-        m_server.Get(path, [body, type](const httplib::Request&, httplib::Response& response) {
+        server.Get(path, [body, type](const httplib::Request&, httplib::Response& response) {
             response.set_content(*body, type);
         });
     };
@@ -234,13 +236,14 @@ TEST_F(ImageViewerDownloaderTest, ImagesMeetTheScreensBudget)
     huge = nullptr;
     serve("/forged.jpg", mivo::test::jpegClaiming(11585, 11585), "image/jpeg");
     serve("/forged.png", mivo::test::pngClaiming(11585, 11585), "image/png");
+    ASSERT_TRUE(server.start());
 
     // A screen of 200 x 300 pixels: a quarter of the photo (400 x 300) still covers it turned.
     auto& screen = ui::Screen::mainScreen();
     screen.setSize({100, 150});
-    auto photoOutcome = start(m_base + "/photo.jpg");
+    auto photoOutcome = start(server.base() + "/photo.jpg");
     for (const char* path : {"/huge.jpg", "/forged.jpg", "/forged.png"}) {
-        auto outcome = start(m_base + path);
+        auto outcome = start(server.base() + path);
         waitFor(*outcome);
         EXPECT_FALSE(outcome->image) << path;
     }
