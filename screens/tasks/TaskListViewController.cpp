@@ -7,8 +7,11 @@
 #include "screens/tasks/TaskRecordUtil.h"
 
 namespace {
+constexpr graphics::Color kActionColor = graphics::Color::rgba(0, 0.478, 1);
 constexpr double kTop = 0; // the navigation controller puts the view below its bar
 constexpr double kRowHeight = 56;
+constexpr double kActionWidth = 64;
+constexpr double kActionHeight = 30;
 } // namespace
 
 void TaskListViewController::viewDidLoad()
@@ -61,12 +64,32 @@ void TaskListViewController::reloadList()
             if (auto self = weakSelf.lock())
                 self->selectTask(i);
         });
-        auto title = ui::Label::create({16, 6, width - 32, 24});
+        const MivoTask& task = *m_tasks[i];
+        double textWidth = width - 32;
+        if (auto actionTitle = rowActionTitle(task)) {
+            auto action = ui::Button::create(graphics::Rect {width - 12 - kActionWidth,
+                (kRowHeight - 1 - kActionHeight) / 2, kActionWidth, kActionHeight});
+            action->setTitle(*actionTitle, ui::ControlState::Normal);
+            action->setTitleColor(kActionColor, ui::ControlState::Normal);
+            action->setTitleColor(kActionColor.withAlpha(0.3), ui::ControlState::Highlighted);
+            action->titleLabel()->setFont(graphics::Font::systemFont(14));
+            action->layer().setBorderWidth(1);
+            action->layer().setBorderColor(kActionColor);
+            action->layer().setCornerRadius(4);
+            action->setAccessibilityLabel(*actionTitle + ":" + task.applyNO());
+            action->addAction(ui::ControlEvents::TouchUpInside, [weakSelf, i](ui::Control&) {
+                if (auto self = weakSelf.lock())
+                    self->performRowAction(i);
+            });
+            row->addSubview(action);
+            textWidth -= kActionWidth + 8;
+        }
+        auto title = ui::Label::create({16, 6, textWidth, 24});
         title->setText(m_tasks[i]->applyNO());
         title->setFont(graphics::Font::boldSystemFont(16));
         title->setUserInteractionEnabled(false);
         row->addSubview(title);
-        auto detail = ui::Label::create({16, 30, width - 32, 20});
+        auto detail = ui::Label::create({16, 30, textWidth, 20});
         detail->setText(detailText(*m_tasks[i]));
         detail->setFont(graphics::Font::systemFont(13));
         detail->setTextColor(graphics::Color::darkGray());
@@ -89,6 +112,20 @@ void TaskListViewController::selectTask(size_t index)
         return;
     performSegueWithIdentifier(gridSegueIdentifier(), m_tasks[index]);
 }
+
+void TaskListViewController::performRowAction(size_t index)
+{
+    if (index < m_tasks.size() && rowActionTitle(*m_tasks[index]))
+        rowActionSelected(m_tasks[index]);
+}
+
+std::optional<std::string> TaskListViewController::rowActionTitle(const MivoTask&) const
+{
+    return std::nullopt;
+}
+
+void TaskListViewController::rowActionSelected(const std::shared_ptr<MivoTask>&)
+{ }
 
 std::shared_ptr<MivoTask> TaskListViewController::taskOf(const ui::SegueSender& sender)
 {

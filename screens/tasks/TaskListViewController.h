@@ -4,6 +4,7 @@
 #include "screens/shell/MainBaseViewController.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@ class ScrollView;
 
 // Base of the four task lists: the user's tasks of one state from the store, one row each in a
 // scroll view; a tap on a row opens the task's shot grid by the list's segue, the task being the
-// segue's sender.
+// segue's sender. A list may give rows a second action, a small button at the row's right end.
 class TaskListViewController : public MainBaseViewController {
 public:
     const char* className() const override { return "TaskListViewController"; }
@@ -33,8 +34,14 @@ public:
     // Reads the list again from the store and redraws the rows.
     void reloadList();
     void selectTask(size_t index);
+    // The second action of a row, as its button does; nothing for a row that has none.
+    void performRowAction(size_t index);
 
 protected:
+    // The title of a row's second action (its button's accessibility label adds ":" and the
+    // task's number); none by default.
+    virtual std::optional<std::string> rowActionTitle(const MivoTask& task) const;
+    virtual void rowActionSelected(const std::shared_ptr<MivoTask>& task);
     // The second line of a row.
     virtual std::string detailText(const MivoTask& task) const;
     static std::shared_ptr<MivoTask> taskOf(const ui::SegueSender& sender);

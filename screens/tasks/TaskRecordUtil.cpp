@@ -129,6 +129,54 @@ std::shared_ptr<MivoTask> TaskRecordUtil::storeNewTask(const NewTaskFields& fiel
     return nullptr;
 }
 
+std::optional<std::vector<std::shared_ptr<MivoUploadTask>>> TaskRecordUtil::mediaRecordsOf(
+    const MivoTask& task)
+{
+    auto manager = IMivoDataBaseManager::sharedManager();
+    if (!task.carID().empty())
+        return manager->listMivoUploadTasks(Predicate::withFormat("carID=%@", task.carID()));
+    auto records = manager->listMivoUploadTasks(Predicate::withFormat("applyNO=%@", task.applyNO()));
+    // A server task of the same number keeps its own records.
+    if (records)
+        std::erase_if(*records, [](const auto& record) { return !record->carID().empty(); });
+    return records;
+}
+
+bool TaskRecordUtil::updateTask(const std::shared_ptr<MivoTask>& task, const Map& values)
+{
+    auto manager = IMivoDataBaseManager::sharedManager();
+    std::vector<std::pair<std::shared_ptr<data::ManagedObject>, Map>> previous;
+    auto set = [&](const std::shared_ptr<data::ManagedObject>& object, const Map& changes) {
+        Map old;
+        for (const auto& [key, value] : changes) {
+            old[key] = object->value(key);
+            object->setValue(key, value);
+        }
+        previous.emplace_back(object, std::move(old));
+    };
+
+    auto renamed = values.find("applyNO");
+    if (renamed != values.end() && renamed->second.asString() != task->applyNO()) {
+        auto records = mediaRecordsOf(*task);
+        if (!records) {
+            foundation::logf("--------error------@%s", "the task's media records could not be read");
+            return false;
+        }
+        for (const auto& record : *records)
+            set(record, Map {{"applyNO", renamed->second}});
+    }
+    set(task, values);
+    if (manager->saveContext())
+        return true;
+    // Nothing reached the file: give the live records back the values it still holds.
+    for (auto& [object, old] : previous) {
+        for (const auto& [key, value] : old)
+            object->setValue(key, value);
+    }
+    foundation::logf("--------error------@%s", "the task's changes could not be stored");
+    return false;
+}
+
 std::vector<std::shared_ptr<MivoTask>> TaskRecordUtil::tasksWithStatus(
     const std::string& taskStatus, const std::string& createUser)
 {

@@ -42,6 +42,15 @@ public:
     static std::shared_ptr<MivoTask> storeNewTask(const NewTaskFields& fields, const std::string& companyName,
         const std::string& createUser, int64_t userId, foundation::Date createTime);
 
+    // Sets `values` on the task and, when they change its number, the new number on every media
+    // record of the task, all in one save: the file holds either the old number everywhere or the
+    // new one everywhere. A task without a server id owns the records of its number that have none;
+    // one with a server id owns the records of that id. False (logged) when the store refused the
+    // save; the records then keep their stored values.
+    static bool updateTask(const std::shared_ptr<MivoTask>& task, const foundation::Map& values);
+    // The media records of a task, as updateTask finds them; nullopt when the store fails.
+    static std::optional<std::vector<std::shared_ptr<MivoUploadTask>>> mediaRecordsOf(const MivoTask& task);
+
     // Tasks of the user in a state, in store order.
     static std::vector<std::shared_ptr<MivoTask>> tasksWithStatus(
         const std::string& taskStatus, const std::string& createUser);

@@ -396,3 +396,38 @@ TEST_F(TaskRecordUtilTest, AMergeSaysWhenTheStoreRefusedAFile)
     EXPECT_FALSE(allStored) << "the second file is not in the store";
     EXPECT_EQ(records("carID=%@", "96").size(), 1u);
 }
+
+TEST_F(TaskRecordUtilTest, ARenameReachesEveryRecordOfTheTaskInOneSave)
+{
+    auto local = TaskRecordUtil::storeNewTask(
+        fields("R1", "拆密封条-方案1"), "Arvel", "arvel", 1001, foundation::Date(1));
+    ASSERT_TRUE(local);
+    size_t localRecords = records("applyNO=%@", "R1").size();
+    // A server task that happens to carry the same number keeps its own records.
+    TaskRecordUtil::mergeServerTasks(Array {serverTask("88", "R1", Array {serverFile("88", "1", "image")})},
+        "FINISHED", "arvel", MergeRule::Always);
+
+    ASSERT_TRUE(TaskRecordUtil::updateTask(local, Map {{"applyNO", "R2"}, {"baseLocation", "北京仓"}}));
+    BaseDatabaseManager::resetSharedManagersForTesting();
+    EXPECT_EQ(records("applyNO=%@", "R2").size(), localRecords);
+    EXPECT_EQ(records("applyNO=%@", "R1").size(), 1u) << "the server task's record";
+    EXPECT_EQ(TaskRecordUtil::applyNOState("R2"), ApplyNOState::Taken);
+
+    // The server task is renamed through its id, not its number.
+    auto server = TaskRecordUtil::tasksWithStatus("FINISHED", "arvel");
+    ASSERT_EQ(server.size(), 1u);
+    ASSERT_TRUE(TaskRecordUtil::updateTask(server[0], Map {{"applyNO", "S9"}}));
+    EXPECT_EQ(records("carID=%@", "88")[0]->applyNO(), "S9");
+    EXPECT_EQ(records("applyNO=%@", "R2").size(), localRecords);
+
+    // A refused save changes nothing, in the file or on the live records.
+    ASSERT_TRUE(storeSql("CREATE TRIGGER refuseRename BEFORE UPDATE ON MivoUploadTask BEGIN SELECT "
+                         "RAISE(ABORT, 'full'); END"));
+    auto task = TaskRecordUtil::tasksWithStatus("PENDING", "arvel").at(0);
+    EXPECT_FALSE(TaskRecordUtil::updateTask(task, Map {{"applyNO", "R3"}}));
+    EXPECT_EQ(task->applyNO(), "R2");
+    EXPECT_EQ(records("applyNO=%@", "R2").size(), localRecords);
+    BaseDatabaseManager::resetSharedManagersForTesting();
+    EXPECT_EQ(TaskRecordUtil::tasksWithStatus("PENDING", "arvel").at(0)->applyNO(), "R2");
+    EXPECT_TRUE(records("applyNO=%@", "R3").empty());
+}
