@@ -64,11 +64,8 @@ std::optional<std::string> NewTaskViewController::checkFields(const NewTaskField
 {
     NewTaskFields fields {trimmed(raw.applyNO), trimmed(raw.baseLocation), trimmed(raw.ensureCompany),
         trimmed(raw.dealPrice), trimmed(raw.productType), trimmed(raw.photoType)};
-    if (fields.applyNO.empty())
-        return "请输入申请编号";
-    if (fields.applyNO.size() > kMaxApplyNOLength
-        || !std::all_of(fields.applyNO.begin(), fields.applyNO.end(), isApplyNOCharacter))
-        return "申请编号只能由字母、数字、“-”和“_”组成,最多40位";
+    if (auto problem = checkApplyNO(fields.applyNO))
+        return problem;
     if (fields.baseLocation.empty())
         return "请输入库存地点";
     if (fields.ensureCompany.empty())
@@ -81,6 +78,17 @@ std::optional<std::string> NewTaskViewController::checkFields(const NewTaskField
         return kChooseProductType;
     if (fields.photoType.empty())
         return kChoosePhotoPlan;
+    return std::nullopt;
+}
+
+std::optional<std::string> NewTaskViewController::checkApplyNO(const std::string& typed)
+{
+    std::string applyNO = trimmed(typed);
+    if (applyNO.empty())
+        return "请输入申请编号";
+    if (applyNO.size() > kMaxApplyNOLength
+        || !std::all_of(applyNO.begin(), applyNO.end(), isApplyNOCharacter))
+        return "申请编号只能由字母、数字、“-”和“_”组成,最多40位";
     return std::nullopt;
 }
 

@@ -40,6 +40,8 @@ public:
     // Why the fields cannot make a task (the text shown to the user), or nullopt when they can.
     // Texts are taken trimmed.
     static std::optional<std::string> checkFields(const NewTaskFields& fields);
+    // The same for the application number alone, as typed (taken trimmed).
+    static std::optional<std::string> checkApplyNO(const std::string& applyNO);
     // The fields as typed and chosen, trimmed.
     NewTaskFields currentFields() const;
 
