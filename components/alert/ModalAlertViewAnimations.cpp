@@ -4,6 +4,7 @@
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Application.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Window.h"
 
@@ -152,8 +153,12 @@ void ModalAlertView::slideInFromBottom()
 
 void ModalAlertView::slideInFromTop()
 {
-    auto protector = self();
     const Rect backdrop = m_backgroundView->frame();
+    if (ui::Device::compareVersions(ui::Device::currentDevice().systemVersion(), "7.0") < 0) {
+        slideIn({backdrop.minX(), -backdrop.height()}, {backdrop.minX(), 0});
+        return;
+    }
+    auto protector = self();
     view()->setFrame({backdrop.minX(), -backdrop.height(), backdrop.width(), backdrop.height()});
     ui::View::animateWithSpring(
         0.5, 0, 0.6, 0.5, ui::AnimationOptions::None,

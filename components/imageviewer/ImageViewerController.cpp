@@ -217,6 +217,7 @@ void ImageViewerController::viewDidLoadForAltTextMode()
 
     bool pad = ui::Device::currentDevice().userInterfaceIdiom() == ui::UserInterfaceIdiom::Pad;
     m_textView = ui::TextView::create(container->bounds().insetBy(pad ? 80 : 40, 0));
+    m_textView->setDelegate(sharedAs<ImageViewerController>());
     m_textView->setTextColor(graphics::Color::white());
     m_textView->setBackgroundColor(graphics::Color::clear());
     m_textView->setOpaque(false);

@@ -5,6 +5,7 @@
 #include "platform/graphics/AffineTransform.h"
 #include "platform/ui/GestureRecognizerDelegate.h"
 #include "platform/ui/ScrollView.h"
+#include "platform/ui/TextView.h"
 #include "platform/ui/ViewController.h"
 
 #include <cstdint>
@@ -28,7 +29,6 @@ class DynamicAnimator;
 class GestureRecognizer;
 class ImageView;
 class ProgressView;
-class TextView;
 } // namespace ui
 
 // The full-screen image viewer. It presents itself over a screen without the platform's
@@ -39,6 +39,7 @@ class TextView;
 // image was flung off screen. One viewer shows once: make a new one for every showing.
 class ImageViewerController final : public ui::ViewController,
                                     public ui::ScrollViewDelegate,
+                                    public ui::TextViewDelegate,
                                     public ui::GestureRecognizerDelegate {
 public:
     enum Mode : int64_t { Image = 0, AltText = 1 };

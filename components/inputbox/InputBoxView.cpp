@@ -209,7 +209,6 @@ void InputBoxView::setupView()
         field->layer().setBorderColor(kBorderColor);
         field->layer().setBorderWidth(kBorderWidth);
         field->setBackgroundColor(palette.fieldBackground);
-        field->setTextColor(palette.text);
         content->addSubview(field);
     }
 

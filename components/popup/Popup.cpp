@@ -513,8 +513,10 @@ void Popup::pressAlertButton(ui::Button& sender)
     if (!block && delegate)
         delegate->popupPressButton(*this, type);
     if (delegate && placeholderCount() != 0) {
-        auto dictionary = createDictionaryForTextfields();
-        delegate->dictionary(dictionary, *this, arrayForStringOfTextfields());
+        // The shared dictionary takes this popup's keys only when the delegate asks for them.
+        FieldDictionary dictionary = dictionaryWithTextfields();
+        if (delegate->dictionary(dictionary, *this, arrayForStringOfTextfields()))
+            shared().fields = std::move(dictionary);
     }
     dismissPopup(uint64_t(type));
 }
@@ -543,7 +545,13 @@ void Popup::endWithButtonType(PopupButtonType type)
 
 Popup::FieldDictionary Popup::createDictionaryForTextfields()
 {
-    auto& fields = shared().fields;
+    shared().fields = dictionaryWithTextfields();
+    return shared().fields;
+}
+
+Popup::FieldDictionary Popup::dictionaryWithTextfields() const
+{
+    FieldDictionary fields = shared().fields;
     for (size_t i = 0; i < m_textFieldArray.size() && i < size_t(kMaxFields); ++i)
         fields[(*m_placeholders)[i]] = m_textFieldArray[i]->text();
     return fields;

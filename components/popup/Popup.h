@@ -165,6 +165,8 @@ private:
     void showAnimation();
     graphics::Rect centredBoxFrame() const;
     size_t placeholderCount() const { return m_placeholders ? m_placeholders->size() : 0; }
+    // The process-wide dictionary with this popup's texts written in, leaving the shared one as is.
+    FieldDictionary dictionaryWithTextfields() const;
 
     std::weak_ptr<PopupDelegate> m_delegate;
     Block m_successBlock;

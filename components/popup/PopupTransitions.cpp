@@ -171,6 +171,9 @@ void Popup::configureOutgoingAnimationFor(uint64_t transition, PopupButtonType t
         fadeOut(0.65, 0.25);
         break;
     case 8: {
+        // A button press closes the keyboard first, which sends a lifted box back towards the
+        // centre; the spring takes over from where the box is shown, so it still springs back.
+        ui::View::performWithoutAnimation([view] { view->setCenter(view->layer().presentation().position); });
         Rect below = box(g.cx, g.height + kSide);
         spring(
             0.1, 0.24, 0.9, [view, g] { view->setFrame(box(g.cx, g.cy)); },

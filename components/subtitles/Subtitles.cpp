@@ -260,10 +260,10 @@ void Subtitles::playbackStateDidChange(const Player& player, const foundation::N
     switch (player->playbackState()) {
     case ui::MoviePlaybackState::Playing:
         startTimer(player);
-        // The label comes first, so the cue due at the start shows at once.
+        // The first firing finds no label on a first start, so the first cue shows from the next tick.
+        subtitleTimer(*player)->fire();
         if (!subtitleLabel(*player))
             makeLabel(player);
-        subtitleTimer(*player)->fire();
         break;
     case ui::MoviePlaybackState::Stopped:
         if (auto timer = subtitleTimer(*player); timer && timer->isValid())

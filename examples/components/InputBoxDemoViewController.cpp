@@ -5,6 +5,7 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Label.h"
+#include "platform/ui/TextField.h"
 
 namespace examples {
 
@@ -69,6 +70,13 @@ void InputBoxDemoViewController::showBox(int64_t type, const std::string& title,
     box->setCancelButtonText("取消");
     if (type == InputBoxView::Number)
         box->setNumberOfDecimals(2);
+    // The box gives its fields no text colour: on the dark blur the caller lightens the typing.
+    if (m_style == 2) {
+        box->setCustomise([](std::shared_ptr<ui::TextField> field) {
+            field->setTextColor(Color::white());
+            return field;
+        });
+    }
     std::weak_ptr<ui::Label> status = m_status;
     box->setOnSubmit([status](std::optional<std::string> text, std::optional<std::string> secure) {
         auto label = status.lock();

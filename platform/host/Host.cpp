@@ -24,6 +24,8 @@ std::shared_ptr<ui::Window> launch(App& app, const HostOptions& options)
         ui::Screen::mainScreen().useTabletProfile();
         ui::Device::currentDevice().setUserInterfaceIdiom(ui::UserInterfaceIdiom::Pad);
     }
+    if (options.systemVersion)
+        ui::Device::currentDevice().setSystemVersion(*options.systemVersion);
     auto window = ui::Window::create(ui::Screen::mainScreen().bounds());
     app.didFinishLaunching(window);
     if (!window->isKeyWindow())

@@ -23,6 +23,22 @@ const CLI::Validator kFiniteNonNegative(
 const CLI::Validator kNonEmpty(
     [](std::string& text) -> std::string { return text.empty() ? "needs a path" : std::string(); }, "");
 
+// Dotted whole numbers, as the device reports them ("6.1", "8.0").
+const CLI::Validator kVersion(
+    [](std::string& text) -> std::string {
+        bool digit = false;
+        for (char c : text) {
+            if (c == '.' && digit)
+                digit = false;
+            else if (c >= '0' && c <= '9')
+                digit = true;
+            else
+                return "needs a version such as 6.1, not " + text;
+        }
+        return digit ? std::string() : "needs a version such as 6.1, not " + text;
+    },
+    "");
+
 void addPath(CLI::App& cli, const char* name, const char* typeName,
     std::optional<std::filesystem::path>& target, const char* description)
 {
@@ -42,6 +58,9 @@ void HostOptions::addTo(CLI::App& cli)
     addPath(cli, "--script", "FILE", script, "run the JSON commands of FILE, one a line, then exit");
     cli.get_option("--script")->excludes(automationFlag);
     cli.add_flag("--tablet", tablet, "the tablet screen profile (768 x 1024)");
+    cli.add_option("--system-version", systemVersion, "the system version the device reports (default 7.1)")
+        ->check(kVersion)
+        ->type_name("VERSION");
     cli.add_option(
            "--window-scale", windowScale, "window pixels per point, 1 to 4 (default: fit the display)")
         ->check(CLI::Range(1.0, 4.0).description(""))

@@ -16,6 +16,7 @@ namespace host {
 //   --automation           JSON commands on stdin, one answer line each on stdout
 //   --script FILE          run the commands of FILE (one JSON object per line), then exit
 //   --tablet               the tablet screen profile
+//   --system-version V     the system version the device reports (default 7.1)
 //   --window-scale N       window pixels per point (default: the screen scale when it fits)
 //   --frames N             window host: quit after N presented frames
 //   --run-for SECONDS      without commands: run the loop this long, then quit
@@ -26,6 +27,7 @@ struct HostOptions {
     bool automation = false;
     std::optional<std::filesystem::path> script;
     bool tablet = false;
+    std::optional<std::string> systemVersion;
     double windowScale = 0;
     int frames = 0;
     double runFor = 0;

@@ -157,6 +157,9 @@ bool TextView::becomeFirstResponder()
     if (!canBecomeFirstResponder())
         return false;
     auto protector = sharedAs<TextView>();
+    auto delegate = m_delegate.lock();
+    if (delegate && !delegate->textViewShouldBeginEditing(*this).value_or(true))
+        return false;
     Keyboard& keyboard = Keyboard::shared();
     keyboard.beginFocusSwitch();
     bool became = View::becomeFirstResponder();
@@ -164,6 +167,8 @@ bool TextView::becomeFirstResponder()
     if (!became)
         return false;
     m_editing = true;
+    if (delegate)
+        delegate->textViewDidBeginEditing(*this);
     foundation::NotificationCenter::defaultCenter().post(kTextDidBeginEditingNotification, protector);
     keyboard.inputDidBecomeActive();
     setNeedsDisplay();
@@ -175,9 +180,14 @@ bool TextView::resignFirstResponder()
     if (!isFirstResponder())
         return View::resignFirstResponder();
     auto protector = sharedAs<TextView>();
+    auto delegate = m_delegate.lock();
+    if (delegate && !delegate->textViewShouldEndEditing(*this).value_or(true))
+        return false;
     if (!View::resignFirstResponder())
         return false;
     m_editing = false;
+    if (delegate)
+        delegate->textViewDidEndEditing(*this);
     foundation::NotificationCenter::defaultCenter().post(kTextDidEndEditingNotification, protector);
     Keyboard::shared().inputDidResign();
     setNeedsDisplay();
@@ -186,8 +196,11 @@ bool TextView::resignFirstResponder()
 
 void TextView::changed()
 {
+    auto protector = sharedAs<TextView>();
     setNeedsDisplay();
-    foundation::NotificationCenter::defaultCenter().post(kTextDidChangeNotification, sharedAs<TextView>());
+    if (auto delegate = m_delegate.lock())
+        delegate->textViewDidChange(*this);
+    foundation::NotificationCenter::defaultCenter().post(kTextDidChangeNotification, protector);
 }
 
 void TextView::insertText(const std::string& text)

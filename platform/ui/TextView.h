@@ -6,6 +6,7 @@
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/View.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,19 @@ struct AttributedText {
     std::string text;
     std::optional<graphics::Font> font;
     std::optional<graphics::Color> color;
+};
+
+class TextView;
+
+// Told about a text view's editing; every operation is optional.
+class TextViewDelegate {
+public:
+    virtual ~TextViewDelegate() = default;
+    virtual std::optional<bool> textViewShouldBeginEditing(TextView&) { return std::nullopt; }
+    virtual void textViewDidBeginEditing(TextView&) { }
+    virtual std::optional<bool> textViewShouldEndEditing(TextView&) { return std::nullopt; }
+    virtual void textViewDidEndEditing(TextView&) { }
+    virtual void textViewDidChange(TextView&) { }
 };
 
 // Multi-line text that scrolls: the content offset is the bounds' origin, the content size is
@@ -32,6 +46,9 @@ public:
     ~TextView() override;
 
     const char* className() const override { return "TextView"; }
+
+    std::weak_ptr<TextViewDelegate> delegate() const { return m_delegate; }
+    void setDelegate(std::weak_ptr<TextViewDelegate> delegate) { m_delegate = std::move(delegate); }
 
     const std::string& text() const { return m_text; }
     void setText(std::string text);
@@ -94,6 +111,7 @@ private:
     double layoutWidth(double boundsWidth) const;
     void changed();
 
+    std::weak_ptr<TextViewDelegate> m_delegate;
     std::string m_text;
     std::optional<graphics::Font> m_attributedFont;
     std::optional<graphics::Color> m_attributedColor;

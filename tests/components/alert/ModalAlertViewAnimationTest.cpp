@@ -1,5 +1,6 @@
 #include "components/alert/ModalAlertView.h"
 #include "platform/graphics/Image.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/LayerState.h"
 #include "tests/components/alert/AlertTestSupport.h"
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 using graphics::Color;
 
@@ -269,4 +271,47 @@ TEST_F(ModalAlertViewAnimationTest, MidWayThroughTheSlideInTheWholeAlertIsDrawn)
     ASSERT_TRUE(resting);
     // The white box where it comes to rest, as far off it as the spring is now.
     EXPECT_TRUE(mivo::test::boxNear(moving, resting->offsetBy(0, dy).intersection(window->bounds())));
+}
+
+TEST_F(ModalAlertViewAnimationTest, BeforeSystemSevenTheSlideFromTopIsTheEdgeSlideIn)
+{
+    for (const char* version : {"6.1", "7.0"}) {
+        SCOPED_TRACE(version);
+        ui::Device::currentDevice().setSystemVersion(version);
+        auto alert = show(2);
+        EXPECT_RECT_EQ(shown(alert->view()).frame(), 0, -568, 320, 568);
+        settle();
+        runFor(0.16);
+        const ui::LayerState& state = shown(alert->view());
+        const double dy = state.position.y - alert->view()->layer().position().y;
+        const double opacity = state.opacity;
+        const auto moving = mivo::test::PixelProbe::screen();
+        const bool older = std::string(version) == "6.1";
+        if (older) {
+            // The platform's default curve: still well above its place and fading in, no overshoot.
+            EXPECT_LT(dy, -100);
+            EXPECT_GT(opacity, 0);
+            EXPECT_LT(opacity, 1);
+        } else {
+            // The spring has already carried it past its place.
+            EXPECT_GT(dy, 20);
+            EXPECT_GE(opacity, 1);
+        }
+        // In place after 0.3 s; the older path then settles the centre in 0.2 s.
+        runFor(0.15);
+        EXPECT_EQ(shown(alert->backgroundView()).opacity, 0.7);
+        if (older) {
+            EXPECT_EQ(shown(alert->view()).opacity, 1);
+            EXPECT_NEAR(shown(alert->view()).position.y, alert->view()->layer().position().y, 1e-6);
+        }
+        runFor(1);
+        auto resting = mivo::test::PixelProbe::screen().boundingBox(Color::white());
+        ASSERT_TRUE(resting);
+        // The whole card, drawn as far off its place as it was shown (and as see-through).
+        const graphics::Rect expected = resting->offsetBy(0, dy).intersection(window->bounds());
+        const Color card = moving.colorAt({expected.minX() + 4, expected.midY()});
+        EXPECT_TRUE(mivo::test::boxNear(moving.boundingBox(card, 8), expected));
+        alert->hideView();
+        runFor(0.7);
+    }
 }

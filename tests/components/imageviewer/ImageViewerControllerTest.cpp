@@ -482,6 +482,7 @@ TEST_F(ImageViewerControllerTest, AltTextShrinksIntoPlaceAndGrowsAway)
     viewer->showFromViewController(m_screen, 1);
     ASSERT_TRUE(viewer->textView());
     EXPECT_EQ(viewer->textView()->text(), "左前45度");
+    EXPECT_EQ(viewer->textView()->delegate().lock(), std::dynamic_pointer_cast<ui::TextViewDelegate>(viewer));
     expectRect(viewer->textView()->frame(), {40, 0, 240, 568});
     EXPECT_TRUE(viewer->textView()->isHidden());
     EXPECT_GT(viewer->textView()->contentInset().top, 200);

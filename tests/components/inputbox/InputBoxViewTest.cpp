@@ -175,6 +175,34 @@ TEST_F(InputBoxViewTest, BlurStylesPickTheirColours)
     }
 }
 
+TEST_F(InputBoxViewTest, FieldsKeepTheirOwnTextColourOrWhatCustomiseGaveThem)
+{
+    const graphics::Color platformDefault = ui::TextField::create()->textColor();
+    for (int64_t style : {1, 2}) {
+        SCOPED_TRACE(style);
+        auto plain = InputBoxView::boxOfType(InputBoxView::Login);
+        plain->setBlurEffectStyle(style);
+        plain->show();
+        for (auto& field : plain->elements())
+            EXPECT_EQ(field->textColor(), platformDefault);
+        plain->removeFromSuperview();
+
+        auto customised = InputBoxView::boxOfType(InputBoxView::Login);
+        customised->setBlurEffectStyle(style);
+        customised->setCustomise([](std::shared_ptr<ui::TextField> field) {
+            field->setTextColor(graphics::Color::red());
+            return field;
+        });
+        customised->show();
+        for (auto& field : customised->elements()) {
+            EXPECT_EQ(field->textColor(), graphics::Color::red());
+            // The box's own look still goes on after the block.
+            EXPECT_EQ(field->backgroundColor(), graphics::Color::white(1, style == 2 ? 0.07 : 0.5));
+        }
+        customised->removeFromSuperview();
+    }
+}
+
 TEST_F(InputBoxViewTest, SubmitKeepsOrClosesAsTheBlockAnswers)
 {
     auto box = InputBoxView::boxOfType(InputBoxView::Login);

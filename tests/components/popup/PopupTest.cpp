@@ -172,6 +172,31 @@ TEST_F(PopupTest, NoPlaceholderArrayMeansNoKeyboardMachinery)
         EXPECT_NE(call, "strings");
 }
 
+TEST_F(PopupTest, OnlyADelegateThatAsksForTheStringsPutsKeysInTheSharedDictionary)
+{
+    // Answers the button press but not the strings.
+    struct PressOnly final : PopupDelegate {
+        bool popupPressButton(Popup&, PopupButtonType) override { return true; }
+    };
+    auto silent = Popup::create("t", "s", std::vector<std::string> {"车牌"}, "c", "o", nullptr, nullptr);
+    auto pressOnly = std::make_shared<PressOnly>();
+    silent->setDelegate(pressOnly);
+    silent->showPopup();
+    silent->textFields()[0]->setText("沪A12345");
+    tapButton(silent->successButton());
+    runFor(0.5);
+
+    auto delegate = std::make_shared<RecordingDelegate>();
+    auto asking = Popup::create("t", "s", std::vector<std::string> {"里程"}, "c", "o", nullptr, nullptr);
+    asking->setDelegate(delegate);
+    asking->showPopup();
+    asking->textFields()[0]->setText("12");
+    tapButton(asking->cancelButton());
+    EXPECT_EQ(delegate->lastFields, (PopupDelegate::FieldDictionary {{"里程", "12"}}));
+    // What an asking delegate was handed stays for the next one.
+    EXPECT_EQ(asking->createDictionaryForTextfields(), delegate->lastFields);
+}
+
 TEST_F(PopupTest, ABlockTakesThePlaceOfPressAndDidDisappear)
 {
     auto delegate = std::make_shared<RecordingDelegate>();
@@ -410,10 +435,7 @@ TEST_F(PopupTest, OutgoingEightSpringsAShiftedBoxBackBeforeDroppingIt)
     auto popup = Popup::create(
         "t", "s", placeholders(1), "c", "o", [&] { ++cancels; }, nullptr);
     popup->setOutgoingTransition(8);
-    popup->showPopup();
-    runFor(0.1);
-    ASSERT_TRUE(popup->textFields()[0]->becomeFirstResponder());
-    runFor(0.3);
+    showLiftedAboveTheKeyboard(popup);
     EXPECT_RECT_EQ(popup->popupView()->frame(), 10, 38, 300, 300);
     popup->dismissPopup(5); // as a background tap: cancel, the box still above the keyboard
     runFor(0.1);
@@ -425,6 +447,51 @@ TEST_F(PopupTest, OutgoingEightSpringsAShiftedBoxBackBeforeDroppingIt)
     runFor(0.06);
     EXPECT_EQ(cancels, 1);
     EXPECT_RECT_EQ(popup->popupView()->frame(), 10, 868, 300, 300);
+}
+
+TEST_F(PopupTest, OutgoingEightAfterAButtonPressSpringsTheLiftedBoxBackThenDropsIt)
+{
+    const auto green = graphics::Color::green();
+    int successes = 0;
+    auto popup = Popup::create("t", "s", placeholders(1), "c", "o", nullptr, [&] { ++successes; });
+    popup->setBackgroundColor(green);
+    popup->setBorderColor(green);
+    popup->setOutgoingTransition(8);
+    showLiftedAboveTheKeyboard(popup);
+    EXPECT_RECT_EQ(popup->popupView()->frame(), 10, 38, 300, 300);
+    tapButton(popup->successButton());
+    const double pressedAt = now();
+
+    // The box is drawn where it is shown, at full size, on its way down from y 38.
+    auto drawnAt = [&](double top) {
+        auto drawn = mivo::test::PixelProbe::screen().boundingBox(green);
+        return mivo::test::boxNear(drawn, graphics::Rect {10, top, 300, 300}.intersection(window->bounds()));
+    };
+    runFor(0.005);
+    double top = popup->popupView()->layer().presentation().frame().minY();
+    EXPECT_GT(top, 40);
+    EXPECT_LT(top, 125);
+    EXPECT_TRUE(drawnAt(top));
+    // The weak damping carries it past the centre within the 0.1 s.
+    double lowest = top;
+    for (int step = 0; step < 20; ++step) {
+        runFor(0.004);
+        lowest = std::max(lowest, popup->popupView()->layer().presentation().frame().minY());
+    }
+    EXPECT_GT(lowest, 140);
+    runFor(pressedAt + 0.1 - now());
+    EXPECT_EQ(successes, 0);
+
+    // Then it drops from the centre in 0.35 s.
+    runFor(0.175);
+    top = popup->popupView()->layer().presentation().frame().minY();
+    EXPECT_GT(top, 200);
+    EXPECT_LT(top, 560);
+    EXPECT_TRUE(drawnAt(top));
+    EXPECT_EQ(successes, 0);
+    runFor(0.18);
+    EXPECT_EQ(successes, 1);
+    EXPECT_EQ(popup->superview(), nullptr);
 }
 
 } // namespace

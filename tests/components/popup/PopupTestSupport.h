@@ -66,6 +66,15 @@ protected:
         ManualClockTest::TearDown();
     }
 
+    // Shows the popup with its box lifted above the keyboard of its first field (y 38 on a phone).
+    void showLiftedAboveTheKeyboard(const std::shared_ptr<Popup>& popup)
+    {
+        popup->showPopup();
+        runFor(0.1);
+        ASSERT_TRUE(popup->textFields()[0]->becomeFirstResponder());
+        runFor(0.3);
+    }
+
     std::shared_ptr<ui::Window> window;
 };
 

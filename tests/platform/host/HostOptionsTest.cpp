@@ -14,12 +14,14 @@ std::optional<host::HostOptions> parse(std::vector<const char*> args, std::strin
 
 TEST(HostOptionsTest, ReadsEveryOption)
 {
-    auto options = parse({"--headless", "--automation", "--tablet", "--window-scale", "1", "--frames", "3",
-        "--run-for", "0.5", "--screenshot", "out.png", "--home", "/tmp/h"});
+    auto options
+        = parse({"--headless", "--automation", "--tablet", "--system-version", "6.1", "--window-scale", "1",
+            "--frames", "3", "--run-for", "0.5", "--screenshot", "out.png", "--home", "/tmp/h"});
     ASSERT_TRUE(options);
     EXPECT_TRUE(options->headless);
     EXPECT_TRUE(options->automation);
     EXPECT_TRUE(options->tablet);
+    EXPECT_EQ(options->systemVersion, "6.1");
     EXPECT_EQ(options->windowScale, 1);
     EXPECT_EQ(options->frames, 3);
     EXPECT_EQ(options->runFor, 0.5);
@@ -40,6 +42,9 @@ TEST(HostOptionsTest, RejectsUnknownOptionsAndBadValues)
         {"--run-for", "inf"},
         {"--run-for", "nan"},
         {"--window-scale", "9"},
+        {"--system-version", "seven"},
+        {"--system-version", "7..1"},
+        {"--system-version", "7."},
         {"--script"},
         {"--script", ""},
         {"--home", ""},
@@ -62,8 +67,8 @@ TEST(HostOptionsTest, HelpIsAnAnswerAndListsEveryOption)
     ASSERT_TRUE(options);
     EXPECT_TRUE(options->help);
     std::string usage = host::HostOptions::usage("prog");
-    for (const char* name : {"--headless", "--automation", "--script", "--tablet", "--window-scale",
-             "--frames", "--run-for", "--screenshot", "--home", "--help"})
+    for (const char* name : {"--headless", "--automation", "--script", "--tablet", "--system-version",
+             "--window-scale", "--frames", "--run-for", "--screenshot", "--home", "--help"})
         EXPECT_NE(usage.find(name), std::string::npos) << name;
 }
 

@@ -4,6 +4,10 @@
 #include "platform/ui/Keyboard.h"
 #include "tests/platform/ui/UiTest.h"
 
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace {
 
 using graphics::Font;
@@ -81,6 +85,51 @@ TEST_F(TextViewTest, OnlyEditableViewsTakeTheKeyboardAndText)
     view->setEditable(false);
     EXPECT_FALSE(view->isFirstResponder());
     EXPECT_FALSE(ui::Keyboard::shared().isVisible());
+}
+
+TEST_F(TextViewTest, TheDelegateIsAskedAndToldAboutEditing)
+{
+    struct Recorder : ui::TextViewDelegate {
+        std::vector<std::string> events;
+        bool mayBegin = false;
+        bool mayEnd = false;
+        std::optional<bool> textViewShouldBeginEditing(ui::TextView&) override
+        {
+            events.push_back("shouldBegin");
+            return mayBegin;
+        }
+        void textViewDidBeginEditing(ui::TextView& view) override
+        {
+            events.push_back("didBegin " + std::to_string(view.isEditing()));
+        }
+        std::optional<bool> textViewShouldEndEditing(ui::TextView&) override
+        {
+            events.push_back("shouldEnd");
+            return mayEnd;
+        }
+        void textViewDidEndEditing(ui::TextView&) override { events.push_back("didEnd"); }
+        void textViewDidChange(ui::TextView& view) override { events.push_back("didChange " + view.text()); }
+    };
+    auto recorder = std::make_shared<Recorder>();
+    auto view = ui::TextView::create({0, 0, 100, 50});
+    view->setDelegate(recorder);
+    EXPECT_FALSE(view->becomeFirstResponder());
+    EXPECT_FALSE(ui::Keyboard::shared().isVisible());
+    recorder->mayBegin = true;
+    EXPECT_TRUE(view->becomeFirstResponder());
+    view->insertText("a");
+    view->setText("b"); // set by code: not a change the delegate hears of
+    EXPECT_FALSE(view->resignFirstResponder());
+    EXPECT_TRUE(view->isFirstResponder());
+    recorder->mayEnd = true;
+    EXPECT_TRUE(view->resignFirstResponder());
+    EXPECT_EQ(recorder->events,
+        (std::vector<std::string> {
+            "shouldBegin", "shouldBegin", "didBegin 1", "didChange a", "shouldEnd", "shouldEnd", "didEnd"}));
+
+    // A released delegate is simply not asked.
+    recorder.reset();
+    EXPECT_TRUE(view->becomeFirstResponder());
 }
 
 } // namespace
