@@ -14,6 +14,7 @@
 #include "screens/shell/LoginViewController.h"
 #include "screens/shell/ShellSegues.h"
 #include "screens/shell/SlidingViewController.h"
+#include "screens/tasks/EditTaskViewController.h"
 #include "screens/tasks/FinishedTaskListViewController.h"
 #include "screens/tasks/NewTaskViewController.h"
 #include "screens/tasks/PendingTaskListViewController.h"
@@ -83,6 +84,7 @@ void MainStoryboard::registerScenes(const std::shared_ptr<Storyboard>& storyboar
     });
     scene(S::kHomeScene, [] { return HomeViewController::create(); });
     scene(S::kNewTaskScene, [] { return NewTaskViewController::create(); });
+    scene(S::kEditTaskScene, [] { return EditTaskViewController::create(); });
     scene(S::kPendingListScene, [] { return PendingTaskListViewController::create(); });
     scene(S::kUploadListScene, [] { return UploadTaskListViewController::create(); });
     scene(S::kFinishedListScene, [] { return FinishedTaskListViewController::create(); });
@@ -115,6 +117,9 @@ void MainStoryboard::registerScenes(const std::shared_ptr<Storyboard>& storyboar
     }
 
     segue(S::kNewTaskScene, S::kToNewTaskGrid, SegueKind::Push, S::kNewTaskGridScene);
+    segue(S::kEditTaskScene, S::kToNewTaskGrid, SegueKind::Push, S::kNewTaskGridScene);
+    segue(S::kPendingListScene, S::kToEditTask, SegueKind::Push, S::kEditTaskScene);
+    segue(S::kUploadListScene, S::kToEditTask, SegueKind::Push, S::kEditTaskScene);
     segue(S::kPendingListScene, S::kToPendingGrid, SegueKind::Push, S::kPendingGridScene);
     segue(S::kUploadListScene, S::kToUploadGrid, SegueKind::Push, S::kUploadGridScene);
     segue(S::kRejectedListScene, S::kToRejectedGrid, SegueKind::Push, S::kRejectedGridScene);

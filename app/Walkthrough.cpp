@@ -271,6 +271,31 @@ std::vector<Step> road(const Walkthrough::Account& account)
             "03-new-task.png"},
         {"validate, store the task and open its grid",
             {tapText("开始拍摄"), waitText("图片列表"), advance(1)}, "04-grid-new.png"},
+        {"go home and find the task in the pending list",
+            {tapHome(), advance(1), waitText("待拍摄任务"), tapText("待拍摄任务"), advance(1),
+                waitLabel("编辑:" + applyNO), advance(0.5)},
+            "04a-pending-list.png"},
+        {"open the edit-task screen from the row's edit button",
+            {tapLabel("编辑:" + applyNO), advance(1), waitText("保存并拍摄"), advance(0.5)},
+            "04b-edit-task.png"},
+        {"change the stock area",
+            {tapLabel("库存地点"), advance(0.3), Map {{"cmd", "backspace"}, {"count", 100}},
+                type("上海嘉定仓")},
+            ""},
+        // The edit screen's sheet lies in its own view, below the navigation bar.
+        {"open the edit screen's shooting-plan sheet: the stored plan is marked",
+            {tapLabel("拍摄方案"), advance(0.3), waitText("请选择一种拍摄方案")}, "04c-edit-plan-sheet.png"},
+        {"keep the plan, store the change and go back to the grid",
+            {tapText("拆密封条-方案1"), advance(0.3), tapText("保存并拍摄"), waitText("图片列表"),
+                advance(1)},
+            "",
+            [applyNO](host::Automation&) -> std::optional<std::string> {
+                auto tasks = IMivoDataBaseManager::sharedManager()->listMivoTasks(
+                    data::Predicate::withFormat("applyNO=%@", applyNO));
+                if (!tasks || tasks->size() != 1 || tasks->front()->baseLocation() != "上海嘉定仓")
+                    return "the edited stock area is not stored";
+                return std::nullopt;
+            }},
         {"open the camera on the first photo slot", {tapLabel("照片1:"), advance(0.6)}, "05-camera.png"},
         {"take the first photo", {tapLabel("快门"), advance(0.6), waitLabel("照片1:已拍摄"), advance(0.3)},
             "06-grid-first-shot.png"},

@@ -23,6 +23,8 @@ done <<'LIST'
 03-new-task.png walkthrough-new-task.png
 03-product-sheet-landscape.png walkthrough-landscape-sheet.png
 04-grid-new.png grid-new.png
+04b-edit-task.png walkthrough-edit-task.png
+04c-edit-plan-sheet.png walkthrough-edit-sheet.png
 05-camera.png grid-camera.png
 07-grid-all-shot.png grid-all-shot.png
 07b-video-player.png movie-player.png

@@ -359,6 +359,18 @@ void ManagedObjectContext::deleteObject(const std::shared_ptr<ManagedObject>& ob
     m_deleted.push_back(object);
 }
 
+bool ManagedObjectContext::cancelDeletion(const std::shared_ptr<ManagedObject>& object)
+{
+    auto pending = std::find(m_deleted.begin(), m_deleted.end(), object);
+    if (!object || pending == m_deleted.end())
+        return false;
+    m_deleted.erase(pending);
+    object->m_deleted = false;
+    if (object->m_changedMask != 0)
+        m_updated.emplace(object.get(), object);
+    return true;
+}
+
 bool ManagedObjectContext::hasChanges() const
 {
     return !m_inserted.empty() || !m_updated.empty() || !m_deleted.empty();

@@ -53,6 +53,10 @@ public:
         const std::function<void(std::string_view)>& visit, std::string* error = nullptr);
     // Marks the record for deletion at the next save (an unsaved insert is simply dropped).
     void deleteObject(const std::shared_ptr<ManagedObject>& object);
+    // Takes back a deletion that no save has written yet (after a failed save, say), so that the
+    // next save keeps the record; its unsaved changes stay pending. False when the record is not
+    // waiting to be deleted here (a dropped insert cannot come back).
+    bool cancelDeletion(const std::shared_ptr<ManagedObject>& object);
 
     bool hasChanges() const;
     // Writes every pending change in one transaction. nullopt on success, else the error text; on

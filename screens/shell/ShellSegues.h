@@ -9,6 +9,7 @@ struct ShellSegues {
     static constexpr const char* kHomeNavigationScene = "HomeNavigation";
     static constexpr const char* kHomeScene = "Home";
     static constexpr const char* kNewTaskScene = "NewTask";
+    static constexpr const char* kEditTaskScene = "EditTask";
     static constexpr const char* kPendingListScene = "PendingList";
     static constexpr const char* kUploadListScene = "UploadList";
     static constexpr const char* kFinishedListScene = "FinishedList";
@@ -36,4 +37,6 @@ struct ShellSegues {
     static constexpr const char* kToUploadList = "toUploadListSeg";
     static constexpr const char* kToFinishedList = "toFinishedListSeg";
     static constexpr const char* kToRejectedList = "toRejectedListSeg";
+    // From the local task lists to the edit-task screen, the task being the sender.
+    static constexpr const char* kToEditTask = "toEditTaskSeg";
 };

@@ -1,8 +1,6 @@
 #include "screens/tasks/PendingTaskListViewController.h"
 
-#include "platform/ui/StoryboardSegue.h"
 #include "screens/shell/ShellSegues.h"
-#include "screens/tasks/ShotGridEntry.h"
 
 void PendingTaskListViewController::viewDidLoad()
 {
@@ -13,15 +11,4 @@ void PendingTaskListViewController::viewDidLoad()
 std::string PendingTaskListViewController::gridSegueIdentifier() const
 {
     return ShellSegues::kToPendingGrid;
-}
-
-void PendingTaskListViewController::prepareForSegue(ui::StoryboardSegue& segue, const ui::SegueSender& sender)
-{
-    TaskListViewController::prepareForSegue(segue, sender);
-    auto grid = std::dynamic_pointer_cast<ShotGridEntry>(segue.destinationViewController());
-    auto task = taskOf(sender);
-    if (!grid || !task)
-        return;
-    grid->setApplyTaskNO(task->applyNO());
-    grid->setApplyTaskPhotoType(task->photoType());
 }

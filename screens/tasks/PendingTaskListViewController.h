@@ -1,9 +1,9 @@
 #pragma once
 
-#include "screens/tasks/TaskListViewController.h"
+#include "screens/tasks/LocalTaskListViewController.h"
 
 // Local tasks still being shot ("PENDING").
-class PendingTaskListViewController final : public TaskListViewController {
+class PendingTaskListViewController final : public LocalTaskListViewController {
 public:
     static std::shared_ptr<PendingTaskListViewController> create()
     {
@@ -14,5 +14,4 @@ public:
     void viewDidLoad() override;
     std::string taskStatus() const override { return "PENDING"; }
     std::string gridSegueIdentifier() const override;
-    void prepareForSegue(ui::StoryboardSegue& segue, const ui::SegueSender& sender) override;
 };

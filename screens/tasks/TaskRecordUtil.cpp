@@ -1,5 +1,6 @@
 #include "screens/tasks/TaskRecordUtil.h"
 
+#include "core/media/CommonUtil.h"
 #include "core/store/GetCourseArrayModel.h"
 #include "platform/data/Predicate.h"
 #include "platform/foundation/Format.h"
@@ -39,6 +40,111 @@ int64_t positionOf(const std::string& text)
     return result.ec == std::errc() ? value : 0;
 }
 
+// Changes to live records that go to the file in one save. When the save fails, nothing of them
+// is left pending on the records: changed ones get back what the file still holds, inserts are
+// dropped, deletions taken back (a later save must not write half of them after all).
+class PendingEdit {
+public:
+    explicit PendingEdit(IMivoDataBaseManager& manager)
+        : m_manager(manager)
+    { }
+
+    void set(const std::shared_ptr<data::ManagedObject>& object, const Map& changes)
+    {
+        Map old;
+        for (const auto& [key, value] : changes) {
+            old[key] = object->value(key);
+            object->setValue(key, value);
+        }
+        m_previous.emplace_back(object, std::move(old));
+    }
+
+    std::shared_ptr<data::ManagedObject> insert(const char* entity, const Map& values)
+    {
+        auto object = m_manager.insertNewObject(entity);
+        if (!object)
+            return nullptr;
+        for (const auto& [key, value] : values)
+            object->setValue(key, value);
+        m_inserted.push_back(object);
+        return object;
+    }
+
+    void remove(const std::shared_ptr<data::ManagedObject>& object)
+    {
+        if (auto context = m_manager.managedObjectContext()) {
+            context->deleteObject(object);
+            m_removed.push_back(object);
+        }
+    }
+
+    bool save()
+    {
+        if (m_manager.saveContext())
+            return true;
+        undo();
+        return false;
+    }
+
+    void undo()
+    {
+        auto context = m_manager.managedObjectContext();
+        for (auto& [object, old] : m_previous) {
+            for (const auto& [key, value] : old)
+                object->setValue(key, value);
+        }
+        if (!context)
+            return;
+        for (const auto& object : m_inserted)
+            context->deleteObject(object);
+        for (const auto& object : m_removed)
+            context->cancelDeletion(object);
+    }
+
+private:
+    IMivoDataBaseManager& m_manager;
+    std::vector<std::pair<std::shared_ptr<data::ManagedObject>, Map>> m_previous;
+    std::vector<std::shared_ptr<data::ManagedObject>> m_inserted;
+    std::vector<std::shared_ptr<data::ManagedObject>> m_removed;
+};
+
+// The media records of a new task: one "DEFAULT" record per shot of the list in shot order, then
+// the video record, all with the number and one creation time. False when the store refused one.
+bool insertShotRecords(
+    PendingEdit& edit, const std::string& applyNO, int listType, foundation::Date createTime)
+{
+    auto shots = GetCourseArrayModel::getConstantArrayByType(listType);
+    auto record = [&](const char* type, std::string position) {
+        return Map {
+            {"applyNO", applyNO},
+            {"createTime", createTime},
+            {"resourceType", type},
+            {"taskPosition", std::move(position)},
+            {"taskStatus", "DEFAULT"},
+            {"carID", ""},
+            {"resourceName", ""},
+            {"resourceFilePath", ""},
+            {"screenshotName", ""},
+            {"screenshotPath", ""},
+        };
+    };
+    for (size_t i = 0; i < shots.size(); ++i) {
+        if (!edit.insert(MivoUploadTask::kEntityName, record("image", foundation::format("%d", int(i + 1)))))
+            return false;
+    }
+    return edit.insert(MivoUploadTask::kEntityName,
+               record("video", foundation::format("%lu", static_cast<unsigned long>(shots.size() + 1))))
+        != nullptr;
+}
+
+// A shot saved from the camera is in flight until its record is written: it may be this task's.
+bool anyShotTaken(const std::vector<std::shared_ptr<MivoUploadTask>>& records)
+{
+    return CommonUtil::savesInFlight() > 0
+        || std::any_of(records.begin(), records.end(),
+            [](const auto& record) { return record->taskStatus() != "DEFAULT"; });
+}
+
 } // namespace
 
 int TaskRecordUtil::listTypeFor(const std::string& companyName, const std::string& photoType)
@@ -60,72 +166,47 @@ TaskRecordUtil::ApplyNOState TaskRecordUtil::applyNOState(const std::string& app
     return tasks->empty() ? ApplyNOState::Free : ApplyNOState::Taken;
 }
 
+Map TaskRecordUtil::valuesOf(const NewTaskFields& fields)
+{
+    return {
+        {"applyNO", fields.applyNO},
+        {"baseLocation", fields.baseLocation},
+        {"ensureCompany", fields.ensureCompany},
+        {"dealPrice", fields.dealPrice},
+        {"productType", fields.productType},
+        {"photoType", fields.photoType},
+    };
+}
+
 std::shared_ptr<MivoTask> TaskRecordUtil::storeNewTask(const NewTaskFields& fields,
     const std::string& companyName, const std::string& createUser, int64_t userId,
     foundation::Date createTime)
 {
     auto manager = IMivoDataBaseManager::sharedManager();
-    auto context = manager->managedObjectContext();
-    if (!context) {
+    if (!manager->managedObjectContext()) {
         foundation::logf("--------error------@%s", "the new task could not be stored: the store is not open");
         return nullptr;
     }
     // The task and its media records go into the file in one save: a failure leaves none of them,
     // rather than a task without its shots that a later delete might fail to take out again.
-    std::vector<std::shared_ptr<data::ManagedObject>> inserted;
-    auto insert = [&](const char* entity, const Map& values) {
-        auto object = manager->insertNewObject(entity);
-        if (!object)
-            return std::shared_ptr<data::ManagedObject>();
-        for (const auto& [key, value] : values)
-            object->setValue(key, value);
-        inserted.push_back(object);
-        return object;
-    };
-    auto task = std::static_pointer_cast<MivoTask>(insert(MivoTask::kEntityName,
-        Map {
-            {"applyNO", fields.applyNO},
-            {"baseLocation", fields.baseLocation},
-            {"ensureCompany", fields.ensureCompany},
-            {"dealPrice", fields.dealPrice},
-            {"productType", fields.productType},
-            {"photoType", fields.photoType},
-            {"createUser", createUser},
-            {"creareUserid", userId},
-            {"createTime", createTime},
-            {"taskStatus", "PENDING"},
-            {"carID", ""},
-            {"oldApplyNO", ""},
-        }));
-
-    auto shots = GetCourseArrayModel::getConstantArrayByType(listTypeFor(companyName, fields.photoType));
-    auto record = [&](const char* type, std::string position) {
-        return Map {
-            {"applyNO", fields.applyNO},
-            {"createTime", createTime},
-            {"resourceType", type},
-            {"taskPosition", std::move(position)},
-            {"taskStatus", "DEFAULT"},
-            {"carID", ""},
-            {"resourceName", ""},
-            {"resourceFilePath", ""},
-            {"screenshotName", ""},
-            {"screenshotPath", ""},
-        };
-    };
-    bool made = task != nullptr;
-    for (size_t i = 0; made && i < shots.size(); ++i)
-        made = insert(MivoUploadTask::kEntityName, record("image", foundation::format("%d", int(i + 1))))
-            != nullptr;
-    if (made)
-        made = insert(MivoUploadTask::kEntityName,
-                   record("video", foundation::format("%lu", static_cast<unsigned long>(shots.size() + 1))))
-            != nullptr;
-    if (made && manager->saveContext())
+    PendingEdit edit(*manager);
+    Map values = valuesOf(fields);
+    values.insert({
+        {"createUser", createUser},
+        {"creareUserid", userId},
+        {"createTime", createTime},
+        {"taskStatus", "PENDING"},
+        {"carID", ""},
+        {"oldApplyNO", ""},
+    });
+    auto task = std::static_pointer_cast<MivoTask>(edit.insert(MivoTask::kEntityName, values));
+    bool made = task
+        && insertShotRecords(edit, fields.applyNO, listTypeFor(companyName, fields.photoType), createTime);
+    if (!made)
+        edit.undo();
+    if (made && edit.save())
         return task;
     foundation::logf("--------error------@%s", "the new task and its media records could not be stored");
-    for (const auto& object : inserted)
-        context->deleteObject(object);
     return nullptr;
 }
 
@@ -142,39 +223,62 @@ std::optional<std::vector<std::shared_ptr<MivoUploadTask>>> TaskRecordUtil::medi
     return records;
 }
 
+std::optional<bool> TaskRecordUtil::hasTakenShot(const MivoTask& task)
+{
+    auto records = mediaRecordsOf(task);
+    if (!records)
+        return std::nullopt;
+    return anyShotTaken(*records);
+}
+
 bool TaskRecordUtil::updateTask(const std::shared_ptr<MivoTask>& task, const Map& values)
 {
-    auto manager = IMivoDataBaseManager::sharedManager();
-    std::vector<std::pair<std::shared_ptr<data::ManagedObject>, Map>> previous;
-    auto set = [&](const std::shared_ptr<data::ManagedObject>& object, const Map& changes) {
-        Map old;
-        for (const auto& [key, value] : changes) {
-            old[key] = object->value(key);
-            object->setValue(key, value);
-        }
-        previous.emplace_back(object, std::move(old));
-    };
+    return editTask(task, values, std::nullopt) == ReplanResult::Stored;
+}
 
+TaskRecordUtil::ReplanResult TaskRecordUtil::replanTask(
+    const std::shared_ptr<MivoTask>& task, const Map& values, const std::string& companyName)
+{
+    auto plan = values.find("photoType");
+    std::string photoType = plan != values.end() ? plan->second.asString() : task->photoType();
+    return editTask(task, values, listTypeFor(companyName, photoType));
+}
+
+TaskRecordUtil::ReplanResult TaskRecordUtil::editTask(
+    const std::shared_ptr<MivoTask>& task, const Map& values, std::optional<int> newListType)
+{
+    auto manager = IMivoDataBaseManager::sharedManager();
+    PendingEdit edit(*manager);
     auto renamed = values.find("applyNO");
-    if (renamed != values.end() && renamed->second.asString() != task->applyNO()) {
+    std::string applyNO = renamed != values.end() ? renamed->second.asString() : task->applyNO();
+    if (applyNO != task->applyNO() || newListType) {
         auto records = mediaRecordsOf(*task);
         if (!records) {
             foundation::logf("--------error------@%s", "the task's media records could not be read");
-            return false;
+            return ReplanResult::StoreFailed;
         }
-        for (const auto& record : *records)
-            set(record, Map {{"applyNO", renamed->second}});
+        if (newListType && anyShotTaken(*records)) {
+            foundation::logf("--------error------@%s", "the shooting plan of a task with shots is kept");
+            return ReplanResult::ShotTaken;
+        }
+        for (const auto& record : *records) {
+            if (newListType)
+                edit.remove(record);
+            else
+                edit.set(record, Map {{"applyNO", applyNO}});
+        }
+        if (newListType
+            && !insertShotRecords(
+                edit, applyNO, *newListType, task->createTime().value_or(foundation::Date::now()))) {
+            edit.undo();
+            return ReplanResult::StoreFailed;
+        }
     }
-    set(task, values);
-    if (manager->saveContext())
-        return true;
-    // Nothing reached the file: give the live records back the values it still holds.
-    for (auto& [object, old] : previous) {
-        for (const auto& [key, value] : old)
-            object->setValue(key, value);
-    }
+    edit.set(task, values);
+    if (edit.save())
+        return ReplanResult::Stored;
     foundation::logf("--------error------@%s", "the task's changes could not be stored");
-    return false;
+    return ReplanResult::StoreFailed;
 }
 
 std::vector<std::shared_ptr<MivoTask>> TaskRecordUtil::tasksWithStatus(

@@ -36,6 +36,9 @@ public:
     enum class ApplyNOState { Free, Taken, StoreFailed };
     static ApplyNOState applyNOState(const std::string& applyNO);
 
+    // The fields as the task's attributes ("applyNO", "baseLocation", ... "photoType").
+    static foundation::Map valuesOf(const NewTaskFields& fields);
+
     // Stores the task in "PENDING" and one "DEFAULT" media record per shot of its list, then the
     // video record, all with one creation time. nullptr when the store fails (nothing half-written
     // is left behind).
@@ -50,6 +53,17 @@ public:
     static bool updateTask(const std::shared_ptr<MivoTask>& task, const foundation::Map& values);
     // The media records of a task, as updateTask finds them; nullopt when the store fails.
     static std::optional<std::vector<std::shared_ptr<MivoUploadTask>>> mediaRecordsOf(const MivoTask& task);
+    // Whether a shot of the task is taken (a media record of it is no longer "DEFAULT") or may be
+    // on its way into one (a camera save in flight); nullopt when the store fails.
+    static std::optional<bool> hasTakenShot(const MivoTask& task);
+
+    enum class ReplanResult { Stored, ShotTaken, StoreFailed };
+    // updateTask for a new shooting plan (values["photoType"]): in the same save the task's media
+    // records are made anew for the plan, as storeNewTask makes them (with the task's creation
+    // time), so the file holds the old shot list or the new one, never half. Refused with nothing
+    // changed once a shot of the task is taken, which a new list would lose.
+    static ReplanResult replanTask(
+        const std::shared_ptr<MivoTask>& task, const foundation::Map& values, const std::string& companyName);
 
     // Tasks of the user in a state, in store order.
     static std::vector<std::shared_ptr<MivoTask>> tasksWithStatus(
@@ -72,4 +86,9 @@ public:
     // What the finished grid is handed: the task's image records sorted by taskPosition as
     // integers, then its video records in store order.
     static std::vector<std::shared_ptr<MivoUploadTask>> finishedUploads(const std::string& carID);
+
+private:
+    // updateTask, and with a list type the media records made anew for it (replanTask).
+    static ReplanResult editTask(
+        const std::shared_ptr<MivoTask>& task, const foundation::Map& values, std::optional<int> newListType);
 };

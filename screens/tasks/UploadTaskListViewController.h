@@ -1,9 +1,9 @@
 #pragma once
 
-#include "screens/tasks/TaskListViewController.h"
+#include "screens/tasks/LocalTaskListViewController.h"
 
 // Local tasks ready to upload ("TOUPLOAD").
-class UploadTaskListViewController final : public TaskListViewController {
+class UploadTaskListViewController final : public LocalTaskListViewController {
 public:
     static std::shared_ptr<UploadTaskListViewController> create()
     {
@@ -14,5 +14,4 @@ public:
     void viewDidLoad() override;
     std::string taskStatus() const override { return "TOUPLOAD"; }
     std::string gridSegueIdentifier() const override;
-    void prepareForSegue(ui::StoryboardSegue& segue, const ui::SegueSender& sender) override;
 };

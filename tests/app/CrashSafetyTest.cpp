@@ -1,6 +1,7 @@
-// The app killed at any moment while it saves photos and merges server lists: the store it leaves
-// opens, passes SQLite's integrity check, holds whole merges only, and no record names a missing
-// or half-written file. The child is this test program itself, running the workload below.
+// The app killed at any moment while it saves photos, merges server lists and edits a task: the
+// store it leaves opens, passes SQLite's integrity check, holds whole merges and whole edits only,
+// and no record names a missing or half-written file. The child is this test program itself, running the
+// workload below.
 #include "core/media/CommonUtil.h"
 #include "core/media/MediaCleanup.h"
 #include "core/store/IMivoDataBaseManager.h"
@@ -81,7 +82,48 @@ pid_t startChild(const fs::path& home)
 struct Found {
     size_t savedPhotos = 0;
     size_t mergedTasks = 0;
+    size_t edits = 0;
 };
+
+// The edited task ("E<edits>") and its media records: one number for all, and the shot list of
+// its plan (13 photos for the seal plan, 14 for the other, then the video).
+size_t inspectEditedTask(sqlite3* db)
+{
+    std::vector<std::pair<std::string, std::string>> tasks;
+    std::vector<std::pair<std::string, int>> groups;
+    auto rows = [&](const char* sql, auto&& read) {
+        sqlite3_stmt* select = nullptr;
+        EXPECT_EQ(sqlite3_prepare_v2(db, sql, -1, &select, nullptr), SQLITE_OK) << sql;
+        while (select && sqlite3_step(select) == SQLITE_ROW)
+            read(select);
+        sqlite3_finalize(select);
+    };
+    auto text = [](sqlite3_stmt* row, int column) {
+        auto value = reinterpret_cast<const char*>(sqlite3_column_text(row, column));
+        return std::string(value ? value : "");
+    };
+    int tables = 0;
+    rows("SELECT count(*) FROM sqlite_master WHERE name IN ('MivoTask', 'MivoUploadTask')",
+        [&](sqlite3_stmt* row) { tables = sqlite3_column_int(row, 0); });
+    if (tables < 2)
+        return 0; // killed while the store was being made
+    rows("SELECT applyNO, photoType FROM MivoTask WHERE applyNO LIKE 'E%'",
+        [&](sqlite3_stmt* row) { tasks.emplace_back(text(row, 0), text(row, 1)); });
+    rows("SELECT applyNO, count(*) FROM MivoUploadTask WHERE applyNO LIKE 'E%' GROUP BY applyNO",
+        [&](sqlite3_stmt* row) { groups.emplace_back(text(row, 0), sqlite3_column_int(row, 1)); });
+    if (tasks.empty()) {
+        EXPECT_TRUE(groups.empty()) << "no media records without their task";
+        return 0;
+    }
+    EXPECT_EQ(tasks.size(), 1u);
+    const auto& [applyNO, plan] = tasks.front();
+    EXPECT_EQ(groups.size(), 1u) << "every media record has the task's number";
+    if (!groups.empty()) {
+        EXPECT_EQ(groups.front().first, applyNO);
+        EXPECT_EQ(groups.front().second, plan == TaskRecordUtil::kPlanRemoveSeal ? 14 : 15) << plan;
+    }
+    return size_t(std::stoul(applyNO.substr(1)));
+}
 
 // What a fresh start of the app finds in `home`.
 Found inspect(const fs::path& home)
@@ -98,6 +140,7 @@ Found inspect(const fs::path& home)
         EXPECT_EQ(sqlite3_step(check), SQLITE_ROW);
         EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(check, 0)), "ok");
         sqlite3_finalize(check);
+        found.edits = inspectEditedTask(db);
         sqlite3_close(db);
     }
     foundation::Paths::setHome(home);
@@ -162,6 +205,10 @@ TEST(CrashSafetyChild, Workload)
     ASSERT_TRUE(store->insertMivoUploadTasks(records));
     auto shots = store->listMivoUploadTasks(data::Predicate::withFormat("applyNO=%@", "K1")).value();
     CommonUtil::SectionLists lists {shots, {}};
+    auto edited = TaskRecordUtil::storeNewTask(
+        {"E0", "上海浦东仓", "平安保险", "86000", "常规产品", TaskRecordUtil::kPlanKeepSeal}, "Arvel",
+        "arvel", 1001, foundation::Date(1));
+    ASSERT_TRUE(edited);
     for (int round = 0;; ++round) {
         ui::ImagePickerInfo info;
         info.mediaType = ui::ImagePickerInfo::kMediaTypeImage;
@@ -172,6 +219,20 @@ TEST(CrashSafetyChild, Workload)
         foundation::RunLoop::main().runUntil([&] { return shot->resourceName() != before; }, 10);
         TaskRecordUtil::mergeServerTasks(
             serverList(round), "FINISHED", "arvel", IMivoDataBaseManager::MergeRule::Always);
+        // A rename, every other time with a new plan and so a new shot list.
+        std::string applyNO = "E" + std::to_string(round + 1);
+        bool replanned = false;
+        if (round % 2 == 1) {
+            const char* plan = edited->photoType() == TaskRecordUtil::kPlanKeepSeal
+                ? TaskRecordUtil::kPlanRemoveSeal
+                : TaskRecordUtil::kPlanKeepSeal;
+            replanned
+                = TaskRecordUtil::replanTask(edited, Map {{"applyNO", applyNO}, {"photoType", plan}}, "Arvel")
+                == TaskRecordUtil::ReplanResult::Stored;
+        }
+        // A photo save still on its way keeps the plan.
+        if (!replanned)
+            TaskRecordUtil::updateTask(edited, Map {{"applyNO", applyNO}});
     }
 }
 
@@ -196,9 +257,11 @@ TEST(CrashSafetyTest, KillingTheAppAnywhereLeavesAStoreThatOpensAndNoDanglingRec
         Found found = inspect(home);
         total.savedPhotos += found.savedPhotos;
         total.mergedTasks += found.mergedTasks;
+        total.edits += found.edits;
         killedWhileWorking += found.savedPhotos > 0;
     }
     foundation::Paths::setHome(scratch.path());
     EXPECT_GT(killedWhileWorking, 4) << "most kills should land while photos and merges are under way";
     EXPECT_GT(total.mergedTasks, 0u);
+    EXPECT_GT(total.edits, 0u);
 }

@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "components/alert/ModalAlertView.h"
+#include "components/banner/DropdownBanner.h"
 #include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/store/BaseDatabaseManager.h"
 #include "platform/foundation/Clock.h"
@@ -113,6 +114,17 @@ protected:
                 return alert->viewText() ? alert->viewText()->text() : std::string("(no body)");
         }
         return {};
+    }
+
+    // The drop-down notice shown last, if one is on the window.
+    std::shared_ptr<DropdownBanner> shownBanner() const
+    {
+        std::shared_ptr<DropdownBanner> banner;
+        for (auto& view : m_window->subviews()) {
+            if (auto found = std::dynamic_pointer_cast<DropdownBanner>(view))
+                banner = found;
+        }
+        return banner;
     }
 
     static inline testsupport::StandInServer* s_server = nullptr;

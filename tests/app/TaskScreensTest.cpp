@@ -283,11 +283,7 @@ TEST_F(TaskScreensTest, AStoredNumberIsNotStoredTwice)
     EXPECT_FALSE(submit(*screen));
     // A notice drops down instead of an alert.
     EXPECT_EQ(alertText(*screen), "");
-    std::shared_ptr<DropdownBanner> banner;
-    for (auto& view : m_window->subviews()) {
-        if (auto found = std::dynamic_pointer_cast<DropdownBanner>(view))
-            banner = found;
-    }
+    auto banner = shownBanner();
     ASSERT_TRUE(banner);
     EXPECT_EQ(banner->titleLabel()->text(), "提醒");
     EXPECT_EQ(banner->messageLabel()->text(), "新增的任务单号已经存在,请确认单号的唯一性!");

@@ -29,7 +29,9 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
     // Steps are found by title: their numbers move as the road grows.
     for (const char* step : {", open the product-type sheet and turn the phone to landscape: ok",
              ", pick the product type in landscape: ok", ", turn the phone back to portrait: ok",
-             ", pick the shooting plan: ok", ", shoot every photo and the video: ok",
+             ", pick the shooting plan: ok", ", open the edit-task screen from the row's edit button: ok",
+             ", keep the plan, store the change and go back to the grid: ok",
+             ", shoot every photo and the video: ok",
              ", long-press a photo: it grows out of the grid in the viewer: ok",
              ", close the viewer with a tap: ok", ", long-press the video: it plays with subtitles: ok",
              ", close the player with Done: ok", ", leave by the side menu: the task is ready to upload: ok",
@@ -37,12 +39,13 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
              ", its finished grid with the server's files: ok",
              ", confirm and return to the login screen: ok"})
         EXPECT_NE(output.find(step), std::string::npos) << step << "\n" << output;
-    for (const char* shot : {"01-login.png", "02-home.png", "03-product-sheet-landscape.png",
-             "03-product-type-landscape.png", "03-plan-sheet.png", "03-new-task.png", "04-grid-new.png",
-             "05-camera.png", "06-grid-first-shot.png", "07-grid-all-shot.png", "07a-photo-viewer.png",
-             "07b-video-player.png", "08-home.png", "09-grid-to-upload.png", "10-upload-queued.png",
-             "11-upload-in-flight.png", "12-upload-done.png", "13-finished.png", "14-finished-grid.png",
-             "99-logout-prompt.png", "99-login.png"})
+    for (const char* shot :
+        {"01-login.png", "02-home.png", "03-product-sheet-landscape.png", "03-product-type-landscape.png",
+            "03-plan-sheet.png", "03-new-task.png", "04-grid-new.png", "04a-pending-list.png",
+            "04b-edit-task.png", "04c-edit-plan-sheet.png", "05-camera.png", "06-grid-first-shot.png",
+            "07-grid-all-shot.png", "07a-photo-viewer.png", "07b-video-player.png", "08-home.png",
+            "09-grid-to-upload.png", "10-upload-queued.png", "11-upload-in-flight.png", "12-upload-done.png",
+            "13-finished.png", "14-finished-grid.png", "99-logout-prompt.png", "99-login.png"})
         EXPECT_GT(std::filesystem::file_size(home / "walkthrough" / shot), 1000u) << shot;
     mivo::test::AppProcess::removeHome(home);
 }

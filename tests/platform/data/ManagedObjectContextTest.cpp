@@ -215,6 +215,29 @@ TEST_F(ContextTest, UnsavedChangesDecideWhatAFetchMatches)
     EXPECT_EQ(names(*freshContext()), Names {"b"});
 }
 
+TEST_F(ContextTest, ACancelledDeletionKeepsTheRecordAndItsChanges)
+{
+    insert("a", 1);
+    insert("b", 2);
+    ASSERT_FALSE(m_context->save());
+    auto all = m_context->fetch({"Item", std::nullopt});
+    all->at(0)->setValue("count", 5);
+    m_context->deleteObject(all->at(0));
+    m_context->deleteObject(all->at(1));
+    EXPECT_TRUE(m_context->cancelDeletion(all->at(0)));
+    EXPECT_FALSE(m_context->cancelDeletion(all->at(0))) << "no longer waiting to be deleted";
+    EXPECT_FALSE(all->at(0)->isDeleted());
+    EXPECT_EQ(names(*m_context), Names {"a"});
+    ASSERT_FALSE(m_context->save());
+    EXPECT_EQ(names(*freshContext(), Predicate("count == 5")), Names {"a"}) << "its change is written";
+    EXPECT_EQ(names(*freshContext()), Names {"a"});
+
+    auto dropped = insert("c");
+    m_context->deleteObject(dropped);
+    EXPECT_FALSE(m_context->cancelDeletion(dropped)) << "an insert never saved is gone";
+    EXPECT_FALSE(m_context->hasChanges());
+}
+
 TEST_F(ContextTest, BadPredicatesAreRefusedWithAClearError)
 {
     insert("a");

@@ -431,3 +431,49 @@ TEST_F(TaskRecordUtilTest, ARenameReachesEveryRecordOfTheTaskInOneSave)
     EXPECT_EQ(TaskRecordUtil::tasksWithStatus("PENDING", "arvel").at(0)->applyNO(), "R2");
     EXPECT_TRUE(records("applyNO=%@", "R3").empty());
 }
+
+TEST_F(TaskRecordUtilTest, ANewPlanMakesTheShotListAnewInOneSaveOrNotAtAll)
+{
+    foundation::Date created(1'700'000'000);
+    auto task
+        = TaskRecordUtil::storeNewTask(fields("P1", "不拆密封条-方案2"), "Arvel", "arvel", 1001, created);
+    ASSERT_TRUE(task);
+    ASSERT_EQ(records("applyNO=%@", "P1").size(), 15u);
+
+    // Refused by the store: the old list stays, also through the next save of something else.
+    ASSERT_TRUE(storeSql("CREATE TRIGGER refuseRecords BEFORE INSERT ON MivoUploadTask BEGIN SELECT "
+                         "RAISE(ABORT, 'full'); END"));
+    EXPECT_EQ(TaskRecordUtil::replanTask(task, Map {{"photoType", "拆密封条-方案1"}}, "Arvel"),
+        TaskRecordUtil::ReplanResult::StoreFailed);
+    EXPECT_EQ(task->photoType(), "不拆密封条-方案2");
+    ASSERT_TRUE(TaskRecordUtil::updateTask(task, Map {{"baseLocation", "北京仓"}}));
+    BaseDatabaseManager::resetSharedManagersForTesting();
+    EXPECT_EQ(records("applyNO=%@", "P1").size(), 15u);
+
+    // Stored: renamed and replanned together, the records as a new task of the plan has them.
+    ASSERT_TRUE(storeSql("DROP TRIGGER refuseRecords"));
+    task = TaskRecordUtil::tasksWithStatus("PENDING", "arvel").at(0);
+    EXPECT_EQ(
+        TaskRecordUtil::replanTask(task, Map {{"applyNO", "P2"}, {"photoType", "拆密封条-方案1"}}, "Arvel"),
+        TaskRecordUtil::ReplanResult::Stored);
+    BaseDatabaseManager::resetSharedManagersForTesting();
+    EXPECT_TRUE(records("applyNO=%@", "P1").empty());
+    auto made = records("applyNO=%@", "P2");
+    ASSERT_EQ(made.size(), 14u);
+    for (size_t i = 0; i < made.size(); ++i) {
+        EXPECT_EQ(made[i]->resourceType(), i + 1 == made.size() ? "video" : "image");
+        EXPECT_EQ(made[i]->taskPosition(), std::to_string(i + 1));
+        EXPECT_EQ(made[i]->taskStatus(), "DEFAULT");
+        EXPECT_EQ(made[i]->createTime(), created) << "the task's creation time";
+    }
+
+    // Once a shot is taken the plan stays.
+    auto store = IMivoDataBaseManager::sharedManager();
+    store->updateMivoUploadTask(made.back(), Map {{"taskStatus", "PENDING"}});
+    task = TaskRecordUtil::tasksWithStatus("PENDING", "arvel").at(0);
+    EXPECT_EQ(TaskRecordUtil::hasTakenShot(*task), true);
+    EXPECT_EQ(TaskRecordUtil::replanTask(task, Map {{"photoType", "不拆密封条-方案2"}}, "Arvel"),
+        TaskRecordUtil::ReplanResult::ShotTaken);
+    EXPECT_EQ(records("applyNO=%@", "P2").size(), 14u);
+    EXPECT_EQ(task->photoType(), "拆密封条-方案1");
+}
