@@ -1,6 +1,7 @@
 #include "core/net/HttpManager.h"
 
 #include "core/util/LocalDocumentManager.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
@@ -112,24 +113,57 @@ void HttpManager::setTimeoutsForTesting(std::optional<double> request, std::opti
 void HttpManager::postRequestWithBaseUrl(
     const std::string& url, const foundation::Value& parameters, const std::string& requestIdentify)
 {
-    auto request = net::HttpRequest::formPost(url, formFields(parameters), m_requestTimeout);
-    // The completion holds this object until the request has ended.
-    net::HttpClient::shared().start(
-        std::move(request), [self = shared_from_this(), tag = requestIdentify](net::HttpResponse response) {
-            self->postFinished(tag, response);
+    startPost(url, parameters, requestIdentify, [tag = requestIdentify](std::string body) {
+        auto parsed = std::make_shared<Value>(Value::fromJson(body).value_or(Value()));
+        return std::function<void(HttpManager&)>([tag, parsed](HttpManager& manager) {
+            if (auto finished = manager.requestFinishBlock())
+                finished(tag, std::move(*parsed));
         });
+    });
 }
 
-void HttpManager::postFinished(const std::string& tag, const net::HttpResponse& response)
+void HttpManager::postListRequestWithBaseUrl(const std::string& url, const foundation::Value& parameters,
+    const std::string& listKey, const std::string& requestIdentify)
+{
+    startPost(url, parameters, requestIdentify, [tag = requestIdentify, listKey](std::string body) {
+        auto split = std::make_shared<foundation::JsonSplit>(
+            foundation::JsonList::fromJsonTakingList(std::move(body), listKey)
+                .value_or(foundation::JsonSplit {}));
+        return std::function<void(HttpManager&)>([tag, split](HttpManager& manager) {
+            if (auto finished = manager.requestListFinishBlock())
+                finished(tag, std::move(split->value), std::move(split->list));
+        });
+    });
+}
+
+void HttpManager::startPost(
+    const std::string& url, const foundation::Value& parameters, const std::string& tag, ReplyReader read)
+{
+    auto request = net::HttpRequest::formPost(url, formFields(parameters), m_requestTimeout);
+    // The completion holds this object until the request has ended.
+    net::HttpClient::shared().start(std::move(request),
+        [self = shared_from_this(), tag, read = std::move(read)](
+            net::HttpResponse response) { self->postFinished(tag, std::move(response), read); });
+}
+
+void HttpManager::postFinished(const std::string& tag, net::HttpResponse response, ReplyReader read)
 {
     if (!response.succeeded()) {
         if (auto failed = requestFailiedBlock())
             failed(tag, transportError(response));
         return;
     }
-    auto parsed = Value::fromJson(response.body);
-    if (auto finished = requestFinishBlock())
-        finished(tag, parsed.value_or(Value()));
+    // The worker holds this object only through `holder`, which the main thread empties: the
+    // object and the blocks it holds are let go of on the main thread.
+    auto holder = std::make_shared<std::shared_ptr<HttpManager>>(shared_from_this());
+    foundation::dispatchGlobalAsync(
+        [holder, read = std::move(read), body = std::move(response.body)]() mutable {
+            auto deliver = read(std::move(body));
+            foundation::RunLoop::main().post([holder, deliver = std::move(deliver)] {
+                auto self = std::move(*holder);
+                deliver(*self);
+            });
+        });
 }
 
 void HttpManager::uploadFileWithBaseUrl(const std::string& url, const foundation::Value& parameters,

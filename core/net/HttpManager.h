@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/net/HttpError.h"
+#include "platform/foundation/JsonList.h"
 #include "platform/foundation/Value.h"
 
 #include <functional>
@@ -25,7 +26,10 @@ class HttpManagerTestApi;
 // finish or failure block.
 class HttpManager final : public std::enable_shared_from_this<HttpManager> {
 public:
-    using FinishBlock = std::function<void(const std::string& tag, const foundation::Value& responseObject)>;
+    // The reply is handed over, not copied: a block may take it by value and keep it.
+    using FinishBlock = std::function<void(const std::string& tag, foundation::Value responseObject)>;
+    using ListFinishBlock = std::function<void(
+        const std::string& tag, foundation::Value responseObject, std::optional<foundation::JsonList> list)>;
     using FailureBlock = std::function<void(const std::string& tag, const HttpError& error)>;
     using PercentBlock = std::function<void(const std::string& tag, float fraction)>;
 
@@ -41,9 +45,16 @@ public:
 
     // Form-encoded POST of the parameters (a map). On an answer the body is read as JSON (fragments
     // allowed) and requestFinishBlock gets it, or null when the body is not JSON; on a transport
-    // failure or an HTTP status outside 200-299 requestFailiedBlock gets the error.
+    // failure or an HTTP status outside 200-299 requestFailiedBlock gets the error. The body is
+    // read on a worker, so a long reply does not hold up the screen.
     void postRequestWithBaseUrl(
         const std::string& url, const foundation::Value& parameters, const std::string& requestIdentify);
+    // The same for a reply whose array under `listKey` may hold thousands of entries (a server's
+    // task list): requestListFinishBlock gets the reply without that member and the array's
+    // entries as text, read one at a time (nullopt when the reply has no such array; null and
+    // nullopt when it is not JSON).
+    void postListRequestWithBaseUrl(const std::string& url, const foundation::Value& parameters,
+        const std::string& listKey, const std::string& requestIdentify);
 
     // Multipart POST of the parameters plus one file part named "file<tag>" carrying the file
     // `fileName` of the user's folder "video" (when parameters["type"] is "video") or "picture",
@@ -60,6 +71,11 @@ public:
     // while the main thread delivers the request's events; getters return copies.
     FinishBlock requestFinishBlock() const { return copyOf(m_requestFinishBlock); }
     void setRequestFinishBlock(FinishBlock block) { setBlock(m_requestFinishBlock, std::move(block)); }
+    ListFinishBlock requestListFinishBlock() const { return copyOf(m_requestListFinishBlock); }
+    void setRequestListFinishBlock(ListFinishBlock block)
+    {
+        setBlock(m_requestListFinishBlock, std::move(block));
+    }
     FailureBlock requestFailiedBlock() const { return copyOf(m_requestFailiedBlock); }
     void setRequestFailiedBlock(FailureBlock block) { setBlock(m_requestFailiedBlock, std::move(block)); }
     FinishBlock uploadFileFinishBlock() const { return copyOf(m_uploadFileFinishBlock); }
@@ -76,7 +92,11 @@ private:
     friend class HttpManagerTestApi;
     HttpManager() = default;
 
-    void postFinished(const std::string& tag, const net::HttpResponse& response);
+    // Reads a reply body on a worker; what it returns delivers the result on the main thread.
+    using ReplyReader = std::function<std::function<void(HttpManager&)>(std::string body)>;
+    void startPost(const std::string& url, const foundation::Value& parameters, const std::string& tag,
+        ReplyReader read);
+    void postFinished(const std::string& tag, net::HttpResponse response, ReplyReader read);
     void uploadFinished(const std::string& tag, const net::HttpResponse& response);
     void uploadProgressed(const std::string& tag, int64_t sent, int64_t expected);
     void failUploadLater(const std::string& tag, HttpError error);
@@ -96,6 +116,7 @@ private:
 
     mutable std::mutex m_blocksMutex;
     FinishBlock m_requestFinishBlock;
+    ListFinishBlock m_requestListFinishBlock;
     FailureBlock m_requestFailiedBlock;
     FinishBlock m_uploadFileFinishBlock;
     FailureBlock m_uploadFileFailiedBlock;

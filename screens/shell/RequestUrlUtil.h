@@ -4,6 +4,7 @@
 #include "platform/foundation/Value.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 // How the screens address the server and read its reply envelope.
@@ -35,7 +36,35 @@ public:
                 if (auto strong = weakScreen.lock())
                     (strong.get()->*finished)(reply);
             });
-        manager->setRequestFailiedBlock([weakScreen, failed](const std::string&, const HttpError& error) {
+        setFailure(*manager, weakScreen, failed);
+    }
+
+    // The same for a list reply: its "Data" array comes apart from the rest, read entry by entry.
+    template<class Screen>
+    static void postList(const std::shared_ptr<Screen>& screen, const std::string& path,
+        foundation::Value fields, const std::string& tag,
+        void (Screen::*finished)(foundation::Value, std::optional<foundation::JsonList>),
+        void (Screen::*failed)(const HttpError&))
+    {
+        auto manager = HttpManager::create();
+        manager->postListRequestWithBaseUrl(urlFor(path), fields, kListKey, tag);
+        std::weak_ptr<Screen> weakScreen = screen;
+        manager->setRequestListFinishBlock([weakScreen, finished](const std::string&, foundation::Value reply,
+                                               std::optional<foundation::JsonList> list) {
+            if (auto strong = weakScreen.lock())
+                (strong.get()->*finished)(std::move(reply), std::move(list));
+        });
+        setFailure(*manager, weakScreen, failed);
+    }
+
+private:
+    static constexpr const char* kListKey = "Data";
+
+    template<class Screen>
+    static void setFailure(HttpManager& manager, const std::weak_ptr<Screen>& weakScreen,
+        void (Screen::*failed)(const HttpError&))
+    {
+        manager.setRequestFailiedBlock([weakScreen, failed](const std::string&, const HttpError& error) {
             if (auto strong = weakScreen.lock())
                 (strong.get()->*failed)(error);
         });

@@ -23,15 +23,15 @@ void ServerTaskListViewController::refresh()
     auto user = UserInfo::sharedInstance();
     std::string loginName = user->loginName().empty() ? RequestUrlUtil::currentUserName() : user->loginName();
     m_requestRunning = true;
-    RequestUrlUtil::post(sharedAs<ServerTaskListViewController>(), listPath(),
+    RequestUrlUtil::postList(sharedAs<ServerTaskListViewController>(), listPath(),
         Value(foundation::Map {{"LoginName", loginName}, {"updateDate", lastUpdateTime(user->userId())}}),
         requestTag(), &ServerTaskListViewController::listFinished, &ServerTaskListViewController::listFailed);
 }
 
-void ServerTaskListViewController::listFinished(const Value& reply)
+void ServerTaskListViewController::listFinished(Value reply, std::optional<foundation::JsonList> tasks)
 {
     m_requestRunning = false;
-    if (!RequestUrlUtil::succeeded(reply) || !reply["Data"].isArray()) {
+    if (!RequestUrlUtil::succeeded(reply) || !tasks) {
         std::string message = RequestUrlUtil::message(reply, RequestUrlUtil::kNetworkFailureMessage);
         foundation::logf("--------error------@%s", message.c_str());
         showError(message);
@@ -44,7 +44,7 @@ void ServerTaskListViewController::listFinished(const Value& reply)
     const Value& sysdateValue = reply["sysdate"];
     std::string sysdate = sysdateValue.isString() ? sysdateValue.asString() : std::string();
     m_merge = ServerTaskMerge::create(
-        reply["Data"], taskStatus(), RequestUrlUtil::currentUserName(), mergeRule());
+        std::move(*tasks), taskStatus(), RequestUrlUtil::currentUserName(), mergeRule());
     m_merge->start([weakSelf] { return !weakSelf.expired(); },
         [weakSelf, sysdate](size_t, bool allStored) {
             if (auto self = weakSelf.lock())

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "core/store/IMivoDataBaseManager.h"
+#include "platform/foundation/JsonList.h"
 #include "platform/foundation/Value.h"
 #include "screens/tasks/TaskListViewController.h"
 
 #include <memory>
+#include <optional>
 
 struct HttpError;
 class ServerTaskMerge;
@@ -29,7 +31,8 @@ public:
 
     void refresh();
     bool isRequestRunning() const { return m_requestRunning; }
-    void listFinished(const foundation::Value& reply);
+    // The list reply, with its "Data" array apart (nullopt when it had none).
+    void listFinished(foundation::Value reply, std::optional<foundation::JsonList> tasks);
     void listFailed(const HttpError& error);
 
 private:

@@ -1,18 +1,23 @@
 #include "screens/tasks/ServerTaskMerge.h"
 
 #include "platform/foundation/RunLoop.h"
-#include "screens/tasks/TaskRecordUtil.h"
 
 #include <chrono>
 
-std::shared_ptr<ServerTaskMerge> ServerTaskMerge::create(foundation::Value tasks, std::string taskStatus,
+std::shared_ptr<ServerTaskMerge> ServerTaskMerge::create(foundation::JsonList tasks, std::string taskStatus,
     std::string createUser, IMivoDataBaseManager::MergeRule rule)
 {
     return std::shared_ptr<ServerTaskMerge>(
         new ServerTaskMerge(std::move(tasks), std::move(taskStatus), std::move(createUser), rule));
 }
 
-ServerTaskMerge::ServerTaskMerge(foundation::Value tasks, std::string taskStatus, std::string createUser,
+std::shared_ptr<ServerTaskMerge> ServerTaskMerge::create(const foundation::Value& tasks,
+    std::string taskStatus, std::string createUser, IMivoDataBaseManager::MergeRule rule)
+{
+    return create(foundation::JsonList(tasks), std::move(taskStatus), std::move(createUser), rule);
+}
+
+ServerTaskMerge::ServerTaskMerge(foundation::JsonList tasks, std::string taskStatus, std::string createUser,
     IMivoDataBaseManager::MergeRule rule)
     : m_tasks(std::move(tasks))
     , m_taskStatus(std::move(taskStatus))
@@ -42,30 +47,35 @@ bool ServerTaskMerge::runSlice()
     if (m_done)
         return true;
     ++m_slices;
-    const auto& tasks = m_tasks.asArray();
     auto manager = IMivoDataBaseManager::sharedManager();
     bool transaction = manager->beginTransaction();
-    bool sliceStored = true;
-    size_t sliceMerged = 0;
+    TaskRecordUtil::MergeTally slice;
     // The budget is real time on purpose: it keeps the screen's turns short, whatever clock the
     // run loop shows.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(m_sliceSeconds);
     do {
-        if (m_next >= tasks.size())
+        if (m_next >= m_tasks.size())
             break;
-        if (TaskRecordUtil::mergeServerTask(tasks[m_next++], m_taskStatus, m_createUser, m_rule, sliceStored))
-            ++sliceMerged;
+        // What is no object is no task: counted without being read.
+        if (m_tasks.isMapAt(m_next))
+            TaskRecordUtil::mergeServerTask(m_tasks.at(m_next), m_taskStatus, m_createUser, m_rule, slice);
+        else
+            ++slice.skippedTasks;
+        ++m_next;
     } while (std::chrono::steady_clock::now() < deadline);
     if (transaction && !manager->commitTransaction()) {
-        sliceMerged = 0;
-        sliceStored = false;
+        slice.merged = 0;
+        slice.allStored = false;
     }
-    m_merged += sliceMerged;
-    m_allStored = m_allStored && sliceStored;
-    if (m_next < tasks.size())
+    m_tally.merged += slice.merged;
+    m_tally.allStored = m_tally.allStored && slice.allStored;
+    m_tally.skippedTasks += slice.skippedTasks;
+    m_tally.skippedFiles += slice.skippedFiles;
+    if (m_next < m_tasks.size())
         return false;
     m_done = true;
+    TaskRecordUtil::logSkipped(m_tally);
     if (auto finished = std::move(m_finished))
-        finished(m_merged, m_allStored);
+        finished(m_tally.merged, m_tally.allStored);
     return true;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "core/store/IMivoDataBaseManager.h"
+#include "platform/foundation/JsonList.h"
 #include "platform/foundation/Value.h"
+#include "screens/tasks/TaskRecordUtil.h"
 
 #include <cstddef>
 #include <functional>
@@ -10,9 +12,10 @@
 
 // Merges the "Data" of a server list into the store on the main thread in slices of a few
 // milliseconds, one run-loop turn and one transaction each, so that a list of thousands of tasks
-// neither freezes the screen nor costs a disk flush per record. A merge cut short (killed, or its
-// screen gone) leaves whole tasks stored and the rest to the next fetch: upserts repeat safely,
-// and the caller moves its update time only after `finished` reports everything stored.
+// neither freezes the screen nor costs a disk flush per record. Entries are read from the list's
+// text as the slices reach them; what was skipped is logged once, at the end. A merge cut short (killed, or
+// its screen gone) leaves whole tasks stored and the rest to the next fetch: upserts repeat safely, and the
+// caller moves its update time only after `finished` reports everything stored.
 class ServerTaskMerge final : public std::enable_shared_from_this<ServerTaskMerge> {
 public:
     // Tasks merged, and whether every task and file reached the store.
@@ -20,7 +23,9 @@ public:
 
     static constexpr double kSliceSeconds = 0.008;
 
-    static std::shared_ptr<ServerTaskMerge> create(foundation::Value tasks, std::string taskStatus,
+    static std::shared_ptr<ServerTaskMerge> create(foundation::JsonList tasks, std::string taskStatus,
+        std::string createUser, IMivoDataBaseManager::MergeRule rule);
+    static std::shared_ptr<ServerTaskMerge> create(const foundation::Value& tasks, std::string taskStatus,
         std::string createUser, IMivoDataBaseManager::MergeRule rule);
 
     // Runs the slices on the next run-loop turns. `keepGoing` is asked before each slice; when it
@@ -35,11 +40,11 @@ public:
     size_t slicesRun() const { return m_slices; }
 
 private:
-    ServerTaskMerge(foundation::Value tasks, std::string taskStatus, std::string createUser,
+    ServerTaskMerge(foundation::JsonList tasks, std::string taskStatus, std::string createUser,
         IMivoDataBaseManager::MergeRule rule);
     void scheduleNextSlice();
 
-    foundation::Value m_tasks;
+    foundation::JsonList m_tasks;
     std::string m_taskStatus;
     std::string m_createUser;
     IMivoDataBaseManager::MergeRule m_rule;
@@ -47,8 +52,7 @@ private:
     Finished m_finished;
     double m_sliceSeconds {kSliceSeconds};
     size_t m_next {0};
-    size_t m_merged {0};
+    TaskRecordUtil::MergeTally m_tally;
     size_t m_slices {0};
-    bool m_allStored {true};
     bool m_done {false};
 };

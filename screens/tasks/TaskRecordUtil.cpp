@@ -294,30 +294,38 @@ size_t TaskRecordUtil::mergeServerTasks(const Value& tasks, const std::string& t
 {
     auto manager = IMivoDataBaseManager::sharedManager();
     bool transaction = manager->beginTransaction();
-    size_t merged = 0;
-    bool stored = true;
-    for (const Value& entry : tasks.asArray()) {
-        if (mergeServerTask(entry, taskStatus, createUser, rule, stored))
-            ++merged;
-    }
+    MergeTally tally;
+    for (const Value& entry : tasks.asArray())
+        mergeServerTask(entry, taskStatus, createUser, rule, tally);
     if (transaction && !manager->commitTransaction()) {
-        merged = 0;
-        stored = false;
+        tally.merged = 0;
+        tally.allStored = false;
     }
+    logSkipped(tally);
     if (allStored)
-        *allStored = stored;
-    return merged;
+        *allStored = tally.allStored;
+    return tally.merged;
 }
 
-bool TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& taskStatus,
-    const std::string& createUser, IMivoDataBaseManager::MergeRule rule, bool& stored)
+void TaskRecordUtil::logSkipped(const MergeTally& tally)
+{
+    if (tally.skippedTasks == 0 && tally.skippedFiles == 0)
+        return;
+    foundation::logf("--------error------@%s",
+        foundation::format("%zu server tasks without \"CarID\" or \"CarFilesList\" and %zu server files "
+                           "without position or type were skipped",
+            tally.skippedTasks, tally.skippedFiles)
+            .c_str());
+}
+
+void TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& taskStatus,
+    const std::string& createUser, IMivoDataBaseManager::MergeRule rule, MergeTally& tally)
 {
     auto manager = IMivoDataBaseManager::sharedManager();
     std::string carID = textOf(entry["CarID"]);
     if (!entry.isMap() || carID.empty() || !entry["CarFilesList"].isArray()) {
-        foundation::logf(
-            "--------error------@%s", "a server task without \"CarID\" or \"CarFilesList\" was skipped");
-        return false;
+        ++tally.skippedTasks;
+        return;
     }
     // Only what the reply carries is written: a server that names or leaves out the other fields
     // must not blank what the task already holds.
@@ -345,8 +353,8 @@ bool TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& task
         values["createTime"] = *date;
     auto task = manager->upsertMivoTask(values);
     if (!task) {
-        stored = false;
-        return false;
+        tally.allStored = false;
+        return;
     }
     // Files the task did not have yet join it under its number. A task new here that the list
     // gives no number gets the empty one, as an unnumbered task has, so that a lookup by number
@@ -361,7 +369,7 @@ bool TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& task
         std::string type = textOf(file["FileType"]);
         std::string position = textOf(file["FileNum"]);
         if (!file.isMap() || position.empty() || (type != "image" && type != "video")) {
-            foundation::logf("--------error------@%s", "a server file without position or type was skipped");
+            ++tally.skippedFiles;
             continue;
         }
         std::string fileCarID = textOf(file["carTaskId"]);
@@ -376,9 +384,9 @@ bool TaskRecordUtil::mergeServerTask(const Value& entry, const std::string& task
         copy(record, "fileUrl", file["FileUrl"]);
         copy(record, "thumbnail", file["Thumbnail"]);
         if (!manager->upsertMivoUploadTask(record, rule))
-            stored = false;
+            tally.allStored = false;
     }
-    return true;
+    ++tally.merged;
 }
 
 std::vector<std::shared_ptr<MivoUploadTask>> TaskRecordUtil::finishedUploads(const std::string& carID)

@@ -69,19 +69,30 @@ public:
     static std::vector<std::shared_ptr<MivoTask>> tasksWithStatus(
         const std::string& taskStatus, const std::string& createUser);
 
+    // What a merge of a server list did.
+    struct MergeTally {
+        size_t merged = 0;
+        // False when the store refused a task or a file, which the next fetch must then bring again.
+        bool allStored = true;
+        size_t skippedTasks = 0; // entries that are no object, or lack "CarID" or a "CarFilesList" list
+        size_t skippedFiles = 0; // files without position or type
+    };
+
     // Merges the "Data" of a server list into the store: each task as `taskStatus` ("FINISHED" or
     // "REJECTED"), each of its files as an "UPLOADED" media record matched on carID, taskPosition
     // and resourceType. Entries that are not objects, carry no "CarID" or no "CarFilesList" list
-    // are skipped (logged). A field the entry lacks, or holds as neither text nor number, leaves
-    // the stored value as it is.
+    // are skipped, and so are files without position or type (one log line counts them). A field
+    // the entry lacks, or holds as neither text nor number, leaves the stored value as it is.
     // Returns the number of tasks merged; `allStored` (when given) becomes false when the store
     // refused a task or a file, which the next fetch must then bring again.
     // The whole list goes to the file in one transaction.
     static size_t mergeServerTasks(const foundation::Value& tasks, const std::string& taskStatus,
         const std::string& createUser, IMivoDataBaseManager::MergeRule rule, bool* allStored = nullptr);
-    // One entry of such a list; false when it was skipped. `allStored` becomes false as above.
-    static bool mergeServerTask(const foundation::Value& entry, const std::string& taskStatus,
-        const std::string& createUser, IMivoDataBaseManager::MergeRule rule, bool& allStored);
+    // One entry of such a list, counted in `tally`; nothing is logged.
+    static void mergeServerTask(const foundation::Value& entry, const std::string& taskStatus,
+        const std::string& createUser, IMivoDataBaseManager::MergeRule rule, MergeTally& tally);
+    // The one line for what a merge skipped, when it skipped anything.
+    static void logSkipped(const MergeTally& tally);
 
     // What the finished grid is handed: the task's image records sorted by taskPosition as
     // integers, then its video records in store order.

@@ -2,12 +2,14 @@
 #include "core/util/DateUtil.h"
 #include "core/util/LocalDocumentManager.h"
 #include "platform/foundation/Clock.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/foundation/Timer.h"
 #include "platform/foundation/UserDefaults.h"
 #include "platform/net/HttpRequest.h"
 #include "tests/support/LoopbackServer.h"
@@ -19,7 +21,10 @@
 #include <algorithm>
 #include <atomic>
 #include <functional>
+#include <future>
+#include <optional>
 #include <thread>
+#include <utility>
 
 using foundation::Map;
 using foundation::Value;
@@ -205,6 +210,88 @@ TEST_F(HttpManagerTest, FormPostGivesTheParsedReplyWithTheTag)
     EXPECT_EQ(wrong.requestFinished, 1);
     EXPECT_EQ(wrong.object["Success"], Value(false));
     EXPECT_FALSE(wrong.object["Msg"].asString().empty());
+}
+
+TEST_F(HttpManagerTest, RepliesAreReadOnAWorkerWhileTheMainLoopGoesOn)
+{
+    constexpr int kEntries = 20000;
+    std::string body = R"({"Success":true,"Data":[)";
+    for (int i = 0; i < kEntries; ++i)
+        body += (i ? ",{\"CarID\":\"" : "{\"CarID\":\"") + std::to_string(i) + "\"}";
+    body += R"(],"sysdate":"2026-12-06 10:00:00"})";
+    mivo::test::LoopbackServer server;
+    std::atomic<int> answered {0};
+    server.Post("/Services/CarTask.ashx", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content(body, "text/html");
+    });
+    server.set_logger([&](const httplib::Request&, const httplib::Response&) { ++answered; });
+    ASSERT_TRUE(server.start());
+    auto& loop = foundation::RunLoop::main();
+    auto clock = std::make_shared<foundation::ManualClock>();
+    loop.setClock(clock);
+
+    // Every worker of the global queue held, so that a reply read on one waits for them.
+    unsigned workers = std::max(1u, std::thread::hardware_concurrency());
+    std::atomic<unsigned> holding {0};
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    bool let = false;
+    auto letGo = [&] {
+        if (!std::exchange(let, true))
+            release.set_value();
+    };
+    // Also when an assertion ends the test early: the workers belong to the whole process.
+    struct AtEnd {
+        std::function<void()> work;
+        ~AtEnd() { work(); }
+    } letGoAtTheEnd {letGo};
+    for (unsigned i = 0; i < workers; ++i)
+        foundation::dispatchGlobalAsync([&holding, released] {
+            ++holding;
+            released.wait();
+        });
+    ASSERT_TRUE(loop.runUntil([&] { return holding == workers; }, 10));
+
+    std::string url = server.base() + "/Services/CarTask.ashx?method=endlist&time=1";
+    Value reply, plainReply;
+    std::optional<foundation::JsonList> tasks;
+    int ends = 0;
+    auto listed = HttpManager::create();
+    listed->postListRequestWithBaseUrl(url, Map {}, "Data", "endlist");
+    listed->setRequestListFinishBlock(
+        [&](const std::string&, Value got, std::optional<foundation::JsonList> list) {
+            reply = std::move(got);
+            tasks = std::move(list);
+            ++ends;
+        });
+    auto plain = HttpManager::create();
+    plain->postRequestWithBaseUrl(url, Map {}, "plain");
+    plain->setRequestFinishBlock([&](const std::string&, Value got) {
+        plainReply = std::move(got);
+        ++ends;
+    });
+    listed->setRequestFailiedBlock([&](const std::string&, const HttpError&) { ++ends; });
+    plain->setRequestFailiedBlock([&](const std::string&, const HttpError&) { ++ends; });
+    listed.reset();
+    plain.reset();
+
+    // Both replies are in, and wait for a worker while the main loop turns and its timers fire.
+    ASSERT_TRUE(loop.runUntil([&] { return answered == 2; }, 10));
+    EXPECT_FALSE(loop.runUntil([&] { return ends > 0; }, 0.5)) << "a reply was read on the main thread";
+    int ticks = 0;
+    auto timer = foundation::Timer::scheduled(0.1, true, [&](foundation::Timer&) { ++ticks; });
+    loop.runFor(1.0);
+    timer->invalidate();
+    EXPECT_EQ(ticks, 10);
+    EXPECT_EQ(ends, 0);
+
+    letGo();
+    ASSERT_TRUE(loop.runUntil([&] { return ends == 2; }, 10));
+    EXPECT_EQ(reply, Value(Map {{"Success", true}, {"sysdate", "2026-12-06 10:00:00"}}));
+    ASSERT_TRUE(tasks);
+    ASSERT_EQ(tasks->size(), size_t(kEntries));
+    EXPECT_EQ(tasks->at(kEntries - 1)["CarID"], Value(std::to_string(kEntries - 1)));
+    EXPECT_EQ(plainReply["Data"].size(), size_t(kEntries));
 }
 
 TEST_F(HttpManagerTest, EachMisbehaviourEndsAPostInOneRightBlock)

@@ -1,12 +1,15 @@
 #include "screens/tasks/ServerTaskMerge.h"
 
 #include "platform/data/Predicate.h"
+#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "screens/tasks/TaskRecordUtil.h"
 #include "tests/screens/tasks/ServerLists.h"
 #include "tests/support/TempHome.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 using foundation::Array;
 using foundation::Value;
@@ -112,4 +115,37 @@ TEST_F(ServerTaskMergeTest, AWholeListAtOnceMergesAndMergesAgainWithoutDuplicate
     EXPECT_EQ(TaskRecordUtil::mergeServerTasks(list(40, 19), "FINISHED", "arvel", MergeRule::Always), 40u);
     EXPECT_EQ(storedTasks(), 40u);
     EXPECT_EQ(storedFiles(), 40u * 19);
+}
+
+TEST_F(ServerTaskMergeTest, WhatIsSkippedIsLoggedOnceWithItsCount)
+{
+    Value tasks = list(2, 3);
+    Array& entries = tasks.mutableArray();
+    for (int i = 0; i < 5; ++i)
+        entries.push_back(0);
+    entries.push_back(foundation::Map {{"CarID", "77"}});
+    entries.push_back(
+        mivo::test::serverTask("78", "M78", Array {Value(0), foundation::Map {{"FileNum", "1"}}}));
+    auto skipped = [](const foundation::LogCapture& capture) {
+        auto lines = capture.lines();
+        return std::count_if(lines.begin(), lines.end(),
+            [](const std::string& line) { return line.find("skipped") != std::string::npos; });
+    };
+    const char* expected
+        = "6 server tasks without \"CarID\" or \"CarFilesList\" and 2 server files without position or type";
+
+    foundation::LogCapture sliced(foundation::LogCapture::Echo::No);
+    auto merge = ServerTaskMerge::create(tasks, "FINISHED", "arvel", MergeRule::Always);
+    merge->setSliceSeconds(0);
+    size_t merged = 0;
+    merge->start([] { return true; }, [&](size_t count, bool) { merged = count; });
+    EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return merge->isDone(); }, 10));
+    EXPECT_EQ(merged, 3u);
+    EXPECT_EQ(skipped(sliced), 1);
+    EXPECT_TRUE(sliced.contains(expected));
+
+    foundation::LogCapture atOnce(foundation::LogCapture::Echo::No);
+    EXPECT_EQ(TaskRecordUtil::mergeServerTasks(tasks, "FINISHED", "arvel", MergeRule::Always), 3u);
+    EXPECT_EQ(skipped(atOnce), 1);
+    EXPECT_TRUE(atOnce.contains(expected));
 }
