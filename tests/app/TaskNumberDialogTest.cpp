@@ -38,14 +38,15 @@ protected:
         return openList<List>(segue);
     }
 
-    template<class List> std::shared_ptr<List> openList(const char* segue)
+    // Once its fetch and merge have ended, unless `settle` is false.
+    template<class List> std::shared_ptr<List> openList(const char* segue, bool settle = true)
     {
         auto stack = homeStack(m_sliding);
         stack->popToRootViewController(false);
         stack->topViewController()->performSegueWithIdentifier(segue);
         step();
         auto list = std::dynamic_pointer_cast<List>(stack->topViewController());
-        if (list)
+        if (list && settle)
             runUntil([&] { return !list->isRequestRunning(); });
         return list;
     }
@@ -112,6 +113,13 @@ protected:
     // the server's answer.
     void renumber(ServerTaskListViewController& list, const std::string& applyNO, const std::string& digits)
     {
+        confirm(list, applyNO, digits);
+        runUntil([&] { return !list.isRenumbering(); });
+        step();
+    }
+
+    void confirm(ServerTaskListViewController& list, const std::string& applyNO, const std::string& digits)
+    {
         ASSERT_TRUE(automate({{"cmd", "tap"}, {"label", std::string("修改单号:") + applyNO}}));
         step(0.6);
         ASSERT_TRUE(dialogOf(list));
@@ -120,8 +128,6 @@ protected:
         ASSERT_TRUE(automate({{"cmd", "type"}, {"text", digits}}));
         step(0.3);
         ASSERT_TRUE(automate({{"cmd", "tap"}, {"text", "确定"}}));
-        runUntil([&] { return !list.isRenumbering(); });
-        step();
     }
 
     host::Automation m_automation;
@@ -264,4 +270,34 @@ TEST_F(TaskNumberDialogTest, TheDialogRisesAboveTheNumberPad)
     step(0.6);
     EXPECT_FALSE(ui::Keyboard::shared().isVisible());
     EXPECT_FALSE(mivo::test::PixelProbe::screen().boundingBox(edit)) << "the dialog is gone";
+}
+
+TEST_F(TaskNumberDialogTest, ANumberConfirmedWhileTheListLoadsWaitsForTheMerge)
+{
+    auto list = openListWith<FinishedTaskListViewController>("F900", ShellSegues::kToFinishedList);
+    ASSERT_TRUE(list);
+    // The whole list again, slowly: it holds the task's old number.
+    UpdateTime::setFinishedUpdateTime(1001, "");
+    ASSERT_TRUE(s_server->misbehave("delay", 1500, "/Services/CarTask.ashx?method=endlist"));
+    list = openList<FinishedTaskListViewController>(ShellSegues::kToFinishedList, false);
+    ASSERT_TRUE(list);
+    ASSERT_TRUE(list->isRequestRunning());
+
+    const size_t before = s_server->settledLog().size();
+    auto sent = [&] { return s_server->log().find("method=updateapplyno", before) != std::string::npos; };
+    confirm(*list, "F900", "9001");
+    EXPECT_TRUE(list->isRenumbering());
+    EXPECT_FALSE(runUntil(sent, 0.4)) << "held back while the list is fetched";
+    ASSERT_TRUE(list->isRequestRunning());
+    // Real time for the network, the manual clock for the wait's timer.
+    for (int i = 0; i < 200 && list->isRenumbering(); ++i) {
+        runUntil([] { return false; }, 0.05);
+        step(0.1);
+    }
+    EXPECT_FALSE(list->isRenumbering());
+    EXPECT_TRUE(sent());
+    step();
+    EXPECT_EQ(alertText(*list), "");
+    EXPECT_EQ(s_server->carIdOf("AV9001"), m_carId);
+    EXPECT_EQ(storedNumbers(), (std::vector<std::string> {"9001"}));
 }
