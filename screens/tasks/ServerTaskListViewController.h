@@ -9,7 +9,6 @@
 #include <string>
 
 struct HttpError;
-class ModalAlertView;
 class ServerTaskMerge;
 
 // Base of the finished and rejected lists: each time the list comes on screen it asks the server
