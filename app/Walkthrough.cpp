@@ -208,6 +208,26 @@ std::vector<Step> uploadRoad(const std::string& applyNO)
     };
 }
 
+// Back on the finished list: a new number for the task through its row's dialog, on the number pad.
+std::vector<Step> renumberRoad(const std::string& applyNO)
+{
+    // The pad types digits only.
+    const std::string renumbered = applyNO.substr(2) + "1";
+    return {
+        {"back to the finished list: each row offers a new number",
+            {tapHome(), advance(1), waitText("已完成任务"), tapText("已完成任务"), advance(1),
+                waitLabel("修改单号:" + applyNO), advance(0.5)},
+            ""},
+        {"open the number dialog and type a new number: the dialog rises above the number pad",
+            {tapLabel("修改单号:" + applyNO), advance(0.6), waitLabel("新申请编号"), tapLabel("新申请编号"),
+                Map {{"cmd", "backspace"}, {"count", 100}}, type(renumbered), advance(0.5)},
+            "15-number-dialog.png"},
+        {"confirm: the server takes the number and the list shows it",
+            {tapText("确定"), advance(0.5), waitLabel("任务:" + renumbered), advance(0.5)},
+            "16-finished-renumbered.png"},
+    };
+}
+
 // Long-presses the lowest photo slot on screen (the grid is scrolled to its end) to open it in
 // the image viewer.
 std::optional<std::string> viewAPhoto(host::Automation& automation)
@@ -319,6 +339,8 @@ std::vector<Step> road(const Walkthrough::Account& account)
     };
     auto upload = uploadRoad(applyNO);
     steps.insert(steps.end(), upload.begin(), upload.end());
+    auto renumber = renumberRoad(applyNO);
+    steps.insert(steps.end(), renumber.begin(), renumber.end());
     std::vector<Step> logout {
         // Keep this last: it leaves the app on the login screen. The home button sits on the right of
         // the navigation bar of every inner screen, the menu button on the left of the home screen's.

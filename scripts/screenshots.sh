@@ -30,6 +30,8 @@ done <<'LIST'
 07b-video-player.png movie-player.png
 09-grid-to-upload.png grid-to-upload.png
 11-upload-in-flight.png upload-in-flight.png
+15-number-dialog.png number-dialog.png
+16-finished-renumbered.png finished-renumbered.png
 LIST
 
 # The rejected and finished grids with the server's shots, as the end-to-end road leaves them.

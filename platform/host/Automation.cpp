@@ -627,6 +627,22 @@ Value Automation::screenshot(const Value& command)
         return failure("\"path\" must be a file path");
     render::Renderer renderer;
     auto image = renderer.renderScreen();
+    // Saved upright, as a phone saves a screenshot taken while it is turned.
+    switch (ui::Application::shared().interfaceOrientationInScreen()) {
+    case ui::InterfaceOrientation::LandscapeRight:
+        image->setOrientation(graphics::ImageOrientation::Left);
+        break;
+    case ui::InterfaceOrientation::LandscapeLeft:
+        image->setOrientation(graphics::ImageOrientation::Right);
+        break;
+    case ui::InterfaceOrientation::PortraitUpsideDown:
+        image->setOrientation(graphics::ImageOrientation::Down);
+        break;
+    default:
+        break;
+    }
+    if (image->orientation() != graphics::ImageOrientation::Up)
+        image = image->uprightCopy();
     std::string error;
     auto png = graphics::PngCodec::encode(*image, &error);
     if (!png)

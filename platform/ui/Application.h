@@ -44,6 +44,9 @@ public:
     StatusBarStyle statusBarStyle() const { return m_statusBarStyle; }
     void setStatusBarStyle(StatusBarStyle style, bool animated = false);
     InterfaceOrientation statusBarOrientation() const { return m_statusBarOrientation; }
+    // How the interface stands turned in the screen's own (portrait) coordinates: the status bar's
+    // orientation before system 8.0, Portrait from 8.0 on, where the screen itself turns.
+    InterfaceOrientation interfaceOrientationInScreen() const;
     // Posts the will-change notifications of the orientation and the frame before it changes and
     // the did-change ones after; hiding or showing the bar posts the frame ones.
     void setStatusBarOrientation(InterfaceOrientation orientation);

@@ -39,6 +39,11 @@ bool isModernSystem()
 
 } // namespace
 
+InterfaceOrientation Application::interfaceOrientationInScreen() const
+{
+    return isModernSystem() ? InterfaceOrientation::Portrait : m_statusBarOrientation;
+}
+
 void Application::fitToInterface(View& view, const Window& window, double slide) const
 {
     graphics::Rect bounds = window.bounds();

@@ -3,7 +3,6 @@
 #include "platform/graphics/GraphicsContext.h"
 #include "platform/graphics/TextLayout.h"
 #include "platform/ui/Application.h"
-#include "platform/ui/Device.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/Screen.h"
 
@@ -58,13 +57,12 @@ graphics::AffineTransform StatusBar::barTransform() const
 
 void StatusBar::update()
 {
-    InterfaceOrientation orientation = Application::shared().statusBarOrientation();
-    graphics::Size screen = Screen::mainScreen().bounds().size;
     // Before system 8.0 the screen keeps its portrait size and the interface turns inside it.
-    bool turnsInside = Device::compareVersions(Device::currentDevice().systemVersion(), "8.0") < 0;
-    m_angle = turnsInside ? rotationAngle(orientation) : 0;
+    InterfaceOrientation turn = Application::shared().interfaceOrientationInScreen();
+    graphics::Size screen = Screen::mainScreen().bounds().size;
+    m_angle = rotationAngle(turn);
     graphics::Size interface = screen;
-    if (turnsInside && isLandscape(orientation))
+    if (isLandscape(turn))
         interface = {screen.height, screen.width};
     graphics::Point fromMiddle = graphics::AffineTransform::makeRotation(m_angle).apply(
         graphics::Point {0, kHeight / 2 - interface.height / 2});

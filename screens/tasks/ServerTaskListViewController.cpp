@@ -18,7 +18,8 @@ void ServerTaskListViewController::viewWillAppear(bool animated)
 
 void ServerTaskListViewController::refresh()
 {
-    if (m_requestRunning)
+    // Not while a new number is on its way: a list the server sent before it would bring back the old.
+    if (m_requestRunning || isRenumbering())
         return;
     auto user = UserInfo::sharedInstance();
     std::string loginName = user->loginName().empty() ? RequestUrlUtil::currentUserName() : user->loginName();

@@ -1,3 +1,5 @@
+#include "platform/graphics/Image.h"
+#include "platform/graphics/PngCodec.h"
 #include "tests/e2e/AppProcess.h"
 #include "tests/support/StandInServer.h"
 
@@ -37,15 +39,23 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
              ", close the player with Done: ok", ", leave by the side menu: the task is ready to upload: ok",
              ", open the ready-to-upload list and the task's grid: ok", ", all uploaded: ok",
              ", its finished grid with the server's files: ok",
+             ", open the number dialog and type a new number: the dialog rises above the number pad: ok",
+             ", confirm: the server takes the number and the list shows it: ok",
              ", confirm and return to the login screen: ok"})
         EXPECT_NE(output.find(step), std::string::npos) << step << "\n" << output;
-    for (const char* shot :
-        {"01-login.png", "02-home.png", "03-product-sheet-landscape.png", "03-product-type-landscape.png",
-            "03-plan-sheet.png", "03-new-task.png", "04-grid-new.png", "04a-pending-list.png",
-            "04b-edit-task.png", "04c-edit-plan-sheet.png", "05-camera.png", "06-grid-first-shot.png",
-            "07-grid-all-shot.png", "07a-photo-viewer.png", "07b-video-player.png", "08-home.png",
-            "09-grid-to-upload.png", "10-upload-queued.png", "11-upload-in-flight.png", "12-upload-done.png",
-            "13-finished.png", "14-finished-grid.png", "99-logout-prompt.png", "99-login.png"})
+    for (const char* shot : {"01-login.png", "02-home.png", "03-product-sheet-landscape.png",
+             "03-product-type-landscape.png", "03-plan-sheet.png", "03-new-task.png", "04-grid-new.png",
+             "04a-pending-list.png", "04b-edit-task.png", "04c-edit-plan-sheet.png", "05-camera.png",
+             "06-grid-first-shot.png", "07-grid-all-shot.png", "07a-photo-viewer.png", "07b-video-player.png",
+             "08-home.png", "09-grid-to-upload.png", "10-upload-queued.png", "11-upload-in-flight.png",
+             "12-upload-done.png", "13-finished.png", "14-finished-grid.png", "15-number-dialog.png",
+             "16-finished-renumbered.png", "99-logout-prompt.png", "99-login.png"})
         EXPECT_GT(std::filesystem::file_size(home / "walkthrough" / shot), 1000u) << shot;
+    EXPECT_NE(server.log().find("/Services/CarTask.ashx?method=updateapplyno"), std::string::npos)
+        << server.log();
+    // Saved upright although taken with the phone turned.
+    auto sheet = graphics::PngCodec::decodeFile(home / "walkthrough" / "03-product-sheet-landscape.png");
+    ASSERT_TRUE(sheet);
+    EXPECT_GT(sheet->pixelWidth(), sheet->pixelHeight());
     mivo::test::AppProcess::removeHome(home);
 }

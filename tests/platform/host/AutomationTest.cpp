@@ -2,6 +2,7 @@
 #include "platform/foundation/RunLoop.h"
 #include "platform/foundation/Timer.h"
 #include "platform/foundation/Value.h"
+#include "platform/graphics/PngCodec.h"
 #include "platform/host/Host.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
@@ -15,8 +16,10 @@
 #include "platform/ui/ScrollView.h"
 #include "platform/ui/TapGestureRecognizer.h"
 #include "platform/ui/TextField.h"
+#include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "tests/support/ManualClockTest.h"
+#include "tests/support/TempHome.h"
 
 #include <random>
 #include <sstream>
@@ -432,4 +435,37 @@ TEST_F(AutomationTest, SecureFieldsShowDotsInTheTree)
     EXPECT_EQ(tree.find("秘密"), std::string::npos) << tree;
     EXPECT_NE(tree.find("\u2022\u2022\u2022\u2022\u2022"), std::string::npos);
     expectError(R"({"cmd":"tap","text":"秘密123"})", "no visible view");
+}
+
+TEST_F(AutomationTest, ScreenshotsOfATurnedDeviceAreSavedUpright)
+{
+    // A screen with a red mark at the interface's top left, below the status bar.
+    auto root = ui::ViewController::create();
+    window->setRootViewController(root);
+    auto mark = ui::View::create({0, 30, 40, 20});
+    mark->setBackgroundColor(graphics::Color::red());
+    root->view()->setBackgroundColor(graphics::Color::white());
+    root->view()->addSubview(mark);
+    mivo::test::TempHome home;
+    const auto path = home.path() / "shot.png";
+    auto shoot = [&] {
+        Value answer = send(R"({"cmd":"screenshot","path":")" + path.string() + R"("})");
+        EXPECT_TRUE(answer["ok"].asBool());
+        return graphics::PngCodec::decodeFile(path);
+    };
+    auto isRed = [](const graphics::Image& image, int x, int y) { return image.pixel(x, y) == 0xFFFF0000u; };
+    const double scale = ui::Screen::mainScreen().scale();
+    for (const char* turn : {"landscapeLeft", "landscapeRight", "portrait"}) {
+        SCOPED_TRACE(turn);
+        EXPECT_TRUE(send(std::string(R"({"cmd":"rotate","orientation":")") + turn + R"("})")["ok"].asBool());
+        EXPECT_TRUE(send(R"({"cmd":"advance","seconds":1})")["ok"].asBool());
+        auto image = shoot();
+        ASSERT_TRUE(image);
+        const bool landscape = std::string(turn) != "portrait";
+        EXPECT_EQ(image->pixelWidth() > image->pixelHeight(), landscape);
+        EXPECT_TRUE(isRed(*image, int(20 * scale), int(40 * scale))) << "the mark is at the top left";
+        EXPECT_FALSE(isRed(*image, int(60 * scale), int(40 * scale)));
+        EXPECT_FALSE(isRed(*image, image->pixelWidth() - int(20 * scale), int(40 * scale)));
+        EXPECT_FALSE(isRed(*image, int(20 * scale), image->pixelHeight() - int(40 * scale)));
+    }
 }
