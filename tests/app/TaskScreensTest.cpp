@@ -21,6 +21,7 @@
 #include "screens/capture/ToUploadCollectionViewController.h"
 #include "screens/capture/UploadTaskViewController.h"
 #include "screens/shell/ShellSegues.h"
+#include "screens/tasks/EditTaskViewController.h"
 #include "screens/tasks/FinishedTaskListViewController.h"
 #include "screens/tasks/NewTaskViewController.h"
 #include "screens/tasks/PendingTaskListViewController.h"
@@ -513,4 +514,34 @@ TEST_F(TaskScreensTest, ServerTasksTheStoreRefusedAreAskedForAgain)
     ASSERT_EQ(list->tasks().size(), 1u) << alertText(*list);
     EXPECT_EQ(list->tasks()[0]->carID(), carId);
     EXPECT_FALSE(UpdateTime::rejectedUpdateTime(1001).empty());
+}
+
+TEST_F(TaskScreensTest, AListOfThousandsHasViewsOnlyForTheRowsInSight)
+{
+    ASSERT_TRUE(m_sliding = logIn("arvel"));
+    auto manager = IMivoDataBaseManager::sharedManager();
+    ASSERT_TRUE(manager->beginTransaction());
+    for (int i = 0; i < 3000; ++i)
+        manager->insertMivoTask(
+            foundation::Map {{"applyNO", "K" + std::to_string(i)}, {"createUser", "arvel"},
+                {"taskStatus", "PENDING"}, {"carID", ""}, {"photoType", TaskRecordUtil::kPlanRemoveSeal}});
+    ASSERT_TRUE(manager->commitTransaction());
+
+    auto list = open<PendingTaskListViewController>(ShellSegues::kToPendingList);
+    ASSERT_TRUE(list);
+    auto table = list->listView();
+    EXPECT_EQ(table->contentSize().height, 3000 * 56);
+    EXPECT_LE(table->visibleCells().size(), 12u);
+
+    // Far down, a reused row's button acts on the task it shows now.
+    table->setContentOffset({0, 2000 * 56});
+    table->layoutIfNeeded();
+    EXPECT_LE(table->visibleCells().size(), 12u);
+    host::Automation automation;
+    auto reply = foundation::Value::fromJson(automation.handle(R"({"cmd":"tap","label":"编辑:K2001"})"));
+    ASSERT_TRUE(reply && (*reply)["ok"].asBool());
+    step();
+    auto edit = std::dynamic_pointer_cast<EditTaskViewController>(top());
+    ASSERT_TRUE(edit);
+    EXPECT_EQ(edit->task()->applyNO(), "K2001");
 }
