@@ -31,6 +31,12 @@ public:
     {
         screen.progressed(tag, fraction);
     }
+    // The progress the main queue last gave a file in flight.
+    static std::optional<float> progressOf(const UploadTaskViewController& screen, const std::string& tag)
+    {
+        auto kept = screen.m_progressInFlight.find(tag);
+        return kept == screen.m_progressInFlight.end() ? std::nullopt : std::optional(kept->second);
+    }
     static void track(
         UploadTaskViewController& screen, const std::string& tag, std::shared_ptr<MivoUploadTask> record)
     {
