@@ -64,9 +64,13 @@ void UploadTaskViewController::showProgress(const std::string& identify, float p
         return;
     // The row that shows this file now, wherever earlier rows have gone.
     auto record = recordOf(identify);
-    if (record)
-        m_progressInFlight[identify] = progress;
-    for (size_t row = 0; record && row < m_toUploadData.size(); ++row) {
+    // Each step comes through a thread of its own, so an earlier step may arrive after a later
+    // one: a file's bar never goes back.
+    auto kept = m_progressInFlight.find(identify);
+    if (!record || (kept != m_progressInFlight.end() && progress < kept->second))
+        return;
+    m_progressInFlight[identify] = progress;
+    for (size_t row = 0; row < m_toUploadData.size(); ++row) {
         if (m_toUploadData[row] != record)
             continue;
         auto cell = std::dynamic_pointer_cast<UploadTaskTableViewCell>(

@@ -31,6 +31,11 @@ public:
     {
         screen.progressed(tag, fraction);
     }
+    // A step as it reaches the main queue, in whatever order the queues' threads hand them on.
+    static void showProgress(UploadTaskViewController& screen, const std::string& tag, float fraction)
+    {
+        screen.showProgress(tag, fraction);
+    }
     // The progress the main queue last gave a file in flight.
     static std::optional<float> progressOf(const UploadTaskViewController& screen, const std::string& tag)
     {

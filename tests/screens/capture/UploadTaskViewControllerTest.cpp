@@ -331,6 +331,12 @@ TEST_F(UploadTableTest, ProgressReachesItsRowThroughASerialQueueOfItsOwn)
     EXPECT_EQ(std::count(senders.begin(), senders.end(), foundation::DispatchQueue::main().label()), 0);
     EXPECT_FLOAT_EQ(cellAt(1)->progressview()->progress(), 0.5f);
     EXPECT_EQ(cellAt(0)->progressview()->progress(), 0.0f);
+
+    // Steps overtaken on the way: the bar stays at the furthest one.
+    Api::showProgress(*screen, "2", 0.75f);
+    Api::showProgress(*screen, "2", 0.6f);
+    EXPECT_FLOAT_EQ(cellAt(1)->progressview()->progress(), 0.75f);
+    EXPECT_EQ(Api::progressOf(*screen, "2"), 0.75f);
     m_screen.reset();
 }
 
