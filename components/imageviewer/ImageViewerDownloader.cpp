@@ -25,7 +25,8 @@ std::shared_ptr<net::UrlSessionDataTask> ImageViewerDownloader::downloadImageFor
     // worker that finishes a moment later.
     auto task = net::UrlSessionDataTask::create(
         url, [url, canonicalURL, budget, completion](const net::UrlSessionDataTask::Result& result) mutable {
-            // The outcome is in the data alone: failed, cancelled and undecodable all end in nullptr.
+            // Neither the status nor the error is looked at: whatever body came is decoded, so an
+            // image served with any status shows; failed, cancelled and undecodable end in nullptr.
             foundation::dispatchGlobalAsync([data = result.data, url, canonicalURL, budget,
                                                 completion = std::move(completion)]() mutable {
                 auto image = imageFromData(data, url, canonicalURL, budget);

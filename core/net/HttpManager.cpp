@@ -5,7 +5,6 @@
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
-#include "platform/foundation/Timer.h"
 #include "platform/net/HttpClient.h"
 
 #include <cctype>
@@ -205,45 +204,13 @@ void HttpManager::uploadProgressed(const std::string& tag, int64_t sent, int64_t
     if (expected <= 0)
         return;
     float fraction = static_cast<float>(sent) / static_cast<float>(expected);
-    // The client reports every chunk; a screen can show one value per frame.
-    auto& loop = foundation::RunLoop::main();
-    double now = loop.now();
-    constexpr double kInterval = foundation::RunLoop::kFrameInterval;
-    if (sent < expected && m_lastProgressTime && now - *m_lastProgressTime < kInterval) {
-        m_pendingFraction = fraction;
-        if (!m_progressTimer) {
-            m_progressTimer = loop.performAfter(
-                kInterval - (now - *m_lastProgressTime), [self = shared_from_this(), tag] {
-                    self->m_progressTimer.reset();
-                    self->deliverProgress(tag, self->m_pendingFraction);
-                });
-        }
-        return;
-    }
-    cancelPendingProgress();
-    deliverProgress(tag, fraction);
-}
-
-void HttpManager::deliverProgress(const std::string& tag, float fraction)
-{
-    m_lastProgressTime = foundation::RunLoop::main().now();
     foundation::logf("identify: %s  progress: %f", tag.c_str(), fraction);
     if (auto percent = uploadPercentBlock())
         percent(tag, fraction);
 }
 
-void HttpManager::cancelPendingProgress()
-{
-    if (m_progressTimer) {
-        m_progressTimer->invalidate();
-        m_progressTimer.reset();
-    }
-}
-
 void HttpManager::uploadFinished(const std::string& tag, const net::HttpResponse& response)
 {
-    // No stale step after the end.
-    cancelPendingProgress();
     auto fail = [&](HttpError error) {
         if (auto failed = uploadFileFailiedBlock())
             failed(tag, error);

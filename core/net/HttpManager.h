@@ -10,9 +10,6 @@
 #include <optional>
 #include <string>
 
-namespace foundation {
-class Timer;
-} // namespace foundation
 namespace net {
 struct HttpResponse;
 } // namespace net
@@ -60,9 +57,9 @@ public:
     // `fileName` of the user's folder "video" (when parameters["type"] is "video") or "picture",
     // streamed from disk. filePath and fileType are not used: the file is always looked up in the
     // user's folder, and a name that would leave it is refused. The reply must be "text/html" and
-    // JSON: uploadFileFinishBlock gets it; any failure goes to uploadFileFailiedBlock. Progress is
-    // logged and reported to uploadPercentBlock as sent / expected bytes, at most once per frame of
-    // the run loop's clock (the latest value wins, the last step always comes, before the end).
+    // JSON: uploadFileFinishBlock gets it; any failure goes to uploadFileFailiedBlock. Every
+    // progress step the transfer reports is logged and reported to uploadPercentBlock as sent /
+    // expected bytes, before the end.
     void uploadFileWithBaseUrl(const std::string& url, const foundation::Value& parameters,
         const std::string& filePath, const std::string& fileName, const std::string& mimeType,
         const std::string& requesteIdentify, const std::string& fileType);
@@ -100,8 +97,6 @@ private:
     void uploadFinished(const std::string& tag, const net::HttpResponse& response);
     void uploadProgressed(const std::string& tag, int64_t sent, int64_t expected);
     void failUploadLater(const std::string& tag, HttpError error);
-    void deliverProgress(const std::string& tag, float fraction);
-    void cancelPendingProgress();
 
     template<class Block> Block copyOf(const Block& member) const
     {
@@ -123,8 +118,4 @@ private:
     PercentBlock m_uploadPercentBlock;
     double m_requestTimeout {kRequestTimeout};
     double m_uploadTimeout {kUploadTimeout};
-    // Main thread only: the throttle of progress steps.
-    std::optional<double> m_lastProgressTime;
-    float m_pendingFraction {0};
-    std::shared_ptr<foundation::Timer> m_progressTimer;
 };

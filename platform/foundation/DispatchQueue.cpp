@@ -11,7 +11,27 @@
 
 namespace foundation {
 
+namespace {
+
+// The label of the serial queue whose thread this is.
+thread_local const std::string* t_queueLabel = nullptr;
+
+struct MainQueueObserver {
+    std::mutex mutex;
+    std::function<void()> observer;
+};
+
+// Never destroyed: workers may send to the main queue while statics are destroyed at exit.
+MainQueueObserver& mainQueueObserver()
+{
+    static auto* observer = new MainQueueObserver;
+    return *observer;
+}
+
+} // namespace
+
 struct DispatchQueue::Worker {
+    std::string label;
     std::mutex mutex;
     std::condition_variable available;
     std::deque<std::function<void()>> queue;
@@ -20,6 +40,7 @@ struct DispatchQueue::Worker {
 
     void run()
     {
+        t_queueLabel = &label;
         for (;;) {
             std::function<void()> work;
             {
@@ -52,6 +73,7 @@ DispatchQueue::DispatchQueue(std::string label, bool serialThread)
     if (!serialThread)
         return;
     m_worker = std::make_shared<Worker>();
+    m_worker->label = m_label;
     // The thread shares the worker so it can finish queued work even if it outlives this object.
     m_worker->thread = std::thread([worker = m_worker] { worker->run(); });
     // Thread names are limited to 15 characters.
@@ -77,6 +99,14 @@ DispatchQueue::~DispatchQueue()
 void DispatchQueue::async(std::function<void()> work)
 {
     if (!m_worker) {
+        std::function<void()> observer;
+        {
+            auto& shared = mainQueueObserver();
+            std::lock_guard lock(shared.mutex);
+            observer = shared.observer;
+        }
+        if (observer)
+            observer();
         RunLoop::main().post(std::move(work));
         return;
     }
@@ -94,6 +124,20 @@ bool DispatchQueue::isCurrent() const
     if (!m_worker)
         return RunLoop::main().isMainThread();
     return m_worker->thread.get_id() == std::this_thread::get_id();
+}
+
+std::string DispatchQueue::currentLabel()
+{
+    if (t_queueLabel)
+        return *t_queueLabel;
+    return RunLoop::main().isMainThread() ? main().label() : std::string();
+}
+
+void DispatchQueue::setMainQueueObserverForTesting(std::function<void()> observer)
+{
+    auto& shared = mainQueueObserver();
+    std::lock_guard lock(shared.mutex);
+    shared.observer = std::move(observer);
 }
 
 void dispatchGlobalAsync(std::function<void()> work)

@@ -22,6 +22,13 @@ public:
     bool isMain() const { return m_worker == nullptr; }
     // True on this queue's own thread (the main thread for the main queue).
     bool isCurrent() const;
+    // The label of the queue running the caller: a serial queue's on its thread, the main queue's
+    // on the main thread, empty on any other thread.
+    static std::string currentLabel();
+
+    // For tests that check which queue hands work on: called on the sending thread each time work
+    // is sent to the main queue with async(), before it is queued. Empty to stop.
+    static void setMainQueueObserverForTesting(std::function<void()> observer);
 
 private:
     struct Worker;

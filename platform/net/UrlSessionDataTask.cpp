@@ -85,8 +85,13 @@ void UrlSessionDataTask::resume()
                 = self->m_state == State::Canceling ? HttpErrorKind::Cancelled : response.errorKind;
             result.errorText
                 = result.errorKind == HttpErrorKind::Cancelled ? "cancelled" : response.errorText;
-            if (result.errorKind == HttpErrorKind::None)
+            // Any answer of the server comes with its body, as the phone's data task gives it.
+            bool answered
+                = result.errorKind == HttpErrorKind::None || result.errorKind == HttpErrorKind::HttpStatus;
+            if (answered) {
+                result.status = response.status;
                 result.data = std::move(response.body);
+            }
             self->finish(std::move(result));
         },
         [self](int64_t received, int64_t expected) {
@@ -120,7 +125,7 @@ void UrlSessionDataTask::startFileRead()
         }
         foundation::RunLoop::main().post([self, result = std::move(result)]() mutable {
             if (self->m_state == State::Canceling) {
-                result = {std::nullopt, HttpErrorKind::Cancelled, "cancelled"};
+                result = {std::nullopt, 0, HttpErrorKind::Cancelled, "cancelled"};
             } else if (result.data) {
                 self->m_received = self->m_expected = int64_t(result.data->size());
             }

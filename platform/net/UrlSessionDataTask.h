@@ -15,14 +15,17 @@ class HttpTask;
 // Fetches the body of a URL: "http://" and "https://" on the shared HTTP client, "file://" read
 // from disk on a worker. Made suspended; resume() starts it once. It counts the bytes received
 // of those expected as they arrive (on the main thread), and cancel() ends it early. The
-// completion runs exactly once, on the main queue, for every task that was resumed: with the data,
-// or without it and with the reason when the fetch failed, was cancelled or the server answered
-// outside 200-299.
+// completion runs exactly once, on the main queue, for every task that was resumed: with the data
+// of whatever the server answered, whatever its status (a status outside 200-299 is also told as
+// HttpErrorKind::HttpStatus), or without data and with the reason when the fetch failed, the body
+// passed the media limit or the task was cancelled.
 class UrlSessionDataTask final : public std::enable_shared_from_this<UrlSessionDataTask> {
 public:
     enum class State { Suspended, Running, Canceling, Completed };
     struct Result {
         std::optional<std::string> data;
+        // The server's status; 0 for a file and when no answer came.
+        long status {0};
         HttpErrorKind errorKind {HttpErrorKind::None};
         std::string errorText;
     };

@@ -74,11 +74,12 @@ ShotGridViewController::Shot LocalShotGridViewController::shotAt(ui::IndexPath i
     const auto& records = m_allResourcesData[photo ? 0 : 1];
     if (indexPath.item < 0 || size_t(indexPath.item) >= records.size())
         return {};
-    // A slot not taken yet names no file: nothing opens.
-    auto file
-        = existingFile(photo ? LocalDocumentManager::kPictureFolder : LocalDocumentManager::kVideoFolder,
-            records[size_t(indexPath.item)]->resourceName());
+    const std::string& name = records[size_t(indexPath.item)]->resourceName();
+    if (photo)
+        return localPhoto(name);
+    // A slot not taken yet names no file: nothing plays.
+    auto file = existingFile(LocalDocumentManager::kVideoFolder, name);
     if (!file)
         return {};
-    return {photo ? Shot::Kind::LocalPhoto : Shot::Kind::Video, *file};
+    return {Shot::Kind::Video, *file};
 }

@@ -137,8 +137,7 @@ ShotGridViewController::Shot RejectedCollectionViewController::shotAt(ui::IndexP
             return url ? Shot {Shot::Kind::ServerPhoto, *url} : Shot {};
         }
         // Added here since: the bare media address would show only the placeholder.
-        auto file = existingFile(LocalDocumentManager::kPictureFolder, record->resourceName());
-        return file ? Shot {Shot::Kind::LocalPhoto, *file} : Shot {};
+        return localPhoto(record->resourceName());
     }
     // The record the video slot shows.
     const auto& videos = m_allResourcesData[1];

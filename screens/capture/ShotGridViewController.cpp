@@ -271,6 +271,16 @@ std::optional<std::string> ShotGridViewController::existingFile(const char* fold
     return file->string();
 }
 
+ShotGridViewController::Shot ShotGridViewController::localPhoto(const std::string& name)
+{
+    if (name.empty())
+        return {};
+    auto file = LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder)
+        ? LocalDocumentManager::fileInUserFolder(LocalDocumentManager::kPictureFolder, name)
+        : std::nullopt;
+    return {Shot::Kind::LocalPhoto, file ? file->string() : std::string()};
+}
+
 std::optional<std::string> ShotGridViewController::serverUrl(const std::string& path)
 {
     if (path.empty())
@@ -286,16 +296,15 @@ void ShotGridViewController::showShot(const Shot& shot)
     case Shot::Kind::LocalPhoto: {
         // Decoded for the screen: the full photo is far larger than the viewer can show.
         auto& screen = ui::Screen::mainScreen();
-        std::string error;
-        auto bytes = graphics::readImageFile(shot.location, &error);
+        std::string error = "the name leads out of the user's folder";
+        auto bytes = shot.location.empty() ? std::nullopt : graphics::readImageFile(shot.location, &error);
         auto photo = bytes
             ? graphics::decodeImageForScreen(*bytes, int(screen.bounds().width() * screen.scale()),
                 int(screen.bounds().height() * screen.scale()), &error)
             : nullptr;
-        if (!photo) {
+        // A missing or unreadable file gives the viewer no image; it opens all the same.
+        if (!photo)
             foundation::logf("Cannot show the photo: %s", error.c_str());
-            return;
-        }
         showPhoto(std::move(photo));
         break;
     }

@@ -80,8 +80,9 @@ public:
     // Delegate: a tap opens the camera (the finished grid only remembers the slot).
     void didSelectItemAtIndexPath(ui::CollectionView&, ui::IndexPath indexPath) override;
 
-    // What a long press on a slot shows: a photo file on this device, a photo on the server (by
-    // URL) or the video (a local path or a server URL). Nothing for a slot without a shot.
+    // What a long press on a slot shows: a photo file on this device (its path; empty for a name
+    // that leads out of the user's folder), a photo on the server (by URL) or the video (a local
+    // path or a server URL). Nothing for a slot without a shot.
     struct Shot {
         enum class Kind { None, LocalPhoto, ServerPhoto, Video };
         Kind kind = Kind::None;
@@ -124,6 +125,9 @@ protected:
     void popOneScreen();
     // A local shot's file, when the record names one that is there.
     static std::optional<std::string> existingFile(const char* folder, const std::string& name);
+    // The photo a record names in the folder "picture": nothing when it names none (a slot not
+    // taken yet); a named file that is missing or unreadable still opens the viewer, empty.
+    static Shot localPhoto(const std::string& name);
     // The URL of a server path under the media base URL; nothing for an empty path or one that
     // would lead to another server.
     static std::optional<std::string> serverUrl(const std::string& path);

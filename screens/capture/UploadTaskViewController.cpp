@@ -250,7 +250,7 @@ void UploadTaskViewController::addFinished(const Value& reply)
     if (!RequestUrlUtil::succeeded(reply)) {
         // Files sent without a task id reach no task: send none, keep them pending.
         m_showMsgAlertView->showError(sharedAs<UploadTaskViewController>(), kNoticeTitle,
-            RequestUrlUtil::message(reply, RequestUrlUtil::kNetworkFailureMessage), "确认", 0);
+            RequestUrlUtil::message(reply, {}), "确认", 0);
         return;
     }
     // A success without the id is no envelope: its message may well read as a success, so it is

@@ -103,6 +103,8 @@ private:
     void fileFinished(const std::string& tag, const foundation::Value& reply);
     void fileFailed(const std::string& tag);
     void progressed(const std::string& tag, float fraction);
+    // On the main queue: a file's progress to the row that shows it now.
+    void showProgress(const std::string& identify, float progress);
     void allFilesUploaded();
     void showNetworkError();
     std::shared_ptr<MivoUploadTask> recordOf(const std::string& tag) const;

@@ -46,25 +46,39 @@ void UploadTaskViewController::updateTasksLocalDataWithInfo(const Map& info)
     std::string progressText = info.count("progress") ? info.at("progress").asString() : std::string();
     float progress = std::strtof(progressText.c_str(), nullptr);
     std::weak_ptr<UploadTaskViewController> weakSelf = sharedAs<UploadTaskViewController>();
-    foundation::DispatchQueue::main().async([weakSelf, identify, progress] {
-        auto self = weakSelf.lock();
-        auto table = self ? self->selfTableView() : nullptr;
-        if (!table)
-            return;
-        // The row that shows this file now, wherever earlier rows have gone.
-        auto record = self->recordOf(identify);
-        if (record)
-            self->m_progressInFlight[identify] = progress;
-        for (size_t row = 0; record && row < self->m_toUploadData.size(); ++row) {
-            if (self->m_toUploadData[row] != record)
-                continue;
-            auto cell = std::dynamic_pointer_cast<UploadTaskTableViewCell>(
-                table->cellForRowAtIndexPath(ui::IndexPath::forRow(static_cast<int64_t>(row), 0)));
-            if (cell && cell->progressview())
-                cell->progressview()->setProgress(progress, false);
-            return;
-        }
+    // A queue of its own per update, which only hands the value on to the main queue. Its block
+    // holds it, so it ends on its own thread and the main thread never waits for it.
+    auto queue = foundation::DispatchQueue::createSerial("com.brevane-savephotoes");
+    queue->async([queue, weakSelf, identify, progress] {
+        foundation::DispatchQueue::main().async([weakSelf, identify, progress] {
+            if (auto self = weakSelf.lock())
+                self->showProgress(identify, progress);
+        });
     });
+}
+
+void UploadTaskViewController::showProgress(const std::string& identify, float progress)
+{
+    auto table = selfTableView();
+    if (!table)
+        return;
+    // The row that shows this file now, wherever earlier rows have gone.
+    auto record = recordOf(identify);
+    // Each step comes through a thread of its own, so an earlier step may arrive after a later
+    // one: a file's bar never goes back.
+    auto kept = m_progressInFlight.find(identify);
+    if (!record || (kept != m_progressInFlight.end() && progress < kept->second))
+        return;
+    m_progressInFlight[identify] = progress;
+    for (size_t row = 0; row < m_toUploadData.size(); ++row) {
+        if (m_toUploadData[row] != record)
+            continue;
+        auto cell = std::dynamic_pointer_cast<UploadTaskTableViewCell>(
+            table->cellForRowAtIndexPath(ui::IndexPath::forRow(static_cast<int64_t>(row), 0)));
+        if (cell && cell->progressview())
+            cell->progressview()->setProgress(progress, false);
+        return;
+    }
 }
 
 void UploadTaskViewController::dismissViewBtnClick()

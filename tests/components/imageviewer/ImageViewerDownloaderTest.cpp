@@ -48,6 +48,10 @@ protected:
             response.status = 404;
             response.set_content("<html>not here</html>", "text/html");
         });
+        m_server.Get("/error-picture.png", [this](const httplib::Request&, httplib::Response& response) {
+            response.status = 500;
+            response.set_content(m_png, "image/png");
+        });
         m_server.Get("/slow.png", [this](const httplib::Request&, httplib::Response& response) {
             // Half the body, then a pause until the test lets go.
             std::string body = m_png;
@@ -151,6 +155,14 @@ TEST_F(ImageViewerDownloaderTest, FailuresEndInNoImageOnTheMainQueue)
         }
         EXPECT_FALSE(outcome->image) << url;
     }
+}
+
+TEST_F(ImageViewerDownloaderTest, ABodyIsDecodedWhateverTheStatus)
+{
+    auto outcome = start(m_base + "/error-picture.png");
+    waitFor(*outcome);
+    ASSERT_TRUE(outcome->image) << "the handler looks at no status";
+    EXPECT_EQ(outcome->image->pixel(5, 5), 0xFF336699u);
 }
 
 TEST_F(ImageViewerDownloaderTest, CancelEndsOnceWithNoImage)

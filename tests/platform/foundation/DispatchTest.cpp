@@ -25,12 +25,14 @@ TEST_F(DispatchTest, SerialQueueRunsInOrderOffTheMainThreadThenHandsBack)
     std::vector<int> order;
     std::atomic<bool> anyOnMain {false};
     std::atomic<bool> allOnQueue {true};
+    std::atomic<bool> allLabelled {true};
     bool handedBack = false;
     for (int i = 0; i < 100; ++i) {
         queue->async([&, i] {
             order.push_back(i); // only this queue's thread touches it: serial
             anyOnMain = anyOnMain || RunLoop::main().isMainThread();
             allOnQueue = allOnQueue && queue->isCurrent();
+            allLabelled = allLabelled && DispatchQueue::currentLabel() == "com.example.serial";
             if (i == 99)
                 DispatchQueue::main().async([&] { handedBack = RunLoop::main().isMainThread(); });
         });
@@ -38,6 +40,11 @@ TEST_F(DispatchTest, SerialQueueRunsInOrderOffTheMainThreadThenHandsBack)
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return handedBack; }, 10));
     EXPECT_FALSE(anyOnMain);
     EXPECT_TRUE(allOnQueue);
+    EXPECT_TRUE(allLabelled);
+    EXPECT_EQ(DispatchQueue::currentLabel(), DispatchQueue::main().label());
+    std::string elsewhere = "unset";
+    std::thread([&] { elsewhere = DispatchQueue::currentLabel(); }).join();
+    EXPECT_EQ(elsewhere, "");
     ASSERT_EQ(order.size(), 100u);
     EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
     EXPECT_FALSE(queue->isCurrent());

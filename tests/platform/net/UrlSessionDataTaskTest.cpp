@@ -36,6 +36,15 @@ void runUntilEnded(const Ended& ended)
     EXPECT_EQ(ended.count, 1);
 }
 
+// Starts a task and runs the main loop until it has ended (the task keeps itself alive till then).
+std::shared_ptr<Ended> fetch(const std::string& url)
+{
+    auto ended = std::make_shared<Ended>();
+    task(url, ended)->resume();
+    runUntilEnded(*ended);
+    return ended;
+}
+
 } // namespace
 
 TEST(UrlSessionDataTask, OnlyUrlsItCanFetchMakeATask)
@@ -106,10 +115,7 @@ TEST(UrlSessionDataTask, AnImageLargerThanTheMediaLimitIsRefusedNotRead)
         });
     });
     ASSERT_TRUE(server.start());
-    auto fetchedEnd = std::make_shared<Ended>();
-    auto fetched = task(server.base() + "/huge.jpg", fetchedEnd);
-    fetched->resume();
-    runUntilEnded(*fetchedEnd);
+    auto fetchedEnd = fetch(server.base() + "/huge.jpg");
     EXPECT_FALSE(fetchedEnd->result.data);
     EXPECT_EQ(fetchedEnd->result.errorKind, net::HttpErrorKind::TooLarge);
 
@@ -118,12 +124,34 @@ TEST(UrlSessionDataTask, AnImageLargerThanTheMediaLimitIsRefusedNotRead)
         = std::filesystem::temp_directory_path() / ("url-task-huge-" + std::to_string(::getpid()) + ".jpg");
     std::ofstream(path, std::ios::binary) << "x";
     std::filesystem::resize_file(path, kLimit + 1);
-    auto readEnd = std::make_shared<Ended>();
-    auto read = task("file://" + path.string(), readEnd);
-    read->resume();
-    runUntilEnded(*readEnd);
+    auto readEnd = fetch("file://" + path.string());
     std::filesystem::remove(path);
     EXPECT_FALSE(readEnd->result.data);
     EXPECT_EQ(readEnd->result.errorKind, net::HttpErrorKind::TooLarge);
+    foundation::RunLoop::main().reset();
+}
+
+TEST(UrlSessionDataTask, AnyAnswerOfTheServerComesWithItsBodyAndStatus)
+{
+    foundation::RunLoop::main().reset();
+    mivo::test::LoopbackServer server;
+    server.Get("/gone.png", [](const httplib::Request&, httplib::Response& response) {
+        response.status = 404;
+        response.set_content("body of a 404", "image/png");
+    });
+    server.Get("/ok.png", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("body of a 200", "image/png");
+    });
+    ASSERT_TRUE(server.start());
+    auto goneEnd = fetch(server.base() + "/gone.png");
+    ASSERT_TRUE(goneEnd->result.data);
+    EXPECT_EQ(*goneEnd->result.data, "body of a 404");
+    EXPECT_EQ(goneEnd->result.status, 404);
+    EXPECT_EQ(goneEnd->result.errorKind, net::HttpErrorKind::HttpStatus) << "still told apart";
+
+    auto okEnd = fetch(server.base() + "/ok.png");
+    ASSERT_TRUE(okEnd->result.data);
+    EXPECT_EQ(okEnd->result.status, 200);
+    EXPECT_EQ(okEnd->result.errorKind, net::HttpErrorKind::None);
     foundation::RunLoop::main().reset();
 }

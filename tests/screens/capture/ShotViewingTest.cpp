@@ -262,19 +262,34 @@ TEST_F(ShotViewingTest, TheRejectedGridShowsTheServerPhotoOncePerPress)
         grid->shotAt({1, 0}), (ShotGridViewController::Shot {Kind::Video, (videos / "R7.mp4").string()}));
 }
 
-TEST_F(ShotViewingTest, APhotoFileThatDoesNotDecodeOpensNothing)
+TEST_F(ShotViewingTest, APhotoFileThatIsMissingOrUnreadableOpensTheViewerWithoutAnImage)
 {
     localTask("V2");
     auto pictures = *LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
     ASSERT_TRUE(foundation::writeFileAtomically(pictures / "V2-1.jpg", "not a picture"));
+    // The second shot's record names a file that is not there.
+    IMivoDataBaseManager::sharedManager()->updateMivoUploadTask(records("V2", "image")[1],
+        foundation::Map {{"taskStatus", "PENDING"}, {"resourceName", "V2-gone.jpg"}});
     auto grid = PendingCollectionViewController::create();
     grid->setApplyTaskNO("V2");
     grid->setApplyTaskPhotoType(TaskRecordUtil::kPlanRemoveSeal);
     push(grid);
-    foundation::LogCapture log(foundation::LogCapture::Echo::No);
-    longPress(*grid, IndexPath {0, 0});
+    for (int64_t item : {0, 1}) {
+        SCOPED_TRACE(item);
+        foundation::LogCapture log(foundation::LogCapture::Echo::No);
+        longPress(*grid, IndexPath {0, item});
+        auto shown = viewer(*grid);
+        ASSERT_TRUE(shown);
+        EXPECT_FALSE(shown->image());
+        EXPECT_EQ(shown->imageInfo()->referenceRect, grid->collectionView()->frame());
+        EXPECT_TRUE(log.contains("Cannot show the photo"));
+        shown->dismiss(true);
+        step(1);
+        EXPECT_FALSE(presented());
+    }
+    // A slot not taken yet names no file at all: nothing opens.
+    longPress(*grid, IndexPath {0, 2});
     EXPECT_FALSE(presented());
-    EXPECT_TRUE(log.contains("Cannot show the photo"));
 }
 
 TEST_F(ShotViewingTest, TheFinishedGridLoadsServerPhotosAndStreamsTheLastVideoRecord)

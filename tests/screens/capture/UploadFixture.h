@@ -31,6 +31,17 @@ public:
     {
         screen.progressed(tag, fraction);
     }
+    // A step as it reaches the main queue, in whatever order the queues' threads hand them on.
+    static void showProgress(UploadTaskViewController& screen, const std::string& tag, float fraction)
+    {
+        screen.showProgress(tag, fraction);
+    }
+    // The progress the main queue last gave a file in flight.
+    static std::optional<float> progressOf(const UploadTaskViewController& screen, const std::string& tag)
+    {
+        auto kept = screen.m_progressInFlight.find(tag);
+        return kept == screen.m_progressInFlight.end() ? std::nullopt : std::optional(kept->second);
+    }
     static void track(
         UploadTaskViewController& screen, const std::string& tag, std::shared_ptr<MivoUploadTask> record)
     {

@@ -167,6 +167,28 @@ TEST_F(UploadRequestsTest, AnAddAnsweredWithoutAServerIdRegistersNothingAndSends
     }
 }
 
+TEST_F(UploadRequestsTest, AnAddRefusedShowsTheServersMessageAsItIsEvenWhenEmpty)
+{
+    makeTask("C310", 2, true);
+    for (const char* reply : {R"({"Success":false,"Msg":""})", R"({"Success":false})"}) {
+        SCOPED_TRACE(reply);
+        ContractServer contract(reply);
+        foundation::UserDefaults::standard().set(
+            GetBaseUrlAndPortModel::kBasePortKey, std::to_string(contract.port()));
+        auto screen = open("C310");
+        const auto& alert = *screen->showMsgAlertView();
+        ASSERT_TRUE(runUntil([&] { return !alert.buttons().empty(); }, 20));
+        ASSERT_TRUE(settle());
+        // A refusal is not a timeout: the server's words, none here, and its button.
+        EXPECT_EQ(alert.labelTitle()->text(), "提示");
+        EXPECT_EQ(alertText(*screen), "");
+        EXPECT_EQ(alertButtons(alert), (std::vector<std::string> {"确认"}));
+        EXPECT_EQ(contract.requests().size(), 2u) << "validate and add, no file";
+        screen->dismissViewBtnClick();
+        foundation::RunLoop::main().runFor(0.6);
+    }
+}
+
 TEST(UploadFieldTables, PlansProductTypesAndCompaniesMapAsTheContractSays)
 {
     struct Plan {

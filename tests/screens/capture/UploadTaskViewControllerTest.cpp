@@ -1,10 +1,14 @@
 #include "tests/screens/capture/UploadFixture.h"
 
 #include "components/alert/ModalAlertButton.h"
+#include "platform/foundation/DispatchQueue.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/ProgressView.h"
 #include "platform/webimage/ImageCache.h"
 #include "screens/capture/UploadTaskTableViewCell.h"
+
+#include <algorithm>
+#include <mutex>
 
 namespace {
 
@@ -251,9 +255,11 @@ protected:
                 ui::IndexPath::forRow(static_cast<int64_t>(row), section)));
     }
 
+    // The value comes back from a queue's thread: wait for it in real time.
     void progressed(const char* tag, float fraction)
     {
         Api::progressed(*m_screen, tag, fraction);
+        EXPECT_TRUE(runUntil([&] { return Api::progressOf(*m_screen, tag) == fraction; }));
         foundation::RunLoop::main().runFor(0.1);
     }
 };
@@ -306,6 +312,31 @@ TEST_F(UploadTableTest, RowsShowTheShotTitleThumbnailAndProgressByPosition)
     table->layoutIfNeeded();
     EXPECT_EQ(cellAt(1)->progressview()->progress(), 0.0f);
     // The requests were played by hand: nothing for the fixture to wait for.
+    m_screen.reset();
+}
+
+TEST_F(UploadTableTest, ProgressReachesItsRowThroughASerialQueueOfItsOwn)
+{
+    auto screen = openIdle("U620", 2);
+    std::mutex mutex;
+    std::vector<std::string> senders;
+    foundation::DispatchQueue::setMainQueueObserverForTesting([&] {
+        std::lock_guard lock(mutex);
+        senders.push_back(foundation::DispatchQueue::currentLabel());
+    });
+    progressed("2", 0.25f);
+    progressed("2", 0.5f);
+    foundation::DispatchQueue::setMainQueueObserverForTesting(nullptr);
+    EXPECT_EQ(std::count(senders.begin(), senders.end(), "com.brevane-savephotoes"), 2) << "one hop each";
+    EXPECT_EQ(std::count(senders.begin(), senders.end(), foundation::DispatchQueue::main().label()), 0);
+    EXPECT_FLOAT_EQ(cellAt(1)->progressview()->progress(), 0.5f);
+    EXPECT_EQ(cellAt(0)->progressview()->progress(), 0.0f);
+
+    // Steps overtaken on the way: the bar stays at the furthest one.
+    Api::showProgress(*screen, "2", 0.75f);
+    Api::showProgress(*screen, "2", 0.6f);
+    EXPECT_FLOAT_EQ(cellAt(1)->progressview()->progress(), 0.75f);
+    EXPECT_EQ(Api::progressOf(*screen, "2"), 0.75f);
     m_screen.reset();
 }
 
