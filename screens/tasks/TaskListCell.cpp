@@ -33,6 +33,11 @@ void TaskListCell::setUpSubviews()
     m_detail->setTextColor(graphics::Color::darkGray());
     content.addSubview(m_detail);
 
+    // Rows are told apart by a hairline, as the list's rows always were.
+    m_separator = ui::View::create();
+    m_separator->setBackgroundColor(graphics::Color::white(0.88));
+    addSubview(m_separator);
+
     m_action = ui::Button::create(graphics::Rect {0, 0, kActionWidth, kActionHeight});
     m_action->setTitleColor(kActionColor, ui::ControlState::Normal);
     m_action->setTitleColor(kActionColor.withAlpha(0.3), ui::ControlState::Highlighted);
@@ -81,6 +86,7 @@ void TaskListCell::layoutSubviews()
             {width - 12 - kActionWidth, (kHeight - 1 - kActionHeight) / 2, kActionWidth, kActionHeight});
         textWidth -= kActionWidth + 8;
     }
+    m_separator->setFrame({0, bounds().height() - 1, width, 1});
     m_title->setFrame({kMargin, 6, textWidth, 24});
     m_detail->setFrame({kMargin, 30, textWidth, 20});
 }

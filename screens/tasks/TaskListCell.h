@@ -40,5 +40,6 @@ private:
     std::shared_ptr<ui::Label> m_title;
     std::shared_ptr<ui::Label> m_detail;
     std::shared_ptr<ui::Button> m_action;
+    std::shared_ptr<ui::View> m_separator;
     std::function<void()> m_actionBlock;
 };
