@@ -81,7 +81,7 @@ std::shared_ptr<Image> boxDownscale(const Image& source, int denominator)
 // they are skipped unread (a compressed text chunk is never inflated); what is kept (colour
 // space, gamma, transparency) is small, and a chunk longer than the limit fails the file.
 constexpr png_uint_32 kPngChunkCacheMax = 64;
-constexpr png_alloc_size_t kPngChunkMallocMax = png_alloc_size_t(4) << 20;
+constexpr png_alloc_size_t kPngChunkMallocMax = png_alloc_size_t(8) << 20;
 
 // The chunks besides the critical ones and tRNS that change the pixels.
 constexpr png_byte kPixelChunks[] = {'b', 'K', 'G', 'D', 0, 'c', 'H', 'R', 'M', 0, 'g', 'A', 'M', 'A', 0, //
