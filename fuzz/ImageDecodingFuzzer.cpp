@@ -15,15 +15,15 @@
 
 namespace {
 
-bool isJpeg(std::span<const uint8_t> bytes)
+[[maybe_unused]] bool isJpeg(std::span<const uint8_t> bytes)
 {
     return graphics::JpegCodec::isJpeg(bytes);
 }
-bool isPng(std::span<const uint8_t> bytes)
+[[maybe_unused]] bool isPng(std::span<const uint8_t> bytes)
 {
     return graphics::PngCodec::isPng(bytes);
 }
-bool isGif(std::span<const uint8_t> bytes)
+[[maybe_unused]] bool isGif(std::span<const uint8_t> bytes)
 {
     return graphics::GifDecoder::isGif(bytes);
 }

@@ -118,9 +118,9 @@ bool Paths::checkHomeIsWritable(std::string* error)
                     + " is a symbolic link";
             return false;
         }
+    std::error_code code;
+    fs::create_directories(root, code);
     for (const fs::path& folder : {root / "Documents", root / "Library" / "Caches", root / "tmp"}) {
-        std::error_code code;
-        fs::create_directories(root, code);
         fs::path probe = folder / ".mivo-write-check";
         if (code || !createDirectoriesBelow(root, folder) || !writeFileAtomically(probe, "ok")) {
             if (error)
@@ -128,7 +128,8 @@ bool Paths::checkHomeIsWritable(std::string* error)
                     + (code ? ": " + code.message() : " (" + folder.string() + ")");
             return false;
         }
-        fs::remove(probe, code);
+        std::error_code ignored;
+        fs::remove(probe, ignored);
     }
     return true;
 }
