@@ -81,7 +81,7 @@ std::vector<uint8_t> Thumbnailer::photoThumbnail(const std::vector<uint8_t>& jpe
         int scaledHeight = TJSCALED(height, chosen);
         std::vector<uint8_t> rgb(static_cast<size_t>(scaledWidth) * scaledHeight * 3);
         if (tjDecompress2(handle, data, jpeg.size(), rgb.data(), scaledWidth, scaledWidth * 3, scaledHeight,
-                TJPF_RGB, TJFLAG_FASTDCT)
+                TJPF_RGB, TJFLAG_FASTDCT | TJFLAG_LIMITSCANS)
             == 0)
             result = encodeRgb(rgb.data(), scaledWidth, scaledHeight, scaledWidth * 3);
     }

@@ -1,5 +1,6 @@
 #include "core/store/BaseDatabaseManager.h"
 
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 
@@ -32,6 +33,12 @@ void BaseDatabaseManager::resetSharedManagersForTesting()
 void BaseDatabaseManager::openStore()
 {
     auto file = foundation::Paths::documents() / (m_storeName + ".sqlite");
+    // A link planted in the home must not put the store elsewhere.
+    if (!foundation::isBelowWithoutLinks(foundation::Paths::home(), file)) {
+        logf("--------error------@%s: a symbolic link leads %s out of the home; not opened",
+            m_storeName.c_str(), file.c_str());
+        return;
+    }
     std::string error;
     m_context = data::ManagedObjectContext::open(m_model, file, &error);
     if (!m_context)

@@ -64,7 +64,7 @@ bool writeFileAtomically(const fs::path& path, std::string_view contents)
     fs::path temporary = path;
     temporary += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return false;
     bool ok = writeAll(fd, contents) && ::fsync(fd) == 0;

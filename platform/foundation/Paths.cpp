@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #ifndef MIVO_RESOURCES_DIR
 #define MIVO_RESOURCES_DIR "Resources"
@@ -40,10 +41,18 @@ const char* nonEmptyEnv(const char* name)
     return value && *value ? value : nullptr;
 }
 
-fs::path created(fs::path path)
+// Made below the home without following a link, so a planted one cannot move a folder
+// elsewhere; checkHomeIsWritable refuses such a home at start-up.
+fs::path created(const fs::path& home, fs::path path)
 {
-    createDirectories(path);
+    createDirectoriesBelow(home, path);
     return path;
+}
+
+std::vector<fs::path> topFolders(const fs::path& root)
+{
+    return {root / "Documents", root / "Library", root / "Library" / "Caches",
+        root / "Library" / "Preferences", root / "tmp"};
 }
 
 } // namespace
@@ -75,38 +84,52 @@ fs::path Paths::home()
 
 fs::path Paths::documents()
 {
-    return created(home() / "Documents");
+    const fs::path root = home();
+    return created(root, root / "Documents");
 }
 
 fs::path Paths::library()
 {
-    return created(home() / "Library");
+    const fs::path root = home();
+    return created(root, root / "Library");
 }
 
 fs::path Paths::caches()
 {
-    return created(home() / "Library" / "Caches");
+    const fs::path root = home();
+    return created(root, root / "Library" / "Caches");
 }
 
 fs::path Paths::temporary()
 {
-    return created(home() / "tmp");
+    const fs::path root = home();
+    return created(root, root / "tmp");
 }
 
 bool Paths::checkHomeIsWritable(std::string* error)
 {
     const fs::path root = home();
+    // A link among the home's own folders would lead the store, the caches and the preferences
+    // out of the home; nothing is made or written until none is found.
+    for (const fs::path& folder : topFolders(root))
+        if (!isBelowWithoutLinks(root, folder)) {
+            if (error)
+                *error = "the home folder " + root.string() + " cannot be used: " + folder.string()
+                    + " is a symbolic link";
+            return false;
+        }
+    std::error_code code;
+    fs::create_directories(root, code);
     for (const fs::path& folder : {root / "Documents", root / "Library" / "Caches", root / "tmp"}) {
-        std::error_code code;
-        fs::create_directories(folder, code);
         fs::path probe = folder / ".mivo-write-check";
-        if (code || !writeFileAtomically(probe, "ok")) {
+        if (code || !createDirectoriesBelow(root, folder) || !writeFileAtomically(probe, "ok")) {
             if (error)
                 *error = "the home folder " + root.string() + " cannot be written"
                     + (code ? ": " + code.message() : " (" + folder.string() + ")");
             return false;
         }
-        fs::remove(probe, code);
+        std::error_code ignored;
+        fs::remove(probe, ignored);
     }
     return true;
 }

@@ -27,8 +27,14 @@ UserDefaults::UserDefaults(std::filesystem::path file)
 void UserDefaults::load()
 {
     // Not created here: merely looking must not make folders in the home.
-    m_file = m_fixedFile ? *m_fixedFile : Paths::home() / "Library" / "Preferences" / kFileName;
+    m_home = Paths::home();
+    m_file = m_fixedFile ? *m_fixedFile : m_home / "Library" / "Preferences" / kFileName;
     m_values.clear();
+    if (!m_fixedFile && !isBelowWithoutLinks(m_home, m_file)) {
+        log(format(
+            "UserDefaults: not reading %s, a symbolic link leads elsewhere; starting empty", m_file.c_str()));
+        return;
+    }
     auto text = readFile(m_file);
     if (!text)
         return;
@@ -46,6 +52,11 @@ void UserDefaults::load()
 
 bool UserDefaults::write()
 {
+    // The standard file's folders are made without following a link planted in the home.
+    if (!m_fixedFile && !createDirectoriesBelow(m_home, m_file.parent_path())) {
+        log(format("UserDefaults: not writing %s, a symbolic link leads elsewhere", m_file.c_str()));
+        return false;
+    }
     if (writeFileAtomically(m_file, Value(m_values).toJson(2)))
         return true;
     log(format("UserDefaults: could not write %s", m_file.c_str()));

@@ -41,6 +41,7 @@ private:
 
     mutable std::mutex m_mutex;
     std::optional<std::filesystem::path> m_fixedFile;
+    std::filesystem::path m_home;
     std::filesystem::path m_file;
     Map m_values;
 };

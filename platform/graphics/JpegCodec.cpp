@@ -298,7 +298,9 @@ std::shared_ptr<Image> JpegCodec::decode(
     // half-grey photo is worse than a clear error. When the header warned already, TurboJPEG
     // would stop on that same warning, so the picture is decoded through it and kept only when
     // the stream reaches its end.
-    const int flags = header->warned ? 0 : TJFLAG_STOPONWARNING;
+    // A progressive file may repeat its scans without a warning, each costing a pass over every
+    // block; TurboJPEG's limit (500 scans) makes such a file an error.
+    const int flags = TJFLAG_LIMITSCANS | (header->warned ? 0 : TJFLAG_STOPONWARNING);
     int rc = cmyk ? tjDecompress2(handle, bytes.data(), bytes.size(), cmyk.get(), image->pixelWidth(),
                  image->pixelWidth() * 4, image->pixelHeight(), TJPF_CMYK, flags)
                   : tjDecompress2(handle, bytes.data(), bytes.size(), image->data(), image->pixelWidth(),

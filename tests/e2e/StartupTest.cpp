@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <sys/wait.h>
+#include <vector>
 
 namespace {
 
@@ -44,6 +47,31 @@ TEST(StartupTest, AHomeFolderThatCannotBeWrittenIsRefusedAtOnce)
     EXPECT_NE(run.output.find("cannot be written"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find((home / "taken" / "home").string()), std::string::npos) << run.output;
     AppProcess::removeHome(home);
+}
+
+TEST(StartupTest, AHomeWhoseOwnFoldersAreLinksElsewhereIsRefusedAtOnce)
+{
+    auto home = AppProcess::makeHome();
+    auto outside = AppProcess::makeHome();
+    ASSERT_TRUE(
+        foundation::writeFileAtomically(outside / "MivoInspector.json", R"({"staticBaseUrl": "theirs"})"));
+    ASSERT_TRUE(foundation::writeFileAtomically(outside / ".mivo-write-check", "theirs"));
+    std::filesystem::create_directories(home / "app" / "Library");
+    std::filesystem::create_directory_symlink(outside, home / "app" / "Documents");
+    std::filesystem::create_directory_symlink(outside, home / "app" / "Library" / "Preferences");
+    Outcome run = runApp(
+        "--headless --automation --server http://127.0.0.1 --port 9 --home " + (home / "app").string());
+    EXPECT_EQ(run.exitCode, 1) << run.output;
+    EXPECT_NE(run.output.find("is a symbolic link"), std::string::npos) << run.output;
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(outside))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string> {".mivo-write-check", "MivoInspector.json"}));
+    EXPECT_EQ(foundation::readFile(outside / ".mivo-write-check"), "theirs");
+    EXPECT_EQ(foundation::readFile(outside / "MivoInspector.json"), R"({"staticBaseUrl": "theirs"})");
+    AppProcess::removeHome(home);
+    AppProcess::removeHome(outside);
 }
 
 } // namespace

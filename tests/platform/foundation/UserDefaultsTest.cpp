@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <map>
 
 using namespace foundation;
 namespace fs = std::filesystem;
@@ -106,6 +107,55 @@ TEST(PathsTest, FoldersUnderHomeAreCreatedOnDemand)
     EXPECT_EQ(Paths::caches(), home.path() / "Library" / "Caches");
     EXPECT_TRUE(fs::is_directory(Paths::caches()));
     EXPECT_TRUE(fs::is_directory(Paths::temporary()));
+}
+
+// Every file below `folder` with its contents, for telling whether anything there changed.
+std::map<std::string, std::string> snapshot(const fs::path& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder))
+        files[entry.path().lexically_relative(folder).string()]
+            = entry.is_regular_file() ? readFile(entry.path()).value_or("?") : "folder";
+    return files;
+}
+
+TEST(PathsTest, ALinkAmongTheHomesOwnFoldersIsRefusedWithNothingOutsideTouched)
+{
+    const struct {
+        const char* top;
+        bool holdsDefaults;
+    } cases[] = {{"Documents", false}, {"Library", true}, {"Library/Caches", false},
+        {"Library/Preferences", true}, {"tmp", false}};
+    for (const auto& [top, holdsDefaults] : cases) {
+        SCOPED_TRACE(top);
+        mivo::test::TempHome outside;
+        ASSERT_TRUE(writeFileAtomically(
+            outside.path() / "Preferences" / UserDefaults::kFileName, R"({"server": "outside"})"));
+        ASSERT_TRUE(
+            writeFileAtomically(outside.path() / UserDefaults::kFileName, R"({"server": "outside"})"));
+        ASSERT_TRUE(writeFileAtomically(outside.path() / ".mivo-write-check", "theirs"));
+        fs::create_directories(outside.path() / "Caches");
+        const auto before = snapshot(outside.path());
+
+        mivo::test::TempHome home;
+        fs::create_directories((home.path() / top).parent_path());
+        fs::create_directory_symlink(outside.path(), home.path() / top);
+        UserDefaults::standard().reload();
+
+        std::string error;
+        EXPECT_FALSE(Paths::checkHomeIsWritable(&error));
+        EXPECT_EQ(error,
+            "the home folder " + home.path().string() + " cannot be used: " + (home.path() / top).string()
+                + " is a symbolic link");
+        EXPECT_TRUE(UserDefaults::standard().value("server").isNull());
+        UserDefaults::standard().set("server", "inside");
+        EXPECT_EQ(UserDefaults::standard().synchronize(), !holdsDefaults);
+        Paths::documents(), Paths::library(), Paths::caches(), Paths::temporary();
+        EXPECT_EQ(snapshot(outside.path()), before);
+    }
+    mivo::test::TempHome sound;
+    std::string error;
+    EXPECT_TRUE(Paths::checkHomeIsWritable(&error)) << error;
 }
 
 TEST(PathsTest, HomeFallsBackToTheEnvironment)

@@ -5,11 +5,16 @@
 #include "platform/graphics/PngCodec.h"
 #include "tests/platform/graphics/ForgedImages.h"
 
+#include <atomic>
 #include <cmath>
 #include <cstring>
 #include <functional>
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <turbojpeg.h>
+#include <zlib.h>
+
+#include <dlfcn.h>
 
 using namespace graphics;
 
@@ -75,6 +80,83 @@ std::string gifError(const std::vector<uint8_t>& bytes)
     std::string error;
     EXPECT_FALSE(GifDecoder::decode(bytes, &error));
     return error;
+}
+
+// A small grey progressive JPEG whose last scan (an AC refinement, all zeros on a flat picture)
+// comes back `extraScans` more times as a first AC scan to full precision: the same bits, and a
+// repeat that raises no warning, each one a pass over every block.
+std::vector<uint8_t> jpegWithRepeatedScans(int extraScans)
+{
+    std::vector<uint8_t> grey(64 * 64, 0x80);
+    tjhandle handle = tjInitCompress();
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    EXPECT_EQ(tjCompress2(handle, grey.data(), 64, 64, 64, TJPF_GRAY, &buffer, &size, TJSAMP_GRAY, 90,
+                  TJFLAG_PROGRESSIVE),
+        0);
+    std::vector<uint8_t> bytes(buffer, buffer + size);
+    tjFree(buffer);
+    tjDestroy(handle);
+    size_t lastScan = 0;
+    for (size_t i = 2; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA)
+            lastScan = i;
+    // One component: Ns, Cs, Td/Ta, Ss, Se, then Ah/Al.
+    EXPECT_EQ(bytes[lastScan + 9], 0x10);
+    std::vector<uint8_t> scan(bytes.begin() + long(lastScan), bytes.end() - 2);
+    scan[9] = 0x00;
+    std::vector<uint8_t> out(bytes.begin(), bytes.end() - 2);
+    for (int i = 0; i < extraScans; ++i)
+        out.insert(out.end(), scan.begin(), scan.end());
+    out.insert(out.end(), {0xFF, 0xD9});
+    return out;
+}
+
+// Bytes inflated by zlib in this process: libpng's calls come here first and are counted.
+std::atomic<uint64_t> inflatedBytes {0};
+
+} // namespace
+
+extern "C" int inflate(z_streamp stream, int flush)
+{
+    using Inflate = int (*)(z_streamp, int);
+    static const auto real = reinterpret_cast<Inflate>(dlsym(RTLD_NEXT, "inflate"));
+    const uLong before = stream->total_out;
+    const int result = real(stream, flush);
+    inflatedBytes += stream->total_out - before;
+    return result;
+}
+
+namespace {
+
+// A PNG chunk: length, type, data, CRC over type and data.
+std::vector<uint8_t> pngChunk(const char* type, const std::vector<uint8_t>& data)
+{
+    std::vector<uint8_t> chunk;
+    for (int shift : {24, 16, 8, 0})
+        chunk.push_back(uint8_t(data.size() >> shift));
+    chunk.insert(chunk.end(), type, type + 4);
+    chunk.insert(chunk.end(), data.begin(), data.end());
+    uint32_t crc = mivo::test::pngCrc(chunk.data() + 4, chunk.size() - 4);
+    for (int shift : {24, 16, 8, 0})
+        chunk.push_back(uint8_t(crc >> shift));
+    return chunk;
+}
+
+// A zTXt (or compressed iTXt) chunk whose text inflates to `size` spaces.
+std::vector<uint8_t> compressedText(const char* type, size_t size)
+{
+    std::vector<uint8_t> data = {'C', 'o', 'm', 'm', 'e', 'n', 't', 0};
+    if (std::strcmp(type, "iTXt") == 0)
+        data.insert(data.end(), {1, 0, 0, 0}); // compressed, deflate, no language, no translation
+    else
+        data.push_back(0); // deflate
+    std::vector<uint8_t> text(size, ' ');
+    uLongf packed = compressBound(uLong(size));
+    std::vector<uint8_t> out(packed);
+    EXPECT_EQ(compress2(out.data(), &packed, text.data(), uLong(size), 9), Z_OK);
+    data.insert(data.end(), out.begin(), out.begin() + long(packed));
+    return pngChunk(type, data);
 }
 
 } // namespace
@@ -147,6 +229,22 @@ TEST(JpegCodec, BadInputFailsWithAClearError)
     EXPECT_FALSE(JpegCodec::encode(*Image::createWithoutBitmap({10, 10}), 90, &error));
 }
 
+TEST(JpegCodec, AProgressiveFileOfThousandsOfScansIsBroken)
+{
+    // A few hundred repeats decode (the file is sound); past TurboJPEG's limit every road that
+    // decodes a JPEG reports it broken instead of spending seconds on it.
+    std::string error;
+    auto fine = JpegCodec::decode(jpegWithRepeatedScans(300), 1, &error);
+    ASSERT_TRUE(fine) << error;
+    EXPECT_EQ(fine->pixel(10, 10), 0xFF808080u);
+    auto bomb = jpegWithRepeatedScans(2000);
+    for (int denominator : {1, 8})
+        EXPECT_NE(jpegError(bomb, denominator).find("more than 500 scans"), std::string::npos);
+    EXPECT_FALSE(decodeImage(bomb, DecodeBudget::forScreen(640, 1136), &error));
+    EXPECT_NE(error.find("more than 500 scans"), std::string::npos) << error;
+    EXPECT_FALSE(decodeImageForScreen(bomb, 640, 1136, &error));
+}
+
 TEST(PngCodec, RoundTripIsExactForEveryPremultipliedValue)
 {
     // Column = colour value, row = alpha: every valid premultiplied pair appears.
@@ -186,6 +284,37 @@ TEST(PngCodec, OpaqueImagesRoundTripWithoutAlpha)
     ASSERT_TRUE(half);
     EXPECT_EQ(half->pixelWidth(), 32);
     EXPECT_EQ(half->pixelHeight(), 24);
+}
+
+TEST(PngCodec, CompressedTextIsSkippedUninflated)
+{
+    auto photo = makePhoto(16, 16);
+    auto plain = *PngCodec::encode(*photo);
+    // Text before the pixels (read with the header) and after them, one part inflating past
+    // what libpng lets a chunk take.
+    auto bombed = plain;
+    std::vector<uint8_t> text;
+    for (size_t size : {size_t(4) << 20, size_t(4) << 20, size_t(16) << 20}) {
+        auto chunk = compressedText("zTXt", size);
+        text.insert(text.end(), chunk.begin(), chunk.end());
+    }
+    auto international = compressedText("iTXt", size_t(4) << 20);
+    text.insert(text.end(), international.begin(), international.end());
+    const size_t afterHeader = 8 + 25, beforeEnd = bombed.size() - 12;
+    bombed.insert(bombed.begin() + long(beforeEnd), text.begin(), text.end());
+    bombed.insert(bombed.begin() + long(afterHeader), text.begin(), text.end());
+
+    std::string error;
+    inflatedBytes = 0;
+    auto expected = PngCodec::decode(plain, 1, &error);
+    ASSERT_TRUE(expected) << error;
+    const uint64_t pixelsAlone = inflatedBytes;
+    inflatedBytes = 0;
+    auto decoded = PngCodec::decode(bombed, 1, &error);
+    ASSERT_TRUE(decoded) << error;
+    EXPECT_EQ(inflatedBytes, pixelsAlone);
+    EXPECT_GT(pixelsAlone, 0u);
+    EXPECT_EQ(std::memcmp(decoded->data(), expected->data(), size_t(expected->stride()) * 16), 0);
 }
 
 TEST(PngCodec, BadInputFailsWithAClearError)
