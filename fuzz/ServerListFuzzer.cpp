@@ -1,19 +1,20 @@
-// A server's task list reply as the finished and rejected lists take it: parsed, checked, and its
-// "Data" merged into a scratch store in a home of its own (in /dev/shm when there is one, where
-// SQLite's flushes cost nothing). The store starts afresh every so often so that it stays small.
+// A server's task list reply as the finished and rejected lists take it: split from its "Data" as the
+// request's worker does, checked, and the entries merged slice by slice into a scratch store in a
+// home of its own (in /dev/shm when there is one, where SQLite's flushes cost nothing). The store
+// starts afresh every so often so that it stays small.
 #include "core/store/BaseDatabaseManager.h"
+#include "platform/foundation/JsonList.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "platform/foundation/Value.h"
 #include "screens/shell/RequestUrlUtil.h"
-#include "screens/tasks/TaskRecordUtil.h"
+#include "screens/tasks/ServerTaskMerge.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -55,13 +56,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         freshStore();
     // The merge logs what it skips; kept off the fuzzer's output.
     foundation::LogCapture quiet(foundation::LogCapture::Echo::No);
-    auto reply = foundation::Value::fromJson(std::string_view(reinterpret_cast<const char*>(data), size));
-    if (!reply || !RequestUrlUtil::succeeded(*reply) || !(*reply)["Data"].isArray())
+    auto split = foundation::JsonList::fromJsonTakingList(
+        std::string(reinterpret_cast<const char*>(data), size), "Data");
+    if (!split || !RequestUrlUtil::succeeded(split->value) || !split->list)
         return 0;
     // Both lists and both rules, picked by the input's length.
     const char* status = size % 2 ? "FINISHED" : "REJECTED";
     auto rule = size % 4 < 2 ? IMivoDataBaseManager::MergeRule::Always
                              : IMivoDataBaseManager::MergeRule::OnlyWhileUploaded;
-    TaskRecordUtil::mergeServerTasks((*reply)["Data"], status, "fuzz", rule);
+    auto merge = ServerTaskMerge::create(std::move(*split->list), status, "fuzz", rule);
+    while (!merge->runSlice()) { }
     return 0;
 }
