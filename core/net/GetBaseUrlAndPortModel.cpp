@@ -6,16 +6,9 @@
 #include <algorithm>
 #include <cctype>
 
-namespace {
+using foundation::trimmed;
 
-std::string trimmed(std::string text)
-{
-    auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
+namespace {
 
 std::string textOf(const foundation::Value& value)
 {

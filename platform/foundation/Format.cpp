@@ -21,6 +21,15 @@ std::string formatV(const char* fmt, va_list args)
     return result;
 }
 
+std::string trimmed(std::string_view text)
+{
+    auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos)
+        return {};
+    auto last = text.find_last_not_of(" \t\r\n");
+    return std::string(text.substr(first, last - first + 1));
+}
+
 std::string format(const char* fmt, ...)
 {
     va_list args;

@@ -22,18 +22,10 @@
 #include <charconv>
 #include <utility>
 
+using foundation::trimmed;
 using foundation::Value;
 
 namespace {
-
-std::string trimmed(const std::string& text)
-{
-    auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t\r\n");
-    return text.substr(begin, end - begin + 1);
-}
 
 std::string textOf(const Value& value)
 {

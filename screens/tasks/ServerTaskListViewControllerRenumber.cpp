@@ -4,6 +4,7 @@
 #include "components/banner/DropdownBanner.h"
 #include "core/net/HttpManager.h"
 #include "core/net/UserInfo.h"
+#include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/ui/TextField.h"
@@ -12,19 +13,12 @@
 #include "screens/tasks/TaskRecordUtil.h"
 
 using foundation::Map;
+using foundation::trimmed;
 using foundation::Value;
 
 namespace {
 
 constexpr double kRenumberRetryDelay = 0.1;
-
-std::string trimmed(const std::string& text)
-{
-    auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return {};
-    return text.substr(begin, text.find_last_not_of(" \t\r\n") - begin + 1);
-}
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "components/alert/ModalAlertView.h"
 #include "components/banner/DropdownBanner.h"
 #include "core/net/UserInfo.h"
+#include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
@@ -17,21 +18,13 @@
 #include <algorithm>
 #include <cstdlib>
 
+using foundation::trimmed;
 using foundation::Value;
 
 namespace {
 
 constexpr double kTop = 0; // the navigation controller puts the view below its bar
 constexpr size_t kMaxApplyNOLength = 40;
-
-std::string trimmed(const std::string& text)
-{
-    auto begin = text.find_first_not_of(" \t\r\n");
-    if (begin == std::string::npos)
-        return {};
-    auto end = text.find_last_not_of(" \t\r\n");
-    return text.substr(begin, end - begin + 1);
-}
 
 bool isApplyNOCharacter(char c)
 {
