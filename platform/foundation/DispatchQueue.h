@@ -9,7 +9,8 @@ namespace foundation {
 // A serial queue running its work in order, one block at a time, on threads of a pool shared by all
 // serial queues; or the main queue, which posts to RunLoop::main(). A serial queue takes a thread
 // only while it has work. Work enqueued before the queue is released still runs; releasing it does
-// not wait for that work.
+// not wait for that work. A block must not wait for another serial queue's work: were every pool
+// thread waiting so, that work would find none.
 class DispatchQueue final {
 public:
     static std::shared_ptr<DispatchQueue> createSerial(std::string label);
