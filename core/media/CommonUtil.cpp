@@ -103,9 +103,8 @@ void saveInBackground(const ui::ImagePickerInfo& info, std::function<void(SaveJo
     job.folder = *folder;
 
     auto queue = foundation::DispatchQueue::createSerial(job.movie ? kSaveVideoQueue : kSavePhotoQueue);
-    // The queue travels with the job and is released on the main queue once its work is done:
-    // released here, it would wait for the work to finish, and the main thread with it.
-    queue->async([queue, job = std::move(job), finish = std::move(finish)]() mutable {
+    // Released on return: the queue still runs the job, and nothing waits for it.
+    queue->async([job = std::move(job), finish = std::move(finish)]() mutable {
         if (job.movie)
             job.prepared = MediaSaver::prepareVideo(job.movieURL, job.folder, &job.error);
         else if (job.image)
@@ -113,12 +112,11 @@ void saveInBackground(const ui::ImagePickerInfo& info, std::function<void(SaveJo
         else
             job.error = "the picker gave no photo";
         job.image.reset();
-        foundation::DispatchQueue::main().async(
-            [queue = std::move(queue), job = std::move(job), finish = std::move(finish)]() mutable {
-                finish(job);
-                if (job.movie)
-                    removeCameraMovie(job.movieURL);
-            });
+        foundation::DispatchQueue::main().async([job = std::move(job), finish = std::move(finish)]() mutable {
+            finish(job);
+            if (job.movie)
+                removeCameraMovie(job.movieURL);
+        });
     });
 }
 

@@ -3,18 +3,13 @@
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/RunLoop.h"
 
-#include <condition_variable>
 #include <deque>
 #include <mutex>
-#include <pthread.h>
-#include <thread>
+#include <utility>
 
 namespace foundation {
 
 namespace {
-
-// The label of the serial queue whose thread this is.
-thread_local const std::string* t_queueLabel = nullptr;
 
 struct MainQueueObserver {
     std::mutex mutex;
@@ -28,33 +23,74 @@ MainQueueObserver& mainQueueObserver()
     return *observer;
 }
 
+// The threads serial queues run on, one per hardware thread. A pool apart from the global queue's,
+// so a serial block waiting for global work never holds the thread that work needs. Never
+// destroyed: work may still be queued when the process ends.
+OperationQueue& serialPool()
+{
+    static auto* pool = new std::shared_ptr<OperationQueue>(OperationQueue::create());
+    return **pool;
+}
+
+// Blocks a drain runs before it lets the other queues' drains have its thread.
+constexpr int kDrainBatch = 64;
+
 } // namespace
 
-struct DispatchQueue::Worker {
+// What a serial queue's work needs, held by its drain so that work queued before the queue is
+// released still runs.
+struct DispatchQueue::Serial {
     std::string label;
     std::mutex mutex;
-    std::condition_variable available;
-    std::deque<std::function<void()>> queue;
-    bool stopping {false};
-    std::thread thread;
+    std::deque<std::function<void()>> pending;
+    // A drain is on the pool or running: it will see whatever is added.
+    bool draining {false};
 
-    void run()
+    // The queue whose block this thread runs.
+    static thread_local const Serial* current;
+
+    static void add(std::shared_ptr<Serial> serial, std::function<void()> work)
     {
-        t_queueLabel = &label;
-        for (;;) {
+        bool start;
+        {
+            std::lock_guard lock(serial->mutex);
+            serial->pending.push_back(std::move(work));
+            start = !std::exchange(serial->draining, true);
+        }
+        if (start)
+            schedule(std::move(serial));
+    }
+
+    static void schedule(std::shared_ptr<Serial> serial)
+    {
+        serialPool().addOperation([serial = std::move(serial)] { drain(serial); });
+    }
+
+    // Runs the blocks in order until the queue is empty; after a batch it goes to the back of the
+    // pool, still draining, so a busy queue cannot keep the others waiting.
+    static void drain(const std::shared_ptr<Serial>& serial)
+    {
+        for (int ran = 0; ran < kDrainBatch; ++ran) {
             std::function<void()> work;
             {
-                std::unique_lock lock(mutex);
-                available.wait(lock, [&] { return stopping || !queue.empty(); });
-                if (queue.empty())
+                std::lock_guard lock(serial->mutex);
+                if (serial->pending.empty()) {
+                    serial->draining = false;
                     return;
-                work = std::move(queue.front());
-                queue.pop_front();
+                }
+                work = std::move(serial->pending.front());
+                serial->pending.pop_front();
             }
+            const Serial* outer = std::exchange(current, serial.get());
             work();
+            work = nullptr;
+            current = outer;
         }
+        schedule(serial);
     }
 };
+
+thread_local const DispatchQueue::Serial* DispatchQueue::Serial::current = nullptr;
 
 std::shared_ptr<DispatchQueue> DispatchQueue::createSerial(std::string label)
 {
@@ -67,69 +103,46 @@ DispatchQueue& DispatchQueue::main()
     return queue;
 }
 
-DispatchQueue::DispatchQueue(std::string label, bool serialThread)
+DispatchQueue::DispatchQueue(std::string label, bool serial)
     : m_label(std::move(label))
 {
-    if (!serialThread)
+    if (!serial)
         return;
-    m_worker = std::make_shared<Worker>();
-    m_worker->label = m_label;
-    // The thread shares the worker so it can finish queued work even if it outlives this object.
-    m_worker->thread = std::thread([worker = m_worker] { worker->run(); });
-    // Thread names are limited to 15 characters.
-    pthread_setname_np(m_worker->thread.native_handle(), m_label.substr(0, 15).c_str());
+    m_serial = std::make_shared<Serial>();
+    m_serial->label = m_label;
 }
 
-DispatchQueue::~DispatchQueue()
-{
-    if (!m_worker)
-        return;
-    {
-        std::lock_guard lock(m_worker->mutex);
-        m_worker->stopping = true;
-    }
-    m_worker->available.notify_all();
-    // Released by its own last block: the thread cannot join itself, so it finishes on its own.
-    if (m_worker->thread.get_id() == std::this_thread::get_id())
-        m_worker->thread.detach();
-    else
-        m_worker->thread.join();
-}
+DispatchQueue::~DispatchQueue() = default;
 
 void DispatchQueue::async(std::function<void()> work)
 {
-    if (!m_worker) {
-        std::function<void()> observer;
-        {
-            auto& shared = mainQueueObserver();
-            std::lock_guard lock(shared.mutex);
-            observer = shared.observer;
-        }
-        if (observer)
-            observer();
-        RunLoop::main().post(std::move(work));
+    if (m_serial) {
+        // The block may release this queue before we return: touch only our own reference.
+        Serial::add(m_serial, std::move(work));
         return;
     }
-    // The block may release this queue before we return: touch only our own reference.
-    auto worker = m_worker;
+    std::function<void()> observer;
     {
-        std::lock_guard lock(worker->mutex);
-        worker->queue.push_back(std::move(work));
+        auto& shared = mainQueueObserver();
+        std::lock_guard lock(shared.mutex);
+        observer = shared.observer;
     }
-    worker->available.notify_one();
+    if (observer)
+        observer();
+    RunLoop::main().post(std::move(work));
 }
 
 bool DispatchQueue::isCurrent() const
 {
-    if (!m_worker)
+    if (!m_serial)
         return RunLoop::main().isMainThread();
-    return m_worker->thread.get_id() == std::this_thread::get_id();
+    return Serial::current == m_serial.get();
 }
 
 std::string DispatchQueue::currentLabel()
 {
-    if (t_queueLabel)
-        return *t_queueLabel;
+    if (Serial::current)
+        return Serial::current->label;
     return RunLoop::main().isMainThread() ? main().label() : std::string();
 }
 

@@ -46,10 +46,10 @@ void UploadTaskViewController::updateTasksLocalDataWithInfo(const Map& info)
     std::string progressText = info.count("progress") ? info.at("progress").asString() : std::string();
     float progress = std::strtof(progressText.c_str(), nullptr);
     std::weak_ptr<UploadTaskViewController> weakSelf = sharedAs<UploadTaskViewController>();
-    // A queue of its own per update, which only hands the value on to the main queue. Its block
-    // holds it, so it ends on its own thread and the main thread never waits for it.
+    // A queue of its own per update, which only hands the value on to the main queue. Released on
+    // return, it still runs the block, on the shared pool, and the main thread never waits for it.
     auto queue = foundation::DispatchQueue::createSerial("com.brevane-savephotoes");
-    queue->async([queue, weakSelf, identify, progress] {
+    queue->async([weakSelf, identify, progress] {
         foundation::DispatchQueue::main().async([weakSelf, identify, progress] {
             if (auto self = weakSelf.lock())
                 self->showProgress(identify, progress);
@@ -64,8 +64,8 @@ void UploadTaskViewController::showProgress(const std::string& identify, float p
         return;
     // The row that shows this file now, wherever earlier rows have gone.
     auto record = recordOf(identify);
-    // Each step comes through a thread of its own, so an earlier step may arrive after a later
-    // one: a file's bar never goes back.
+    // Each step comes through a queue of its own, and queues run side by side, so an earlier step
+    // may arrive after a later one: a file's bar never goes back.
     auto kept = m_progressInFlight.find(identify);
     if (!record || (kept != m_progressInFlight.end() && progress < kept->second))
         return;

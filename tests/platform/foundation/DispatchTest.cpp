@@ -10,6 +10,8 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <set>
+#include <string>
 #include <thread>
 
 using namespace foundation;
@@ -58,7 +60,8 @@ TEST_F(DispatchTest, ReleasedQueueRunsWhatWasQueuedEvenWhenItsOwnBlockReleasesIt
         for (int i = 0; i < 10; ++i)
             queue->async([&] { ++ran; });
     }
-    EXPECT_EQ(ran, 10);
+    // Releasing does not wait for the work.
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return ran == 10; }, 10));
 
     std::atomic<bool> done {false};
     auto queue = DispatchQueue::createSerial("self-releasing");
@@ -68,6 +71,98 @@ TEST_F(DispatchTest, ReleasedQueueRunsWhatWasQueuedEvenWhenItsOwnBlockReleasesIt
         done = true;
     });
     EXPECT_TRUE(RunLoop::main().runUntil([&] { return done.load(); }, 10));
+}
+
+TEST_F(DispatchTest, SerialQueueKeepsTheOrderOfManyProducersAndRunsOneBlockAtATime)
+{
+    auto queue = DispatchQueue::createSerial("com.example.producers");
+    constexpr int kProducers = 8, kEach = 500;
+    std::mutex sending;
+    std::vector<int> sent, ran;
+    std::atomic<int> inside {0};
+    std::atomic<bool> overlapped {false};
+    std::vector<std::thread> producers;
+    for (int p = 0; p < kProducers; ++p) {
+        producers.emplace_back([&, p] {
+            for (int i = 0; i < kEach; ++i) {
+                int tag = p * kEach + i;
+                std::lock_guard lock(sending);
+                sent.push_back(tag);
+                queue->async([&, tag] {
+                    if (++inside != 1)
+                        overlapped = true;
+                    ran.push_back(tag);
+                    std::this_thread::yield();
+                    --inside;
+                });
+            }
+        });
+    }
+    for (auto& producer : producers)
+        producer.join();
+    std::atomic<bool> done {false};
+    queue->async([&] { done = true; });
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return done.load(); }, 30));
+    EXPECT_FALSE(overlapped);
+    EXPECT_EQ(ran, sent);
+}
+
+TEST_F(DispatchTest, ManySerialQueuesShareABoundedPoolOfThreads)
+{
+    constexpr int kQueues = 1000;
+    std::mutex mutex;
+    std::set<std::thread::id> threads;
+    std::atomic<int> ran {0};
+    std::atomic<bool> allCurrent {true};
+    std::vector<std::shared_ptr<DispatchQueue>> queues;
+    for (int i = 0; i < kQueues; ++i) {
+        auto queue = DispatchQueue::createSerial("queue-" + std::to_string(i));
+        auto* other = queues.empty() ? nullptr : queues.back().get();
+        queue->async([&, raw = queue.get(), other] {
+            {
+                std::lock_guard lock(mutex);
+                threads.insert(std::this_thread::get_id());
+            }
+            // Pool threads move from queue to queue: only the one running counts as current.
+            if (!raw->isCurrent() || DispatchQueue::currentLabel() != raw->label()
+                || (other && other->isCurrent()))
+                allCurrent = false;
+            ++ran;
+        });
+        queues.push_back(std::move(queue));
+    }
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return ran == kQueues; }, 30));
+    EXPECT_TRUE(allCurrent);
+    EXPECT_LE(threads.size(), std::max(1u, std::thread::hardware_concurrency()));
+    for (auto& queue : queues)
+        EXPECT_FALSE(queue->isCurrent());
+
+    // Released right away, as the app does, each still runs its block.
+    ran = 0;
+    queues.clear();
+    for (int i = 0; i < kQueues; ++i)
+        DispatchQueue::createSerial("released")->async([&] { ++ran; });
+    EXPECT_TRUE(RunLoop::main().runUntil([&] { return ran == kQueues; }, 30));
+}
+
+TEST_F(DispatchTest, SerialBlocksWaitingForGlobalWorkDoNotStarveIt)
+{
+    // More waiting blocks than there are pool threads: global work must still find a thread.
+    int blocks = 2 * static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    std::atomic<int> served {0};
+    std::atomic<int> finished {0};
+    for (int i = 0; i < blocks; ++i) {
+        DispatchQueue::createSerial("waits-for-global")->async([&] {
+            auto reply = std::make_shared<std::promise<void>>();
+            auto answered = reply->get_future();
+            dispatchGlobalAsync([reply] { reply->set_value(); });
+            if (answered.wait_for(std::chrono::seconds(10)) == std::future_status::ready)
+                ++served;
+            ++finished;
+        });
+    }
+    ASSERT_TRUE(RunLoop::main().runUntil([&] { return finished == blocks; }, 60));
+    EXPECT_EQ(served, blocks);
 }
 
 TEST_F(DispatchTest, MainQueueIsTheRunLoop)
