@@ -218,10 +218,7 @@ TEST_F(EditTaskScreenTest, ANumberAnotherLocalTaskHasShowsTheBannerAndStoresNoth
     const size_t asked = validations();
     EXPECT_FALSE(submit(*screen));
     EXPECT_EQ(alertText(*screen), "");
-    auto banner = shownBanner();
-    ASSERT_TRUE(banner);
-    EXPECT_EQ(banner->titleLabel()->text(), "提醒");
-    EXPECT_EQ(banner->messageLabel()->text(), "新增的任务单号已经存在,请确认单号的唯一性!");
+    EXPECT_TRUE(duplicateNumberNoticeShown());
     EXPECT_EQ(validations(), asked);
 
     BaseDatabaseManager::resetSharedManagersForTesting();

@@ -127,6 +127,19 @@ protected:
         return banner;
     }
 
+    // Whether the banner of a number another task has is showing, as the task screens drop it.
+    ::testing::AssertionResult duplicateNumberNoticeShown() const
+    {
+        auto banner = shownBanner();
+        if (!banner)
+            return ::testing::AssertionFailure() << "no banner";
+        if (banner->titleLabel()->text() != "提醒"
+            || banner->messageLabel()->text() != "新增的任务单号已经存在,请确认单号的唯一性!")
+            return ::testing::AssertionFailure()
+                << "banner " << banner->titleLabel()->text() << " / " << banner->messageLabel()->text();
+        return ::testing::AssertionSuccess();
+    }
+
     static inline testsupport::StandInServer* s_server = nullptr;
     TempHome m_home;
     AppDelegate m_delegate;

@@ -227,12 +227,7 @@ TEST_F(TaskNumberDialogTest, ARefusedNumberChangesNothingAndSaysWhy)
     const size_t before = s_server->settledLog().size();
     renumber(*list, "R700", "7300");
     EXPECT_EQ(alertText(*list), "");
-    const auto& shown = m_window->subviews();
-    auto banner = std::find_if(shown.begin(), shown.end(),
-        [](const auto& view) { return std::dynamic_pointer_cast<DropdownBanner>(view) != nullptr; });
-    ASSERT_NE(banner, shown.end());
-    EXPECT_EQ(std::static_pointer_cast<DropdownBanner>(*banner)->messageLabel()->text(),
-        "新增的任务单号已经存在,请确认单号的唯一性!");
+    EXPECT_TRUE(duplicateNumberNoticeShown());
     EXPECT_EQ(s_server->settledLog().size(), before);
     EXPECT_EQ(storedNumbers(), (std::vector<std::string> {"R700", "R700", "R700"}));
 }

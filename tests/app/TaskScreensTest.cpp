@@ -284,10 +284,8 @@ TEST_F(TaskScreensTest, AStoredNumberIsNotStoredTwice)
     EXPECT_FALSE(submit(*screen));
     // A notice drops down instead of an alert.
     EXPECT_EQ(alertText(*screen), "");
+    ASSERT_TRUE(duplicateNumberNoticeShown());
     auto banner = shownBanner();
-    ASSERT_TRUE(banner);
-    EXPECT_EQ(banner->titleLabel()->text(), "提醒");
-    EXPECT_EQ(banner->messageLabel()->text(), "新增的任务单号已经存在,请确认单号的唯一性!");
     foundation::RunLoop::main().runFor(3.7);
     EXPECT_EQ(banner->superview(), nullptr);
     EXPECT_EQ(IMivoDataBaseManager::sharedManager()
