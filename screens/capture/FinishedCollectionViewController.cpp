@@ -1,9 +1,25 @@
 #include "screens/capture/FinishedCollectionViewController.h"
 
+#include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/util/LocalDocumentManager.h"
+#include "platform/net/UrlJoin.h"
 #include "platform/ui/BarButtonItem.h"
 
 #include <algorithm>
+
+namespace {
+
+// What a record without a server path asks for: the media address itself, which is neither a
+// photo (the viewer shows the placeholder) nor a movie (the player shows its failure).
+std::optional<std::string> bareMediaUrl()
+{
+    auto base = GetBaseUrlAndPortModel::getBaseImageUrlModel();
+    if (!net::joinServerPath(base, "/"))
+        return std::nullopt;
+    return base;
+}
+
+} // namespace
 
 void FinishedCollectionViewController::viewDidLoad()
 {
@@ -38,7 +54,9 @@ ShotGridViewController::Shot FinishedCollectionViewController::shotAt(ui::IndexP
         if (video != m_allMivoUploads.rend())
             record = *video;
     }
-    auto url = record ? serverUrl(record->fileUrl()) : std::nullopt;
+    if (!record)
+        return {};
+    auto url = record->fileUrl().empty() ? bareMediaUrl() : serverUrl(record->fileUrl());
     if (!url)
         return {};
     return {indexPath.section == 0 ? Shot::Kind::ServerPhoto : Shot::Kind::Video, *url};

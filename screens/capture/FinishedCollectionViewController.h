@@ -25,7 +25,8 @@ public:
 
     void viewDidLoad() override;
 
-    // Server copies: photo n is record n of the list, the video the list's last video record.
+    // Server copies: photo n is record n of the list, the video the list's last video record; a
+    // record without a server path asks for the bare media address.
     Shot shotAt(ui::IndexPath indexPath) const override;
 
 protected:

@@ -75,11 +75,5 @@ ShotGridViewController::Shot LocalShotGridViewController::shotAt(ui::IndexPath i
     if (indexPath.item < 0 || size_t(indexPath.item) >= records.size())
         return {};
     const std::string& name = records[size_t(indexPath.item)]->resourceName();
-    if (photo)
-        return localPhoto(name);
-    // A slot not taken yet names no file: nothing plays.
-    auto file = existingFile(LocalDocumentManager::kVideoFolder, name);
-    if (!file)
-        return {};
-    return {Shot::Kind::Video, *file};
+    return photo ? localPhoto(name) : localVideo(name);
 }

@@ -146,6 +146,9 @@ ShotGridViewController::Shot RejectedCollectionViewController::shotAt(ui::IndexP
     const auto& record = *videos.front();
     if (auto file = existingFile(LocalDocumentManager::kVideoFolder, record.resourceName()))
         return {Shot::Kind::Video, *file};
+    // Neither here nor on the server: the player says it cannot play the file shot here.
+    if (record.fileUrl().empty())
+        return localVideo(record.resourceName());
     if (auto url = serverUrl(record.fileUrl()))
         return {Shot::Kind::Video, *url};
     return {};

@@ -43,7 +43,7 @@ public:
 
     // A photo slot shows the server's photo (also after it was shot again) or, when the server
     // has none, the shot taken here; the video plays the copy shot here, else streams the
-    // server's.
+    // server's (without one, the copy named here goes to the player even when it is gone).
     Shot shotAt(ui::IndexPath indexPath) const override;
 
 protected:

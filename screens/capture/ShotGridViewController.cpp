@@ -281,6 +281,23 @@ ShotGridViewController::Shot ShotGridViewController::localPhoto(const std::strin
     return {Shot::Kind::LocalPhoto, file ? file->string() : std::string()};
 }
 
+ShotGridViewController::Shot ShotGridViewController::localVideo(const std::string& name)
+{
+    if (name.empty() || !LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder))
+        return {};
+    auto file = LocalDocumentManager::fileInUserFolder(LocalDocumentManager::kVideoFolder, name);
+    if (!file)
+        return {};
+    // Nothing but a file goes to the decoder: a pipe in the file's place could keep it waiting.
+    std::error_code error;
+    auto status = std::filesystem::symlink_status(*file, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        foundation::logf("Cannot play the video: %s is not a file", file->string().c_str());
+        return {};
+    }
+    return {Shot::Kind::Video, file->string()};
+}
+
 std::optional<std::string> ShotGridViewController::serverUrl(const std::string& path)
 {
     if (path.empty())

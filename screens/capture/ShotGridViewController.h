@@ -128,6 +128,9 @@ protected:
     // The photo a record names in the folder "picture": nothing when it names none (a slot not
     // taken yet); a named file that is missing or unreadable still opens the viewer, empty.
     static Shot localPhoto(const std::string& name);
+    // The video a record names in the folder "video": nothing when it names none (a slot not taken
+    // yet); a named file that is gone still goes to the player, which shows its failure.
+    static Shot localVideo(const std::string& name);
     // The URL of a server path under the media base URL; nothing for an empty path or one that
     // would lead to another server.
     static std::optional<std::string> serverUrl(const std::string& path);

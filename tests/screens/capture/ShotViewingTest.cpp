@@ -1,6 +1,7 @@
 #include "tests/app/ShellFixture.h"
 
 #include "components/imageviewer/ImageViewerController.h"
+#include "components/subtitles/Subtitles.h"
 #include "core/net/UserInfo.h"
 #include "core/store/IMivoDataBaseManager.h"
 #include "core/util/LocalDocumentManager.h"
@@ -12,6 +13,7 @@
 #include "platform/ui/ImageNamed.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/MoviePlayerController.h"
+#include "platform/ui/MoviePlayerView.h"
 #include "platform/ui/MoviePlayerViewController.h"
 #include "screens/capture/FinishedCollectionViewController.h"
 #include "screens/capture/NewTaskPLCollectionViewController.h"
@@ -19,6 +21,7 @@
 #include "screens/capture/RejectedCollectionViewController.h"
 #include "screens/capture/ToUploadCollectionViewController.h"
 #include "screens/tasks/TaskRecordUtil.h"
+#include "tests/support/PixelProbe.h"
 
 #include <algorithm>
 #include <atomic>
@@ -112,6 +115,32 @@ protected:
         return std::dynamic_pointer_cast<ui::MoviePlayerViewController>(presented());
     }
 
+    // A long press on the slot opens the player for `url` with the subtitles; the movie cannot be
+    // played, and the player stays on screen saying so until Done.
+    void expectPlayerFailure(ShotGridViewController& grid, IndexPath path, const std::string& url)
+    {
+        longPress(grid, path);
+        auto playing = player(grid);
+        ASSERT_TRUE(playing) << (presented() ? presented()->className() : "nothing shown");
+        EXPECT_EQ(playing->moviePlayer()->contentURL(), url);
+        EXPECT_TRUE(Subtitles::subtitlesParts(*playing->moviePlayer())) << "the subtitles are open";
+        auto view = playing->moviePlayer()->playerView();
+        ASSERT_TRUE(runUntil([&] { return !view->failureText().empty(); }));
+        step(1);
+        EXPECT_EQ(player(grid), playing) << "a failed movie stays until Done";
+        EXPECT_EQ(view->failureText(), ui::MoviePlayerController::kFailureText);
+        // The failure is drawn: white text in the middle of the black picture.
+        auto bar = ui::MoviePlayerView::kBarHeight;
+        auto middle = view->convertRectToView(view->bounds(), nullptr).insetBy(20, bar);
+        auto text = mivo::test::PixelProbe::screen().boundingBox(graphics::Color::white(), 40, middle);
+        ASSERT_TRUE(text) << "no failure text on screen";
+        EXPECT_NEAR(text->midX(), middle.midX(), 20);
+        EXPECT_NEAR(text->midY(), middle.midY(), 20);
+        ui::dismissMoviePlayerViewControllerAnimated(grid);
+        step(1);
+        EXPECT_FALSE(presented());
+    }
+
     // Stores a local task whose first photo and video have files of their own.
     std::shared_ptr<MivoTask> localTask(const std::string& applyNO)
     {
@@ -133,6 +162,31 @@ protected:
         return task;
     }
 
+    // The rejected grid of a stored task, as the rejected list opens it.
+    std::shared_ptr<RejectedCollectionViewController> pushRejected(const std::shared_ptr<MivoTask>& task)
+    {
+        auto grid = RejectedCollectionViewController::create();
+        grid->setApplyTaskNO(task->applyNO());
+        grid->setApplyTaskPhotoType(task->photoType());
+        grid->setUuidForTask(task->carID());
+        grid->setSynMivoTask(task);
+        push(grid);
+        return grid;
+    }
+
+    // The three grids of a local task: new, pending, ready to upload.
+    static std::vector<std::shared_ptr<LocalShotGridViewController>> localGrids(const std::string& applyNO)
+    {
+        std::vector<std::shared_ptr<LocalShotGridViewController>> grids {
+            NewTaskPLCollectionViewController::create(), PendingCollectionViewController::create(),
+            ToUploadCollectionViewController::create()};
+        for (const auto& grid : grids) {
+            grid->setApplyTaskNO(applyNO);
+            grid->setApplyTaskPhotoType(TaskRecordUtil::kPlanRemoveSeal);
+        }
+        return grids;
+    }
+
     static std::vector<std::shared_ptr<MivoUploadTask>> records(const std::string& applyNO, const char* type)
     {
         return *IMivoDataBaseManager::sharedManager()->listMivoUploadTasks(
@@ -148,12 +202,8 @@ TEST_F(ShotViewingTest, TheLocalGridsShowTheFullPhotoGrowingOutOfTheGridAndPlayT
     localTask("V1");
     auto pictures = *LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
     auto videos = *LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder);
-    std::shared_ptr<LocalShotGridViewController> grids[] = {NewTaskPLCollectionViewController::create(),
-        PendingCollectionViewController::create(), ToUploadCollectionViewController::create()};
-    for (const auto& grid : grids) {
+    for (const auto& grid : localGrids("V1")) {
         SCOPED_TRACE(grid->className());
-        grid->setApplyTaskNO("V1");
-        grid->setApplyTaskPhotoType(TaskRecordUtil::kPlanRemoveSeal);
         push(grid);
         EXPECT_EQ(grid->shotAt({0, 0}),
             (ShotGridViewController::Shot {Kind::LocalPhoto, (pictures / "V1-1.jpg").string()}));
@@ -217,12 +267,7 @@ TEST_F(ShotViewingTest, TheRejectedGridShowsTheServerPhotoOncePerPress)
     store->insertMivoUploadTask(
         foundation::Map {{"carID", "88"}, {"taskPosition", "2"}, {"resourceType", "image"},
             {"taskStatus", "PENDING"}, {"applyNO", "R7"}, {"fileUrl", ""}, {"resourceName", "R7-2.jpg"}});
-    auto grid = RejectedCollectionViewController::create();
-    grid->setApplyTaskNO("R7");
-    grid->setApplyTaskPhotoType("0");
-    grid->setUuidForTask("88");
-    grid->setSynMivoTask(task);
-    push(grid);
+    auto grid = pushRejected(task);
 
     EXPECT_EQ(
         grid->shotAt({0, 0}), (ShotGridViewController::Shot {Kind::ServerPhoto, m_base + "/media/88/1.jpg"}));
@@ -290,6 +335,74 @@ TEST_F(ShotViewingTest, APhotoFileThatIsMissingOrUnreadableOpensTheViewerWithout
     // A slot not taken yet names no file at all: nothing opens.
     longPress(*grid, IndexPath {0, 2});
     EXPECT_FALSE(presented());
+}
+
+TEST_F(ShotViewingTest, ATakenVideoWhoseFileIsGoneOpensThePlayerThatCannotPlayIt)
+{
+    localTask("V3");
+    auto videos = *LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder);
+    auto gone = (videos / "V3.mp4").string();
+    fs::remove(gone);
+    for (const auto& grid : localGrids("V3")) {
+        SCOPED_TRACE(grid->className());
+        push(grid);
+        expectPlayerFailure(*grid, IndexPath {1, 0}, gone);
+        homeStack(m_sliding)->popToRootViewController(false);
+        step();
+    }
+    // A folder in the file's place is not handed to the player.
+    fs::create_directory(gone);
+    auto grid = localGrids("V3")[1];
+    push(grid);
+    longPress(*grid, IndexPath {1, 0});
+    EXPECT_FALSE(presented());
+}
+
+TEST_F(ShotViewingTest, ARejectedVideoGoneHereAndWithoutServerPathOpensThePlayerThatCannotPlayIt)
+{
+    auto store = IMivoDataBaseManager::sharedManager();
+    auto task = store->insertMivoTask(foundation::Map {{"applyNO", "R8"}, {"carID", "89"}, {"photoType", "0"},
+        {"taskStatus", "REJECTED"}, {"createUser", "arvel"}});
+    // Shot here and never uploaded; its file is gone since.
+    auto video = store->insertMivoUploadTask(
+        foundation::Map {{"carID", "89"}, {"taskPosition", "1"}, {"resourceType", "video"},
+            {"taskStatus", "PENDING"}, {"applyNO", "R8"}, {"fileUrl", ""}, {"resourceName", "R8.mp4"}});
+    auto grid = pushRejected(task);
+    auto videos = *LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder);
+    expectPlayerFailure(*grid, IndexPath {1, 0}, (videos / "R8.mp4").string());
+
+    // A record that names no file here and no path on the server has nothing to play.
+    store->updateMivoUploadTask(video, foundation::Map {{"resourceName", ""}});
+    grid->loadCollectionViewData();
+    EXPECT_EQ(grid->shotAt({1, 0}).kind, Kind::None);
+}
+
+TEST_F(ShotViewingTest, AFinishedRecordWithoutServerPathLoadsTheBareMediaAddress)
+{
+    auto store = IMivoDataBaseManager::sharedManager();
+    std::vector<std::shared_ptr<MivoUploadTask>> uploads;
+    for (auto [position, type] : {std::pair {"1", "image"}, {"16", "video"}})
+        uploads.push_back(
+            store->insertMivoUploadTask(foundation::Map {{"carID", "7"}, {"taskPosition", position},
+                {"resourceType", type}, {"taskStatus", "UPLOADED"}, {"fileUrl", ""}}));
+    auto grid = FinishedCollectionViewController::create();
+    grid->setApplyTaskNO("F7");
+    grid->setApplyTaskPhotoType("1");
+    grid->setAllMivoUploads(uploads);
+    push(grid);
+
+    // No photo at that address: the viewer opens with the placeholder.
+    longPress(*grid, IndexPath {0, 0});
+    ASSERT_TRUE(runUntil([&] { return bool(viewer(*grid)); }));
+    EXPECT_EQ(viewer(*grid)->image(), ui::imageNamed("no_pic_default"));
+    EXPECT_EQ(viewer(*grid)->imageInfo()->referenceRect, grid->collectionView()->frame());
+    step(1);
+    viewer(*grid)->dismiss(true);
+    step(1);
+    EXPECT_FALSE(presented());
+
+    // Nor a movie: the player says so.
+    expectPlayerFailure(*grid, IndexPath {1, 0}, m_base);
 }
 
 TEST_F(ShotViewingTest, TheFinishedGridLoadsServerPhotosAndStreamsTheLastVideoRecord)
