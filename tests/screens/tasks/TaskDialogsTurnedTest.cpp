@@ -1,32 +1,24 @@
 #include "tests/app/ShellFixture.h"
 
-#include "platform/foundation/Format.h"
 #include "platform/host/Automation.h"
 #include "platform/ui/Device.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/NavigationBar.h"
-#include "platform/ui/Screen.h"
 #include "screens/shell/ShellSegues.h"
 #include "screens/tasks/FinishedTaskListViewController.h"
 #include "screens/tasks/NewTaskViewController.h"
-#include "tests/support/PixelProbe.h"
+#include "tests/components/alert/TurnedAlertChecks.h"
 
 #include <filesystem>
 
+using alerttest::onScreen;
 using graphics::Color;
-using graphics::Rect;
-using mivo::test::PixelProbe;
 using mivo::test::ShellFixture;
 
 namespace {
 
 constexpr Color kEdit = Color::rgba(164 / 255.0, 41 / 255.0, 1);
 constexpr Color kError = Color::rgba(193 / 255.0, 39 / 255.0, 45 / 255.0);
-
-std::string text(Rect r)
-{
-    return foundation::format("(%g, %g, %g, %g)", r.minX(), r.minY(), r.width(), r.height());
-}
 
 // The task screens' alerts with the phone turned, on both system paths: the finished list's number
 // dialog and the create screen's error alert, opened turned and turned while open.
@@ -95,56 +87,16 @@ protected:
         return alerts;
     }
 
-    static Rect onScreen(const ui::View& view) { return view.convertRectToView(view.bounds(), nullptr); }
-
-    // What must lie whole on the screen, below the bar, drawn where it is: the card's field and
-    // buttons (`controls`); the screen around the card is dimmed to its corners.
-    void expectUsable(ui::ViewController& screen, const std::vector<std::shared_ptr<ui::View>>& controls,
-        const Color& buttonColor)
-    {
-        // Turned coordinates come out of a rotation: a hundredth of a point either way is the same place.
-        const Rect shown = ui::Screen::mainScreen().bounds().insetBy(-0.01, -0.01);
-        const Rect bar = onScreen(*homeStack(m_sliding)->navigationBar()).insetBy(0.01, 0.01);
-        auto probe = PixelProbe::screen();
-        for (const auto& control : controls) {
-            const Rect place = onScreen(*control);
-            EXPECT_TRUE(shown.contains(place)) << control->className() << " at " << text(place);
-            EXPECT_FALSE(bar.intersects(place))
-                << control->className() << " under the bar at " << text(place);
-            // A button is filled with its colour; a field or the card is white inside its corners.
-            const bool isButton = std::dynamic_pointer_cast<ModalAlertButton>(control) != nullptr;
-            const graphics::Point inside
-                = isButton ? place.center() : graphics::Point {place.minX() + 4, place.minY() + 4};
-            EXPECT_TRUE(probe.covers(inside, isButton ? buttonColor : Color::white()))
-                << control->className() << " not drawn at " << text(place);
-        }
-        const Rect below = onScreen(*screen.view());
-        for (graphics::Point corner : {graphics::Point {below.minX() + 3, below.minY() + 3},
-                 graphics::Point {below.maxX() - 3, below.maxY() - 3},
-                 graphics::Point {below.maxX() - 3, below.minY() + 3},
-                 graphics::Point {below.minX() + 3, below.maxY() - 3}}) {
-            const Color seen = probe.colorAt(corner);
-            EXPECT_LT(seen.r + seen.g + seen.b, 1.2) << "not dimmed at " << corner.x << ", " << corner.y;
-        }
-    }
-
-    static std::vector<std::shared_ptr<ui::View>> controlsOf(const ModalAlertView& alert)
-    {
-        std::vector<std::shared_ptr<ui::View>> controls(alert.inputs().begin(), alert.inputs().end());
-        controls.insert(controls.end(), alert.buttons().begin(), alert.buttons().end());
-        return controls;
-    }
-
     // The number dialog, checked usable; then the row's own button under the backdrop is tapped.
     void expectDialogUsable(FinishedTaskListViewController& list, const std::string& applyNO)
     {
         auto alerts = alertsOf(list);
         ASSERT_EQ(alerts.size(), 1u);
-        auto parts = controlsOf(*alerts[0]);
+        auto parts = alerttest::controlsOf(*alerts[0]);
         // The whole card unless the pad has lifted it (its title then goes under the bar).
         if (!ui::Keyboard::shared().isVisible())
             parts.push_back(alerts[0]->contentView());
-        expectUsable(list, parts, kEdit);
+        alerttest::expectUsable(parts, homeStack(m_sliding)->navigationBar().get(), *list.view(), kEdit);
         auto row = host::Automation::findView("修改单号:" + applyNO, true);
         ASSERT_TRUE(row);
         ui::Application::shared().tap(onScreen(*row).center());
@@ -169,7 +121,7 @@ protected:
 
 } // namespace
 
-TEST_P(TaskDialogsTurnedTest, TheNumberDialogOpenedTurnedStaysWholeOverThePad)
+TEST_P(TaskDialogsTurnedTest, TheNumberDialogOpenedTurnedKeepsItsFieldAndButtonsOnScreen)
 {
     // A number long enough to take two lines of the dialog's text, as the walkthrough's.
     const std::string applyNO = "WT1796630047";
@@ -245,7 +197,7 @@ TEST_P(TaskDialogsTurnedTest, TheCreateScreensErrorAlertIsWholeTurnedEitherWay)
         // The whole card, its button with it.
         std::vector<std::shared_ptr<ui::View>> parts {alerts[0]->contentView()};
         parts.insert(parts.end(), alerts[0]->buttons().begin(), alerts[0]->buttons().end());
-        expectUsable(*form, parts, kError);
+        alerttest::expectUsable(parts, homeStack(m_sliding)->navigationBar().get(), *form->view(), kError);
         closeByLastButton(*form);
         turn("portrait");
     }
