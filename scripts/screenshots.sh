@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Redraws every picture in docs/ from today's code: the walkthrough's steps, the end-to-end road's
-# rejected and finished grids, the alert's styles and the component gallery's rows.
+# rejected and finished grids, the number dialog turned, the alert's styles and the component
+# gallery's rows.
 # Usage: scripts/screenshots.sh   (MIVO_BUILD_DIR, MIVO_DOCS_DIR as for the other scripts)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -42,6 +43,13 @@ for grid in rejected finished; do
   cp "$build/screenshots/$grid-grid-arvel.png" "$docs/grid-$grid.png"
   echo "screenshots: docs/grid-$grid.png"
 done
+
+# The number dialog with the phone turned, as its test on the finished list leaves it.
+"$build/tests/screens/tasks/test_screens_tasks" \
+  --gtest_filter='*TaskDialogsTurnedTest.TheNumberDialogOpenedTurned*' >"$scratch/dialog.log" \
+  || { cat "$scratch/dialog.log" >&2; exit 1; }
+cp "$build/screenshots/number-dialog-landscape.png" "$docs/number-dialog-landscape.png"
+echo "screenshots: docs/number-dialog-landscape.png"
 
 # The alert's styles (a program of the benchmarks' build).
 if [[ -x "$build/bench/components/alert/alert_screenshots" ]]; then

@@ -4,6 +4,7 @@
 #include "components/alert/ModalAlertResponder.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/Timer.h"
 #include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Image.h"
@@ -94,6 +95,9 @@ ModalAlertView::ModalAlertView() = default;
 ModalAlertView::~ModalAlertView()
 {
     removeObservers();
+    if (m_observesTurns)
+        foundation::NotificationCenter::defaultCenter().removeObserver(
+            static_cast<const void*>(this), ui::Application::kDidChangeStatusBarOrientationNotification);
     restoreInteractivePopGesture();
 }
 
@@ -357,10 +361,11 @@ std::shared_ptr<ModalAlertResponder> ModalAlertView::showTitle(Host host, ImageP
     auto protector = self();
     ++m_showCount;
     attach(host);
+    observeInterfaceTurns();
 
     view()->setAlpha(0);
     // A scale left by an earlier hide would show this message shrunk or blown up.
-    view()->setTransform(graphics::AffineTransform::identity());
+    view()->setTransform(restingTransform());
     setBackground();
 
     std::optional<Color> viewColor;

@@ -22,8 +22,9 @@ struct Notification;
 class Timer;
 } // namespace foundation
 namespace graphics {
+struct AffineTransform;
 class Image;
-}
+} // namespace graphics
 namespace ui {
 class ActivityIndicatorView;
 class AudioPlayer;
@@ -281,6 +282,15 @@ private:
     void disableInteractivePopGesture();
     void restoreInteractivePopGesture();
     void measureBodyText();
+    graphics::Size layoutSize() const;
+    double controlsTop() const;
+    double controlsBottom() const;
+    double restingCardTop(graphics::Size size) const;
+    double keyboardLift(double cardTop) const;
+    void moveUp(double distance);
+    graphics::AffineTransform restingTransform() const;
+    void observeInterfaceTurns();
+    void interfaceDidTurn();
     void applyStyle(Style style, std::optional<graphics::Color> color, ImagePtr image);
     void wireTap(const std::shared_ptr<ModalAlertButton>& button);
     void giveNextReturnKey();
@@ -334,6 +344,9 @@ private:
     bool m_restoreInteractivePopGestureEnabled {false};
     bool m_canAddObservers {true};
     bool m_keyboardIsVisible {false};
+    // How far the keyboard has lifted the alert: 120 points, less where the area is too flat.
+    double m_keyboardLift {0};
+    bool m_observesTurns {false};
     bool m_usingNewWindow {false};
     double m_backgroundOpacity {0};
     double m_windowWidth {240};

@@ -8,7 +8,6 @@
 #include "platform/ui/ImageView.h"
 #include "platform/ui/Window.h"
 
-using graphics::AffineTransform;
 using graphics::Color;
 using graphics::Point;
 using graphics::Rect;
@@ -187,13 +186,13 @@ void ModalAlertView::slideInFromRight()
 void ModalAlertView::scaleIn(double fromScale)
 {
     auto protector = self();
-    view()->setTransform(AffineTransform::makeScale(fromScale, fromScale));
+    view()->setTransform(restingTransform().scaled(fromScale, fromScale));
     view()->setAlpha(0);
     ui::View::animate(
         kSlideDuration,
         [this] {
             m_backgroundView->setAlpha(m_backgroundOpacity);
-            view()->setTransform(AffineTransform::identity());
+            view()->setTransform(restingTransform());
             view()->setAlpha(1);
         },
         [protector](bool) { protector->finishSlideIn(); });
@@ -281,7 +280,7 @@ void ModalAlertView::scaleOut(double toScale)
     ui::View::animate(
         kSlideDuration,
         [this, toScale] {
-            view()->setTransform(AffineTransform::makeScale(toScale, toScale));
+            view()->setTransform(restingTransform().scaled(toScale, toScale));
             view()->setAlpha(0);
         },
         [protector, shown](bool) {

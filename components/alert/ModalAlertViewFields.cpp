@@ -233,7 +233,9 @@ void ModalAlertView::keyboardWillShow(const foundation::Notification&)
     if (m_keyboardIsVisible)
         return;
     auto protector = self();
-    ui::View::animate(0.2, [this] { view()->setFrame(view()->frame().offsetBy(0, -kKeyboardShift)); });
+    const double lift = view()->superview() ? keyboardLift(restingCardTop(layoutSize())) : kKeyboardShift;
+    ui::View::animate(0.2, [this, lift] { moveUp(lift); });
+    m_keyboardLift = lift;
     m_keyboardIsVisible = true;
 }
 
@@ -242,6 +244,8 @@ void ModalAlertView::keyboardWillHide(const foundation::Notification&)
     if (!m_keyboardIsVisible)
         return;
     auto protector = self();
-    ui::View::animate(0.2, [this] { view()->setFrame(view()->frame().offsetBy(0, kKeyboardShift)); });
+    const double lift = m_keyboardLift;
+    ui::View::animate(0.2, [this, lift] { moveUp(-lift); });
+    m_keyboardLift = 0;
     m_keyboardIsVisible = false;
 }
