@@ -53,6 +53,8 @@ public:
             std::lock_guard lock(m_mutex);
             m_requests.push_back(std::move(request));
         });
+        // A whole task's files arrive at once: one worker each, so none waits out another's keep-alive.
+        m_server.new_task_queue = [] { return new httplib::ThreadPool(32); };
         m_port = m_server.bind_to_any_port("127.0.0.1");
         m_thread = std::thread([this] { m_server.listen_after_bind(); });
         while (!m_server.is_running())
