@@ -26,6 +26,8 @@ public:
 
     // What the date, the inspector and the entries lie in: it scrolls when they do not fit.
     std::shared_ptr<ScreenScrollView> contentView() const { return m_content; }
+    // The ways into creating a task and the four lists, top down.
+    const std::vector<std::shared_ptr<ui::Button>>& entryButtons() const { return m_entries; }
 
     // Number of the user's tasks in a state, from the store (0 when it cannot answer).
     static size_t taskCount(const std::string& taskStatus);

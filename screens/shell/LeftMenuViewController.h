@@ -32,6 +32,8 @@ public:
 
     // What the name and the entries lie in: it scrolls when they do not fit.
     std::shared_ptr<ScreenScrollView> contentView() const { return m_content; }
+    // One button per entry, in the entries' order.
+    const std::vector<std::shared_ptr<ui::Button>>& entryButtons() const { return m_buttons; }
 
     // A menu entry as a tap runs it; the logout entry asks first.
     void selectEntry(size_t index);
