@@ -26,6 +26,9 @@ ScreenScrollView::~ScreenScrollView()
 
 void ScreenScrollView::observeKeyboard()
 {
+    // A screen may come while the keyboard is already up.
+    auto& keyboard = ui::Keyboard::shared();
+    m_keyboardHeight = keyboard.isVisible() ? keyboard.height() : 0;
     std::weak_ptr<ScreenScrollView> weakSelf = sharedAs<ScreenScrollView>();
     auto& center = foundation::NotificationCenter::defaultCenter();
     center.addObserver(weakSelf, ui::Keyboard::kWillShowNotification, [weakSelf](const auto& notification) {
