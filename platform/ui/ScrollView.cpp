@@ -255,16 +255,17 @@ void ScrollView::stopScrollAnimation()
 
 void ScrollView::scrollRectToVisible(Rect rect, bool animated)
 {
-    Rect visible = bounds();
-    Point offset = visible.origin;
+    // What the insets cover (a keyboard, a bar) does not count as shown.
+    Rect visible = bounds().insetBy(m_contentInset);
+    Point offset = bounds().origin;
     if (rect.maxX() > visible.maxX())
-        offset.x = rect.maxX() - visible.width();
-    if (rect.minX() < offset.x)
-        offset.x = rect.minX();
+        offset.x += rect.maxX() - visible.maxX();
+    if (rect.minX() < visible.minX() + offset.x - bounds().minX())
+        offset.x = rect.minX() - m_contentInset.left;
     if (rect.maxY() > visible.maxY())
-        offset.y = rect.maxY() - visible.height();
-    if (rect.minY() < offset.y)
-        offset.y = rect.minY();
+        offset.y += rect.maxY() - visible.maxY();
+    if (rect.minY() < visible.minY() + offset.y - bounds().minY())
+        offset.y = rect.minY() - m_contentInset.top;
     Point minimum = minimumContentOffset(), maximum = maximumContentOffset();
     offset.x = std::clamp(offset.x, minimum.x, maximum.x);
     offset.y = std::clamp(offset.y, minimum.y, maximum.y);

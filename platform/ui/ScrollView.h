@@ -77,7 +77,8 @@ public:
     // through a view animation on the run loop's clock, leaving touches enabled.
     graphics::Point contentOffset() const { return bounds().origin; }
     void setContentOffset(graphics::Point offset, bool animated = false);
-    // Scrolls as little as needed to show `rect` (content coordinates), within the content.
+    // Scrolls as little as needed to show `rect` (content coordinates) in the part of the bounds
+    // the content inset leaves, within the content.
     void scrollRectToVisible(graphics::Rect rect, bool animated);
 
     // The offsets the content rests between (insets included).

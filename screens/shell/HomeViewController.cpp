@@ -11,12 +11,14 @@
 #include "platform/ui/Button.h"
 #include "platform/ui/Label.h"
 #include "screens/shell/BrandStyle.h"
+#include "screens/shell/ScreenScrollView.h"
 #include "screens/shell/ShellSegues.h"
 #include "screens/shell/SlidingViewController.h"
 
 namespace {
 constexpr double kTop = 0; // the navigation controller puts the view below its bar
-}
+constexpr double kBottomMargin = 20;
+} // namespace
 
 std::shared_ptr<HomeViewController> HomeViewController::create()
 {
@@ -34,27 +36,43 @@ void HomeViewController::viewDidLoad()
         }
     }));
 
-    double width = view()->bounds().width();
-    m_dateLabel = ui::Label::create({20, kTop + 16, width - 40, 22});
+    m_content = ScreenScrollView::create(view()->bounds());
+    view()->addSubview(m_content);
+    m_dateLabel = ui::Label::create();
     m_dateLabel->setTextColor(graphics::Color::darkGray());
     m_dateLabel->setFont(graphics::Font::systemFont(14));
-    view()->addSubview(m_dateLabel);
-    m_userLabel = ui::Label::create({20, kTop + 40, width - 40, 26});
+    m_content->addSubview(m_dateLabel);
+    m_userLabel = ui::Label::create();
     m_userLabel->setFont(graphics::Font::boldSystemFont(18));
-    view()->addSubview(m_userLabel);
+    m_content->addSubview(m_userLabel);
 
-    double y = kTop + 86;
-    addEntry("新建任务", ShellSegues::kToNewTask, y);
-    m_pendingButton = addEntry("待拍摄任务", ShellSegues::kToPendingList, y += 56);
-    m_uploadButton = addEntry("待上传任务", ShellSegues::kToUploadList, y += 56);
-    addEntry("已完成任务", ShellSegues::kToFinishedList, y += 56);
-    addEntry("已驳回任务", ShellSegues::kToRejectedList, y += 56);
+    addEntry("新建任务", ShellSegues::kToNewTask);
+    m_pendingButton = addEntry("待拍摄任务", ShellSegues::kToPendingList);
+    m_uploadButton = addEntry("待上传任务", ShellSegues::kToUploadList);
+    addEntry("已完成任务", ShellSegues::kToFinishedList);
+    addEntry("已驳回任务", ShellSegues::kToRejectedList);
+    layOutContent();
 }
 
-std::shared_ptr<ui::Button> HomeViewController::addEntry(
-    const std::string& title, const char* segue, double y)
+void HomeViewController::viewDidLayoutSubviews()
 {
-    auto button = ui::Button::create(graphics::Rect {20, y, view()->bounds().width() - 40, 46});
+    ParentViewController::viewDidLayoutSubviews();
+    layOutContent();
+}
+
+void HomeViewController::layOutContent()
+{
+    double width = m_content->bounds().width();
+    m_dateLabel->setFrame({20, kTop + 16, width - 40, 22});
+    m_userLabel->setFrame({20, kTop + 40, width - 40, 26});
+    for (size_t i = 0; i < m_entries.size(); ++i)
+        m_entries[i]->setFrame({20, kTop + 86 + 56 * double(i), width - 40, 46});
+    m_content->setContentHeight(m_entries.back()->frame().maxY() + kBottomMargin);
+}
+
+std::shared_ptr<ui::Button> HomeViewController::addEntry(const std::string& title, const char* segue)
+{
+    auto button = ui::Button::create(graphics::Rect {});
     button->setTitle(title, ui::ControlState::Normal);
     button->setTitleColor(graphics::Color::white(), ui::ControlState::Normal);
     button->setBackgroundColor(BrandStyle::current().color);
@@ -66,7 +84,8 @@ std::shared_ptr<ui::Button> HomeViewController::addEntry(
         if (auto self = weakSelf.lock())
             self->performSegueWithIdentifier(identifier);
     });
-    view()->addSubview(button);
+    m_content->addSubview(button);
+    m_entries.push_back(button);
     return button;
 }
 

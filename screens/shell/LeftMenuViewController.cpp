@@ -10,6 +10,7 @@
 #include "screens/shell/BrandStyle.h"
 #include "screens/shell/LoginViewController.h"
 #include "screens/shell/MainBaseViewController.h"
+#include "screens/shell/ScreenScrollView.h"
 #include "screens/shell/ShellSegues.h"
 #include "screens/shell/SlidingViewController.h"
 
@@ -49,10 +50,13 @@ void LeftMenuViewController::viewDidLoad()
                 self->performSegueWithIdentifier(ShellSegues::kSlidingToHome);
         });
 
+    // Turned, the entries reach below the screen: they scroll.
+    m_content = ScreenScrollView::create(view()->bounds());
+    view()->addSubview(m_content);
     m_userLabel = ui::Label::create({20, 40, SlidingViewController::kRevealWidth - 40, 30});
     m_userLabel->setTextColor(graphics::Color::white());
     m_userLabel->setFont(graphics::Font::boldSystemFont(17));
-    view()->addSubview(m_userLabel);
+    m_content->addSubview(m_userLabel);
 
     double y = 90;
     for (size_t i = 0; i < entries().size(); ++i) {
@@ -66,10 +70,11 @@ void LeftMenuViewController::viewDidLoad()
             if (auto self = weakSelf.lock())
                 self->selectEntry(i);
         });
-        view()->addSubview(button);
+        m_content->addSubview(button);
         m_buttons.push_back(button);
         y += 48;
     }
+    m_content->setContentHeight(m_buttons.back()->frame().maxY() + kBottomMargin);
 }
 
 void LeftMenuViewController::viewWillAppear(bool animated)

@@ -10,6 +10,7 @@ namespace ui {
 class Button;
 class Label;
 } // namespace ui
+class ScreenScrollView;
 
 // The side menu under the sliding container's left edge. From its set-up until it is released it
 // observes "navToHomeSlidingNotification" and answers it with the segue "slidingToHome".
@@ -29,6 +30,11 @@ public:
     void viewDidLoad() override;
     void viewWillAppear(bool animated) override;
 
+    // What the name and the entries lie in: it scrolls when they do not fit.
+    std::shared_ptr<ScreenScrollView> contentView() const { return m_content; }
+    // One button per entry, in the entries' order.
+    const std::vector<std::shared_ptr<ui::Button>>& entryButtons() const { return m_buttons; }
+
     // A menu entry as a tap runs it; the logout entry asks first.
     void selectEntry(size_t index);
     // The prompt "退出登录" on the Warning style: "确定" logs out, "取消" stays.
@@ -37,6 +43,9 @@ public:
     void logout();
 
 private:
+    static constexpr double kBottomMargin = 20;
+
+    std::shared_ptr<ScreenScrollView> m_content;
     std::shared_ptr<ui::Label> m_userLabel;
     std::vector<std::shared_ptr<ui::Button>> m_buttons;
 };

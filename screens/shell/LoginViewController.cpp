@@ -17,6 +17,7 @@
 #include "platform/ui/TextField.h"
 #include "screens/shell/DeviceIdentifier.h"
 #include "screens/shell/RequestUrlUtil.h"
+#include "screens/shell/ScreenScrollView.h"
 #include "screens/shell/ShellSegues.h"
 
 #include <charconv>
@@ -49,9 +50,9 @@ int64_t userIdOf(const Value& value)
     return result.ec == std::errc() && result.ptr == text.data() + text.size() ? id : 0;
 }
 
-std::shared_ptr<ui::TextField> makeField(const std::string& placeholder, graphics::Rect frame)
+std::shared_ptr<ui::TextField> makeField(const std::string& placeholder)
 {
-    auto field = ui::TextField::create(frame);
+    auto field = ui::TextField::create();
     field->setPlaceholder(placeholder);
     field->setAccessibilityLabel(placeholder);
     field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
@@ -85,23 +86,24 @@ void LoginViewController::viewDidLoad()
 {
     ui::ViewController::viewDidLoad();
     view()->setBackgroundColor(graphics::Color::white(0.96));
-    double width = view()->bounds().width();
+    m_content = ScreenScrollView::create(view()->bounds());
+    view()->addSubview(m_content);
 
-    m_titleLabel = ui::Label::create({20, 110, width - 40, 40});
+    m_titleLabel = ui::Label::create();
     m_titleLabel->setText(foundation::BundleInfo::bundleName());
     m_titleLabel->setFont(graphics::Font::boldSystemFont(26));
     m_titleLabel->setTextAlignment(graphics::TextAlignment::Center);
-    view()->addSubview(m_titleLabel);
+    m_content->addSubview(m_titleLabel);
 
-    m_userNameField = makeField("用户名", {30, 180, width - 60, 40});
+    m_userNameField = makeField("用户名");
     m_userNameField->setText(foundation::UserDefaults::standard().string("userName").value_or(""));
     m_userNameField->setReturnKeyType(ui::ReturnKeyType::Next);
-    view()->addSubview(m_userNameField);
+    m_content->addSubview(m_userNameField);
 
-    m_passwordField = makeField("密码", {30, 228, width - 60, 40});
+    m_passwordField = makeField("密码");
     m_passwordField->setSecureTextEntry(true);
     m_passwordField->setReturnKeyType(ui::ReturnKeyType::Go);
-    view()->addSubview(m_passwordField);
+    m_content->addSubview(m_passwordField);
 
     std::weak_ptr<LoginViewController> weakSelf = sharedAs<LoginViewController>();
     m_userNameField->addAction(ui::ControlEvents::EditingDidEndOnExit, [weakSelf](ui::Control&) {
@@ -113,14 +115,14 @@ void LoginViewController::viewDidLoad()
             self->login();
     });
 
-    m_autoLoginLabel = ui::Label::create({30, 277, 167, 29});
+    m_autoLoginLabel = ui::Label::create();
     m_autoLoginLabel->setText("自动登录");
     m_autoLoginLabel->setFont(graphics::Font::systemFont(15));
     m_autoLoginLabel->setTextColor(graphics::Color::darkGray());
     m_autoLoginLabel->setTextAlignment(graphics::TextAlignment::Right);
-    view()->addSubview(m_autoLoginLabel);
+    m_content->addSubview(m_autoLoginLabel);
 
-    m_loginButton = ui::Button::create(graphics::Rect {30, 322, width - 60, 44});
+    m_loginButton = ui::Button::create(graphics::Rect {});
     m_loginButton->setTitle("登录", ui::ControlState::Normal);
     m_loginButton->setTitle("登录中…", ui::ControlState::Disabled);
     m_loginButton->setTitleColor(graphics::Color::white(), ui::ControlState::Normal);
@@ -130,9 +132,9 @@ void LoginViewController::viewDidLoad()
         if (auto self = weakSelf.lock())
             self->login();
     });
-    view()->addSubview(m_loginButton);
+    m_content->addSubview(m_loginButton);
 
-    m_configButton = ui::Button::create(graphics::Rect {width / 2 - 60, 364, 120, 32});
+    m_configButton = ui::Button::create(graphics::Rect {});
     m_configButton->setTitle("系统配置", ui::ControlState::Normal);
     m_configButton->setTitleColor(graphics::Color::rgba(0.10, 0.45, 0.85), ui::ControlState::Normal);
     m_configButton->titleLabel()->setFont(graphics::Font::systemFont(15));
@@ -140,7 +142,31 @@ void LoginViewController::viewDidLoad()
         if (auto self = weakSelf.lock())
             self->showSystemConfiguration();
     });
-    view()->addSubview(m_configButton);
+    m_content->addSubview(m_configButton);
+    layOutContent();
+}
+
+void LoginViewController::viewDidLayoutSubviews()
+{
+    ui::ViewController::viewDidLayoutSubviews();
+    layOutContent();
+}
+
+// The upright places on a 320-point-wide screen; wider, the fields and buttons widen and the
+// switch's row stays in the middle.
+void LoginViewController::layOutContent()
+{
+    double width = m_content->bounds().width();
+    double middle = (width - 320) / 2;
+    m_titleLabel->setFrame({20, 110, width - 40, 40});
+    m_userNameField->setFrame({30, 180, width - 60, 40});
+    m_passwordField->setFrame({30, 228, width - 60, 40});
+    m_autoLoginLabel->setFrame({middle + 30, 277, 167, 29});
+    if (m_autoLoginSwitch)
+        m_autoLoginSwitch->setFrame({middle + 205, 277, 64, 29});
+    m_loginButton->setFrame({30, 322, width - 60, 44});
+    m_configButton->setFrame({width / 2 - 60, 364, 120, 32});
+    m_content->setContentHeight(m_configButton->frame().maxY() + kBottomMargin);
 }
 
 void LoginViewController::showSystemConfiguration()
@@ -200,7 +226,7 @@ void LoginViewController::viewWillAppear(bool animated)
 void LoginViewController::makeAutoLoginSwitch()
 {
     m_autoLoginSwitch = OnOffSwitch::create();
-    m_autoLoginSwitch->setFrame({205, 277, 64, 29});
+    layOutContent();
     m_autoLoginSwitch->setAccessibilityLabel("自动登录");
     std::weak_ptr<LoginViewController> weakSelf = sharedAs<LoginViewController>();
     m_autoLoginSwitch->addTarget(weakSelf, ui::ControlEvents::ValueChanged, [weakSelf](ui::Control&) {
@@ -214,7 +240,7 @@ void LoginViewController::makeAutoLoginSwitch()
     m_autoLoginSwitch->setOn(true);
     m_autoLoginSwitch->setInactiveColor(graphics::Color::clear());
     m_autoLoginSwitch->setOnTintColor(graphics::Color::clear());
-    view()->addSubview(m_autoLoginSwitch);
+    m_content->addSubview(m_autoLoginSwitch);
 }
 
 void LoginViewController::autoLoginChanged()

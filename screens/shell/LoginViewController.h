@@ -14,6 +14,7 @@ class TextField;
 } // namespace ui
 class ModalAlertView;
 class OnOffSwitch;
+class ScreenScrollView;
 struct HttpError;
 
 // The first screen: user name and password, sent to "/Login.ashx". On success the logged-in user
@@ -33,12 +34,15 @@ public:
     static constexpr const char* kPasswordKey = "password";
 
     void viewDidLoad() override;
+    void viewDidLayoutSubviews() override;
     void viewWillAppear(bool animated) override;
     void viewDidAppear(bool animated) override;
 
     std::shared_ptr<ui::TextField> userNameField() const { return m_userNameField; }
     std::shared_ptr<ui::TextField> passwordField() const { return m_passwordField; }
     std::shared_ptr<ui::Button> loginButton() const { return m_loginButton; }
+    // What the controls lie in: it scrolls when they do not fit (turned, or above the keyboard).
+    std::shared_ptr<ScreenScrollView> contentView() const { return m_content; }
     std::shared_ptr<OnOffSwitch> autoLoginSwitch() const { return m_autoLoginSwitch; }
     // The stored setting; on when it was never set.
     static bool isAutoLoginOn();
@@ -62,9 +66,13 @@ public:
     void autoLoginChanged();
 
 private:
+    static constexpr double kBottomMargin = 20;
+
     void showError(const std::string& message);
     void makeAutoLoginSwitch();
+    void layOutContent();
 
+    std::shared_ptr<ScreenScrollView> m_content;
     std::shared_ptr<ui::Label> m_titleLabel;
     std::shared_ptr<ui::TextField> m_userNameField;
     std::shared_ptr<ui::TextField> m_passwordField;

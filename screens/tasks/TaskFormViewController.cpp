@@ -12,6 +12,7 @@
 #include "platform/ui/TextField.h"
 #include "screens/shell/BrandStyle.h"
 #include "screens/shell/RequestUrlUtil.h"
+#include "screens/shell/ScreenScrollView.h"
 #include "screens/shell/ShellSegues.h"
 #include "screens/tasks/ShotGridEntry.h"
 
@@ -24,6 +25,8 @@ using foundation::Value;
 namespace {
 
 constexpr double kTop = 0; // the navigation controller puts the view below its bar
+constexpr double kRowHeight = 36;
+constexpr double kBottomMargin = 20;
 constexpr size_t kMaxApplyNOLength = 40;
 
 bool isApplyNOCharacter(char c)
@@ -91,14 +94,15 @@ void TaskFormViewController::viewDidLoad()
     m_productTypes = brand.productTypes;
     m_photoPlans = brand.photoPlans;
 
-    double y = kTop + 12;
-    m_applyNoField = addField("申请编号", "请输入申请编号", y);
-    m_baseLocationField = addField("库存地点", "请输入库存地点", y += 46);
-    m_ensureCompanyField = addField("保险公司", "请输入保险公司", y += 46);
-    m_dealPriceField = addField("成交价格", "请输入成交价格(元)", y += 46);
+    m_content = ScreenScrollView::create(view()->bounds());
+    view()->addSubview(m_content);
+    m_applyNoField = addField("申请编号", "请输入申请编号");
+    m_baseLocationField = addField("库存地点", "请输入库存地点");
+    m_ensureCompanyField = addField("保险公司", "请输入保险公司");
+    m_dealPriceField = addField("成交价格", "请输入成交价格(元)");
     m_dealPriceField->setKeyboardType(ui::KeyboardType::DecimalPad);
-    m_productTypeButton = addChooser("产品类型", kChooseProductType, y += 46);
-    m_photoPlanButton = addChooser("拍摄方案", kChoosePhotoPlan, y += 46);
+    m_productTypeButton = addChooser("产品类型", kChooseProductType);
+    m_photoPlanButton = addChooser("拍摄方案", kChoosePhotoPlan);
 
     std::weak_ptr<TaskFormViewController> weakSelf = sharedAs<TaskFormViewController>();
     m_productTypeButton->addAction(ui::ControlEvents::TouchUpInside, [weakSelf](ui::Control&) {
@@ -110,8 +114,7 @@ void TaskFormViewController::viewDidLoad()
             self->showPhotoPlanSheet();
     });
 
-    double width = view()->bounds().width();
-    m_submitButton = ui::Button::create(graphics::Rect {20, y += 62, width - 40, 44});
+    m_submitButton = ui::Button::create(graphics::Rect {});
     m_submitButton->setTitle(submitTitle(), ui::ControlState::Normal);
     m_submitButton->setTitle("正在校验…", ui::ControlState::Disabled);
     m_submitButton->setTitleColor(graphics::Color::white(), ui::ControlState::Normal);
@@ -121,35 +124,48 @@ void TaskFormViewController::viewDidLoad()
         if (auto self = weakSelf.lock())
             self->submit();
     });
-    view()->addSubview(m_submitButton);
+    m_content->addSubview(m_submitButton);
+    layOutContent();
+}
+
+void TaskFormViewController::viewDidLayoutSubviews()
+{
+    MainBaseViewController::viewDidLayoutSubviews();
+    layOutContent();
+}
+
+// A row for each field and chooser, its caption on the left and the control to the right edge.
+void TaskFormViewController::layOutContent()
+{
+    double width = m_content->bounds().width();
+    double y = kTop + 12;
+    for (const auto& [caption, control] : m_rows) {
+        caption->setFrame({16, y, 80, kRowHeight});
+        control->setFrame({100, y, width - 116, kRowHeight});
+        y += 46;
+    }
+    m_submitButton->setFrame({20, m_rows.back().second->frame().maxY() + 26, width - 40, 44});
+    m_content->setContentHeight(m_submitButton->frame().maxY() + kBottomMargin);
 }
 
 std::shared_ptr<ui::TextField> TaskFormViewController::addField(
-    const std::string& caption, const std::string& placeholder, double y)
+    const std::string& caption, const std::string& placeholder)
 {
-    auto label = ui::Label::create({16, y, 80, 36});
-    label->setText(caption);
-    label->setFont(graphics::Font::systemFont(15));
-    view()->addSubview(label);
-    auto field = ui::TextField::create({100, y, view()->bounds().width() - 116, 36});
+    auto field = ui::TextField::create();
     field->setPlaceholder(placeholder);
     field->setAccessibilityLabel(caption);
     field->setBorderStyle(ui::TextBorderStyle::RoundedRect);
     field->setBackgroundColor(graphics::Color::white());
     field->setAutocorrectionType(ui::TextAutocorrectionType::No);
     field->setClearButtonMode(ui::TextFieldViewMode::WhileEditing);
-    view()->addSubview(field);
+    addRow(caption, field);
     return field;
 }
 
 std::shared_ptr<ui::Button> TaskFormViewController::addChooser(
-    const std::string& caption, const std::string& title, double y)
+    const std::string& caption, const std::string& title)
 {
-    auto label = ui::Label::create({16, y, 80, 36});
-    label->setText(caption);
-    label->setFont(graphics::Font::systemFont(15));
-    view()->addSubview(label);
-    auto button = ui::Button::create(graphics::Rect {100, y, view()->bounds().width() - 116, 36});
+    auto button = ui::Button::create(graphics::Rect {});
     button->setTitle(title, ui::ControlState::Normal);
     button->setTitleColor(kPlaceholderColor, ui::ControlState::Normal);
     button->setContentHorizontalAlignment(ui::ContentHorizontalAlignment::Left);
@@ -159,8 +175,18 @@ std::shared_ptr<ui::Button> TaskFormViewController::addChooser(
     button->layer().setBorderWidth(0.5);
     button->layer().setBorderColor(graphics::Color::lightGray());
     button->setAccessibilityLabel(caption);
-    view()->addSubview(button);
+    addRow(caption, button);
     return button;
+}
+
+void TaskFormViewController::addRow(const std::string& caption, std::shared_ptr<ui::View> control)
+{
+    auto label = ui::Label::create();
+    label->setText(caption);
+    label->setFont(graphics::Font::systemFont(15));
+    m_content->addSubview(label);
+    m_content->addSubview(control);
+    m_rows.emplace_back(std::move(label), std::move(control));
 }
 
 void TaskFormViewController::showProductTypeSheet()

@@ -8,12 +8,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace ui {
 class Button;
+class Label;
 class TextField;
 } // namespace ui
+class ScreenScrollView;
 struct HttpError;
 
 // The task form of the create-task and edit-task screens: application number, stock location,
@@ -44,6 +47,7 @@ public:
     NewTaskFields currentFields() const;
 
     void viewDidLoad() override;
+    void viewDidLayoutSubviews() override;
     void prepareForSegue(ui::StoryboardSegue& segue, const ui::SegueSender& sender) override;
 
     std::shared_ptr<ui::TextField> applyNoField() const { return m_applyNoField; }
@@ -52,6 +56,9 @@ public:
     std::shared_ptr<ui::TextField> dealPriceField() const { return m_dealPriceField; }
     std::shared_ptr<ui::Button> productTypeButton() const { return m_productTypeButton; }
     std::shared_ptr<ui::Button> photoPlanButton() const { return m_photoPlanButton; }
+    std::shared_ptr<ui::Button> submitButton() const { return m_submitButton; }
+    // What the form lies in: it scrolls when the form does not fit (turned, or above the keyboard).
+    std::shared_ptr<ScreenScrollView> contentView() const { return m_content; }
     bool isRequestRunning() const { return m_requestRunning; }
 
     // The choosers: an action sheet of the brand's choices with the current one marked.
@@ -93,10 +100,14 @@ private:
         const std::vector<std::string>& choices, const std::string& current, bool markCurrent);
     static void showChoice(ui::Button& button, const std::string& choice);
     void showDuplicateNotice();
-    std::shared_ptr<ui::TextField> addField(
-        const std::string& caption, const std::string& placeholder, double y);
-    std::shared_ptr<ui::Button> addChooser(const std::string& caption, const std::string& title, double y);
+    std::shared_ptr<ui::TextField> addField(const std::string& caption, const std::string& placeholder);
+    std::shared_ptr<ui::Button> addChooser(const std::string& caption, const std::string& title);
+    void addRow(const std::string& caption, std::shared_ptr<ui::View> control);
+    void layOutContent();
 
+    std::shared_ptr<ScreenScrollView> m_content;
+    // Each row's caption and control, top down.
+    std::vector<std::pair<std::shared_ptr<ui::Label>, std::shared_ptr<ui::View>>> m_rows;
     std::shared_ptr<ui::TextField> m_applyNoField;
     std::shared_ptr<ui::TextField> m_baseLocationField;
     std::shared_ptr<ui::TextField> m_ensureCompanyField;

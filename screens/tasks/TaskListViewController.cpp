@@ -24,6 +24,7 @@ void TaskListViewController::viewDidLoad()
     m_emptyLabel->setText("暂无任务");
     m_emptyLabel->setTextAlignment(graphics::TextAlignment::Center);
     m_emptyLabel->setTextColor(graphics::Color::gray());
+    m_emptyLabel->setAutoresizingMask(ui::Autoresizing::FlexibleWidth);
     view()->addSubview(m_emptyLabel);
 }
 

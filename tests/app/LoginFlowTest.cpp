@@ -8,6 +8,7 @@
 #include "screens/shell/DeviceIdentifier.h"
 #include "screens/shell/HomeViewController.h"
 #include "screens/shell/RequestUrlUtil.h"
+#include "screens/shell/ScreenScrollView.h"
 
 using mivo::test::ShellFixture;
 
@@ -158,7 +159,7 @@ TEST_F(AutoLoginTest, TheSwitchIsDrawnFromItsTwoImagesAndStartsOn)
     ASSERT_TRUE(control->offImage());
     EXPECT_EQ(control->onImage()->size(), (graphics::Size {64, 29}));
     EXPECT_EQ(control->offImage()->size(), (graphics::Size {64, 29}));
-    EXPECT_EQ(control->superview(), m_login->view());
+    EXPECT_EQ(control->superview(), m_login->contentView());
 }
 
 TEST_F(AutoLoginTest, OnKeepsThePasswordAndLogsInAtTheNextStart)

@@ -254,6 +254,16 @@ TEST_F(ScrollViewTest, ScrollRectToVisibleMovesAsLittleAsNeeded)
     EXPECT_EQ(offset(), 1500) << "never past the content";
     runFor(0.4);
     EXPECT_EQ(scroll->layer().presentation().bounds.origin.y, 1500);
+
+    // Under an inset (a keyboard over the bottom, a bar over the top) content is not shown.
+    scroll->setContentInset({40, 0, 216, 0});
+    scroll->setContentOffset({0, 0});
+    scroll->scrollRectToVisible({0, 300, 320, 50}, false);
+    EXPECT_EQ(offset(), 300 + 50 - (500 - 216)) << "the rect's bottom at the inset's top";
+    scroll->scrollRectToVisible({0, 30, 320, 50}, false);
+    EXPECT_EQ(offset(), 30 - 40) << "the rect's top below the top inset";
+    scroll->scrollRectToVisible({0, 1950, 320, 200}, false);
+    EXPECT_EQ(offset(), 1500 + 216) << "the content's end above the bottom inset";
 }
 
 TEST_F(ScrollViewTest, ATapOnAButtonInsideStillFires)
