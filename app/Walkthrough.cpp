@@ -228,6 +228,20 @@ std::vector<Step> renumberRoad(const std::string& applyNO)
     };
 }
 
+// Taps the camera's shutter at the centre of the frame automation finds for it, which is where it
+// is drawn however the phone is held.
+std::optional<std::string> tapShutterWhereDrawn(host::Automation& automation)
+{
+    Map find {{"cmd", "find"}, {"label", "快门"}};
+    auto answer = Value::fromJson(automation.handle(Value(find).toJson()));
+    if (!answer || !(*answer)["ok"].asBool())
+        return "the camera shows no shutter";
+    const Value& frame = (*answer)["node"]["frame"];
+    double x = frame[size_t(0)].asDouble() + frame[2].asDouble() / 2;
+    double y = frame[1].asDouble() + frame[3].asDouble() / 2;
+    return sendAll(automation, {Map {{"cmd", "tap"}, {"x", x}, {"y", y}}, advance(0.6)});
+}
+
 // Long-presses the lowest photo slot on screen (the grid is scrolled to its end) to open it in
 // the image viewer.
 std::optional<std::string> viewAPhoto(host::Automation& automation)
@@ -317,7 +331,11 @@ std::vector<Step> road(const Walkthrough::Account& account)
                 return std::nullopt;
             }},
         {"open the camera on the first photo slot", {tapLabel("照片1:"), advance(0.6)}, "05-camera.png"},
-        {"take the first photo", {tapLabel("快门"), advance(0.6), waitLabel("照片1:已拍摄"), advance(0.3)},
+        {"turn the phone: the camera lays itself out for landscape", {rotate("landscapeLeft"), advance(0.5)},
+            "05a-camera-landscape.png"},
+        {"take the first photo turned, tapping the shutter where it is drawn", {}, "", tapShutterWhereDrawn},
+        {"turn the phone back: the grid shows the photo",
+            {rotate("portrait"), advance(0.5), waitLabel("照片1:已拍摄"), advance(0.3)},
             "06-grid-first-shot.png"},
         {"shoot every photo and the video", {}, "07-grid-all-shot.png", shootEverything},
         {"long-press a photo: it grows out of the grid in the viewer", {}, "07a-photo-viewer.png",

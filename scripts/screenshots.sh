@@ -27,6 +27,7 @@ done <<'LIST'
 04b-edit-task.png walkthrough-edit-task.png
 04c-edit-plan-sheet.png walkthrough-edit-sheet.png
 05-camera.png grid-camera.png
+05a-camera-landscape.png grid-camera-landscape.png
 07-grid-all-shot.png grid-all-shot.png
 07b-video-player.png movie-player.png
 09-grid-to-upload.png grid-to-upload.png

@@ -101,18 +101,32 @@ template<class F> void forEachView(const ui::View& view, bool parentVisible, F&&
         forEachView(*subview, visible, visit);
 }
 
+// Commands speak of the screen as its user sees it (and a screenshot saves it): the interface's
+// upright coordinates. Before system 8.0 the screen's own stay portrait while the interface is
+// turned, so frames go out and points come in through the turn.
+Rect seen(const Rect& screenRect)
+{
+    return ui::Application::shared().screenToInterface().apply(screenRect);
+}
+
+Point onScreen(Point seenPoint)
+{
+    return ui::Application::shared().screenToInterface().inverted().apply(seenPoint);
+}
+
 // Where the view is on screen right now: its presentation bounds mapped up to the window.
 Rect presentationScreenFrame(const ui::View& view)
 {
     Rect rect = view.layer().presentation().bounds;
     for (const ui::View* v = &view; v && v->superview(); v = v->superview().get())
         rect = v->layer().presentation().toSuperviewTransform().apply(rect);
-    return rect;
+    return seen(rect);
 }
 
-// The view a touch at `screenPoint` lands on, found as the touch dispatcher finds it.
-std::shared_ptr<ui::View> hitView(Point screenPoint)
+// The view a touch at `seenPoint` lands on, found as the touch dispatcher finds it.
+std::shared_ptr<ui::View> hitView(Point seenPoint)
 {
+    Point screenPoint = onScreen(seenPoint);
     auto windows = ui::Application::shared().windows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         if ((*it)->isHidden())
@@ -170,7 +184,7 @@ Value node(const ui::View& view)
         children.push_back(node(*subview));
     for (auto& element : view.automationElements()) {
         Map child {{"class", element.className},
-            {"frame", rectArray(view.convertRectToView(element.frame, nullptr))}, {"hidden", false}};
+            {"frame", rectArray(seen(view.convertRectToView(element.frame, nullptr)))}, {"hidden", false}};
         if (!element.text.empty())
             child["text"] = element.text;
         children.push_back(std::move(child));
@@ -237,7 +251,7 @@ Value Automation::run(const Value& command)
         return pasteboard();
     if (name == "info") {
         auto& loop = foundation::RunLoop::main();
-        Rect screen = ui::Screen::mainScreen().bounds();
+        Rect screen = seen(ui::Screen::mainScreen().bounds());
         return ok(
             {{"host", m_hostKind}, {"clock", loop.clock() && loop.clock()->isManual() ? "manual" : "real"},
                 {"screen", Array {tidy(screen.width()), tidy(screen.height())}},
@@ -284,7 +298,7 @@ std::optional<Automation::Match> Automation::match(const std::string& text, bool
             if (labelOnly)
                 return;
             for (auto& element : view.automationElements()) {
-                Rect part = view.convertRectToView(element.frame, nullptr).intersection(shown);
+                Rect part = seen(view.convertRectToView(element.frame, nullptr)).intersection(shown);
                 if (!part.isEmpty())
                     consider(self, element.text, std::string(), part);
             }
@@ -316,12 +330,12 @@ std::shared_ptr<ui::View> Automation::findView(const std::string& text, bool lab
 
 Rect Automation::screenFrame(const ui::View& view)
 {
-    return view.convertRectToView(view.bounds(), nullptr);
+    return seen(view.convertRectToView(view.bounds(), nullptr));
 }
 
 Rect Automation::visibleFrame(const ui::View& view)
 {
-    Rect visible = screenFrame(view).intersection(ui::Screen::mainScreen().bounds());
+    Rect visible = screenFrame(view).intersection(seen(ui::Screen::mainScreen().bounds()));
     for (auto ancestor = view.superview(); ancestor && !visible.isEmpty(); ancestor = ancestor->superview()) {
         if (ancestor->clipsToBounds())
             visible = visible.intersection(screenFrame(*ancestor));
@@ -372,11 +386,11 @@ Value Automation::tap(const Value& command)
     if (!point)
         return failure(error);
     auto& app = ui::Application::shared();
-    auto touch = app.touchDown(*point);
+    auto touch = app.touchDown(onScreen(*point));
     if (!touch)
         return failure("the touch was not taken (interaction ignored or no window there)");
     foundation::RunLoop::main().runOnce();
-    app.touchUp(touch, *point);
+    app.touchUp(touch, onScreen(*point));
     foundation::RunLoop::main().runOnce();
     return ok({{"x", tidy(point->x)}, {"y", tidy(point->y)}});
 }
@@ -391,11 +405,11 @@ Value Automation::longPress(const Value& command)
     if (!duration)
         return failure("\"duration\" must be a non-negative number up to 600");
     auto& app = ui::Application::shared();
-    auto touch = app.touchDown(*point);
+    auto touch = app.touchDown(onScreen(*point));
     if (!touch)
         return failure("the touch was not taken (interaction ignored or no window there)");
     foundation::RunLoop::main().runFor(*duration);
-    app.touchUp(touch, *point);
+    app.touchUp(touch, onScreen(*point));
     foundation::RunLoop::main().runOnce();
     return ok({{"x", tidy(point->x)}, {"y", tidy(point->y)}});
 }
@@ -410,15 +424,15 @@ Value Automation::drag(const Value& command)
     if (!duration)
         return failure("\"duration\" must be a non-negative number up to 600");
     auto& app = ui::Application::shared();
-    auto touch = app.touchDown(*from);
+    auto touch = app.touchDown(onScreen(*from));
     if (!touch)
         return failure("the touch was not taken (interaction ignored or no window there)");
     int steps = std::max(2, int(std::ceil(*duration * 60)));
     for (int i = 1; i <= steps; ++i) {
         foundation::RunLoop::main().runFor(*duration / steps);
-        app.touchMoved(touch, graphics::lerp(*from, *to, double(i) / steps));
+        app.touchMoved(touch, onScreen(graphics::lerp(*from, *to, double(i) / steps)));
     }
-    app.touchUp(touch, *to);
+    app.touchUp(touch, onScreen(*to));
     foundation::RunLoop::main().runOnce();
     return ok();
 }
@@ -435,11 +449,11 @@ Value Automation::doubleTap(const Value& command)
     for (int tap = 0; tap < 2; ++tap) {
         if (tap)
             foundation::RunLoop::main().runFor(0.1);
-        auto touch = app.touchDown(*point);
+        auto touch = app.touchDown(onScreen(*point));
         if (!touch)
             return failure("the touch was not taken (interaction ignored or no window there)");
         foundation::RunLoop::main().runFor(0.05);
-        app.touchUp(touch, *point);
+        app.touchUp(touch, onScreen(*point));
     }
     foundation::RunLoop::main().runOnce();
     return ok({{"x", tidy(point->x)}, {"y", tidy(point->y)}});
@@ -464,7 +478,10 @@ Value Automation::pinch(const Value& command)
     auto duration = seconds(command, "duration", 0.3, kMaxGestureSeconds);
     if (!duration)
         return failure("\"duration\" must be a non-negative number up to 600");
-    auto fingerAt = [&](double side, double apart) { return Point {point->x + side * apart / 2, point->y}; };
+    // Side by side as the screen is seen.
+    auto fingerAt = [&](double side, double apart) {
+        return onScreen(Point {point->x + side * apart / 2, point->y});
+    };
     auto& app = ui::Application::shared();
     auto left = app.touchDown(fingerAt(-1, distance));
     auto right = app.touchDown(fingerAt(1, distance));
@@ -625,24 +642,8 @@ Value Automation::screenshot(const Value& command)
 {
     if (!command["path"].isString() || command["path"].asString().empty())
         return failure("\"path\" must be a file path");
-    render::Renderer renderer;
-    auto image = renderer.renderScreen();
     // Saved upright, as a phone saves a screenshot taken while it is turned.
-    switch (ui::Application::shared().interfaceOrientationInScreen()) {
-    case ui::InterfaceOrientation::LandscapeRight:
-        image->setOrientation(graphics::ImageOrientation::Left);
-        break;
-    case ui::InterfaceOrientation::LandscapeLeft:
-        image->setOrientation(graphics::ImageOrientation::Right);
-        break;
-    case ui::InterfaceOrientation::PortraitUpsideDown:
-        image->setOrientation(graphics::ImageOrientation::Down);
-        break;
-    default:
-        break;
-    }
-    if (image->orientation() != graphics::ImageOrientation::Up)
-        image = image->uprightCopy();
+    auto image = render::Renderer().renderScreenAsSeen();
     std::string error;
     auto png = graphics::PngCodec::encode(*image, &error);
     if (!png)

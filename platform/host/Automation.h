@@ -25,6 +25,9 @@ namespace host {
 //   {"cmd":"rotate","orientation":"portrait"|"upsideDown"|"landscapeLeft"|"landscapeRight"}
 //   {"cmd":"tilt","x":0.5,"y":-1} {"cmd":"quit"}
 // Answers are {"ok":true,...} or {"ok":false,"error":"..."}; no input makes it throw or crash.
+// Points and frames, in and out, are those of the screen as its user sees it, upright as a
+// screenshot saves it; before system 8.0 a turned interface does not turn the screen's own
+// coordinates (ui::Application::screenToInterface).
 class Automation final {
 public:
     // `hostKind` is reported by {"cmd":"info"} ("headless" or "window").
@@ -36,7 +39,7 @@ public:
     // A view named by text or label, and where a tap on it lands.
     struct Match {
         std::shared_ptr<ui::View> view;
-        // The centre of the view's visible part, in screen coordinates.
+        // The centre of the view's visible part, on the screen as it is seen.
         graphics::Point point;
         // The view a touch at `point` would reach instead of this one; null when it reaches it.
         std::shared_ptr<ui::View> coveredBy;
@@ -46,7 +49,7 @@ public:
     // covers at its aim point is passed over for one that is not, and returned only if all are.
     static std::optional<Match> match(const std::string& text, bool labelOnly);
     static std::shared_ptr<ui::View> findView(const std::string& text, bool labelOnly);
-    // The view's frame in screen coordinates (model values).
+    // The view's frame on the screen as it is seen (model values).
     static graphics::Rect screenFrame(const ui::View& view);
     // The part of that frame that can be seen: cut by the screen and by every ancestor that clips
     // to its bounds. Empty (isEmpty()) when nothing of it shows.

@@ -159,6 +159,22 @@ void WindowHost::mirrorPasteboardToDesktop()
     });
 }
 
+// Turns the window and its texture with the picture it shows.
+bool WindowHost::fitTo(const graphics::Image& picture)
+{
+    int width = 0, height = 0;
+    SDL_QueryTexture(m_sdl->texture, nullptr, nullptr, &width, &height);
+    if (width == picture.pixelWidth() && height == picture.pixelHeight())
+        return true;
+    SDL_DestroyTexture(m_sdl->texture);
+    m_sdl->texture = SDL_CreateTexture(m_sdl->renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING,
+        picture.pixelWidth(), picture.pixelHeight());
+    double scale = m_sdl->windowScale / picture.scale();
+    SDL_SetWindowSize(m_sdl->window, int(std::lround(picture.pixelWidth() * scale)),
+        int(std::lround(picture.pixelHeight() * scale)));
+    return m_sdl->texture != nullptr;
+}
+
 int WindowHost::run(App& app)
 {
     auto& loop = foundation::RunLoop::main();
@@ -179,12 +195,24 @@ int WindowHost::run(App& app)
     }
     Automation automation("window");
     render::Renderer renderer;
-    auto frame = graphics::Image::create(
-        0 + int(std::lround(ui::Screen::mainScreen().bounds().width() * renderer.scale())),
-        int(std::lround(ui::Screen::mainScreen().bounds().height() * renderer.scale())), renderer.scale());
+    std::shared_ptr<graphics::Image> frame;
+    // The window shows the screen as its user sees it, upright as a screenshot: a turned
+    // interface turns the window (before 8.0 the screen's own pixels stay portrait).
+    auto picture = [&] {
+        if (application.interfaceOrientationInScreen() != ui::InterfaceOrientation::Portrait)
+            return renderer.renderScreenAsSeen();
+        graphics::Size screen = ui::Screen::mainScreen().bounds().size;
+        int width = int(std::lround(screen.width * renderer.scale()));
+        int height = int(std::lround(screen.height * renderer.scale()));
+        if (!frame || frame->pixelWidth() != width || frame->pixelHeight() != height)
+            frame = graphics::Image::create(width, height, renderer.scale());
+        renderer.renderScreen(*frame);
+        return frame;
+    };
     std::shared_ptr<ui::Touch> touch;
     auto toPoints = [&](int x, int y) {
-        return graphics::Point {x / m_sdl->windowScale, y / m_sdl->windowScale};
+        graphics::Point seen {x / m_sdl->windowScale, y / m_sdl->windowScale};
+        return application.screenToInterface().inverted().apply(seen);
     };
     uint64_t presentedGeneration = ~uint64_t(0);
     int presentedFrames = 0;
@@ -249,11 +277,13 @@ int WindowHost::run(App& app)
         application.layoutWindows();
         if (ui::View::displayGeneration() != presentedGeneration) {
             presentedGeneration = ui::View::displayGeneration();
-            renderer.renderScreen(*frame);
-            SDL_UpdateTexture(m_sdl->texture, nullptr, frame->data(), frame->stride());
-            SDL_RenderClear(m_sdl->renderer);
-            SDL_RenderCopy(m_sdl->renderer, m_sdl->texture, nullptr, nullptr);
-            SDL_RenderPresent(m_sdl->renderer);
+            auto shown = picture();
+            if (fitTo(*shown)) {
+                SDL_UpdateTexture(m_sdl->texture, nullptr, shown->data(), shown->stride());
+                SDL_RenderClear(m_sdl->renderer);
+                SDL_RenderCopy(m_sdl->renderer, m_sdl->texture, nullptr, nullptr);
+                SDL_RenderPresent(m_sdl->renderer);
+            }
             if (m_options.frames > 0 && ++presentedFrames >= m_options.frames)
                 quit = true;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/graphics/Forward.h"
 #include "platform/host/HostOptions.h"
 
 #include <string>
@@ -8,7 +9,8 @@ namespace host {
 
 class App;
 
-// Runs the app in an SDL window sized to the screen profile: the mouse as touches, text input
+// Runs the app in an SDL window sized to the screen as its user sees it (turned with the
+// interface, as screenshots are): the mouse as touches, text input
 // and Backspace / Return into the first responder, a frame presented whenever the views changed,
 // on the real clock. With --automation, commands are read from stdin on a reader thread and run
 // on the main thread between frames.
@@ -22,6 +24,7 @@ public:
 
 private:
     void mirrorPasteboardToDesktop();
+    bool fitTo(const graphics::Image& picture);
     struct Sdl;
     HostOptions m_options;
     Sdl* m_sdl {nullptr};

@@ -96,6 +96,25 @@ std::shared_ptr<Image> Renderer::renderScreen()
     return image;
 }
 
+std::shared_ptr<Image> Renderer::renderScreenAsSeen()
+{
+    auto image = renderScreen();
+    switch (ui::Application::shared().interfaceOrientationInScreen()) {
+    case ui::InterfaceOrientation::LandscapeRight:
+        image->setOrientation(graphics::ImageOrientation::Left);
+        break;
+    case ui::InterfaceOrientation::LandscapeLeft:
+        image->setOrientation(graphics::ImageOrientation::Right);
+        break;
+    case ui::InterfaceOrientation::PortraitUpsideDown:
+        image->setOrientation(graphics::ImageOrientation::Down);
+        break;
+    default:
+        return image;
+    }
+    return image->uprightCopy();
+}
+
 void Renderer::renderScreen(Image& target)
 {
     m_viewsDrawn = 0;

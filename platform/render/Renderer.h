@@ -23,6 +23,9 @@ public:
     // Every visible window of the application, back to front, over black: what the screen shows.
     std::shared_ptr<graphics::Image> renderScreen();
     void renderScreen(graphics::Image& target);
+    // The same turned upright, as the screen's user sees it and a screenshot saves it: before
+    // system 8.0 a turned interface stands sideways in the screen's own pixels.
+    std::shared_ptr<graphics::Image> renderScreenAsSeen();
     // `view` and its subviews in the view's own bounds (its transform and position left out).
     std::shared_ptr<graphics::Image> renderView(ui::View& view);
     // The same over what `target` holds already (a background, say); the target is as many pixels

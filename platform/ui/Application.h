@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Geometry.h"
 #include "platform/ui/Forward.h"
 #include "platform/ui/ViewTypes.h"
@@ -47,6 +48,10 @@ public:
     // How the interface stands turned in the screen's own (portrait) coordinates: the status bar's
     // orientation before system 8.0, Portrait from 8.0 on, where the screen itself turns.
     InterfaceOrientation interfaceOrientationInScreen() const;
+    // From the screen's own coordinates (windows, touches) to the interface's upright ones: the
+    // screen as its user sees it and as a screenshot saves it. A turn about the screen's centre
+    // before system 8.0 while the interface is turned, else the identity.
+    graphics::AffineTransform screenToInterface() const;
     // Posts the will-change notifications of the orientation and the frame before it changes and
     // the did-change ones after; hiding or showing the bar posts the frame ones.
     void setStatusBarOrientation(InterfaceOrientation orientation);

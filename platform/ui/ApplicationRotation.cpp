@@ -5,6 +5,7 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 
+#include <cmath>
 #include <functional>
 
 // Interface rotation of the shared application.
@@ -42,6 +43,20 @@ bool isModernSystem()
 InterfaceOrientation Application::interfaceOrientationInScreen() const
 {
     return isModernSystem() ? InterfaceOrientation::Portrait : m_statusBarOrientation;
+}
+
+graphics::AffineTransform Application::screenToInterface() const
+{
+    InterfaceOrientation turn = interfaceOrientationInScreen();
+    graphics::Size screen = Screen::mainScreen().bounds().size;
+    graphics::Size interface = isLandscape(turn) ? graphics::Size {screen.height, screen.width} : screen;
+    // Quarter turns exactly: a point on a view's edge stays on it.
+    auto back = graphics::AffineTransform::makeRotation(-rotationAngle(turn));
+    for (double* entry : {&back.a, &back.b, &back.c, &back.d})
+        *entry = std::round(*entry);
+    return graphics::AffineTransform::makeTranslation(-screen.width / 2, -screen.height / 2)
+        .concatenated(back)
+        .concatenated(graphics::AffineTransform::makeTranslation(interface.width / 2, interface.height / 2));
 }
 
 void Application::fitToInterface(View& view, const Window& window, double slide) const

@@ -222,7 +222,6 @@ void ViewController::presentViewController(
     if (coversPresenter)
         covered->beginAppearanceTransition(false, animated);
     controller->beginAppearanceTransition(true, animated);
-    graphics::Rect bounds = window->bounds();
     bool fades = controller->m_transitionStyle == ModalTransitionStyle::CrossDissolve;
     double alpha = presentedView->alpha();
     presentedView->setAutoresizingMask(Autoresizing::FlexibleWidth | Autoresizing::FlexibleHeight);
@@ -264,7 +263,7 @@ void ViewController::presentViewController(
                 if (fades)
                     presentedView->setAlpha(alpha);
                 else
-                    presentedView->setFrame(bounds);
+                    app.fitToInterface(*presentedView, *window);
             },
             finish);
     } else {
@@ -334,15 +333,15 @@ void ViewController::dismissViewController(bool animated, std::function<void()> 
     };
     if (animated && window) {
         Application::shared().beginIgnoringInteractionEvents();
-        graphics::Rect bounds = window->bounds();
         bool fades = presented->m_transitionStyle == ModalTransitionStyle::CrossDissolve;
         View::animate(
             kPresentationDuration, 0, AnimationOptions::CurveEaseIn,
             [&] {
+                // Down the interface: before 8.0 a turned one is not down the portrait window.
                 if (fades)
                     presentedView->setAlpha(0);
                 else
-                    presentedView->setFrame(bounds.offsetBy(0, bounds.height()));
+                    Application::shared().fitToInterface(*presentedView, *window, 1);
             },
             finish);
     } else {

@@ -33,7 +33,9 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
              ", pick the product type in landscape: ok", ", turn the phone back to portrait: ok",
              ", pick the shooting plan: ok", ", open the edit-task screen from the row's edit button: ok",
              ", keep the plan, store the change and go back to the grid: ok",
-             ", shoot every photo and the video: ok",
+             ", turn the phone: the camera lays itself out for landscape: ok",
+             ", take the first photo turned, tapping the shutter where it is drawn: ok",
+             ", turn the phone back: the grid shows the photo: ok", ", shoot every photo and the video: ok",
              ", long-press a photo: it grows out of the grid in the viewer: ok",
              ", close the viewer with a tap: ok", ", long-press the video: it plays with subtitles: ok",
              ", close the player with Done: ok", ", leave by the side menu: the task is ready to upload: ok",
@@ -54,8 +56,10 @@ TEST(WalkthroughTest, WalksTheRoadAndSavesEachScreen)
     EXPECT_NE(server.log().find("/Services/CarTask.ashx?method=updateapplyno"), std::string::npos)
         << server.log();
     // Saved upright although taken with the phone turned.
-    auto sheet = graphics::PngCodec::decodeFile(home / "walkthrough" / "03-product-sheet-landscape.png");
-    ASSERT_TRUE(sheet);
-    EXPECT_GT(sheet->pixelWidth(), sheet->pixelHeight());
+    for (const char* turned : {"03-product-sheet-landscape.png", "05a-camera-landscape.png"}) {
+        auto shot = graphics::PngCodec::decodeFile(home / "walkthrough" / turned);
+        ASSERT_TRUE(shot) << turned;
+        EXPECT_GT(shot->pixelWidth(), shot->pixelHeight()) << turned;
+    }
     mivo::test::AppProcess::removeHome(home);
 }

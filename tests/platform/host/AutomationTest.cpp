@@ -7,10 +7,12 @@
 #include "platform/ui/Application.h"
 #include "platform/ui/BarButtonItem.h"
 #include "platform/ui/Button.h"
+#include "platform/ui/Device.h"
 #include "platform/ui/Keyboard.h"
 #include "platform/ui/Label.h"
 #include "platform/ui/NavigationBar.h"
 #include "platform/ui/NavigationItem.h"
+#include "platform/ui/PanGestureRecognizer.h"
 #include "platform/ui/PinchGestureRecognizer.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/ScrollView.h"
@@ -19,6 +21,7 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "tests/support/ManualClockTest.h"
+#include "tests/support/PixelProbe.h"
 #include "tests/support/TempHome.h"
 
 #include <random>
@@ -467,5 +470,63 @@ TEST_F(AutomationTest, ScreenshotsOfATurnedDeviceAreSavedUpright)
         EXPECT_FALSE(isRed(*image, int(60 * scale), int(40 * scale)));
         EXPECT_FALSE(isRed(*image, image->pixelWidth() - int(20 * scale), int(40 * scale)));
         EXPECT_FALSE(isRed(*image, int(20 * scale), image->pixelHeight() - int(40 * scale)));
+    }
+}
+
+TEST_F(AutomationTest, ATurnedScreenIsFoundTappedAndDraggedWhereItsScreenshotShowsIt)
+{
+    for (auto& loose : {std::shared_ptr<ui::View>(button), std::shared_ptr<ui::View>(field),
+             std::shared_ptr<ui::View>(label)})
+        loose->removeFromSuperview();
+    mivo::test::TempHome home;
+    const auto path = home.path() / "shot.png";
+    for (const char* version : {"7.1", "8.0"}) {
+        SCOPED_TRACE(version);
+        ui::Device::currentDevice().setSystemVersion(version);
+        auto root = ui::ViewController::create();
+        window->setRootViewController(root);
+        auto target = ui::Button::create(graphics::Rect {20, 40, 120, 44});
+        target->setBackgroundColor(graphics::Color::red());
+        target->setTitle("转屏", ui::ControlState::Normal);
+        target->setAccessibilityLabel("turned");
+        int hits = 0;
+        target->addAction(ui::ControlEvents::TouchUpInside, [&](ui::Control&) { ++hits; });
+        root->view()->addSubview(target);
+        auto pad = ui::View::create({200, 100, 300, 150});
+        root->view()->addSubview(pad);
+        auto pan = ui::PanGestureRecognizer::create();
+        graphics::Point moved;
+        pan->addTarget([&](ui::GestureRecognizer&) { moved = pan->translationInView(root->view().get()); });
+        pad->addGestureRecognizer(pan);
+
+        for (const char* turn : {"landscapeLeft", "landscapeRight"}) {
+            SCOPED_TRACE(turn);
+            EXPECT_TRUE(
+                send(std::string(R"({"cmd":"rotate","orientation":")") + turn + R"("})")["ok"].asBool());
+            EXPECT_TRUE(send(R"({"cmd":"advance","seconds":1})")["ok"].asBool());
+            EXPECT_EQ(send(R"({"cmd":"info"})")["screen"].toJson(), "[568,320]");
+            Value found = send(R"({"cmd":"find","label":"turned"})");
+            EXPECT_EQ(found["node"]["frame"].toJson(), "[20,40,120,44]");
+            EXPECT_NE(
+                send(R"({"cmd":"tree"})").toJson().find(R"("frame":[20,40,120,44])"), std::string::npos);
+            ASSERT_TRUE(send(R"({"cmd":"screenshot","path":")" + path.string() + R"("})")["ok"].asBool());
+            auto shot = graphics::PngCodec::decodeFile(path);
+            ASSERT_TRUE(shot);
+            auto red = mivo::test::PixelProbe(shot).boundingBox(graphics::Color::red());
+            const double scale = ui::Screen::mainScreen().scale();
+            ASSERT_TRUE(red);
+            EXPECT_EQ(*red, (graphics::Rect {20 * scale, 40 * scale, 120 * scale, 44 * scale}));
+
+            EXPECT_TRUE(send(R"({"cmd":"tap","x":80,"y":62})")["ok"].asBool());
+            EXPECT_TRUE(send(R"({"cmd":"tap","text":"转屏"})")["ok"].asBool());
+            EXPECT_EQ(hits, 2);
+            hits = 0;
+            EXPECT_TRUE(
+                send(R"({"cmd":"drag","from":[250,150],"to":[350,170],"duration":0.3})")["ok"].asBool());
+            EXPECT_NEAR(moved.x, 100, 1e-6) << "across the screen as it is seen";
+            EXPECT_NEAR(moved.y, 20, 1e-6);
+        }
+        EXPECT_TRUE(send(R"({"cmd":"rotate","orientation":"portrait"})")["ok"].asBool());
+        EXPECT_TRUE(send(R"({"cmd":"advance","seconds":1})")["ok"].asBool());
     }
 }

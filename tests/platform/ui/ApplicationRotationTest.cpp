@@ -5,6 +5,7 @@
 #include "platform/ui/ViewController.h"
 #include "platform/ui/Window.h"
 #include "tests/platform/ui/UiTest.h"
+#include "tests/support/PixelProbe.h"
 
 #include <numbers>
 #include <string>
@@ -90,6 +91,60 @@ TEST_F(ApplicationRotationTest, FromSystemEightTheScreenAndWindowsTakeTheNewSize
     EXPECT_EQ(window->bounds().size, (graphics::Size {568, 320}));
     EXPECT_EQ(root->view()->frame(), (graphics::Rect {0, 0, 568, 320}));
     EXPECT_TRUE(root->view()->transform().isIdentity());
+}
+
+TEST_F(ApplicationRotationTest, TheScreenAsSeenIsTheTurnedInterfaceBeforeSystemEightAndTheScreenFromIt)
+{
+    EXPECT_TRUE(app().screenToInterface().isIdentity());
+    for (InterfaceOrientation side :
+        {InterfaceOrientation::LandscapeRight, InterfaceOrientation::LandscapeLeft}) {
+        SCOPED_TRACE(int(side));
+        ASSERT_TRUE(app().rotateInterface(side, false));
+        // A point of the turned root view comes back to itself from the portrait screen.
+        for (graphics::Point p : {graphics::Point {0, 0}, {568, 0}, {0, 320}, {568, 320}, {100, 30}}) {
+            graphics::Point seen
+                = app().screenToInterface().apply(root->view()->convertPointToView(p, nullptr));
+            EXPECT_NEAR(seen.x, p.x, 1e-9);
+            EXPECT_NEAR(seen.y, p.y, 1e-9);
+        }
+    }
+    ASSERT_TRUE(app().rotateInterface(InterfaceOrientation::Portrait, false));
+    EXPECT_TRUE(app().screenToInterface().isIdentity());
+    ui::Device::currentDevice().setSystemVersion("8.0");
+    ASSERT_TRUE(app().rotateInterface(InterfaceOrientation::LandscapeLeft, false));
+    EXPECT_TRUE(app().screenToInterface().isIdentity()) << "the screen itself turned";
+}
+
+TEST_F(ApplicationRotationTest, APresentedScreenComesUpAndGoesDownTheTurnedInterface)
+{
+    // Where the presented screen is drawn half-way, on the screen as its user sees it.
+    auto halfWay = [&] {
+        runFor(ui::ViewController::kPresentationDuration / 2);
+        auto red = mivo::test::PixelProbe::screen().boundingBox(graphics::Color::red());
+        return red ? app().screenToInterface().apply(*red) : graphics::Rect {};
+    };
+    for (const char* version : {"7.1", "8.0"}) {
+        SCOPED_TRACE(version);
+        ui::Device::currentDevice().setSystemVersion(version);
+        ASSERT_TRUE(app().rotateInterface(InterfaceOrientation::LandscapeRight, false));
+        auto modal = ui::ViewController::create();
+        modal->view()->setBackgroundColor(graphics::Color::red());
+        root->presentViewController(modal, true);
+        for (int way = 0; way < 2; ++way) {
+            SCOPED_TRACE(way ? "going" : "coming");
+            graphics::Rect shown = halfWay();
+            EXPECT_EQ(shown.minX(), 0);
+            EXPECT_EQ(shown.width(), 568);
+            EXPECT_GT(shown.minY(), 40);
+            EXPECT_LT(shown.minY(), 280);
+            EXPECT_EQ(shown.maxY(), 320);
+            runFor(1);
+            if (!way)
+                modal->dismissViewController(true);
+        }
+        EXPECT_FALSE(root->presentedViewController());
+        ASSERT_TRUE(app().rotateInterface(InterfaceOrientation::Portrait, false));
+    }
 }
 
 TEST_F(ApplicationRotationTest, UnsupportedOrientationsAndTheDeviceDriveIt)
