@@ -72,6 +72,8 @@ std::optional<MisbehaviourMode> Misbehaviour::parseMode(std::string_view text)
         return MisbehaviourMode::ContentType;
     if (text == "refuse")
         return MisbehaviourMode::Refuse;
+    if (text == "huge")
+        return MisbehaviourMode::Huge;
     return std::nullopt;
 }
 
@@ -92,6 +94,8 @@ const char* Misbehaviour::modeName(MisbehaviourMode mode)
         return "contenttype";
     case MisbehaviourMode::Refuse:
         return "refuse";
+    case MisbehaviourMode::Huge:
+        return "huge";
     }
     return "none";
 }

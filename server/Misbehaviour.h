@@ -18,6 +18,7 @@ enum class MisbehaviourMode {
     NonJson, // HTTP 200 with an HTML body that is not JSON
     ContentType, // the normal reply, with another content type ("application/json" on uploads)
     Refuse, // the envelope with "Success" false and a "Msg", nothing done (uploads: "text/html")
+    Huge, // HTTP 200, a 30 MB envelope whose "Data" is [0,0,...], sent without a length; nothing done
 };
 
 struct MisbehaviourRule {

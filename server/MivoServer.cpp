@@ -27,6 +27,26 @@ constexpr int kListenBacklog = 512;
 constexpr const char* kDroppedHeader = "X-Mivo-Dropped";
 constexpr const char* kRefusedMessage = "服务器拒绝了请求";
 constexpr const char* kNonJsonBody = "<html><body><h1>Service Temporarily Unavailable</h1></body></html>";
+constexpr size_t kHugeReplyBytes = 30'000'000;
+
+// The "huge" reply, made as it is sent: a client that hangs up early costs the server nothing.
+bool writeHugeReply(size_t offset, httplib::DataSink& sink)
+{
+    static const std::string head = R"({"Success":true,"Msg":"","Data":[0)";
+    static const std::string zeros = [] {
+        std::string text;
+        for (int i = 0; i < 32 * 1024; ++i)
+            text += ",0";
+        return text;
+    }();
+    if (offset == 0)
+        return sink.write(head.data(), head.size());
+    if (offset < kHugeReplyBytes)
+        return sink.write(zeros.data(), zeros.size());
+    bool written = sink.write("]}", 2);
+    sink.done();
+    return written;
+}
 
 // What the current worker did out of the ordinary, for its request's log line.
 thread_local std::string t_logNote;
@@ -148,6 +168,7 @@ struct MivoServer::Impl {
         case MisbehaviourMode::Status500:
         case MisbehaviourMode::NonJson:
         case MisbehaviourMode::Refuse:
+        case MisbehaviourMode::Huge:
             if (reader) {
                 // Read the body first so the reply is not lost to a reset connection.
                 if (req.is_multipart_form_data())
@@ -159,6 +180,9 @@ struct MivoServer::Impl {
             if (rule.mode == MisbehaviourMode::Status500) {
                 res.status = 500;
                 res.set_content("Internal Server Error", "text/plain");
+            } else if (rule.mode == MisbehaviourMode::Huge) {
+                res.status = 200;
+                res.set_chunked_content_provider(reader ? "text/html" : "application/json", writeHugeReply);
             } else if (rule.mode == MisbehaviourMode::Refuse) {
                 Reply refused = ServiceApi::failure(kRefusedMessage);
                 // Upload replies always come as "text/html".
@@ -324,7 +348,8 @@ struct MivoServer::Impl {
         }
         auto mode = Misbehaviour::parseMode(modeText);
         if (!mode)
-            return ServiceApi::failure("mode must be one of none, delay, drop, 500, nonjson, contenttype");
+            return ServiceApi::failure(
+                "mode must be one of none, delay, drop, 500, nonjson, contenttype, refuse, huge");
         MisbehaviourRule rule;
         rule.mode = *mode;
         rule.pathPrefix = get("path");

@@ -63,7 +63,8 @@ int main(int argc, char** argv)
         ->capture_default_str();
     app.add_option("--data", dataDir, "data folder (database and media)")->capture_default_str();
     app.add_option("--port-file", portFile, "file that receives the port once listening");
-    app.add_option("--misbehave", misbehave, "none|delay|drop|500|nonjson|contenttype|refuse from the start");
+    app.add_option(
+        "--misbehave", misbehave, "none|delay|drop|500|nonjson|contenttype|refuse|huge from the start");
     app.add_option("--delay-ms", delayMs, "delay every matching request by this many ms")
         ->check(CLI::NonNegativeNumber);
     app.add_option("--misbehave-path", misbehavePath, "misbehave only on paths starting with this");

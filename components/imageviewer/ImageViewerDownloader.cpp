@@ -24,10 +24,11 @@ std::shared_ptr<net::UrlSessionDataTask> ImageViewerDownloader::downloadImageFor
     // holder, so whatever it keeps alive (a viewer) is released on the main thread, not by a
     // worker that finishes a moment later.
     auto task = net::UrlSessionDataTask::create(
-        url, [url, canonicalURL, budget, completion](const net::UrlSessionDataTask::Result& result) mutable {
+        url, [url, canonicalURL, budget, completion](net::UrlSessionDataTask::Result result) mutable {
             // Neither the status nor the error is looked at: whatever body came is decoded, so an
             // image served with any status shows; failed, cancelled and undecodable end in nullptr.
-            foundation::dispatchGlobalAsync([data = result.data, url, canonicalURL, budget,
+            // The body is moved on, never copied on the main thread.
+            foundation::dispatchGlobalAsync([data = std::move(result.data), url, canonicalURL, budget,
                                                 completion = std::move(completion)]() mutable {
                 auto image = imageFromData(data, url, canonicalURL, budget);
                 foundation::RunLoop::main().post(

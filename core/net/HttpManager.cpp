@@ -112,7 +112,7 @@ void HttpManager::setTimeoutsForTesting(std::optional<double> request, std::opti
 void HttpManager::postRequestWithBaseUrl(
     const std::string& url, const foundation::Value& parameters, const std::string& requestIdentify)
 {
-    startPost(url, parameters, requestIdentify, [tag = requestIdentify](std::string body) {
+    startPost(url, parameters, requestIdentify, kObjectReplyLimit, [tag = requestIdentify](std::string body) {
         auto parsed = std::make_shared<Value>(Value::fromJson(body).value_or(Value()));
         return std::function<void(HttpManager&)>([tag, parsed](HttpManager& manager) {
             if (auto finished = manager.requestFinishBlock())
@@ -124,21 +124,23 @@ void HttpManager::postRequestWithBaseUrl(
 void HttpManager::postListRequestWithBaseUrl(const std::string& url, const foundation::Value& parameters,
     const std::string& listKey, const std::string& requestIdentify)
 {
-    startPost(url, parameters, requestIdentify, [tag = requestIdentify, listKey](std::string body) {
-        auto split = std::make_shared<foundation::JsonSplit>(
-            foundation::JsonList::fromJsonTakingList(std::move(body), listKey)
-                .value_or(foundation::JsonSplit {}));
-        return std::function<void(HttpManager&)>([tag, split](HttpManager& manager) {
-            if (auto finished = manager.requestListFinishBlock())
-                finished(tag, std::move(split->value), std::move(split->list));
+    startPost(url, parameters, requestIdentify, kListReplyLimit,
+        [tag = requestIdentify, listKey](std::string body) {
+            auto split = std::make_shared<foundation::JsonSplit>(
+                foundation::JsonList::fromJsonTakingList(std::move(body), listKey)
+                    .value_or(foundation::JsonSplit {}));
+            return std::function<void(HttpManager&)>([tag, split](HttpManager& manager) {
+                if (auto finished = manager.requestListFinishBlock())
+                    finished(tag, std::move(split->value), std::move(split->list));
+            });
         });
-    });
 }
 
-void HttpManager::startPost(
-    const std::string& url, const foundation::Value& parameters, const std::string& tag, ReplyReader read)
+void HttpManager::startPost(const std::string& url, const foundation::Value& parameters,
+    const std::string& tag, int64_t replyLimit, ReplyReader read)
 {
     auto request = net::HttpRequest::formPost(url, formFields(parameters), m_requestTimeout);
+    request.maxBodySize = replyLimit;
     // The completion holds this object until the request has ended.
     net::HttpClient::shared().start(std::move(request),
         [self = shared_from_this(), tag, read = std::move(read)](
@@ -182,6 +184,7 @@ void HttpManager::uploadFileWithBaseUrl(const std::string& url, const foundation
     net::FilePart part {"file" + requesteIdentify, *path, fileName, mimeType};
     auto request
         = net::HttpRequest::multipartPost(url, formFields(parameters), std::move(part), m_uploadTimeout);
+    request.maxBodySize = kObjectReplyLimit;
     auto self = shared_from_this();
     net::HttpClient::shared().start(
         std::move(request),

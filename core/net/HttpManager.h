@@ -3,6 +3,7 @@
 #include "core/net/HttpError.h"
 #include "platform/foundation/JsonList.h"
 #include "platform/foundation/Value.h"
+#include "platform/net/HttpRequest.h"
 
 #include <functional>
 #include <memory>
@@ -32,6 +33,12 @@ public:
 
     static constexpr double kRequestTimeout = 10;
     static constexpr double kUploadTimeout = 80;
+    // The longest reply body each kind of request reads. A longer one is cut off as it arrives and
+    // fails as HttpError::kDataLengthExceedsMaximum. One object (a login, a task's check or
+    // registration, a new number, a file's upload) takes well under a kilobyte; a list of thousands
+    // of tasks a few MB.
+    static constexpr int64_t kObjectReplyLimit = 1024 * 1024;
+    static constexpr int64_t kListReplyLimit = net::HttpRequest::kDefaultMaxBodySize;
 
     static std::shared_ptr<HttpManager> create();
     // The timeouts of requests made from now on (nullopt: the defaults above), so that tests of the
@@ -40,16 +47,17 @@ public:
     HttpManager(const HttpManager&) = delete;
     HttpManager& operator=(const HttpManager&) = delete;
 
-    // Form-encoded POST of the parameters (a map). On an answer the body is read as JSON (fragments
-    // allowed) and requestFinishBlock gets it, or null when the body is not JSON; on a transport
-    // failure or an HTTP status outside 200-299 requestFailiedBlock gets the error. The body is
+    // Form-encoded POST of the parameters (a map), answered by one object of at most
+    // kObjectReplyLimit. On an answer the body is read as JSON (fragments allowed) and
+    // requestFinishBlock gets it, or null when the body is not JSON; on a transport failure, an
+    // HTTP status outside 200-299 or a longer reply requestFailiedBlock gets the error. The body is
     // read on a worker, so a long reply does not hold up the screen.
     void postRequestWithBaseUrl(
         const std::string& url, const foundation::Value& parameters, const std::string& requestIdentify);
-    // The same for a reply whose array under `listKey` may hold thousands of entries (a server's
-    // task list): requestListFinishBlock gets the reply without that member and the array's
-    // entries as text, read one at a time (nullopt when the reply has no such array; null and
-    // nullopt when it is not JSON).
+    // The same for a reply of up to kListReplyLimit whose array under `listKey` may hold
+    // thousands of entries (a server's task list): requestListFinishBlock gets the reply without
+    // that member and the array's entries as text, read one at a time (nullopt when the reply has
+    // no such array; null and nullopt when it is not JSON).
     void postListRequestWithBaseUrl(const std::string& url, const foundation::Value& parameters,
         const std::string& listKey, const std::string& requestIdentify);
 
@@ -57,9 +65,9 @@ public:
     // `fileName` of the user's folder "video" (when parameters["type"] is "video") or "picture",
     // streamed from disk. filePath and fileType are not used: the file is always looked up in the
     // user's folder, and a name that would leave it is refused. The reply must be "text/html" and
-    // JSON: uploadFileFinishBlock gets it; any failure goes to uploadFileFailiedBlock. Every
-    // progress step the transfer reports is logged and reported to uploadPercentBlock as sent /
-    // expected bytes, before the end.
+    // JSON of at most kObjectReplyLimit: uploadFileFinishBlock gets it; any failure goes to
+    // uploadFileFailiedBlock. Every progress step the transfer reports is logged and reported to
+    // uploadPercentBlock as sent / expected bytes, before the end.
     void uploadFileWithBaseUrl(const std::string& url, const foundation::Value& parameters,
         const std::string& filePath, const std::string& fileName, const std::string& mimeType,
         const std::string& requesteIdentify, const std::string& fileType);
@@ -92,7 +100,7 @@ private:
     // Reads a reply body on a worker; what it returns delivers the result on the main thread.
     using ReplyReader = std::function<std::function<void(HttpManager&)>(std::string body)>;
     void startPost(const std::string& url, const foundation::Value& parameters, const std::string& tag,
-        ReplyReader read);
+        int64_t replyLimit, ReplyReader read);
     void postFinished(const std::string& tag, net::HttpResponse response, ReplyReader read);
     void uploadFinished(const std::string& tag, const net::HttpResponse& response);
     void uploadProgressed(const std::string& tag, int64_t sent, int64_t expected);

@@ -59,10 +59,19 @@ size_t writeBody(char* data, size_t size, size_t count, void* user)
 {
     auto* transfer = static_cast<Transfer*>(user);
     size_t bytes = size * count;
-    // A chunked reply announces no length: stop at the first byte past the limit.
+    // A chunked reply announces no length and an announced one may be false: the transfer stops
+    // at the first byte past the limit, so no more than the limit is ever read or kept.
     if (transfer->response.body.size() + bytes > uint64_t(transfer->request.maxBodySize)) {
         transfer->tooLarge = true;
         return 0;
+    }
+    if (transfer->response.body.empty()) {
+        // One buffer of the announced length (within the limit, which curl checked) instead of
+        // growing by doubling, which would hold up to one and a half times the body at its peak.
+        curl_off_t announced = -1;
+        curl_easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+        if (announced > 0 && announced <= transfer->request.maxBodySize)
+            transfer->response.body.reserve(size_t(announced));
     }
     transfer->response.body.append(data, bytes);
     transfer->lastActivity = SteadyClock::now();

@@ -25,7 +25,8 @@ struct HttpRequest {
     enum class Method { Get, Post };
     using Fields = std::vector<std::pair<std::string, std::string>>;
 
-    // Far above any JSON reply the server sends (a list of thousands of tasks is a few MB).
+    // Far above any JSON reply the server sends (a list of thousands of tasks is a few MB);
+    // requests answered by one small object set a far lower limit.
     static constexpr int64_t kDefaultMaxBodySize = 32 * 1024 * 1024;
     // Photos and thumbnails: far above a 12 MP JPEG.
     static constexpr int64_t kMediaMaxBodySize = 64 * 1024 * 1024;

@@ -150,7 +150,7 @@ void UrlSessionDataTask::finish(Result result)
     m_state = State::Completed;
     m_httpTask.reset();
     if (auto completion = std::move(m_completion))
-        completion(result);
+        completion(std::move(result));
 }
 
 } // namespace net

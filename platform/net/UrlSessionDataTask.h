@@ -18,7 +18,7 @@ class HttpTask;
 // completion runs exactly once, on the main queue, for every task that was resumed: with the data
 // of whatever the server answered, whatever its status (a status outside 200-299 is also told as
 // HttpErrorKind::HttpStatus), or without data and with the reason when the fetch failed, the body
-// passed the media limit or the task was cancelled.
+// passed the media limit or the task was cancelled. The result is handed over, not copied.
 class UrlSessionDataTask final : public std::enable_shared_from_this<UrlSessionDataTask> {
 public:
     enum class State { Suspended, Running, Canceling, Completed };
@@ -29,7 +29,7 @@ public:
         HttpErrorKind errorKind {HttpErrorKind::None};
         std::string errorText;
     };
-    using Completion = std::function<void(const Result&)>;
+    using Completion = std::function<void(Result)>;
     static constexpr double kDefaultTimeout = 60;
 
     // nullptr for a URL that no request can be made for (empty, or of another scheme).

@@ -39,14 +39,14 @@ size_t costOf(const graphics::Image& image)
 
 // Writes through a temporary file in the same folder and renames it into place, so a reader or
 // a crash never sees half a file.
-bool writeAtomically(const fs::path& path, const std::vector<uint8_t>& bytes)
+bool writeAtomically(const fs::path& path, const std::string& bytes)
 {
     static std::atomic<uint64_t> sequence {0};
     fs::path partial = path;
     partial += "." + std::to_string(::getpid()) + "-" + std::to_string(sequence++) + kPartialSuffix;
     {
         std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        out.write(bytes.data(), std::streamsize(bytes.size()));
         if (!out.flush()) {
             std::error_code ignored;
             fs::remove(partial, ignored);
@@ -190,8 +190,8 @@ void ImageCache::queryDiskCache(
     });
 }
 
-void ImageCache::storeImage(const std::string& key, std::shared_ptr<graphics::Image> image,
-    std::shared_ptr<const std::vector<uint8_t>> data)
+void ImageCache::storeImage(
+    const std::string& key, std::shared_ptr<graphics::Image> image, std::shared_ptr<const std::string> data)
 {
     if (!image)
         return;

@@ -46,7 +46,7 @@ public:
 
     // Keeps the image in memory and, with `data` (the bytes as downloaded), writes them to disk.
     void storeImage(const std::string& key, std::shared_ptr<graphics::Image> image,
-        std::shared_ptr<const std::vector<uint8_t>> data = nullptr);
+        std::shared_ptr<const std::string> data = nullptr);
     void removeImage(const std::string& key);
 
     void clearMemory();

@@ -8,6 +8,7 @@
 #include "platform/webimage/ScreenDecodeBudget.h"
 
 #include <map>
+#include <span>
 #include <unordered_map>
 
 namespace webimage {
@@ -59,11 +60,13 @@ struct ImageDownloader::State : std::enable_shared_from_this<State> {
             return;
         }
         download->decoding = true;
-        auto data = std::make_shared<const std::vector<uint8_t>>(response.body.begin(), response.body.end());
+        // Taken over, not copied: a photo of tens of MB would hold the main thread for a while.
+        auto data = std::make_shared<const std::string>(std::move(response.body));
         std::weak_ptr<State> weakSelf = shared_from_this();
         decodeQueue.addOperation([weakSelf, download, data, budget = budget] {
             std::string error;
-            auto image = graphics::decodeImage(*data, budget, &error);
+            std::span<const uint8_t> bytes(reinterpret_cast<const uint8_t*>(data->data()), data->size());
+            auto image = graphics::decodeImage(bytes, budget, &error);
             foundation::RunLoop::main().post([weakSelf, download, data, image, error] {
                 if (auto self = weakSelf.lock())
                     self->finish(download, image, image ? data : nullptr, image ? std::string() : error);
@@ -72,7 +75,7 @@ struct ImageDownloader::State : std::enable_shared_from_this<State> {
     }
 
     void finish(const std::shared_ptr<Download>& download, std::shared_ptr<graphics::Image> image,
-        std::shared_ptr<const std::vector<uint8_t>> data, std::string error)
+        std::shared_ptr<const std::string> data, std::string error)
     {
         if (auto it = byUrl.find(download->url); it != byUrl.end() && it->second == download)
             byUrl.erase(it);

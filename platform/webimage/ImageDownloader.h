@@ -7,7 +7,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 namespace net {
 class HttpClient;
@@ -21,9 +20,9 @@ class ImageDownloader final {
 public:
     static constexpr double kDefaultTimeout = 15;
 
-    // The image and the bytes it came from, or nullptr and why.
-    using Done = std::function<void(std::shared_ptr<graphics::Image> image,
-        std::shared_ptr<const std::vector<uint8_t>> data, std::string error)>;
+    // The image and the bytes it came from (the body as received, never copied), or nullptr and why.
+    using Done = std::function<void(
+        std::shared_ptr<graphics::Image> image, std::shared_ptr<const std::string> data, std::string error)>;
 
     static ImageDownloader& shared();
     explicit ImageDownloader(net::HttpClient& client);

@@ -67,7 +67,7 @@ void WebImageManager::download(const std::shared_ptr<WebImageOperation>& operati
 {
     uint64_t token = m_downloader.download(url,
         [this, operation, url, completion](std::shared_ptr<graphics::Image> image,
-            std::shared_ptr<const std::vector<uint8_t>> data, std::string error) {
+            std::shared_ptr<const std::string> data, std::string error) {
             if (image)
                 m_cache.storeImage(url, image, std::move(data));
             complete(*operation, *completion, std::move(image), std::move(error), CacheType::None, url);

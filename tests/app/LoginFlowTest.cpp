@@ -78,7 +78,8 @@ TEST_F(LoginFlowTest, EmptyFieldsAreRefusedWithoutARequest)
 
 TEST_F(LoginFlowTest, NetworkFailuresShowTheTimeoutText)
 {
-    for (const char* mode : {"drop", "500", "nonjson"}) {
+    // "huge": a reply of 30 MB, cut off at the first megabyte.
+    for (const char* mode : {"drop", "500", "nonjson", "huge"}) {
         SCOPED_TRACE(mode);
         ui::Application::shared().resetForTesting();
         m_window = host::launch(m_delegate, host::HostOptions {});
@@ -89,9 +90,19 @@ TEST_F(LoginFlowTest, NetworkFailuresShowTheTimeoutText)
         EXPECT_FALSE(logIn("arvel"));
         EXPECT_EQ(alertText(*m_login), "网络超时,请重新尝试!");
         EXPECT_TRUE(log.contains("--------error------@"));
+        if (std::string(mode) == "huge") {
+            EXPECT_TRUE(log.contains("--------error------@The reply from the server is too large."));
+        }
         EXPECT_TRUE(m_login->loginButton()->isEnabled()) << "the user can try again";
+        auto& defaults = foundation::UserDefaults::standard();
+        EXPECT_FALSE(defaults.string("userName").has_value());
+        EXPECT_FALSE(defaults.string("kCurrentUser").has_value());
+        EXPECT_FALSE(std::filesystem::exists(foundation::Paths::documents() / "user1001"));
         s_server->behave();
     }
+    // The same screen logs in once the server answers as usual.
+    ASSERT_TRUE(logIn("arvel")) << alertText(*m_login);
+    EXPECT_EQ(foundation::UserDefaults::standard().string("kCurrentUser"), "user1001");
 }
 
 TEST_F(LoginFlowTest, ASuccessWithoutAUserIdIsNotALogin)

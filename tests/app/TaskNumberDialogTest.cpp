@@ -197,6 +197,12 @@ TEST_F(TaskNumberDialogTest, ARefusedNumberChangesNothingAndSaysWhy)
                 EXPECT_TRUE(s_server->misbehave("drop", 0, "/Services/CarTask.ashx?method=updateapplyno"));
             },
             true},
+        // A reply of 30 MB, cut off at the first megabyte.
+        {"网络超时,请重新尝试!", "7250",
+            [] {
+                EXPECT_TRUE(s_server->misbehave("huge", 0, "/Services/CarTask.ashx?method=updateapplyno"));
+            },
+            true},
         // As the create-task screen refuses them.
         {"请输入申请编号", "", [] {}, false},
         {"申请编号只能由字母、数字、“-”和“_”组成,最多40位", std::string(41, '7'), [] {}, false},

@@ -3,6 +3,10 @@
 #include "server/Misbehaviour.h"
 
 #include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <algorithm>
+#include <filesystem>
 
 using server::Misbehaviour;
 using server::MisbehaviourMode;
@@ -66,4 +70,34 @@ TEST(MisbehavingServer, RefusesOneMethodOfAnEndpointWithSuccessFalse)
     EXPECT_EQ(upload.contentType, "text/html");
     EXPECT_EQ(upload.json["Success"], false);
     EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "data" / "media" / id / "1-a.jpg"));
+}
+
+TEST(MisbehavingServer, HugeSendsThirtyMegabytesOfZerosWithoutALength)
+{
+    InProcessServer s;
+    std::string id = s.addTask("AV0");
+    ASSERT_TRUE(
+        success(s.post("/admin/misbehave", {{"mode", "huge"}, {"path", "/Services/"}, {"count", "2"}})));
+    httplib::Client client("127.0.0.1", s.port());
+    client.set_read_timeout(30);
+    auto login = client.Post(
+        "/Services/Login.ashx?time=1", "username=arvel&password=123456", "application/x-www-form-urlencoded");
+    httplib::MultipartFormDataItems parts {{"carTaskId", id, "", ""}, {"seq", "1"}, {"type", "image"},
+        {"file1", servertest::makeJpeg(64, 64), "a.jpg", "image/jpeg"}};
+    auto upload = client.Post("/Services/FileUpload.ashx?method=upload&time=1", parts);
+    for (auto* reply : {&login, &upload}) {
+        ASSERT_TRUE(*reply);
+        const std::string& body = (*reply)->body;
+        EXPECT_EQ((*reply)->status, 200);
+        EXPECT_FALSE((*reply)->has_header("Content-Length"));
+        EXPECT_GE(body.size(), 30'000'000u);
+        EXPECT_TRUE(body.starts_with(R"({"Success":true,"Msg":"","Data":[0,0,0)"));
+        EXPECT_TRUE(body.ends_with(",0,0]}"));
+        EXPECT_EQ(std::count(body.begin(), body.end(), ','), std::count(body.begin(), body.end(), '0') + 1);
+    }
+    EXPECT_EQ(login->get_header_value("Content-Type"), "application/json");
+    EXPECT_EQ(upload->get_header_value("Content-Type"), "text/html");
+    EXPECT_FALSE(std::filesystem::exists(s.dataDir() / "data" / "media" / id / "1-a.jpg"));
+    // Both taken: the next login is answered as usual.
+    EXPECT_EQ(s.login("arvel")["Success"], true);
 }

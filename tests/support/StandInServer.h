@@ -35,7 +35,7 @@ public:
     // Admin commands; true when the server answered Success.
     bool finish(const std::string& carId, const std::string& price = {});
     bool reject(const std::string& carId, const std::string& reason = {});
-    // mode: "delay", "drop", "500", "nonjson", "contenttype", "refuse"; pathPrefix "" = every path,
+    // mode: "delay", "drop", "500", "nonjson", "contenttype", "refuse", "huge"; pathPrefix "" = every path,
     // matched against the path and query ("/Services/CarTask.ashx?method=add")
     // (e.g. "/Services/FileUpload.ashx"); count -1 = until behave().
     bool misbehave(

@@ -4,6 +4,7 @@
 // files each, 29.8 MB) and 30 MB of `[0,0,...]` as "Data". Counters: the longest main-thread
 // turn and the process's peak resident memory. Peak memory only grows, so without a filter the
 // program runs each case in a fresh process of its own; both sides must leave the same rows.
+#include "bench/support/SeparateProcesses.h"
 #include "core/net/UserInfo.h"
 #include "core/store/IMivoDataBaseManager.h"
 #include "platform/foundation/Paths.h"
@@ -15,12 +16,7 @@
 #include "screens/tasks/TaskRecordUtil.h"
 
 #include <benchmark/benchmark.h>
-#include <csignal>
-#include <httplib.h>
 #include <sqlite3.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -72,36 +68,20 @@ std::string zerosBody()
     return body + R"(],"sysdate":"2026-12-06 10:00:00"})";
 }
 
-// The server runs in a child forked before this process starts any thread, so that neither its
-// replies nor its threads count in this process's memory. It answers the list with the reply
-// named by the user's login name.
+// The server answers the list with the reply named by the user's login name.
 pid_t startServer(int& port)
 {
-    int ports[2];
-    if (pipe(ports) != 0)
-        std::abort();
-    pid_t child = fork();
-    if (child == 0) {
-        close(ports[0]);
-        const std::string tasks = tasksBody(), zeros = zerosBody();
-        httplib::Server server;
-        server.Post(
-            "/Services/CarTask.ashx", [&](const httplib::Request& request, httplib::Response& response) {
-                response.set_content(
-                    request.get_param_value("LoginName") == "zeros" ? zeros : tasks, "text/html");
-            });
-        int bound = server.bind_to_any_port("127.0.0.1");
-        if (write(ports[1], &bound, sizeof bound) != sizeof bound)
-            _exit(1);
-        close(ports[1]);
-        server.listen_after_bind();
-        _exit(0);
-    }
-    close(ports[1]);
-    if (read(ports[0], &port, sizeof port) != sizeof port || port <= 0)
-        std::abort();
-    close(ports[0]);
-    return child;
+    return benchsupport::forkServer(
+        [](httplib::Server& server) {
+            auto tasks = std::make_shared<const std::string>(tasksBody());
+            auto zeros = std::make_shared<const std::string>(zerosBody());
+            server.Post("/Services/CarTask.ashx",
+                [tasks, zeros](const httplib::Request& request, httplib::Response& response) {
+                    response.set_content(
+                        request.get_param_value("LoginName") == "zeros" ? *zeros : *tasks, "text/html");
+                });
+        },
+        port);
 }
 
 struct Setup {
@@ -124,8 +104,7 @@ struct Setup {
     }
     ~Setup()
     {
-        kill(server, SIGTERM);
-        waitpid(server, nullptr, 0);
+        benchsupport::stopServer(server);
         fs::remove_all(root);
     }
 
@@ -197,11 +176,9 @@ std::string rowCounts()
 
 void report(benchmark::State& state, const Turns& longestTurn, const std::string& rows)
 {
-    struct rusage usage { };
-    getrusage(RUSAGE_SELF, &usage);
     state.counters["longest_turn_ms"] = longestTurn.wall * 1000;
     state.counters["longest_turn_cpu_ms"] = longestTurn.cpu * 1000;
-    state.counters["peak_rss_mb"] = double(usage.ru_maxrss) / 1024;
+    state.counters["peak_rss_mb"] = benchsupport::peakResidentMb();
     std::string expected = state.range(0) ? "0/0 0/0" : "10071/10071 110781/110781";
     if (rows != expected)
         state.SkipWithError(("the store holds " + rows + ", not " + expected).c_str());
@@ -262,40 +239,14 @@ BENCHMARK(BM_FinishedListReplyAtOnce)
     ->UseRealTime()
     ->Iterations(3);
 
-// Each case in a process of its own, so that each peak is its own.
-int runEachCaseAlone(const char* self, int argc, char** argv)
-{
-    int failures = 0;
-    for (const char* name : {"BM_FinishedListReply/0", "BM_FinishedListReply/1",
-             "BM_FinishedListReplyAtOnce/0", "BM_FinishedListReplyAtOnce/1"}) {
-        std::vector<std::string> args {self, std::string("--benchmark_filter=^") + name + "/"};
-        for (int i = 1; i < argc; ++i)
-            args.emplace_back(argv[i]);
-        std::vector<char*> pointers;
-        for (auto& arg : args)
-            pointers.push_back(arg.data());
-        pointers.push_back(nullptr);
-        pid_t child = fork();
-        if (child == 0) {
-            execv("/proc/self/exe", pointers.data());
-            _exit(127);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        failures += !(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    }
-    return failures ? 1 : 0;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    bool filtered = false;
-    for (int i = 1; i < argc; ++i)
-        filtered = filtered || std::string(argv[i]).starts_with("--benchmark_filter");
-    if (!filtered)
-        return runEachCaseAlone(argv[0], argc, argv);
+    if (!benchsupport::filtered(argc, argv))
+        return benchsupport::runEachCaseAlone(argc, argv,
+            {"BM_FinishedListReply/0", "BM_FinishedListReply/1", "BM_FinishedListReplyAtOnce/0",
+                "BM_FinishedListReplyAtOnce/1"});
     setup();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -41,6 +41,9 @@ protected:
         m_server.Get("/photo.png", [this](const httplib::Request&, httplib::Response& response) {
             response.set_content(m_png, "image/png");
         });
+        m_server.Get("/padded.png", [this](const httplib::Request&, httplib::Response& response) {
+            response.set_content(m_png + std::string(kPadding, '\0'), "image/png");
+        });
         m_server.Get("/anim", [this](const httplib::Request&, httplib::Response& response) {
             response.set_content(m_gif, "image/gif");
         });
@@ -102,6 +105,8 @@ protected:
         EXPECT_EQ(outcome.completions, 1);
     }
 
+    // Zeros after the picture's end, which decoders leave alone.
+    static constexpr size_t kPadding = 40 * 1024 * 1024;
     mivo::test::LoopbackServer m_server;
     std::string m_base;
     std::string m_png;
@@ -123,6 +128,16 @@ TEST_F(ImageViewerDownloaderTest, DownloadsAndDecodesWithProgress)
     EXPECT_EQ(outcome->task->countOfBytesReceived(), int64_t(m_png.size()));
     EXPECT_EQ(outcome->task->countOfBytesExpectedToReceive(), int64_t(m_png.size()));
     EXPECT_EQ(outcome->task->state(), net::UrlSessionDataTask::State::Completed);
+}
+
+TEST_F(ImageViewerDownloaderTest, ALargeBodyReachesTheDecoderWhole)
+{
+    auto outcome = start(m_base + "/padded.png");
+    waitFor(*outcome);
+    ASSERT_TRUE(outcome->image);
+    EXPECT_EQ(outcome->image->pixelWidth(), 40);
+    EXPECT_EQ(outcome->image->pixel(39, 29), 0xFF336699u);
+    EXPECT_EQ(outcome->task->countOfBytesReceived(), int64_t(m_png.size() + kPadding));
 }
 
 TEST_F(ImageViewerDownloaderTest, ProgressIsVisibleWhileTheBodyArrives)

@@ -470,6 +470,111 @@ TEST_F(HttpManagerTest, AReplyTooLargeToKeepIsANetworkFailure)
     EXPECT_EQ(uploaded.error.code, HttpError::kDataLengthExceedsMaximum);
 }
 
+// A JSON object of exactly `size` bytes.
+std::string objectOfSize(size_t size)
+{
+    const std::string head = R"({"Success":true,"Msg":")", tail = R"("})";
+    return head + std::string(size - head.size() - tail.size(), 'x') + tail;
+}
+
+// A reply of exactly `size` bytes whose "Data" holds `entries` texts of 1,000 bytes.
+std::string listOfSize(size_t size, size_t entries)
+{
+    std::string body = R"({"Success":true,"Data":[)";
+    for (size_t i = 0; i < entries; ++i)
+        body += (i ? ",\"" : "\"") + std::string(1000, 'y') + "\"";
+    body += R"(],"Msg":")";
+    return body + std::string(size - body.size() - 2, 'x') + R"("})";
+}
+
+TEST_F(HttpManagerTest, EachKindOfReplyIsReadUpToItsOwnLimit)
+{
+    // The size of each reply comes with the request's query; "chunked" sends it without a length.
+    mivo::test::LoopbackServer server;
+    auto answer = [](const char* type, auto make) {
+        return [type, make](const httplib::Request& request, httplib::Response& response) {
+            auto body = std::make_shared<std::string>(make(std::stoul(request.get_param_value("bytes"))));
+            if (request.get_param_value("chunked") != "1") {
+                response.set_content(*body, type);
+                return;
+            }
+            response.set_chunked_content_provider(type, [body](size_t offset, httplib::DataSink& sink) {
+                if (offset >= body->size()) {
+                    sink.done();
+                    return true;
+                }
+                return sink.write(body->data() + offset, std::min<size_t>(64 * 1024, body->size() - offset));
+            });
+        };
+    };
+    constexpr size_t kEntries = 32000;
+    server.Post("/Services/Login.ashx", answer("application/json", objectOfSize));
+    server.Post("/Services/FileUpload.ashx", answer("text/html", objectOfSize));
+    server.Post("/Services/CarTask.ashx",
+        answer("application/json", [](size_t size) { return listOfSize(size, kEntries); }));
+    ASSERT_TRUE(server.start());
+    auto endpoint = [&](const char* path, int64_t bytes, bool chunked = false) {
+        return foundation::format("%s/Services/%s&bytes=%lld&chunked=%d", server.base().c_str(), path,
+            static_cast<long long>(bytes), chunked ? 1 : 0);
+    };
+    constexpr int64_t kObject = HttpManager::kObjectReplyLimit;
+    static_assert(kObject == 1024 * 1024 && HttpManager::kListReplyLimit == 32 * 1024 * 1024);
+
+    for (bool chunked : {false, true}) {
+        SCOPED_TRACE(chunked ? "chunked" : "with its length");
+        auto whole = run(10, [&](HttpManager& m) {
+            m.postRequestWithBaseUrl(endpoint("Login.ashx?time=1", kObject, chunked), Map {}, "login");
+        });
+        ASSERT_EQ(whole.requestFinished, 1) << whole.error.description;
+        EXPECT_EQ(whole.object, Value::fromJson(objectOfSize(kObject)));
+        auto over = run(10, [&](HttpManager& m) {
+            m.postRequestWithBaseUrl(endpoint("Login.ashx?time=1", kObject + 1, chunked), Map {}, "login");
+        });
+        EXPECT_EQ(over.requestFailed, 1);
+        EXPECT_EQ(over.error.code, HttpError::kDataLengthExceedsMaximum);
+    }
+
+    std::string name = "1700000000000002.jpg";
+    placePhoto("picture", name);
+    for (int64_t bytes : {kObject, kObject + 1}) {
+        auto uploaded = run(10, [&](HttpManager& m) {
+            m.uploadFileWithBaseUrl(endpoint("FileUpload.ashx?method=upload&time=1", bytes, true),
+                uploadFields("1", name), "ignored", name, "image/jpeg", "3", "ignored");
+        });
+        if (bytes == kObject) {
+            EXPECT_EQ(uploaded.uploadFinished, 1) << uploaded.error.description;
+        } else {
+            EXPECT_EQ(uploaded.uploadFailed, 1);
+            EXPECT_EQ(uploaded.error.code, HttpError::kDataLengthExceedsMaximum);
+        }
+    }
+
+    // A list may take 32 MB, to the last byte.
+    for (int64_t bytes : {HttpManager::kListReplyLimit, HttpManager::kListReplyLimit + 1}) {
+        std::optional<foundation::JsonList> entries;
+        int failed = 0;
+        auto listed = HttpManager::create();
+        listed->postListRequestWithBaseUrl(
+            endpoint("CarTask.ashx?method=endlist", bytes), Map {}, "Data", "list");
+        listed->setRequestListFinishBlock(
+            [&](const std::string&, Value, std::optional<foundation::JsonList> list) {
+                entries = std::move(list);
+            });
+        listed->setRequestFailiedBlock([&](const std::string&, const HttpError& error) {
+            EXPECT_EQ(error.code, HttpError::kDataLengthExceedsMaximum);
+            ++failed;
+        });
+        listed.reset();
+        ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return entries || failed; }, 20));
+        if (bytes == HttpManager::kListReplyLimit) {
+            ASSERT_TRUE(entries);
+            EXPECT_EQ(entries->size(), kEntries);
+        } else {
+            EXPECT_EQ(failed, 1);
+        }
+    }
+}
+
 TEST_F(HttpManagerTest, RequestWithoutBlocksEndsQuietly)
 {
     auto manager = HttpManager::create();

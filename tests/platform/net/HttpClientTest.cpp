@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -219,6 +220,63 @@ TEST_F(HttpClientTest, AReplyPastItsLimitEndsAsTooLargeWithoutKeepingIt)
     auto photo = run(photoRequest);
     ASSERT_TRUE(photo.succeeded()) << photo.errorText;
     EXPECT_GT(photo.body.size(), size_t(HttpRequest::kDefaultMaxBodySize));
+}
+
+TEST_F(HttpClientTest, TheLimitEndsTheTransferNotJustTheKeeping)
+{
+    // Either reply would go on for 64 MB: what the server got out before the client hung up tells
+    // how much was read. The sockets' buffers on both sides take a few MB at most.
+    constexpr size_t kOffered = 64 * 1024 * 1024;
+    constexpr size_t kReadAtMost = 24 * 1024 * 1024;
+    struct Sent {
+        std::atomic<size_t> bytes {0};
+        std::atomic<bool> ended {false};
+    };
+    Sent chunked, lying;
+    const std::string chunk(64 * 1024, '0');
+    m_server.Post("/chunked", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_chunked_content_provider(
+            "application/json",
+            [&](size_t offset, httplib::DataSink& sink) {
+                if (offset >= kOffered) {
+                    sink.done();
+                    return true;
+                }
+                if (!sink.write(chunk.data(), chunk.size()))
+                    return false;
+                chunked.bytes = offset + chunk.size();
+                return true;
+            },
+            [&](bool) { chunked.ended = true; });
+    });
+    // Announces 1,000 bytes and sends on regardless.
+    m_server.Post("/lying", [&](const httplib::Request&, httplib::Response& response) {
+        response.set_content_provider(
+            1000, "application/json",
+            [&](size_t, size_t, httplib::DataSink& sink) {
+                while (lying.bytes < kOffered && sink.write(chunk.data(), chunk.size()))
+                    lying.bytes += chunk.size();
+                return true;
+            },
+            [&](bool) { lying.ended = true; });
+    });
+    auto post = [&](const char* path) {
+        auto request = HttpRequest::formPost(m_base + path, {{"a", "1"}}, 5);
+        request.maxBodySize = 1024 * 1024;
+        return run(std::move(request));
+    };
+
+    auto cut = post("/chunked");
+    EXPECT_EQ(cut.errorKind, HttpErrorKind::TooLarge);
+    EXPECT_TRUE(cut.body.empty());
+    // Only the announced bytes are the reply; the rest is never read.
+    auto announced = post("/lying");
+    ASSERT_TRUE(announced.succeeded()) << announced.errorText;
+    EXPECT_EQ(announced.body, chunk.substr(0, 1000));
+
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return chunked.ended && lying.ended; }, 10));
+    EXPECT_LT(chunked.bytes.load(), kReadAtMost);
+    EXPECT_LT(lying.bytes.load(), kReadAtMost);
 }
 
 TEST_F(HttpClientTest, CancelEndsTheRequestOnce)

@@ -20,9 +20,10 @@ std::shared_ptr<graphics::Image> solid(uint32_t argb, int width = 4, int height 
     return image;
 }
 
-std::shared_ptr<const std::vector<uint8_t>> pngOf(const graphics::Image& image)
+std::shared_ptr<const std::string> pngOf(const graphics::Image& image)
 {
-    return std::make_shared<const std::vector<uint8_t>>(*graphics::PngCodec::encode(image));
+    auto png = graphics::PngCodec::encode(image);
+    return std::make_shared<const std::string>(png->begin(), png->end());
 }
 
 class ImageCacheTest : public ::testing::Test {

@@ -65,6 +65,10 @@ protected:
             count(request.path);
             response.set_content(m_portrait, "image/jpeg");
         });
+        m_server.Get("/big.jpg", [this](const httplib::Request& request, httplib::Response& response) {
+            count(request.path);
+            response.set_content(bigPhoto(), "image/jpeg");
+        });
         m_server.Get("/forged.jpg", [this](const httplib::Request& request, httplib::Response& response) {
             count(request.path);
             auto bytes = mivo::test::jpegClaiming(11585, 11585);
@@ -119,6 +123,12 @@ protected:
     bool runUntil(const std::function<bool()>& done)
     {
         return foundation::RunLoop::main().runUntil(done, 10);
+    }
+
+    // The portrait photo followed by zeros up to 40 MB, which decoders leave alone.
+    std::string bigPhoto() const
+    {
+        return m_portrait + std::string(40 * 1024 * 1024 - m_portrait.size(), '\0');
     }
 
     static uint32_t shown(const ui::ImageView& view) { return view.image() ? view.image()->pixel(0, 0) : 0; }
@@ -218,6 +228,37 @@ TEST_F(WebImageTest, APhotoKeepsItsExifOrientationFromTheNetworkAndTheDisk)
     ASSERT_NE(fromDisk.image, nullptr);
     EXPECT_EQ(fromDisk.image->orientation(), graphics::ImageOrientation::Right);
     EXPECT_EQ(requests("/portrait.jpg"), 1);
+}
+
+TEST_F(WebImageTest, ALargeBodyIsHandedOnWholeToTheDecoderAndTheDisk)
+{
+    ASSERT_FALSE(m_portrait.empty());
+    const std::string url = m_base + "/big.jpg";
+    const std::string sent = bigPhoto();
+    int calls = 0;
+    std::shared_ptr<graphics::Image> image;
+    std::shared_ptr<const std::string> data;
+    webimage::ImageDownloader::shared().download(url,
+        [&](std::shared_ptr<graphics::Image> got, std::shared_ptr<const std::string> bytes,
+            std::string error) {
+            ++calls;
+            image = std::move(got);
+            data = std::move(bytes);
+            EXPECT_EQ(error, "");
+        });
+    ASSERT_TRUE(runUntil([&] { return calls > 0; }));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->orientation(), graphics::ImageOrientation::Right);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(data->size(), sent.size());
+    EXPECT_TRUE(*data == sent) << "the bytes differ";
+
+    // Through the manager, the same bytes are what the disk cache keeps.
+    auto loaded = load(url);
+    ASSERT_NE(loaded.image, nullptr) << loaded.error;
+    ImageCache::sharedImageCache().waitForDiskWrites();
+    EXPECT_TRUE(readFile(ImageCache::sharedImageCache().cachePathForKey(url)) == sent) << "the file differs";
+    EXPECT_EQ(requests("/big.jpg"), 2);
 }
 
 TEST_F(WebImageTest, AFailedLoadLeavesThePlaceholderAndSaysWhy)

@@ -54,8 +54,7 @@ TEST_F(UploadTaskViewControllerTest, AKnownServerIdGoesStraightToTheFiles)
     makeTask("U200", 3, true, carId);
     // A server thumbnail seen earlier, in memory and on disk.
     auto& cache = webimage::ImageCache::sharedImageCache();
-    const std::string jpeg = thumbnailJpeg();
-    auto bytes = std::make_shared<const std::vector<uint8_t>>(jpeg.begin(), jpeg.end());
+    auto bytes = std::make_shared<const std::string>(thumbnailJpeg());
     cache.storeImage("http://server/thumb.jpg", graphics::Image::create(16, 12), bytes);
     ASSERT_TRUE(runUntil([&] { return cache.diskImageExists("http://server/thumb.jpg"); }, 5));
     size_t validates = logCount(kValidateLine);
@@ -213,9 +212,9 @@ std::vector<FailureCase> failureCases()
     const std::pair<Step, const char*> steps[] = {{Step::Validate, "Validate"}, {Step::Add, "Add"},
         {Step::OneFile, "OneFile"}, {Step::AllFiles, "AllFiles"}};
     const std::pair<const char*, const char*> modes[] = {{"delay", "Timeout"}, {"drop", "Drop"},
-        {"500", "Status500"}, {"nonjson", "NonJson"}, {"refuse", "Refused"}};
+        {"500", "Status500"}, {"nonjson", "NonJson"}, {"refuse", "Refused"}, {"huge", "TooLarge"}};
     static std::vector<std::string> names;
-    names.reserve(20);
+    names.reserve(24);
     for (auto& [step, stepName] : steps) {
         for (auto& [mode, modeName] : modes) {
             names.push_back(std::string(stepName) + modeName);
