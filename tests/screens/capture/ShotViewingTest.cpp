@@ -118,6 +118,22 @@ protected:
         return std::dynamic_pointer_cast<ui::MoviePlayerViewController>(presented());
     }
 
+    // A long press on a photo slot opens the viewer without an image, out of the whole grid, and
+    // logs `logged`.
+    void expectViewerWithoutImage(ShotGridViewController& grid, int64_t item, const std::string& logged)
+    {
+        foundation::LogCapture log(foundation::LogCapture::Echo::No);
+        longPress(grid, IndexPath {0, item});
+        auto shown = viewer(grid);
+        ASSERT_TRUE(shown);
+        EXPECT_FALSE(shown->image());
+        EXPECT_EQ(shown->imageInfo()->referenceRect, grid.collectionView()->frame());
+        EXPECT_TRUE(log.contains(logged)) << logged;
+        shown->dismiss(true);
+        step(1);
+        EXPECT_FALSE(presented());
+    }
+
     // Stores a local task whose first photo and video have files of their own.
     std::shared_ptr<MivoTask> localTask(const std::string& applyNO)
     {
@@ -282,16 +298,7 @@ TEST_F(ShotViewingTest, APhotoFileThatIsMissingOrUnreadableOpensTheViewerWithout
     push(grid);
     for (int64_t item : {0, 1}) {
         SCOPED_TRACE(item);
-        foundation::LogCapture log(foundation::LogCapture::Echo::No);
-        longPress(*grid, IndexPath {0, item});
-        auto shown = viewer(*grid);
-        ASSERT_TRUE(shown);
-        EXPECT_FALSE(shown->image());
-        EXPECT_EQ(shown->imageInfo()->referenceRect, grid->collectionView()->frame());
-        EXPECT_TRUE(log.contains("Cannot show the photo"));
-        shown->dismiss(true);
-        step(1);
-        EXPECT_FALSE(presented());
+        expectViewerWithoutImage(*grid, item, "Cannot show the photo");
     }
     // A slot not taken yet names no file at all: nothing opens.
     longPress(*grid, IndexPath {0, 2});
@@ -320,9 +327,11 @@ TEST_F(ShotViewingTest, FoldersAndFifosInPlaceOfFilesOpenTheGridAndAViewerWithou
     auto store = IMivoDataBaseManager::sharedManager();
     auto images = records("V4", "image");
     store->updateMivoUploadTask(images[0], foundation::Map {{"screenshotName", "V4-1-thumb.jpg"}});
-    store->updateMivoUploadTask(images[1], foundation::Map {{"taskStatus", "PENDING"},
-        {"resourceName", "V4-2.jpg"}, {"screenshotName", "V4-2-thumb.jpg"}});
-    store->updateMivoUploadTask(records("V4", "video")[0], foundation::Map {{"screenshotName", "V4-thumb.jpg"}});
+    store->updateMivoUploadTask(images[1],
+        foundation::Map {
+            {"taskStatus", "PENDING"}, {"resourceName", "V4-2.jpg"}, {"screenshotName", "V4-2-thumb.jpg"}});
+    store->updateMivoUploadTask(
+        records("V4", "video")[0], foundation::Map {{"screenshotName", "V4-thumb.jpg"}});
 
     auto grid = PendingCollectionViewController::create();
     grid->setApplyTaskNO("V4");
@@ -339,14 +348,7 @@ TEST_F(ShotViewingTest, FoldersAndFifosInPlaceOfFilesOpenTheGridAndAViewerWithou
 
     for (auto [item, why] : {std::pair {0, "it is a folder"}, {1, "it is a FIFO"}}) {
         SCOPED_TRACE(item);
-        foundation::LogCapture log(foundation::LogCapture::Echo::No);
-        longPress(*grid, IndexPath {0, item});
-        auto shown = viewer(*grid);
-        ASSERT_TRUE(shown);
-        EXPECT_FALSE(shown->image());
-        EXPECT_TRUE(log.contains(std::string(": ") + why)) << "the reason is logged";
-        shown->dismiss(true);
-        step(1);
+        expectViewerWithoutImage(*grid, item, std::string(": ") + why);
     }
     grid->collectionView()->setContentOffset(grid->collectionView()->maximumContentOffset());
     grid->collectionView()->layoutIfNeeded();
