@@ -14,9 +14,7 @@
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
 
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 namespace {
 
@@ -110,20 +108,17 @@ void Subtitles::presentMovie(const std::shared_ptr<ui::ViewController>& presente
 void Subtitles::openSRTFileAtPath(
     const Player& player, const std::filesystem::path& path, Completion completion, Failure failure)
 {
-    std::error_code error;
-    std::ifstream file;
-    if (std::filesystem::is_regular_file(path, error))
-        file.open(path, std::ios::binary);
-    std::ostringstream contents;
-    if (file.is_open())
-        contents << file.rdbuf();
-    if (!file.is_open() || file.bad()) {
+    // Only a regular file: a FIFO in its place would hold the main thread for good.
+    std::string why;
+    auto contents = foundation::readFile(path, &why);
+    if (!contents) {
+        foundation::logf("Subtitles: %s", why.c_str());
         if (failure)
             failure("The file \"" + path.filename().string()
                 + "\" couldn't be opened because there is no such file.");
         return;
     }
-    std::string text = std::move(contents).str();
+    std::string text = std::move(*contents);
     if (!isValidUtf8(text)) {
         if (failure)
             failure("The file \"" + path.filename().string()

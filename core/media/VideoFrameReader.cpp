@@ -51,8 +51,8 @@ std::shared_ptr<VideoFrameReader> VideoFrameReader::open(
         return nullptr;
     };
     auto state = std::make_unique<State>();
-    if (int rc = avformat_open_input(&state->format, path.c_str(), nullptr, nullptr); rc < 0)
-        return fail("cannot open " + path.string() + ": " + libavError(rc));
+    if (std::string why; openInput(&state->format, path.string(), nullptr, &why) < 0)
+        return fail(why);
     if (int rc = avformat_find_stream_info(state->format, nullptr); rc < 0)
         return fail("cannot read the streams of " + path.string() + ": " + libavError(rc));
 

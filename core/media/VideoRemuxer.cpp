@@ -1,5 +1,6 @@
 #include "core/media/VideoRemuxer.h"
 
+#include "platform/foundation/RegularFile.h"
 #include "platform/media/LibavSupport.h"
 
 extern "C" {
@@ -36,11 +37,8 @@ using Output = std::unique_ptr<AVFormatContext, OutputCloser>;
 Input openInput(const std::filesystem::path& source, std::string* error)
 {
     AVFormatContext* context = nullptr;
-    if (int rc = avformat_open_input(&context, source.c_str(), nullptr, nullptr); rc < 0) {
-        if (error)
-            *error = "cannot open " + source.string() + ": " + libavError(rc);
+    if (media::openInput(&context, source.string(), nullptr, error) < 0)
         return nullptr;
-    }
     return Input(context);
 }
 
@@ -173,8 +171,12 @@ bool VideoRemuxer::copyAsMp4(
     std::error_code code;
     if (isMp4Container(input.get())) {
         input.reset();
-        std::filesystem::copy_file(
-            source, destination, std::filesystem::copy_options::overwrite_existing, code);
+        // Copied from a descriptor checked again: the name may name something else by now.
+        auto file = foundation::RegularFile::open(source, error);
+        if (!file)
+            return false;
+        std::filesystem::copy_file("/dev/fd/" + std::to_string(file->descriptor()), destination,
+            std::filesystem::copy_options::overwrite_existing, code);
         if (!code)
             return true;
         if (error)

@@ -4,6 +4,7 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RegularFile.h"
 
 #include <sqlite3.h>
 
@@ -196,6 +197,16 @@ bool ManagedObjectContext::openStore(std::string& error)
 {
     if (m_path.has_parent_path())
         foundation::createDirectories(m_path.parent_path());
+    // SQLite opens its files blocking and reads whatever they are: a FIFO would hold the thread for
+    // good. The store and its companions must be regular files, or not be there yet.
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) {
+        std::filesystem::path file = m_path;
+        file += suffix;
+        if (auto why = foundation::whyNotRegularFile(file)) {
+            error = file.filename().string() + ": " + *why;
+            return false;
+        }
+    }
     if (sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
         != SQLITE_OK) {
         error = lastError();

@@ -1,10 +1,10 @@
 #include "platform/foundation/FileSystem.h"
 
+#include "platform/foundation/RegularFile.h"
+
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -25,16 +25,9 @@ bool fileExists(const fs::path& path)
     return fs::exists(path, error);
 }
 
-std::optional<std::string> readFile(const fs::path& path)
+std::optional<std::string> readFile(const fs::path& path, std::string* error)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return std::nullopt;
-    std::ostringstream contents;
-    contents << in.rdbuf();
-    if (in.bad())
-        return std::nullopt;
-    return std::move(contents).str();
+    return readRegularFile(path, kDefaultMaxFileBytes, error);
 }
 
 namespace {

@@ -35,9 +35,15 @@ void UserDefaults::load()
             "UserDefaults: not reading %s, a symbolic link leads elsewhere; starting empty", m_file.c_str()));
         return;
     }
-    auto text = readFile(m_file);
-    if (!text)
+    std::string why;
+    auto text = readFile(m_file, &why);
+    if (!text) {
+        // No file is a first start; anything else in its place (a folder, a FIFO) is said.
+        std::error_code code;
+        if (std::filesystem::symlink_status(m_file, code).type() != std::filesystem::file_type::not_found)
+            log(format("UserDefaults: not reading %s, starting empty: %s", m_file.c_str(), why.c_str()));
         return;
+    }
     std::string error;
     auto parsed = Value::fromJson(*text, &error);
     if (!parsed || !parsed->isMap()) {

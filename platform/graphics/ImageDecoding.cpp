@@ -5,9 +5,10 @@
 #include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/PngCodec.h"
 
+#include "platform/foundation/RegularFile.h"
+
 #include <algorithm>
 #include <cmath>
-#include <fstream>
 
 namespace graphics {
 
@@ -76,24 +77,11 @@ std::shared_ptr<Image> decodeImageFile(const std::filesystem::path& path, std::s
     return bytes ? decodeImage(*bytes, error) : nullptr;
 }
 
-std::optional<std::vector<uint8_t>> readImageFile(const std::filesystem::path& path, std::string* error)
+std::optional<std::vector<uint8_t>> readImageFile(
+    const std::filesystem::path& path, std::string* error, uint64_t maxBytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        if (error)
-            *error = "cannot open " + path.string();
-        return std::nullopt;
-    }
-    in.seekg(0, std::ios::end);
-    auto size = in.tellg();
-    in.seekg(0);
-    std::vector<uint8_t> bytes(size > 0 ? size_t(size) : 0);
-    if (!bytes.empty() && !in.read(reinterpret_cast<char*>(bytes.data()), std::streamsize(bytes.size()))) {
-        if (error)
-            *error = "cannot read " + path.string();
-        return std::nullopt;
-    }
-    return bytes;
+    auto file = foundation::RegularFile::open(path, error);
+    return file ? file->readBytes(maxBytes, error) : std::nullopt;
 }
 
 } // namespace graphics

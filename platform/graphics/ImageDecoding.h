@@ -48,7 +48,13 @@ std::shared_ptr<Image> decodeImageForScreen(std::span<const uint8_t> bytes, int 
 // The scale denominator decodeImageForScreen uses for a JPEG of that pixel size.
 int screenScaleDenominator(int imageWidth, int imageHeight, int screenPixelWidth, int screenPixelHeight);
 
-// The whole file, or std::nullopt with the reason in *error.
-std::optional<std::vector<uint8_t>> readImageFile(const std::filesystem::path&, std::string* error = nullptr);
+// The most bytes an image file of the app's own may hold: far above any photo the camera takes.
+constexpr uint64_t kLocalMaxImageFileBytes = uint64_t(256) << 20;
+
+// The whole file, when it is a regular file of at most `maxBytes` (foundation::RegularFile: a
+// folder, FIFO, device or link is refused without blocking), or std::nullopt with the reason in
+// *error.
+std::optional<std::vector<uint8_t>> readImageFile(
+    const std::filesystem::path&, std::string* error = nullptr, uint64_t maxBytes = kLocalMaxImageFileBytes);
 
 } // namespace graphics

@@ -2,9 +2,19 @@
 
 #include <string>
 
+struct AVDictionary;
+struct AVFormatContext;
+
 namespace media {
 
 // The text of a libav error code, for log lines and error results.
 std::string libavError(int code);
+
+// avformat_open_input for a movie file or a network URL. A local file (a path, or a "file:" URL) is
+// first opened here as a foundation::RegularFile, without blocking or following a final link, and
+// libav then reads that very file through /dev/fd: a FIFO, folder or device never reaches libav,
+// whose own open of a FIFO would wait for a writer for good. A URL of any other scheme goes to
+// libav as it is. Returns libav's code; on failure "cannot open <url>: <why>" is in *error.
+int openInput(AVFormatContext** context, const std::string& url, AVDictionary** options, std::string* error);
 
 } // namespace media

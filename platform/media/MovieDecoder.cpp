@@ -422,10 +422,11 @@ bool MovieDecoder::open()
     AVDictionary* options = nullptr;
     av_dict_set_int(&options, "rw_timeout", int64_t(m_options.stallTimeout * 1e6), 0);
     c.beginIo();
-    int rc = avformat_open_input(&c.format, m_url.c_str(), nullptr, &options);
+    std::string openError;
+    int rc = openInput(&c.format, m_url, &options, &openError);
     av_dict_free(&options);
     if (rc < 0)
-        return failed("cannot open " + m_url + ": " + libavError(rc));
+        return failed(openError);
     c.beginIo();
     if (rc = avformat_find_stream_info(c.format, nullptr); rc < 0)
         return failed("cannot read the streams of " + m_url + ": " + libavError(rc));

@@ -77,7 +77,8 @@ void Camera::scan() const
     std::error_code code;
     std::vector<fs::path> files;
     for (fs::directory_iterator it(folder, code), end; !code && it != end; it.increment(code)) {
-        if (it->is_regular_file(code))
+        // Links are passed over as the reads would refuse them.
+        if (it->symlink_status(code).type() == fs::file_type::regular)
             files.push_back(it->path());
     }
     std::sort(files.begin(), files.end());
@@ -134,9 +135,10 @@ std::optional<Camera::Movie> Camera::movieFitting(int maxWidth, int maxHeight) c
 std::optional<Camera::Movie> Camera::probe(const fs::path& file, std::string* error)
 {
     InputCloser input;
-    int rc = avformat_open_input(&input.context, file.c_str(), nullptr, nullptr);
+    std::string openError;
+    int rc = media::openInput(&input.context, file.string(), nullptr, &openError);
     if (rc < 0) {
-        setError(error, "cannot open " + file.string() + ": " + media::libavError(rc));
+        setError(error, openError);
         return std::nullopt;
     }
     if ((rc = avformat_find_stream_info(input.context, nullptr)) < 0) {
@@ -164,8 +166,13 @@ std::optional<fs::path> Camera::record(const Movie& movie, double maximumDuratio
     fs::path target = folder / foundation::format("capture-%u-%u.mp4", unsigned(::getpid()), counter++);
 
     InputCloser input;
-    int rc = avformat_open_input(&input.context, movie.file.c_str(), nullptr, nullptr);
-    if (rc < 0 || (rc = avformat_find_stream_info(input.context, nullptr)) < 0) {
+    std::string openError;
+    int rc = media::openInput(&input.context, movie.file.string(), nullptr, &openError);
+    if (rc < 0) {
+        setError(error, openError);
+        return std::nullopt;
+    }
+    if ((rc = avformat_find_stream_info(input.context, nullptr)) < 0) {
         setError(error, "cannot read " + movie.file.string() + ": " + media::libavError(rc));
         return std::nullopt;
     }

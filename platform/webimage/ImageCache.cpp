@@ -4,9 +4,11 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/OperationQueue.h"
 #include "platform/foundation/Paths.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageDecoding.h"
+#include "platform/net/HttpRequest.h"
 #include "platform/webimage/MemoryCache.h"
 #include "platform/webimage/ScreenDecodeBudget.h"
 
@@ -129,8 +131,9 @@ struct ImageCache::State {
     std::shared_ptr<graphics::Image> fromDisk(const std::string& key)
     {
         fs::path path = folder() / cacheFileName(key);
-        std::error_code error;
-        if (!fs::is_regular_file(path, error))
+        // A folder, FIFO or link under the name is none of ours: left alone, and no image.
+        auto file = foundation::RegularFile::open(path);
+        if (!file)
             return nullptr;
         graphics::DecodeBudget decodeBudget;
         {
@@ -138,10 +141,12 @@ struct ImageCache::State {
             decodeBudget = budget;
         }
         std::string why;
-        auto bytes = graphics::readImageFile(path, &why);
+        // No copy is larger than the download it was made of may be.
+        auto bytes = file->readBytes(uint64_t(net::HttpRequest::kMediaMaxBodySize), &why);
         auto image = bytes ? graphics::decodeImage(*bytes, decodeBudget, &why) : nullptr;
         if (!image) {
             foundation::logf("web image cache: dropping %s: %s", path.filename().c_str(), why.c_str());
+            std::error_code error;
             fs::remove(path, error);
             return nullptr;
         }

@@ -2,6 +2,7 @@
 #include "components/subtitles/Subtitles.h"
 #include "components/subtitles/SubtitlesParts.h"
 #include "platform/ui/MoviePlayerController.h"
+#include "tests/support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <fstream>
 #include <random>
 #include <regex>
+#include <sys/stat.h>
 #include <unistd.h>
 
 void PrintTo(const SubtitleCue& cue, std::ostream* out)
@@ -260,8 +262,12 @@ TEST_F(SubtitleFileTest, AnEmptyFileOpensWithNoCues)
 
 TEST_F(SubtitleFileTest, AFileThatCannotBeReadGoesToTheFailureBlockOnly)
 {
-    for (auto path :
-        {dir / "missing.srt", write("latin1.srt", "1\n00:00:01,000 --> 00:00:02,000\ncaf\xE9\n"), dir}) {
+    // A FIFO fails at once: read as a file, it would hold the main thread until a writer came.
+    mivo::test::TimeLimit limit(30);
+    ASSERT_EQ(::mkfifo((dir / "fifo.srt").c_str(), 0600), 0);
+    std::filesystem::create_symlink(write("good.srt", kThreeCues), dir / "link.srt");
+    for (auto path : {dir / "missing.srt", write("latin1.srt", "1\n00:00:01,000 --> 00:00:02,000\ncaf\xE9\n"),
+             dir, dir / "fifo.srt", dir / "link.srt"}) {
         auto player = makePlayer();
         auto [completions, failure] = open(player, path);
         EXPECT_EQ(completions, 0) << path;

@@ -1,6 +1,7 @@
 #include "core/media/VideoFrameReader.h"
 
 #include "platform/graphics/Image.h"
+#include "tests/support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -104,6 +107,16 @@ TEST(VideoFrameReader, RefusesBadInputWithAReason)
     error.clear();
     EXPECT_FALSE(media::VideoFrameReader::open(MIVO_SOURCE_DIR "/Resources/camera/make-samples.sh", &error));
     EXPECT_FALSE(error.empty());
+    {
+        // A FIFO is refused at once: libav's own open would wait for a writer.
+        mivo::test::TimeLimit limit(30);
+        auto fifo
+            = std::filesystem::temp_directory_path() / ("mivo-fifo-" + std::to_string(::getpid()) + ".mp4");
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        EXPECT_FALSE(media::VideoFrameReader::open(fifo, &error));
+        std::filesystem::remove(fifo);
+        EXPECT_EQ(error, "cannot open " + fifo.string() + ": it is a FIFO");
+    }
 
     auto reader = media::VideoFrameReader::open(kSampleVideo);
     ASSERT_TRUE(reader);

@@ -3,10 +3,12 @@
 #include "core/media/VideoFrameReader.h"
 #include "platform/foundation/FileSystem.h"
 #include "platform/graphics/Image.h"
+#include "tests/support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -58,19 +60,30 @@ TEST_F(VideoRemuxerTest, RemuxesAQuickTimeMovieIntoAPlayableMp4)
 
 TEST_F(VideoRemuxerTest, FailsCleanlyWithAReason)
 {
+    mivo::test::TimeLimit limit(60);
     ASSERT_TRUE(foundation::writeFileAtomically(m_folder / "text.mov", "not a movie at all"));
+    fs::create_directory(m_folder / "folder.mov");
+    ASSERT_EQ(::mkfifo((m_folder / "fifo.mov").c_str(), 0600), 0);
+    fs::create_symlink(kQuickTimeMovie, m_folder / "link.mov");
+    auto refused = [&](const char* name, const char* why) {
+        return "cannot open " + (m_folder / name).string() + ": " + why;
+    };
     struct Case {
         fs::path source;
         fs::path target;
         std::string error; // empty: any reason
     };
-    for (const Case& c : {Case {m_folder / "missing.mov", m_folder / "3.mp4", ""},
-             Case {m_folder / "text.mov", m_folder / "3.mp4", ""},
-             Case {MIVO_SOURCE_DIR "/Resources/camera/sample-photo-2.jpg", m_folder / "3.mp4",
-                 "a still picture is not a movie"},
-             Case {kQuickTimeMovie, m_folder / "no" / "such" / "4.mp4", ""},
-             Case {kCoverArtOnly, m_folder / "5.mp4", "the movie has no playable video track"},
-             Case {kSoundOnly, m_folder / "6.mp4", "the movie has no playable video track"}}) {
+    for (const Case& c :
+        {Case {m_folder / "missing.mov", m_folder / "3.mp4", ""},
+            Case {m_folder / "text.mov", m_folder / "3.mp4", ""},
+            Case {MIVO_SOURCE_DIR "/Resources/camera/sample-photo-2.jpg", m_folder / "3.mp4",
+                "a still picture is not a movie"},
+            Case {kQuickTimeMovie, m_folder / "no" / "such" / "4.mp4", ""},
+            Case {kCoverArtOnly, m_folder / "5.mp4", "the movie has no playable video track"},
+            Case {kSoundOnly, m_folder / "6.mp4", "the movie has no playable video track"},
+            Case {m_folder / "folder.mov", m_folder / "7.mp4", refused("folder.mov", "it is a folder")},
+            Case {m_folder / "fifo.mov", m_folder / "8.mp4", refused("fifo.mov", "it is a FIFO")},
+            Case {m_folder / "link.mov", m_folder / "9.mp4", refused("link.mov", "it is a symbolic link")}}) {
         std::string error;
         EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(c.source, c.target, &error)) << c.source;
         EXPECT_FALSE(error.empty()) << c.source;

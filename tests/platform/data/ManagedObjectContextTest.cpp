@@ -1,6 +1,7 @@
 #include "platform/data/ManagedObjectContext.h"
 #include "platform/foundation/Exception.h"
 #include "platform/foundation/Log.h"
+#include "tests/support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 using data::AttributeType;
 using data::FetchRequest;
@@ -345,6 +347,37 @@ TEST_F(ContextTest, GarbageFileIsNotAStore)
     std::string error;
     EXPECT_FALSE(ManagedObjectContext::open(m_model, garbage, &error));
     EXPECT_NE(error.find("garbage.sqlite"), std::string::npos);
+}
+
+TEST_F(ContextTest, AStoreOrCompanionThatIsNoRegularFileIsRefusedWithoutWaiting)
+{
+    // SQLite would read a FIFO in the store's place, or as its journal, for good.
+    mivo::test::TimeLimit limit(30);
+    namespace fs = std::filesystem;
+    const struct {
+        const char* suffix;
+        const char* kind;
+    } cases[] = {{"", "FIFO"}, {"", "folder"}, {"", "link"}, {"-wal", "FIFO"}, {"-journal", "FIFO"},
+        {"-shm", "folder"}};
+    int round = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.kind) + " at " + c.suffix);
+        fs::path store = m_dir / ("odd" + std::to_string(round++) + ".sqlite");
+        fs::path item = store;
+        item += c.suffix;
+        if (c.kind == std::string("FIFO"))
+            ASSERT_EQ(::mkfifo(item.c_str(), 0600), 0);
+        else if (c.kind == std::string("folder"))
+            fs::create_directory(item);
+        else
+            fs::create_symlink(m_file, item);
+        std::string error;
+        EXPECT_FALSE(ManagedObjectContext::open(m_model, store, &error));
+        EXPECT_EQ(error,
+            "cannot open store " + store.string() + ": " + item.filename().string() + ": it is a "
+                + (c.kind == std::string("link") ? "symbolic link" : c.kind));
+    }
+    EXPECT_TRUE(freshContext()) << "a store of regular files opens";
 }
 
 TEST_F(ContextTest, NewAttributesAreAddedToAnExistingStore)

@@ -4,11 +4,13 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/Paths.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <map>
+#include <sys/stat.h>
 
 using namespace foundation;
 namespace fs = std::filesystem;
@@ -80,6 +82,30 @@ TEST(UserDefaultsTest, CorruptFileStartsEmptyWithOneLogLine)
     // The next write replaces the broken file with a good one.
     UserDefaults::standard().set("userName", "x");
     EXPECT_EQ(UserDefaults(file).string("userName"), "x");
+}
+
+TEST(UserDefaultsTest, AFolderOrFifoInPlaceOfTheFileStartsEmptyWithTheReason)
+{
+    mivo::test::TimeLimit limit(30);
+    for (const char* kind : {"folder", "FIFO"}) {
+        SCOPED_TRACE(kind);
+        mivo::test::TempHome home;
+        fs::path file = home.path() / "Library" / "Preferences" / UserDefaults::kFileName;
+        fs::create_directories(file.parent_path());
+        if (kind == std::string("folder"))
+            fs::create_directory(file);
+        else
+            ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
+        LogCapture capture(LogCapture::Echo::No);
+        UserDefaults::standard().reload();
+        EXPECT_TRUE(UserDefaults::standard().value("userName").isNull());
+        EXPECT_TRUE(capture.contains(std::string("starting empty: cannot open ") + file.string()
+            + ": it is a " + (kind == std::string("folder") ? "folder" : "FIFO")));
+        // A FIFO is replaced by the next write; a folder stays and the write fails.
+        UserDefaults::standard().set("userName", "x");
+        EXPECT_EQ(UserDefaults(file).string("userName"),
+            kind == std::string("FIFO") ? std::optional<std::string>("x") : std::nullopt);
+    }
 }
 
 TEST(UserDefaultsTest, ReloadFollowsANewHome)

@@ -1,9 +1,12 @@
+#include "platform/foundation/FileSystem.h"
 #include "platform/graphics/GifDecoder.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/ImageDecoding.h"
 #include "platform/graphics/JpegCodec.h"
 #include "platform/graphics/PngCodec.h"
 #include "tests/platform/graphics/ForgedImages.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/TimeLimit.h"
 
 #include <atomic>
 #include <cmath>
@@ -15,6 +18,7 @@
 #include <zlib.h>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 using namespace graphics;
 
@@ -754,3 +758,39 @@ TEST(ImageDecoding, ABudgetDecodesJpegsForTheScreenAndTheRestWhole)
     EXPECT_EQ(decodeImage(*jpeg, DecodeBudget::forScreen(0, 0), &error)->pixelWidth(), 1600);
     EXPECT_EQ(decodeImage(*png, DecodeBudget::forScreen(450, 600), &error)->pixelWidth(), 1600);
 }
+
+namespace {
+
+TEST(ImageDecoding, OnlyARegularFileIsReadAndNothingWaitsForAFifo)
+{
+    mivo::test::TimeLimit limit(30);
+    mivo::test::TempHome home;
+    const std::filesystem::path& h = home.path();
+    auto jpeg = JpegCodec::encode(*makePhoto(64, 48), 85);
+    ASSERT_TRUE(jpeg);
+    ASSERT_TRUE(foundation::writeFileAtomically(
+        h / "photo.jpg", std::string_view(reinterpret_cast<const char*>(jpeg->data()), jpeg->size())));
+    std::filesystem::create_directory(h / "folder.jpg");
+    ASSERT_EQ(::mkfifo((h / "fifo.jpg").c_str(), 0600), 0);
+    std::filesystem::create_symlink(h / "photo.jpg", h / "link.jpg");
+
+    for (auto [name, why] : {std::pair {"folder.jpg", "it is a folder"}, {"fifo.jpg", "it is a FIFO"},
+             {"link.jpg", "it is a symbolic link"}}) {
+        SCOPED_TRACE(name);
+        std::string error;
+        EXPECT_FALSE(decodeImageFile(h / name, &error));
+        EXPECT_EQ(error, "cannot open " + (h / name).string() + ": " + why);
+        EXPECT_FALSE(JpegCodec::decodeFile(h / name, 4, &error));
+        EXPECT_FALSE(PngCodec::decodeFile(h / name, 1, &error));
+        EXPECT_FALSE(GifDecoder::decodeFile(h / name, &error));
+    }
+    std::string error;
+    auto image = decodeImageFile(h / "photo.jpg", &error);
+    ASSERT_TRUE(image) << error;
+    EXPECT_EQ(image->pixelWidth(), 64);
+    EXPECT_FALSE(readImageFile(h / "photo.jpg", &error, jpeg->size() - 1));
+    EXPECT_NE(error.find("more than the " + std::to_string(jpeg->size() - 1) + " allowed"), std::string::npos)
+        << error;
+}
+
+} // namespace

@@ -6,8 +6,10 @@
 #include "platform/ui/Camera.h"
 #include "tests/platform/ui/UiTest.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TimeLimit.h"
 
 #include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -172,6 +174,43 @@ TEST_F(ImagePickerControllerTest, ASamplePhotoThatDoesNotDecodeIsPassedOver)
     EXPECT_EQ(delegate->results.size(), 4u);
     EXPECT_FALSE(picker->lastError().empty());
     EXPECT_EQ(root->presentedViewController(), picker) << "the camera stays open";
+}
+
+TEST_F(ImagePickerControllerTest, ASampleThatIsNoRegularFileIsPassedOverWithoutWaiting)
+{
+    mivo::test::TimeLimit limit(60);
+    // In the folder from the start: the scan leaves them out.
+    fs::create_directory(folder / "0-folder.jpg");
+    ASSERT_EQ(::mkfifo((folder / "0-fifo.jpg").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((folder / "0-fifo.mp4").c_str(), 0600), 0);
+    fs::create_symlink(kSamples / "sample-photo-2.jpg", folder / "0-link.jpg");
+    fs::create_symlink(kSamples / "sample-video.mp4", folder / "0-link.mp4");
+    auto& camera = ui::Camera::shared();
+    camera.setFolder(folder);
+    EXPECT_EQ(camera.photos(), (std::vector {folder / "a-portrait.jpg", folder / "b-landscape.jpg"}));
+    ASSERT_EQ(camera.movies().size(), 1u);
+    EXPECT_EQ(camera.movies()[0].file, folder / "movie.mp4");
+    std::string error;
+    EXPECT_FALSE(ui::Camera::probe(folder / "0-fifo.mp4", &error));
+    EXPECT_EQ(error, "cannot open " + (folder / "0-fifo.mp4").string() + ": it is a FIFO");
+
+    // Put there after the scan: a photo that became a FIFO is passed over, a movie fails.
+    auto picker = present(false);
+    fs::remove(folder / "a-portrait.jpg");
+    ASSERT_EQ(::mkfifo((folder / "a-portrait.jpg").c_str(), 0600), 0);
+    picker->takePicture();
+    ASSERT_EQ(delegate->results.size(), 1u) << picker->lastError();
+    EXPECT_EQ(delegate->results[0].originalImage->orientation(), graphics::ImageOrientation::Up)
+        << "the landscape that comes next";
+    picker->dismissViewController(false);
+    runFor(0.1);
+    fs::remove(folder / "movie.mp4");
+    fs::create_directory(folder / "movie.mp4");
+    picker = present(true);
+    picker->setVideoQuality(Picker::VideoQuality::Type640x480);
+    picker->takePicture();
+    EXPECT_EQ(delegate->results.size(), 1u);
+    EXPECT_EQ(picker->lastError(), "cannot open " + (folder / "movie.mp4").string() + ": it is a folder");
 }
 
 } // namespace

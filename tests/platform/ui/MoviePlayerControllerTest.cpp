@@ -8,6 +8,7 @@
 #include "platform/ui/ViewController.h"
 #include "tests/platform/ui/UiTest.h"
 #include "tests/support/PixelProbe.h"
+#include "tests/support/TimeLimit.h"
 
 #include <httplib.h>
 
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -169,8 +171,14 @@ TEST_F(MoviePlayerTest, AMovieThatCannotBeOpenedIsThePlayersOwnFailure)
     std::ofstream(dir / "notes.mp4") << "not a movie at all";
     std::ofstream(dir / "empty.mp4");
     std::ofstream(dir / "cut.mp4", std::ios::binary) << readFile(kSample).substr(0, 200);
+    // What is no regular file fails as well, and at once: libav would wait for a FIFO's writer.
+    mivo::test::TimeLimit limit(60);
+    std::filesystem::create_directory(dir / "folder.mp4");
+    ASSERT_EQ(::mkfifo((dir / "fifo.mp4").c_str(), 0600), 0);
+    std::filesystem::create_symlink(kSample, dir / "link.mp4");
 
-    for (auto path : {dir / "missing.mp4", dir / "notes.mp4", dir / "empty.mp4", dir / "cut.mp4"}) {
+    for (auto path : {dir / "missing.mp4", dir / "notes.mp4", dir / "empty.mp4", dir / "cut.mp4",
+             dir / "folder.mp4", dir / "fifo.mp4", dir / "link.mp4"}) {
         SCOPED_TRACE(path.string());
         states.clear();
         finishReasons.clear();

@@ -1,13 +1,16 @@
 #include "platform/webimage/ImageCache.h"
 
+#include "platform/foundation/Log.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/graphics/Image.h"
 #include "platform/graphics/PngCodec.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sys/stat.h>
 
 using webimage::ImageCache;
 
@@ -177,6 +180,44 @@ TEST_F(ImageCacheTest, AFileThatNoLongerDecodesIsAMissAndGoes)
     std::ofstream(path, std::ios::binary) << "\x89PNG\r\n\x1a\n truncated";
     EXPECT_EQ(m_cache.imageFromDiskCache("broken"), nullptr);
     EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST_F(ImageCacheTest, WhatIsNoRegularFileUnderAKeysNameIsAMissAndStays)
+{
+    mivo::test::TimeLimit limit(30);
+    namespace fs = std::filesystem;
+    fs::create_directories(m_folder);
+    auto image = solid(0xff00aa00);
+    auto png = pngOf(*image);
+    fs::path outside = m_home.path() / "outside.png";
+    std::ofstream(outside, std::ios::binary).write(reinterpret_cast<const char*>(png->data()), png->size());
+    fs::create_directory(m_cache.cachePathForKey("folder"));
+    ASSERT_EQ(::mkfifo(m_cache.cachePathForKey("fifo").c_str(), 0600), 0);
+    fs::create_symlink(outside, m_cache.cachePathForKey("link"));
+    for (const char* key : {"folder", "fifo", "link"}) {
+        SCOPED_TRACE(key);
+        EXPECT_EQ(m_cache.imageFromDiskCache(key), nullptr);
+        std::error_code code;
+        EXPECT_TRUE(fs::exists(fs::symlink_status(m_cache.cachePathForKey(key), code))) << "left alone";
+    }
+    bool answered = false;
+    m_cache.queryDiskCache("fifo", [&](std::shared_ptr<graphics::Image> result) {
+        answered = true;
+        EXPECT_EQ(result, nullptr);
+    });
+    ASSERT_TRUE(foundation::RunLoop::main().runUntil([&] { return answered; }, 10));
+
+    // A copy larger than any download may be is dropped unread.
+    auto huge = m_cache.cachePathForKey("huge");
+    std::ofstream(huge, std::ios::binary).write(reinterpret_cast<const char*>(png->data()), png->size());
+    std::error_code code;
+    fs::resize_file(huge, uint64_t(64 << 20) + 1, code);
+    if (code)
+        GTEST_SKIP() << "no sparse files here: " << code.message();
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    EXPECT_EQ(m_cache.imageFromDiskCache("huge"), nullptr);
+    EXPECT_TRUE(capture.contains("more than the 67108864 allowed"));
+    EXPECT_FALSE(fs::exists(huge));
 }
 
 TEST_F(ImageCacheTest, TheMemoryBoundHoldsAcrossStores)

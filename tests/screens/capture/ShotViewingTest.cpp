@@ -9,8 +9,11 @@
 #include "platform/foundation/FileSystem.h"
 #include "platform/foundation/Log.h"
 #include "platform/graphics/Image.h"
+#include "platform/render/Renderer.h"
+#include "platform/ui/Camera.h"
 #include "platform/ui/CollectionView.h"
 #include "platform/ui/ImageNamed.h"
+#include "platform/ui/ImagePickerController.h"
 #include "platform/ui/ImageView.h"
 #include "platform/ui/MoviePlayerController.h"
 #include "platform/ui/MoviePlayerView.h"
@@ -18,16 +21,19 @@
 #include "screens/capture/FinishedCollectionViewController.h"
 #include "screens/capture/NewTaskPLCollectionViewController.h"
 #include "screens/capture/PendingCollectionViewController.h"
+#include "screens/capture/PhotoListCollectionViewCell.h"
 #include "screens/capture/RejectedCollectionViewController.h"
 #include "screens/capture/ToUploadCollectionViewController.h"
 #include "screens/tasks/TaskRecordUtil.h"
 #include "tests/support/PixelProbe.h"
+#include "tests/support/TimeLimit.h"
 
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <functional>
 #include <httplib.h>
+#include <sys/stat.h>
 #include <thread>
 #include <tuple>
 
@@ -137,6 +143,22 @@ protected:
         EXPECT_NEAR(text->midX(), middle.midX(), 20);
         EXPECT_NEAR(text->midY(), middle.midY(), 20);
         ui::dismissMoviePlayerViewControllerAnimated(grid);
+        step(1);
+        EXPECT_FALSE(presented());
+    }
+
+    // A long press on a photo slot opens the viewer without an image, out of the whole grid, and
+    // logs `logged`.
+    void expectViewerWithoutImage(ShotGridViewController& grid, int64_t item, const std::string& logged)
+    {
+        foundation::LogCapture log(foundation::LogCapture::Echo::No);
+        longPress(grid, IndexPath {0, item});
+        auto shown = viewer(grid);
+        ASSERT_TRUE(shown);
+        EXPECT_FALSE(shown->image());
+        EXPECT_EQ(shown->imageInfo()->referenceRect, grid.collectionView()->frame());
+        EXPECT_TRUE(log.contains(logged)) << logged;
+        shown->dismiss(true);
         step(1);
         EXPECT_FALSE(presented());
     }
@@ -321,16 +343,7 @@ TEST_F(ShotViewingTest, APhotoFileThatIsMissingOrUnreadableOpensTheViewerWithout
     push(grid);
     for (int64_t item : {0, 1}) {
         SCOPED_TRACE(item);
-        foundation::LogCapture log(foundation::LogCapture::Echo::No);
-        longPress(*grid, IndexPath {0, item});
-        auto shown = viewer(*grid);
-        ASSERT_TRUE(shown);
-        EXPECT_FALSE(shown->image());
-        EXPECT_EQ(shown->imageInfo()->referenceRect, grid->collectionView()->frame());
-        EXPECT_TRUE(log.contains("Cannot show the photo"));
-        shown->dismiss(true);
-        step(1);
-        EXPECT_FALSE(presented());
+        expectViewerWithoutImage(*grid, item, "Cannot show the photo");
     }
     // A slot not taken yet names no file at all: nothing opens.
     longPress(*grid, IndexPath {0, 2});
@@ -403,6 +416,78 @@ TEST_F(ShotViewingTest, AFinishedRecordWithoutServerPathLoadsTheBareMediaAddress
 
     // Nor a movie: the player says so.
     expectPlayerFailure(*grid, IndexPath {1, 0}, m_base);
+}
+
+// A folder or a FIFO where a shot's photo, thumbnail or movie should be, or among the camera's
+// samples: the grid opens and draws, the viewer opens without an image, the camera takes the next
+// sample, and nothing waits for a FIFO's writer.
+TEST_F(ShotViewingTest, FoldersAndFifosInPlaceOfFilesOpenTheGridAndAViewerWithoutAnImage)
+{
+    mivo::test::TimeLimit limit(120);
+    localTask("V4");
+    auto pictures = *LocalDocumentManager::userFolder(LocalDocumentManager::kPictureFolder);
+    auto videos = *LocalDocumentManager::userFolder(LocalDocumentManager::kVideoFolder);
+    auto fifo = [](const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); };
+    // Shot 1: folders for its photo and thumbnail; shot 2: FIFOs; the video: a FIFO and a folder.
+    fs::remove(pictures / "V4-1.jpg");
+    fs::create_directory(pictures / "V4-1.jpg");
+    fs::create_directory(pictures / "V4-1-thumb.jpg");
+    fifo(pictures / "V4-2.jpg");
+    fifo(pictures / "V4-2-thumb.jpg");
+    fs::remove(videos / "V4.mp4");
+    fifo(videos / "V4.mp4");
+    fs::create_directory(videos / "V4-thumb.jpg");
+    auto store = IMivoDataBaseManager::sharedManager();
+    auto images = records("V4", "image");
+    store->updateMivoUploadTask(images[0], foundation::Map {{"screenshotName", "V4-1-thumb.jpg"}});
+    store->updateMivoUploadTask(images[1],
+        foundation::Map {
+            {"taskStatus", "PENDING"}, {"resourceName", "V4-2.jpg"}, {"screenshotName", "V4-2-thumb.jpg"}});
+    store->updateMivoUploadTask(
+        records("V4", "video")[0], foundation::Map {{"screenshotName", "V4-thumb.jpg"}});
+
+    auto grid = PendingCollectionViewController::create();
+    grid->setApplyTaskNO("V4");
+    grid->setApplyTaskPhotoType(TaskRecordUtil::kPlanRemoveSeal);
+    push(grid);
+    ASSERT_EQ(homeStack(m_sliding)->topViewController(), grid);
+    for (IndexPath path : {IndexPath {0, 0}, IndexPath {0, 1}}) {
+        auto cell = grid->cellAt(path);
+        ASSERT_TRUE(cell);
+        EXPECT_EQ(cell->photoStatusLabel()->text(), "已拍摄");
+        EXPECT_FALSE(cell->recipeImageView()->image()) << "no thumbnail, and no crash";
+    }
+    ASSERT_TRUE(render::Renderer(1).renderScreen()) << "the grid draws";
+
+    for (auto [item, why] : {std::pair {0, "it is a folder"}, {1, "it is a FIFO"}}) {
+        SCOPED_TRACE(item);
+        expectViewerWithoutImage(*grid, item, std::string(": ") + why);
+    }
+    grid->collectionView()->setContentOffset(grid->collectionView()->maximumContentOffset());
+    grid->collectionView()->layoutIfNeeded();
+    ASSERT_TRUE(grid->cellAt({1, 0}));
+    EXPECT_FALSE(grid->cellAt({1, 0})->recipeImageView()->image());
+    EXPECT_EQ(grid->shotAt({1, 0}).kind, Kind::None) << "a movie that is no file plays nothing";
+    longPress(*grid, IndexPath {1, 0});
+    EXPECT_FALSE(presented());
+
+    // The camera passes over samples that are no regular files and takes the photo after them.
+    auto samples = m_home.path() / "camera";
+    fs::create_directories(samples);
+    fs::create_directory(samples / "0-folder.jpg");
+    fifo(samples / "0-fifo.jpg");
+    fs::copy_file(kSamples / "sample-photo-5-portrait-exif6.jpg", samples / "1-portrait.jpg");
+    ui::Camera::shared().setFolder(samples);
+    grid->collectionView()->setContentOffset({0, 0});
+    grid->collectionView()->layoutIfNeeded();
+    grid->didSelectItemAtIndexPath(*grid->collectionView(), {0, 2});
+    step(0.6);
+    auto picker = grid->presentedPicker();
+    ASSERT_TRUE(picker);
+    picker->takePicture();
+    step(0.6);
+    ASSERT_TRUE(runUntil([&] { return records("V4", "image")[2]->taskStatus() == "PENDING"; }));
+    ui::Camera::shared().setFolder({});
 }
 
 TEST_F(ShotViewingTest, TheFinishedGridLoadsServerPhotosAndStreamsTheLastVideoRecord)
