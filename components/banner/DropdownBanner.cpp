@@ -34,11 +34,16 @@ DropdownBanner::DropdownBanner(Rect frame)
     : ui::Control(frame)
     , m_defaultViewColor(kDefaultViewColor)
     , m_defaultTextColor(Color::white())
+    , m_topEdge {frame.midX(), 0}
 { }
 
 std::shared_ptr<DropdownBanner> DropdownBanner::make(Delegate delegate)
 {
-    double width = ui::Screen::mainScreen().bounds().width();
+    // As wide as the screen as the interface stands: before 8.0 the screen reads upright while the
+    // interface may lie turned on it.
+    graphics::Size screen = ui::Screen::mainScreen().bounds().size;
+    bool across = ui::isLandscape(ui::Application::shared().interfaceOrientationInScreen());
+    double width = across ? screen.height : screen.width;
     auto banner = std::make_shared<DropdownBanner>(Rect {0, -kHeight, width, kHeight});
     banner->setUp();
     banner->m_delegate = std::move(delegate);
@@ -121,6 +126,7 @@ void DropdownBanner::showTitle(const std::string& title, const std::optional<std
         auto windows = ui::Application::shared().windows();
         for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
             if ((*it)->windowLevel() == ui::Window::kLevelNormal && !(*it)->isHidden()) {
+                hangFromInterfaceTop(**it);
                 (*it)->addSubview(sharedAs<DropdownBanner>());
                 break;
             }
@@ -129,13 +135,34 @@ void DropdownBanner::showTitle(const std::string& title, const std::optional<std
     m_isShowing = true;
     m_wasRemoved = false;
     auto self = sharedAs<DropdownBanner>();
-    ui::View::animate(kAnimationDuration, [self] {
-        Rect f = self->frame();
-        self->setFrame({f.minX(), 0, f.width(), f.height()});
-    });
+    ui::View::animate(kAnimationDuration, [self] { self->moveTopTo(0); });
     float delay = time == kUseDefaultTime ? float(kDefaultTime + kAnimationDuration)
                                           : float(time) + float(kAnimationDuration);
     foundation::RunLoop::main().performAfter(delay, [self] { self->viewWasTapped(self); });
+}
+
+// Before 8.0 the window stays upright while the interface turns inside it: there the banner turns
+// with the interface and hangs from its top edge, whichever side of the window that is.
+void DropdownBanner::hangFromInterfaceTop(const ui::Window& window)
+{
+    auto& app = ui::Application::shared();
+    if (app.interfaceOrientationInScreen() == ui::InterfaceOrientation::Portrait) {
+        m_topEdge = {frame().midX(), 0};
+        return;
+    }
+    app.fitToInterface(*this, window);
+    graphics::Size area = bounds().size;
+    graphics::Size up = transform().apply(graphics::Size {0, -area.height / 2});
+    m_topEdge = {center().x + up.width, center().y + up.height};
+    setBounds({0, 0, area.width, kHeight});
+    moveTopTo(-kHeight);
+}
+
+// `y` down from the interface's top edge, along the interface's down.
+void DropdownBanner::moveTopTo(double y)
+{
+    graphics::Size down = transform().apply(graphics::Size {0, y + bounds().height() / 2});
+    setCenter({m_topEdge.x + down.width, m_topEdge.y + down.height});
 }
 
 void DropdownBanner::viewWasTapped(const std::shared_ptr<ui::View>& sender)
@@ -158,11 +185,15 @@ void DropdownBanner::hideView(const std::shared_ptr<ui::View>& view)
             return;
         m_isHiding = true;
     }
-    ui::View::animate(kAnimationDuration, [view] {
+    auto self = sharedAs<DropdownBanner>();
+    ui::View::animate(kAnimationDuration, [self, view] {
+        if (view == self) {
+            self->moveTopTo(-kHeight);
+            return;
+        }
         Rect f = view->frame();
         view->setFrame({f.minX(), -kHeight, f.width(), f.height()});
     });
-    auto self = sharedAs<DropdownBanner>();
     foundation::RunLoop::main().performAfter(kAnimationDuration, [self, view] { self->removeView(view); });
 }
 

@@ -10,7 +10,8 @@
 
 namespace ui {
 class Label;
-}
+class Window;
+} // namespace ui
 
 class DropdownBanner;
 
@@ -24,9 +25,10 @@ public:
 };
 
 // A coloured notice, 90 points high and as wide as the screen, that slides down from above the
-// top edge of the main window, shows a bold title and an optional two-line message, and slides
-// back up after a time or when tapped. Fire and forget: every class method makes a new banner,
-// which the window and its scheduled calls keep alive until it is gone.
+// top edge of the main window (of the interface as it stands when it comes), shows a bold title
+// and an optional two-line message, and slides back up after a time or when tapped. Fire and
+// forget: every class method makes a new banner, which the window and its scheduled calls keep
+// alive until it is gone.
 class DropdownBanner final : public ui::Control {
 public:
     using Delegate = std::shared_ptr<DropdownBannerDelegate>;
@@ -115,12 +117,16 @@ private:
         const std::optional<std::string>& message, OptionalColor backgroundColor, OptionalColor textColor,
         int64_t time, Delegate delegate);
     void setUp();
+    void hangFromInterfaceTop(const ui::Window& window);
+    void moveTopTo(double y);
 
     std::shared_ptr<ui::Label> m_titleLabel;
     std::shared_ptr<ui::Label> m_messageLabel;
     graphics::Color m_defaultViewColor;
     graphics::Color m_defaultTextColor;
     Delegate m_delegate;
+    // The middle of the top edge of the interface, in the superview: the banner hangs from it.
+    graphics::Point m_topEdge;
     bool m_isShowing {false};
     bool m_isHiding {false};
     bool m_wasRemoved {false};

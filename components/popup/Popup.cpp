@@ -4,6 +4,7 @@
 #include "platform/foundation/Log.h"
 #include "platform/foundation/NotificationCenter.h"
 #include "platform/foundation/RunLoop.h"
+#include "platform/graphics/AffineTransform.h"
 #include "platform/graphics/Font.h"
 #include "platform/ui/Application.h"
 #include "platform/ui/Button.h"
@@ -138,15 +139,60 @@ std::shared_ptr<Popup> Popup::create(Text title, Text subTitle, Placeholders pla
     return popup;
 }
 
+// The screen's sizes below are the popup's own: the screen as the interface stands.
 Rect Popup::centredBoxFrame() const
 {
-    Rect screen = ui::Screen::mainScreen().bounds();
+    Rect screen = bounds();
     return {screen.width() / 2 - kBoxSide / 2, screen.height() / 2 - kBoxSide / 2, kBoxSide, kBoxSide};
+}
+
+// Before 8.0 the window stays upright while the interface turns inside it: the popup turns with the
+// interface and takes its size, so that its box stands and moves as the interface does.
+void Popup::coverInterface()
+{
+    auto& app = ui::Application::shared();
+    auto window = this->window() ? this->window() : app.keyWindow();
+    if (window && app.interfaceOrientationInScreen() != ui::InterfaceOrientation::Portrait) {
+        app.fitToInterface(*this, *window);
+        return;
+    }
+    setTransform(graphics::AffineTransform::identity());
+    setFrame(ui::Screen::mainScreen().bounds());
+}
+
+// Nothing else lays the popup out again when the phone turns, which would leave its box where the
+// last orientation had it, cut by the screen's edge or lying sideways: it covers the turned
+// interface along with the turn, its box in the middle or above the keyboard.
+void Popup::observeInterfaceTurns()
+{
+    std::weak_ptr<Popup> weakSelf = sharedAs<Popup>();
+    foundation::NotificationCenter::defaultCenter().addObserver(weakSelf,
+        ui::Application::kDidChangeStatusBarOrientationNotification,
+        [weakSelf](const foundation::Notification&) {
+            if (auto self = weakSelf.lock())
+                self->interfaceDidTurn();
+        });
+}
+
+void Popup::interfaceDidTurn()
+{
+    auto self = sharedAs<Popup>();
+    ui::View::animate(
+        ui::Application::kRotationDuration, 0, ui::AnimationOptions::BeginFromCurrentState,
+        [self] {
+            self->coverInterface();
+            bool editing = std::any_of(self->m_textFieldArray.begin(), self->m_textFieldArray.end(),
+                [](const auto& field) { return field->isFirstResponder(); });
+            auto lifted = editing ? self->liftedBoxFrame() : std::nullopt;
+            self->m_popupView->setFrame(lifted.value_or(self->centredBoxFrame()));
+        },
+        nullptr);
 }
 
 void Popup::formulateEverything(const Text& value1, const Text& value2)
 {
-    setFrame(ui::Screen::mainScreen().bounds());
+    coverInterface();
+    observeInterfaceTurns();
     setOpaque(true);
     makeAlertPopupView();
     if (m_title)
@@ -393,10 +439,14 @@ void Popup::blurBackgroundWithType(int64_t type)
         effect = ui::BlurEffect::effectWithStyle(ui::BlurEffectStyle::Light);
     else if (type == 2)
         effect = ui::BlurEffect::effectWithStyle(ui::BlurEffectStyle::ExtraLight);
-    Rect screen = ui::Screen::mainScreen().bounds();
+    Rect screen = bounds();
     m_backgroundView = ui::View::create(screen);
     m_backgroundView->setOpaque(false);
-    m_backgroundView->addSubview(ui::VisualEffectView::create(effect, screen));
+    auto blur = ui::VisualEffectView::create(effect, screen);
+    // Both follow the popup's size when the phone turns.
+    for (const auto& view : {m_backgroundView, std::shared_ptr<ui::View>(blur)})
+        view->setAutoresizingMask(ui::Autoresizing::FlexibleWidth | ui::Autoresizing::FlexibleHeight);
+    m_backgroundView->addSubview(blur);
     m_backgroundView->setAlpha(0);
     insertSubviewBelow(m_backgroundView, m_popupView);
 }
@@ -579,22 +629,31 @@ void Popup::dismissKeyboards()
     ui::View::animate(kShiftDuration, [box, centred] { box->setFrame(centred); });
 }
 
-void Popup::setPopupFrameForTextField(ui::TextField&)
+// Above a keyboard of the standard height, by the screen's height; none for a height not listed.
+std::optional<Rect> Popup::liftedBoxFrame() const
 {
-    shared().keyboardHeight = kKeyboardHeight;
-    Rect screen = ui::Screen::mainScreen().bounds();
+    Rect screen = bounds();
     double height = screen.height();
     double y;
     if (height == 480)
-        y = height / 2 - shared().keyboardHeight - 70;
+        y = height / 2 - kKeyboardHeight - 70;
     else if (height == 568)
-        y = height / 2 - shared().keyboardHeight - 30;
+        y = height / 2 - kKeyboardHeight - 30;
     else if (height > 568)
-        y = height / 2 - shared().keyboardHeight;
+        y = height / 2 - kKeyboardHeight;
     else
+        return std::nullopt;
+    return Rect {screen.width() / 2 - kBoxSide / 2, y, kBoxSide, kBoxSide};
+}
+
+void Popup::setPopupFrameForTextField(ui::TextField&)
+{
+    shared().keyboardHeight = kKeyboardHeight;
+    auto lifted = liftedBoxFrame();
+    if (!lifted)
         return;
     auto box = m_popupView;
-    Rect frame {screen.width() / 2 - kBoxSide / 2, y, kBoxSide, kBoxSide};
+    Rect frame = *lifted;
     ui::View::animate(kShiftDuration, [box, frame] { box->setFrame(frame); });
 }
 

@@ -47,10 +47,10 @@ public:
     virtual bool popupDidDisappear(Popup&, PopupButtonType) { return false; }
 };
 
-// A modal dialog over the whole main screen: a 300 x 300 box with a title, a subtitle, up to
-// three one-line fields and a cancel and a success button, entering and leaving by one of ten
-// transitions each, over an optional blurred background. Answers come through two blocks and
-// the delegate. A popup is used once.
+// A modal dialog over the whole main screen as the interface stands (it follows the phone's turns):
+// a 300 x 300 box with a title, a subtitle, up to three one-line fields and a cancel and a success
+// button, entering and leaving by one of ten transitions each, over an optional blurred background.
+// Answers come through two blocks and the delegate. A popup is used once.
 class Popup final : public ui::View, public ui::TextFieldDelegate {
 public:
     using Block = std::function<void()>;
@@ -155,6 +155,10 @@ public:
 
 private:
     void formulateEverything(const Text& value1, const Text& value2);
+    void coverInterface();
+    void observeInterfaceTurns();
+    void interfaceDidTurn();
+    std::optional<graphics::Rect> liftedBoxFrame() const;
     void makeAlertPopupView();
     void setupTitle();
     void setupSubtitle();

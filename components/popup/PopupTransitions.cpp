@@ -1,7 +1,6 @@
 #include "components/popup/Popup.h"
 
 #include "platform/graphics/AffineTransform.h"
-#include "platform/ui/Screen.h"
 
 // The ten ways in and the ten ways out of the popup's box.
 
@@ -22,9 +21,9 @@ struct Geometry {
     double width, height, cx, cy;
 };
 
-Geometry geometry()
+// The screen as the interface stands: the popup covers it.
+Geometry geometry(const Rect& screen)
 {
-    Rect screen = ui::Screen::mainScreen().bounds();
     return {screen.width(), screen.height(), screen.width() / 2 - kSide / 2, screen.height() / 2 - kSide / 2};
 }
 
@@ -57,7 +56,7 @@ void Popup::configureIncomingAnimationFor(uint64_t transition)
                 delegate->popupDidAppear(*self);
         }
     };
-    Geometry g = geometry();
+    Geometry g = geometry(bounds());
     Rect centred = box(g.cx, g.cy);
     auto slideFrom = [&](Rect start, double duration) {
         ui::View::performWithoutAnimation([&] { view->setFrame(start); });
@@ -129,7 +128,7 @@ void Popup::configureOutgoingAnimationFor(uint64_t transition, PopupButtonType t
     // The popup stays alive through its own way out.
     auto self = sharedAs<Popup>();
     ui::View::Completion ended = [self, type](bool) { self->endWithButtonType(type); };
-    Geometry g = geometry();
+    Geometry g = geometry(bounds());
     auto slideTo = [&](Rect end) {
         ease(
             kSlide, [view, end] { view->setFrame(end); }, ended);

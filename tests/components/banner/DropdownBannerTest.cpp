@@ -4,7 +4,9 @@
 #include "platform/ui/LayerState.h"
 #include "platform/ui/Screen.h"
 #include "platform/ui/Window.h"
+#include "tests/components/TurningScreenTest.h"
 #include "tests/support/ManualClockTest.h"
+#include "tests/support/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -182,5 +184,62 @@ TEST_F(DropdownBannerTest, GoesToTheFrontmostVisibleNormalWindowOrNowhere)
     EXPECT_EQ(nowhere->superview(), nullptr);
     EXPECT_TRUE(nowhere->isShowing());
 }
+
+// The banner with the phone turned, on both system paths.
+class DropdownBannerTurnTest : public componenttest::TurningScreenTest {
+protected:
+    static constexpr graphics::Color kBlue = graphics::Color::rgba(0.1, 0.3, 0.9, 1);
+};
+
+TEST_P(DropdownBannerTurnTest, OpenedTurnedItDropsFromTheInterfaceTopAcrossItAndATapWhereItIsDrawnHidesIt)
+{
+    for (auto orientation : {ui::DeviceOrientation::LandscapeLeft, ui::DeviceOrientation::LandscapeRight}) {
+        SCOPED_TRACE(int(orientation));
+        turn(orientation);
+        const graphics::Size size = area();
+        ASSERT_GT(size.width, size.height);
+        auto delegate = std::make_shared<RecordingDelegate>();
+        auto banner = DropdownBanner::title("提醒", "新增的任务单号已经存在", kBlue, std::nullopt, delegate);
+        EXPECT_EQ(banner->titleLabel()->frame().width(), size.width - 20);
+
+        // Half-way down: the lower part of it shows under the interface's top edge, all across.
+        runFor(0.15);
+        auto drawn = drawnInInterface(kBlue);
+        ASSERT_TRUE(drawn);
+        EXPECT_TRUE(mivo::test::boxNear(drawn, {0, 0, size.width, drawn->height()}));
+        EXPECT_GT(drawn->height(), 10);
+        EXPECT_LT(drawn->height(), 80);
+
+        runFor(0.35);
+        EXPECT_TRUE(
+            mivo::test::boxNear(drawnInInterface(kBlue), {0, 0, size.width, DropdownBanner::kHeight}));
+
+        // A tap where it is drawn sends it back up over the same edge.
+        ui::Application::shared().tap(onScreen({size.width * 0.8, 45, 0, 0}).origin);
+        runFor(0.15);
+        drawn = drawnInInterface(kBlue);
+        ASSERT_TRUE(drawn);
+        EXPECT_TRUE(mivo::test::boxNear(drawn, {0, 0, size.width, drawn->height()}));
+        EXPECT_LT(drawn->height(), 80);
+        runFor(0.2);
+        EXPECT_FALSE(drawnInInterface(kBlue));
+        EXPECT_EQ(banner->superview(), nullptr);
+        EXPECT_EQ(delegate->dismissed, 1);
+        EXPECT_EQ(delegate->asked, 0);
+    }
+}
+
+TEST_P(DropdownBannerTurnTest, TurnedBackUprightItHangsFromTheWindowTopAsBefore)
+{
+    turn(ui::DeviceOrientation::LandscapeLeft);
+    turn(ui::DeviceOrientation::Portrait);
+    auto banner = DropdownBanner::title("提醒", "消息", kBlue, std::nullopt);
+    runFor(0.5);
+    EXPECT_EQ(banner->frame(), (graphics::Rect {0, 0, 320, 90}));
+    EXPECT_TRUE(banner->transform().isIdentity());
+    EXPECT_TRUE(mivo::test::boxNear(mivo::test::PixelProbe::screen().boundingBox(kBlue), {0, 0, 320, 90}));
+}
+
+INSTANTIATE_TEST_SUITE_P(SystemVersions, DropdownBannerTurnTest, ::testing::Values("7.1", "8.0"));
 
 } // namespace
