@@ -1,5 +1,6 @@
 #include "core/media/VideoRemuxer.h"
 
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/RegularFile.h"
 #include "platform/media/LibavSupport.h"
 
@@ -13,6 +14,7 @@ extern "C" {
 #include <memory>
 #include <string_view>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace media {
@@ -121,8 +123,8 @@ bool remux(AVFormatContext* input, const std::filesystem::path& destination, std
     }
     if (!hasVideo)
         return fail("the movie has no video that an MP4 file can carry");
-    if (int rc = avio_open(&output->pb, destination.c_str(), AVIO_FLAG_WRITE); rc < 0)
-        return fail("cannot write " + destination.string() + ": " + libavError(rc));
+    if (openOutput(&output->pb, destination, error) < 0)
+        return false;
     if (int rc = avformat_write_header(output.get(), nullptr); rc < 0)
         return fail("cannot start the MP4 file: " + libavError(rc));
 
@@ -175,8 +177,13 @@ bool VideoRemuxer::copyAsMp4(
         auto file = foundation::RegularFile::open(source, error);
         if (!file)
             return false;
-        std::filesystem::copy_file("/dev/fd/" + std::to_string(file->descriptor()), destination,
-            std::filesystem::copy_options::overwrite_existing, code);
+        // Into a file made new: whatever lay under the name is not opened.
+        int made = foundation::createFile(destination, error);
+        if (made < 0)
+            return false;
+        std::filesystem::copy_file("/dev/fd/" + std::to_string(file->descriptor()),
+            "/dev/fd/" + std::to_string(made), std::filesystem::copy_options::overwrite_existing, code);
+        ::close(made);
         if (!code)
             return true;
         if (error)

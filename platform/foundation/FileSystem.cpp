@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,25 +47,69 @@ bool writeAll(int fd, std::string_view contents)
     return true;
 }
 
+void setError(std::string* error, const char* action, const fs::path& path, const std::string& why)
+{
+    if (error)
+        *error = std::string(action) + " " + path.string() + ": " + why;
+}
+
 } // namespace
 
-bool writeFileAtomically(const fs::path& path, std::string_view contents)
+int createFile(const fs::path& path, std::string* error)
+{
+    // O_EXCL opens nothing that is there, a FIFO or a link included: the file is always a new one.
+    constexpr int kFlags = O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC;
+    int fd = ::open(path.c_str(), kFlags, 0644);
+    if (fd < 0 && errno == EEXIST) {
+        // Only the name's own leftover goes: unlink takes a file, FIFO, socket or link itself, never
+        // a folder or what a link leads to.
+        if (::unlink(path.c_str()) != 0 && errno != ENOENT) {
+            setError(error, "cannot create", path,
+                errno == EISDIR || errno == EPERM ? "a folder is in its place" : std::strerror(errno));
+            return -1;
+        }
+        fd = ::open(path.c_str(), kFlags, 0644);
+    }
+    if (fd < 0) {
+        setError(error, "cannot create", path, std::strerror(errno));
+        return -1;
+    }
+    return fd;
+}
+
+bool writeNewFile(const fs::path& path, std::string_view contents, FileFlush flush, std::string* error)
+{
+    int fd = createFile(path, error);
+    if (fd < 0)
+        return false;
+    bool ok = writeAll(fd, contents) && (flush == FileFlush::No || ::fsync(fd) == 0);
+    int code = ok ? 0 : errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        code = errno;
+    }
+    if (!ok) {
+        setError(error, "cannot write", path, std::strerror(code));
+        ::unlink(path.c_str());
+    }
+    return ok;
+}
+
+bool writeFileAtomically(const fs::path& path, std::string_view contents, std::string* error)
 {
     fs::path parent = path.parent_path();
-    if (!parent.empty() && !createDirectories(parent))
+    if (!parent.empty() && !createDirectories(parent)) {
+        setError(error, "cannot write", path, "its folder cannot be made");
         return false;
+    }
     static std::atomic<unsigned> counter {0};
     fs::path temporary = path;
     temporary += ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
 
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644);
-    if (fd < 0)
+    if (!writeNewFile(temporary, contents, FileFlush::ToDisk, error))
         return false;
-    bool ok = writeAll(fd, contents) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = ::rename(temporary.c_str(), path.c_str()) == 0;
-    if (!ok) {
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        setError(error, "cannot write", path, std::strerror(errno));
         ::unlink(temporary.c_str());
         return false;
     }

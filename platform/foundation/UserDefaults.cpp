@@ -63,9 +63,10 @@ bool UserDefaults::write()
         log(format("UserDefaults: not writing %s, a symbolic link leads elsewhere", m_file.c_str()));
         return false;
     }
-    if (writeFileAtomically(m_file, Value(m_values).toJson(2)))
+    std::string error;
+    if (writeFileAtomically(m_file, Value(m_values).toJson(2), &error))
         return true;
-    log(format("UserDefaults: could not write %s", m_file.c_str()));
+    log("UserDefaults: could not write: " + error);
     return false;
 }
 

@@ -1,11 +1,13 @@
 #include "platform/media/LibavSupport.h"
 
+#include "platform/foundation/FileSystem.h"
 #include "platform/foundation/RegularFile.h"
 
 #include <algorithm>
 #include <cctype>
 #include <optional>
 #include <string_view>
+#include <unistd.h>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -61,6 +63,23 @@ int openInput(AVFormatContext** context, const std::string& url, AVDictionary** 
     }
     int rc = avformat_open_input(context, source.c_str(), nullptr, options);
     return rc < 0 ? fail(rc, "cannot open " + url + ": " + libavError(rc)) : rc;
+}
+
+int openOutput(AVIOContext** output, const std::filesystem::path& path, std::string* error)
+{
+    int descriptor = foundation::createFile(path, error);
+    if (descriptor < 0)
+        return AVERROR(EINVAL);
+    std::string source = "/dev/fd/" + std::to_string(descriptor);
+    int rc = avio_open(output, source.c_str(), AVIO_FLAG_WRITE);
+    ::close(descriptor);
+    if (rc < 0) {
+        std::error_code ignored;
+        std::filesystem::remove(path, ignored);
+        if (error)
+            *error = "cannot create " + path.string() + ": " + libavError(rc);
+    }
+    return rc;
 }
 
 } // namespace media

@@ -1,23 +1,34 @@
 #include "platform/net/HttpClient.h"
 
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/RunLoop.h"
 
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <deque>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <thread>
+#include <unistd.h>
 
 namespace net {
 
 namespace {
 
 using SteadyClock = std::chrono::steady_clock;
+
+// An upload's file, opened once and checked: what is sent is that very file, streamed from the disk
+// in curl's pieces, never a FIFO or folder swapped in under its name later.
+struct UploadFile {
+    foundation::RegularFile file;
+    curl_off_t position {0};
+    // Why the file could not be sent whole; empty while it can.
+    std::string failure;
+};
 
 struct Transfer {
     uint64_t id {0};
@@ -27,6 +38,7 @@ struct Transfer {
     std::shared_ptr<HttpTask> task;
     CURL* easy {nullptr};
     curl_mime* mime {nullptr};
+    std::optional<UploadFile> upload;
     curl_slist* headers {nullptr};
     char errorBuffer[CURL_ERROR_SIZE] {};
     HttpResponse response;
@@ -94,6 +106,36 @@ size_t writeHeader(char* data, size_t size, size_t count, void* user)
     }
     transfer->lastActivity = SteadyClock::now();
     return size * count;
+}
+
+// At most the size the file had when it was checked, which is the length announced for it.
+size_t readUpload(char* buffer, size_t size, size_t count, void* user)
+{
+    auto& upload = *static_cast<UploadFile*>(user);
+    uint64_t left = upload.file.size() - uint64_t(upload.position);
+    size_t wanted = size_t(std::min<uint64_t>(left, uint64_t(size) * count));
+    if (wanted == 0)
+        return 0;
+    ssize_t got = -1;
+    do
+        got = ::pread(upload.file.descriptor(), buffer, wanted, off_t(upload.position));
+    while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+        upload.failure = got < 0 ? std::strerror(errno) : "it became shorter while it was sent";
+        return CURL_READFUNC_ABORT;
+    }
+    upload.position += got;
+    return size_t(got);
+}
+
+// A part is read again from its start when a request is sent again (a redirect, an authentication).
+int seekUpload(void* user, curl_off_t offset, int origin)
+{
+    auto& upload = *static_cast<UploadFile*>(user);
+    if (origin != SEEK_SET || offset < 0 || uint64_t(offset) > upload.file.size())
+        return CURL_SEEKFUNC_CANTSEEK;
+    upload.position = offset;
+    return CURL_SEEKFUNC_OK;
 }
 
 void postProgress(Transfer& transfer, curl_off_t sent, curl_off_t total)
@@ -262,12 +304,16 @@ struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
             }
             if (request.filePart) {
                 const FilePart& file = *request.filePart;
-                std::error_code error;
-                if (!std::filesystem::is_regular_file(file.path, error) || !std::ifstream(file.path).good())
-                    return "cannot read the file " + file.path.string();
+                std::string why;
+                auto opened = foundation::RegularFile::open(file.path, &why);
+                if (!opened)
+                    return why;
+                auto& upload = transfer.upload.emplace(UploadFile {std::move(*opened)});
                 curl_mimepart* part = curl_mime_addpart(transfer.mime);
                 curl_mime_name(part, file.name.c_str());
-                if (curl_mime_filedata(part, file.path.c_str()) != CURLE_OK)
+                if (curl_mime_data_cb(
+                        part, curl_off_t(upload.file.size()), readUpload, seekUpload, nullptr, &upload)
+                    != CURLE_OK)
                     return "cannot read the file " + file.path.string();
                 curl_mime_filename(part, file.fileName.c_str());
                 if (!file.mimeType.empty())
@@ -295,6 +341,12 @@ struct HttpClient::Engine : std::enable_shared_from_this<Engine> {
         auto transfer = std::move(it->second);
         active.erase(it);
         remove(easy);
+        if (transfer->upload && !transfer->upload->failure.empty()) {
+            auto text = "cannot read " + transfer->request.filePart->path.string() + ": "
+                + transfer->upload->failure;
+            finish(std::move(transfer), HttpErrorKind::File, text);
+            return;
+        }
         if (transfer->tooLarge || code == CURLE_FILESIZE_EXCEEDED) {
             transfer->response.body.clear();
             transfer->response.body.shrink_to_fit();

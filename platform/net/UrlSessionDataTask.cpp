@@ -1,13 +1,11 @@
 #include "platform/net/UrlSessionDataTask.h"
 
 #include "platform/foundation/DispatchQueue.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/net/HttpClient.h"
 
 #include <cctype>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace net {
 
@@ -108,21 +106,16 @@ void UrlSessionDataTask::startFileRead()
     std::string path = *filePath(m_url);
     foundation::dispatchGlobalAsync([self, path] {
         Result result;
-        std::error_code error;
-        std::ifstream file;
-        std::ostringstream bytes;
-        if (auto size = std::filesystem::file_size(path, error);
-            !error && size > uint64_t(HttpRequest::kMediaMaxBodySize)) {
+        // A folder or FIFO in the file's place is a file that cannot be read, never a wait.
+        auto file = foundation::RegularFile::open(path, &result.errorText);
+        if (file && file->size() > uint64_t(HttpRequest::kMediaMaxBodySize)) {
             result.errorKind = HttpErrorKind::TooLarge;
             result.errorText = "the file " + path + " is too large";
-        } else if (file.open(path, std::ios::binary); file && (bytes << file.rdbuf())) {
-            result.data = std::move(bytes).str();
-        } else if (file && file.peek() == std::char_traits<char>::eof()) {
-            result.data = std::string();
-        } else {
-            result.errorKind = HttpErrorKind::File;
-            result.errorText = "cannot read " + path;
+        } else if (file) {
+            result.data = file->readText(uint64_t(HttpRequest::kMediaMaxBodySize), &result.errorText);
         }
+        if (!result.data && result.errorKind == HttpErrorKind::None)
+            result.errorKind = HttpErrorKind::File;
         foundation::RunLoop::main().post([self, result = std::move(result)]() mutable {
             if (self->m_state == State::Canceling) {
                 result = {std::nullopt, 0, HttpErrorKind::Cancelled, "cancelled"};

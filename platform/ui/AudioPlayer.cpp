@@ -2,6 +2,7 @@
 
 #include "platform/foundation/Format.h"
 #include "platform/foundation/Log.h"
+#include "platform/foundation/RegularFile.h"
 #include "platform/foundation/RunLoop.h"
 #include "platform/media/AudioOutput.h"
 
@@ -23,14 +24,18 @@ std::shared_ptr<AudioPlayer> AudioPlayer::initWithContentsOfURL(
             *error = std::move(why);
         return nullptr;
     };
-    std::error_code ec;
-    if (path.empty() || !std::filesystem::is_regular_file(path, ec))
-        return fail(foundation::format("No sound file at %s", path.string().c_str()));
+    // Read here, not opened by SDL by name: a FIFO in the file's place would block for good.
+    std::string why;
+    auto bytes = path.empty() ? std::nullopt
+                              : foundation::readRegularFile(path, foundation::kDefaultMaxFileBytes, &why);
+    if (!bytes)
+        return fail(foundation::format("No sound file (%s)", why.c_str()));
 
     auto format = std::make_unique<SampleFormat>();
     Uint8* samples = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV(path.string().c_str(), &format->sdl, &samples, &length))
+    SDL_RWops* source = SDL_RWFromConstMem(bytes->data(), int(bytes->size()));
+    if (!source || !SDL_LoadWAV_RW(source, 1, &format->sdl, &samples, &length))
         return fail(foundation::format("Not a WAV sound (%s): %s", path.string().c_str(), SDL_GetError()));
 
     int bytesPerFrame = SDL_AUDIO_BITSIZE(format->sdl.format) / 8 * format->sdl.channels;

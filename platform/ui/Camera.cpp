@@ -196,10 +196,8 @@ std::optional<fs::path> Camera::record(const Movie& movie, double maximumDuratio
         stream->time_base = input.context->streams[i]->time_base;
         map[i] = stream->index;
     }
-    if ((rc = avio_open(&output.context->pb, target.c_str(), AVIO_FLAG_WRITE)) < 0) {
-        setError(error, "cannot create " + target.string() + ": " + media::libavError(rc));
+    if ((rc = media::openOutput(&output.context->pb, target, error)) < 0)
         return std::nullopt;
-    }
     auto fail = [&](const std::string& text) -> std::optional<fs::path> {
         setError(error, text);
         avio_closep(&output.context->pb);

@@ -18,7 +18,6 @@
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <mutex>
 #include <string_view>
 #include <sys/stat.h>
@@ -41,24 +40,18 @@ size_t costOf(const graphics::Image& image)
 
 // Writes through a temporary file in the same folder and renames it into place, so a reader or
 // a crash never sees half a file.
-bool writeAtomically(const fs::path& path, const std::string& bytes)
+bool writeAtomically(const fs::path& path, const std::string& bytes, std::string* error)
 {
     static std::atomic<uint64_t> sequence {0};
     fs::path partial = path;
     partial += "." + std::to_string(::getpid()) + "-" + std::to_string(sequence++) + kPartialSuffix;
-    {
-        std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), std::streamsize(bytes.size()));
-        if (!out.flush()) {
-            std::error_code ignored;
-            fs::remove(partial, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::rename(partial, path, error);
-    if (error) {
-        fs::remove(partial, error);
+    if (!foundation::writeNewFile(partial, bytes, foundation::FileFlush::No, error))
+        return false;
+    std::error_code code;
+    fs::rename(partial, path, code);
+    if (code) {
+        *error = "cannot rename " + partial.string() + ": " + code.message();
+        fs::remove(partial, code);
         return false;
     }
     return true;
@@ -209,8 +202,9 @@ void ImageCache::storeImage(
             foundation::logf("web image cache: %s is not a folder of its own", path.parent_path().c_str());
             return;
         }
-        if (!writeAtomically(path, *data))
-            foundation::logf("web image cache: cannot write %s", path.c_str());
+        std::string error;
+        if (!writeAtomically(path, *data, &error))
+            foundation::log("web image cache: " + error);
     });
 }
 

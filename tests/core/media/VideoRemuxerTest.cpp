@@ -58,6 +58,34 @@ TEST_F(VideoRemuxerTest, RemuxesAQuickTimeMovieIntoAPlayableMp4)
     EXPECT_EQ(frame->pixel(10, 100), reference->pixel(10, 100));
 }
 
+// The copy goes into a file made new: what lies under the target's name is never opened, and a
+// folder there fails the copy.
+TEST_F(VideoRemuxerTest, ACopyOpensNothingPlantedUnderTheTargetsName)
+{
+    mivo::test::TimeLimit limit(60);
+    const fs::path kMp4 = MIVO_SOURCE_DIR "/Resources/camera/sample-video.mp4";
+    ASSERT_TRUE(foundation::writeFileAtomically(m_folder / "elsewhere", "kept"));
+    for (const fs::path& source : {kMp4, kQuickTimeMovie}) {
+        SCOPED_TRACE(source);
+        fs::path fifo = m_folder / "fifo.mp4", link = m_folder / "link.mp4", folder = m_folder / "folder.mp4";
+        ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+        fs::create_symlink(m_folder / "elsewhere", link);
+        fs::create_directory(folder);
+        for (const fs::path& target : {fifo, link}) {
+            std::string error;
+            EXPECT_TRUE(media::VideoRemuxer::copyAsMp4(source, target, &error)) << error;
+            EXPECT_EQ(fs::symlink_status(target).type(), fs::file_type::regular);
+            EXPECT_TRUE(media::VideoRemuxer::isMp4(target));
+            fs::remove(target);
+        }
+        std::string error;
+        EXPECT_FALSE(media::VideoRemuxer::copyAsMp4(source, folder, &error));
+        EXPECT_EQ(error, "cannot create " + folder.string() + ": a folder is in its place");
+        fs::remove(folder);
+    }
+    EXPECT_EQ(foundation::readFile(m_folder / "elsewhere"), "kept");
+}
+
 TEST_F(VideoRemuxerTest, FailsCleanlyWithAReason)
 {
     mivo::test::TimeLimit limit(60);

@@ -247,4 +247,46 @@ TEST(FileSystemTest, FailedWriteKeepsTheOldFile)
     EXPECT_EQ(filesIn(home.path()), (std::vector<std::string> {"dir-not-file", "keep.txt"}));
 }
 
+// What lies under a name the app writes to first is never opened: a FIFO there would block the open
+// for good, a link would lead the write elsewhere. A folder is a failed write.
+TEST(FileSystemTest, WritesNeverOpenWhatLiesUnderTheirNames)
+{
+    mivo::test::TimeLimit limit(60);
+    mivo::test::TempHome home;
+    const fs::path& h = home.path();
+    ASSERT_TRUE(writeFileAtomically(h / "elsewhere.txt", "kept"));
+    ASSERT_EQ(::mkfifo((h / "fifo").c_str(), 0600), 0);
+    fs::create_symlink(h / "elsewhere.txt", h / "link");
+    fs::create_directory(h / "folder");
+    for (const char* name : {"fifo", "link"}) {
+        SCOPED_TRACE(name);
+        std::string error;
+        EXPECT_TRUE(writeNewFile(h / name, "new", FileFlush::No, &error)) << error;
+        EXPECT_EQ(fs::symlink_status(h / name).type(), fs::file_type::regular);
+        EXPECT_EQ(readFile(h / name), "new");
+    }
+    EXPECT_EQ(readFile(h / "elsewhere.txt"), "kept") << "a link's target is not written";
+    std::string error;
+    EXPECT_EQ(createFile(h / "folder", &error), -1);
+    EXPECT_EQ(error, "cannot create " + (h / "folder").string() + ": a folder is in its place");
+
+    // The temporary names of an atomic write are predictable: FIFOs planted under the next ones
+    // are passed over, folders fail the write and keep the old file.
+    fs::path target = h / "target.txt";
+    ASSERT_TRUE(writeFileAtomically(target, "old"));
+    constexpr int kPlanted = 512;
+    auto plant = [&](auto make) {
+        for (int i = 0; i < kPlanted; ++i)
+            make(h / ("target.txt.tmp-" + std::to_string(::getpid()) + "-" + std::to_string(i)));
+    };
+    plant([](const fs::path& path) { ::mkfifo(path.c_str(), 0600); });
+    EXPECT_TRUE(writeFileAtomically(target, "new", &error)) << error;
+    EXPECT_EQ(readFile(target), "new");
+    EXPECT_EQ(filesIn(h).size(), size_t(kPlanted) + 5 - 1) << "the one FIFO under the name used went";
+    plant([](const fs::path& path) { fs::remove(path), fs::create_directory(path); });
+    EXPECT_FALSE(writeFileAtomically(target, "newer", &error));
+    EXPECT_TRUE(error.ends_with(": a folder is in its place")) << error;
+    EXPECT_EQ(readFile(target), "new");
+}
+
 } // namespace

@@ -1,7 +1,10 @@
 #include "platform/net/HttpClient.h"
 #include "platform/foundation/RunLoop.h"
 
+#include "platform/foundation/FileSystem.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -16,12 +19,14 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using net::HttpClient;
 using net::HttpErrorKind;
 using net::HttpRequest;
 using net::HttpResponse;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -167,6 +172,141 @@ TEST_F(HttpClientTest, FailuresSayWhatWentWrong)
     ::close(socket);
     auto refused = run(HttpRequest::get("http://127.0.0.1:" + std::to_string(port) + "/", 5));
     EXPECT_EQ(refused.errorKind, HttpErrorKind::CannotConnect);
+}
+
+// Served by hand on a raw socket, so that the test decides when an upload's body is read: the
+// client's file is changed under its name while the request is under way.
+class HandServedUpload : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        foundation::RunLoop::main().reset();
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address {};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof(address);
+        ASSERT_EQ(::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        ASSERT_EQ(::listen(m_listener, 1), 0);
+        ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length);
+        m_url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/upload";
+        // Larger than the sockets' buffers on both sides, so most of it waits for the reads here.
+        m_contents.resize(24 * 1024 * 1024);
+        for (size_t i = 0; i < m_contents.size(); ++i)
+            m_contents[i] = static_cast<char>(i * 131 % 251);
+        m_file = m_home.path() / "1700.jpg";
+        ASSERT_TRUE(foundation::writeFileAtomically(m_file, m_contents));
+    }
+    void TearDown() override
+    {
+        if (m_connection >= 0)
+            ::close(m_connection);
+        ::close(m_listener);
+        foundation::RunLoop::main().reset();
+    }
+
+    // Starts the upload, takes its connection and reads up to the end of the request's head;
+    // the length of the body it announces.
+    size_t startAndReadHead()
+    {
+        HttpClient::shared().start(HttpRequest::multipartPost(m_url, {{"seq", "3"}},
+                                       net::FilePart {"file7", m_file, "1700.jpg", "image/jpeg"}, 10),
+            [this](HttpResponse response) {
+                ++m_completions;
+                m_response = std::move(response);
+            });
+        m_connection = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        EXPECT_GE(m_connection, 0);
+        size_t end = std::string::npos;
+        while ((end = m_received.find("\r\n\r\n")) == std::string::npos && receive()) { }
+        EXPECT_NE(end, std::string::npos);
+        std::string head = m_received.substr(0, end);
+        m_received.erase(0, end + 4);
+        auto at = head.find("Content-Length: ");
+        return at == std::string::npos ? 0 : std::stoul(head.substr(at + 16));
+    }
+    // Reads on until `length` bytes of the body are in or the client hung up.
+    void readBody(size_t length)
+    {
+        while (m_received.size() < length && receive()) { }
+    }
+    bool receive()
+    {
+        char buffer[64 * 1024];
+        ssize_t got = ::recv(m_connection, buffer, sizeof(buffer), 0);
+        if (got > 0)
+            m_received.append(buffer, size_t(got));
+        return got > 0;
+    }
+    void answer(const std::string& body)
+    {
+        std::string reply = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size())
+            + "\r\nConnection: close\r\n\r\n" + body;
+        EXPECT_EQ(::send(m_connection, reply.data(), reply.size(), MSG_NOSIGNAL), ssize_t(reply.size()));
+    }
+    void runUntilCompleted()
+    {
+        EXPECT_TRUE(foundation::RunLoop::main().runUntil([&] { return m_completions > 0; }, 10));
+        EXPECT_EQ(m_completions, 1);
+    }
+
+    mivo::test::TimeLimit m_limit {60};
+    mivo::test::TempHome m_home;
+    int m_listener {-1};
+    int m_connection {-1};
+    std::string m_url;
+    std::string m_contents;
+    fs::path m_file;
+    std::string m_received;
+    int m_completions {0};
+    HttpResponse m_response;
+};
+
+TEST_F(HandServedUpload, TheFileCheckedIsTheFileSentWhateverItsNameNamesLater)
+{
+    size_t length = startAndReadHead();
+    ASSERT_GT(length, m_contents.size());
+    // A FIFO takes the file's name while the upload is under way: the file opened and checked
+    // goes on to the end, and nothing waits for the FIFO.
+    auto fifo = m_home.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ASSERT_EQ(::rename(fifo.c_str(), m_file.c_str()), 0);
+    readBody(length);
+    ASSERT_EQ(m_received.size(), length);
+    EXPECT_NE(m_received.find(m_contents), std::string::npos) << "the file whole, as it was";
+    answer("same");
+    runUntilCompleted();
+    ASSERT_TRUE(m_response.succeeded()) << m_response.errorText;
+    EXPECT_EQ(m_response.body, "same");
+}
+
+TEST_F(HandServedUpload, AFileThatShrinksWhileSentFailsAsAFileNotAsCancelled)
+{
+    size_t length = startAndReadHead();
+    ASSERT_EQ(::truncate(m_file.c_str(), 1), 0);
+    readBody(length);
+    EXPECT_LT(m_received.size(), length) << "the client hangs up rather than send less than it announced";
+    runUntilCompleted();
+    EXPECT_EQ(m_response.errorKind, HttpErrorKind::File);
+    EXPECT_EQ(
+        m_response.errorText, "cannot read " + m_file.string() + ": it became shorter while it was sent");
+}
+
+TEST_F(HttpClientTest, AnUploadOfAFolderOrFifoFailsAsAFileWithoutWaiting)
+{
+    mivo::test::TimeLimit limit(30);
+    mivo::test::TempHome home;
+    auto folder = home.path() / "folder.jpg";
+    auto fifo = home.path() / "fifo.jpg";
+    fs::create_directory(folder);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (auto [path, why] : {std::pair {folder, "it is a folder"}, {fifo, "it is a FIFO"}}) {
+        SCOPED_TRACE(path);
+        auto response = run(HttpRequest::multipartPost(
+            m_base + "/upload", {}, net::FilePart {"file", path, "x.jpg", "image/jpeg"}, 5));
+        EXPECT_EQ(response.errorKind, HttpErrorKind::File);
+        EXPECT_EQ(response.errorText, "cannot open " + path.string() + ": " + why);
+    }
 }
 
 TEST_F(HttpClientTest, AReplyPastItsLimitEndsAsTooLargeWithoutKeepingIt)

@@ -4,12 +4,15 @@
 #include "platform/net/HttpRequest.h"
 
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/TimeLimit.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using net::UrlSessionDataTask;
@@ -95,6 +98,25 @@ TEST(UrlSessionDataTask, ReadsFileUrlsWithEscapesOffTheMainThread)
     runUntilEnded(*missingEnd);
     EXPECT_FALSE(missingEnd->result.data);
     EXPECT_EQ(missingEnd->result.errorKind, net::HttpErrorKind::File);
+    foundation::RunLoop::main().reset();
+}
+
+TEST(UrlSessionDataTask, AFileUrlOfAFolderOrFifoIsAFileThatCannotBeRead)
+{
+    mivo::test::TimeLimit limit(30);
+    foundation::RunLoop::main().reset();
+    mivo::test::TempHome home;
+    auto folder = home.path() / "folder.gif";
+    auto fifo = home.path() / "fifo.gif";
+    std::filesystem::create_directory(folder);
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    for (auto [path, why] : {std::pair {folder, "it is a folder"}, {fifo, "it is a FIFO"}}) {
+        SCOPED_TRACE(path);
+        auto ended = fetch("file://" + path.string());
+        EXPECT_FALSE(ended->result.data);
+        EXPECT_EQ(ended->result.errorKind, net::HttpErrorKind::File);
+        EXPECT_EQ(ended->result.errorText, "cannot open " + path.string() + ": " + why);
+    }
     foundation::RunLoop::main().reset();
 }
 

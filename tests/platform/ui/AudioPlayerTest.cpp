@@ -1,9 +1,11 @@
 #include "platform/ui/AudioPlayer.h"
 #include "tests/support/ManualClockTest.h"
+#include "tests/support/TimeLimit.h"
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -56,6 +58,15 @@ TEST_F(AudioPlayerTest, RefusesMissingAndNonWavFiles)
     error.clear();
     EXPECT_FALSE(ui::AudioPlayer::initWithContentsOfURL(dir / "notes.txt", &error));
     EXPECT_NE(error.find("Not a WAV"), std::string::npos);
+
+    // A folder or a FIFO in the file's place is no sound file, and nothing waits for the FIFO.
+    mivo::test::TimeLimit limit(30);
+    std::filesystem::create_directory(dir / "folder.wav");
+    ASSERT_EQ(::mkfifo((dir / "fifo.wav").c_str(), 0600), 0);
+    for (auto [name, why] : {std::pair {"folder.wav", "it is a folder"}, {"fifo.wav", "it is a FIFO"}}) {
+        EXPECT_FALSE(ui::AudioPlayer::initWithContentsOfURL(dir / name, &error));
+        EXPECT_EQ(error, "No sound file (cannot open " + (dir / name).string() + ": " + why + ")");
+    }
 }
 
 TEST_F(AudioPlayerTest, PlaysForTheSoundsDuration)

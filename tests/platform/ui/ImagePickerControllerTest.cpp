@@ -1,6 +1,7 @@
 #include "platform/ui/ImagePickerController.h"
 
 #include "platform/foundation/FileSystem.h"
+#include "platform/foundation/Paths.h"
 #include "platform/graphics/Image.h"
 #include "platform/ui/Button.h"
 #include "platform/ui/Camera.h"
@@ -214,3 +215,34 @@ TEST_F(ImagePickerControllerTest, ASampleThatIsNoRegularFileIsPassedOverWithoutW
 }
 
 } // namespace
+
+// The recording's name in tmp is predictable: a FIFO planted there would block libav's open for
+// good. Such leftovers are passed over; a folder there is a failed recording, said as such.
+TEST_F(ImagePickerControllerTest, ARecordingOpensNothingPlantedUnderItsName)
+{
+    mivo::test::TimeLimit limit(60);
+    auto tmp = foundation::Paths::temporary();
+    foundation::createDirectories(tmp);
+    constexpr int kPlanted = 64;
+    auto plant = [&](auto make) {
+        for (int i = 0; i < kPlanted; ++i)
+            make(tmp / ("capture-" + std::to_string(::getpid()) + "-" + std::to_string(i) + ".mp4"));
+    };
+    plant([](const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); });
+    auto picker = present(true);
+    picker->setVideoQuality(Picker::VideoQuality::Type640x480);
+    picker->takePicture();
+    ASSERT_EQ(delegate->results.size(), 1u) << picker->lastError();
+    auto recorded = fs::path(delegate->results[0].mediaURL);
+    EXPECT_EQ(fs::symlink_status(recorded).type(), fs::file_type::regular);
+    ASSERT_TRUE(ui::Camera::probe(recorded));
+    EXPECT_EQ(ui::Camera::probe(recorded)->width, 640);
+    fs::remove(recorded);
+    EXPECT_EQ(std::distance(fs::directory_iterator(tmp), {}), kPlanted - 1)
+        << "the FIFO under the name used went";
+
+    plant([](const fs::path& path) { fs::remove(path), fs::create_directory(path); });
+    picker->takePicture();
+    EXPECT_EQ(delegate->results.size(), 1u);
+    EXPECT_TRUE(picker->lastError().ends_with(": a folder is in its place")) << picker->lastError();
+}

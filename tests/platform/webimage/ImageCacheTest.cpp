@@ -220,6 +220,39 @@ TEST_F(ImageCacheTest, WhatIsNoRegularFileUnderAKeysNameIsAMissAndStays)
     EXPECT_FALSE(fs::exists(huge));
 }
 
+// The partial file of a write has a predictable name: a FIFO planted there would block the cache's
+// thread for good. Such leftovers are passed over; a folder there fails the write, which is logged.
+TEST_F(ImageCacheTest, AWriteOpensNothingPlantedUnderItsPartialName)
+{
+    mivo::test::TimeLimit limit(60);
+    namespace fs = std::filesystem;
+    fs::create_directories(m_folder);
+    constexpr int kPlanted = 256;
+    auto plant = [&](const std::string& key, auto make) {
+        for (int i = 0; i < kPlanted; ++i) {
+            auto partial = m_cache.cachePathForKey(key);
+            partial += "." + std::to_string(::getpid()) + "-" + std::to_string(i) + ".partial";
+            make(partial);
+        }
+    };
+    auto image = solid(0xff0000aa);
+    plant("fifos", [](const fs::path& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); });
+    m_cache.storeImage("fifos", image, pngOf(*image));
+    m_cache.waitForDiskWrites();
+    EXPECT_TRUE(m_cache.diskImageExists("fifos"));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), {}), kPlanted)
+        << "the FIFO under the name used went";
+
+    plant("folders", [](const fs::path& path) { fs::create_directory(path); });
+    foundation::LogCapture capture(foundation::LogCapture::Echo::No);
+    m_cache.storeImage("folders", image, pngOf(*image));
+    m_cache.waitForDiskWrites();
+    EXPECT_FALSE(m_cache.diskImageExists("folders"));
+    EXPECT_TRUE(capture.contains("web image cache: cannot create ")) << "logged";
+    EXPECT_TRUE(capture.contains(": a folder is in its place"));
+    EXPECT_EQ(m_cache.imageFromMemoryCache("folders"), image) << "still shown from memory";
+}
+
 TEST_F(ImageCacheTest, TheMemoryBoundHoldsAcrossStores)
 {
     auto image = solid(0xff000000, 10, 10); // 400 bytes

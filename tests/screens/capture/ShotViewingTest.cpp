@@ -363,12 +363,13 @@ TEST_F(ShotViewingTest, ATakenVideoWhoseFileIsGoneOpensThePlayerThatCannotPlayIt
         homeStack(m_sliding)->popToRootViewController(false);
         step();
     }
-    // A folder in the file's place is not handed to the player.
+    // A folder in the file's place is a file that cannot be read: the player says so, as above.
+    mivo::test::TimeLimit limit(60);
     fs::create_directory(gone);
     auto grid = localGrids("V3")[1];
     push(grid);
-    longPress(*grid, IndexPath {1, 0});
-    EXPECT_FALSE(presented());
+    EXPECT_EQ(grid->shotAt({1, 0}), (ShotGridViewController::Shot {Kind::Video, gone}));
+    expectPlayerFailure(*grid, IndexPath {1, 0}, gone);
 }
 
 TEST_F(ShotViewingTest, ARejectedVideoGoneHereAndWithoutServerPathOpensThePlayerThatCannotPlayIt)
@@ -419,8 +420,8 @@ TEST_F(ShotViewingTest, AFinishedRecordWithoutServerPathLoadsTheBareMediaAddress
 }
 
 // A folder or a FIFO where a shot's photo, thumbnail or movie should be, or among the camera's
-// samples: the grid opens and draws, the viewer opens without an image, the camera takes the next
-// sample, and nothing waits for a FIFO's writer.
+// samples: the grid opens and draws, the viewer opens without an image, the player shows its
+// failure, the camera takes the next sample, and nothing waits for a FIFO's writer.
 TEST_F(ShotViewingTest, FoldersAndFifosInPlaceOfFilesOpenTheGridAndAViewerWithoutAnImage)
 {
     mivo::test::TimeLimit limit(120);
@@ -467,9 +468,10 @@ TEST_F(ShotViewingTest, FoldersAndFifosInPlaceOfFilesOpenTheGridAndAViewerWithou
     grid->collectionView()->layoutIfNeeded();
     ASSERT_TRUE(grid->cellAt({1, 0}));
     EXPECT_FALSE(grid->cellAt({1, 0})->recipeImageView()->image());
-    EXPECT_EQ(grid->shotAt({1, 0}).kind, Kind::None) << "a movie that is no file plays nothing";
-    longPress(*grid, IndexPath {1, 0});
-    EXPECT_FALSE(presented());
+    // The FIFO goes to the player, which opens nothing but a regular file: no wait, its failure.
+    auto movie = (videos / "V4.mp4").string();
+    EXPECT_EQ(grid->shotAt({1, 0}), (ShotGridViewController::Shot {Kind::Video, movie}));
+    expectPlayerFailure(*grid, IndexPath {1, 0}, movie);
 
     // The camera passes over samples that are no regular files and takes the photo after them.
     auto samples = m_home.path() / "camera";
