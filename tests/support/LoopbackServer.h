@@ -1,6 +1,7 @@
 #pragma once
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <chrono>
 #include <string>
@@ -21,8 +22,13 @@ public:
     // requires. False when no port could be bound.
     bool bind()
     {
-        if (m_port <= 0)
+        if (m_port <= 0) {
             m_port = bind_to_any_port("127.0.0.1");
+            // cpp-httplib listens with a backlog of 5: a burst of connections (a task's files sent
+            // at once) overflows it, and the dropped ones come back a second later, or not at all.
+            if (m_port > 0)
+                ::listen(svr_sock_, 128);
+        }
         return m_port > 0;
     }
     // Binds when not done yet and answers from here on; false when no port could be bound.

@@ -2,6 +2,7 @@
 
 #include "core/net/GetBaseUrlAndPortModel.h"
 #include "core/net/UserInfo.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <httplib.h>
 
@@ -53,20 +54,10 @@ public:
             std::lock_guard lock(m_mutex);
             m_requests.push_back(std::move(request));
         });
-        // A whole task's files arrive at once: one worker each, so none waits out another's keep-alive.
-        m_server.new_task_queue = [] { return new httplib::ThreadPool(32); };
-        m_port = m_server.bind_to_any_port("127.0.0.1");
-        m_thread = std::thread([this] { m_server.listen_after_bind(); });
-        while (!m_server.is_running())
-            std::this_thread::yield();
-    }
-    ~ContractServer()
-    {
-        m_server.stop();
-        m_thread.join();
+        m_server.start();
     }
 
-    int port() const { return m_port; }
+    int port() const { return m_server.port(); }
     std::vector<Request> requests()
     {
         std::lock_guard lock(m_mutex);
@@ -75,11 +66,9 @@ public:
 
 private:
     const std::string m_addReply;
-    httplib::Server m_server;
-    std::thread m_thread;
+    mivo::test::LoopbackServer m_server;
     std::mutex m_mutex;
     std::vector<Request> m_requests;
-    int m_port {0};
 };
 
 class UploadRequestsTest : public UploadFixture { };
