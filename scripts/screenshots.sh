@@ -53,15 +53,14 @@ cp "$build/screenshots/number-dialog-landscape.png" "$docs/number-dialog-landsca
 echo "screenshots: docs/number-dialog-landscape.png"
 
 # The create-task screen turned to landscape, filled in and scrolled to "开始拍摄", against a
-# stand-in server of its own. On system 8.0 the screen turns with the interface, so the drag's
-# points are the picture's own.
+# stand-in server of its own. Automation's points are the picture's own on either system version.
 mkdir -p "$scratch/turned/server"
 "$build/server/mivo-server" --host 127.0.0.1 --port 0 --data "$scratch/turned/server" \
   --port-file "$scratch/turned/server/port" >"$scratch/turned/server.log" 2>&1 &
 server_pid=$!
 trap 'kill $server_pid 2>/dev/null || true; rm -rf "$scratch"' EXIT
 for _ in $(seq 100); do [[ -s "$scratch/turned/server/port" ]] && break; sleep 0.05; done
-"$build/app/mivo-inspector" --home "$scratch/turned/app" --headless --automation --system-version 8.0 \
+"$build/app/mivo-inspector" --home "$scratch/turned/app" --headless --automation \
   --server http://127.0.0.1 --port "$(cat "$scratch/turned/server/port")" >"$scratch/turned/app.log" 2>"$scratch/turned/app.err" <<JSON
 {"cmd":"advance","seconds":0.5}
 {"cmd":"tap","label":"用户名"}
